@@ -1,0 +1,50 @@
+// The commands of orlavine-cli, callable without a process (tests).
+#pragma once
+
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "atlas/carte_france.h"
+
+namespace orlavine::cli {
+
+// Exit codes.
+inline constexpr int SortieOk = 0;
+inline constexpr int SortieDonnees = 1; // missing or damaged atlas
+inline constexpr int SortieUsage = 2;   // bad command line
+
+struct Options {
+    std::string dossierAtlas;
+    bool tsv = false;
+    std::optional<int> rayonKm;
+    std::string commande;
+    std::vector<std::string> arguments; // UTF-8, as typed
+};
+
+// Reads the command line (without the program name). On a usage error, writes a French
+// message to `err` and returns nothing.
+std::optional<Options> LitOptions(const std::vector<std::string>& args,
+                                  const std::string& dossierParDefaut, std::ostream& err);
+
+// Loads the atlas, or writes the loader's message to `err` and returns null.
+std::unique_ptr<TCarteFrance> ChargeAtlas(const std::string& dossier, std::ostream& err);
+
+// Index of the first commune that the text finds, as the search window finds it; -1 if none.
+int PremiereCommune(const TCarteFrance& carte, const std::string& texteUtf8);
+// All the communes the text finds, in the atlas's order.
+std::vector<std::uint16_t> Recherche(const TCarteFrance& carte, const std::string& texteUtf8);
+
+// Runs recherche / voisins / distance / info on a loaded atlas; returns the exit code.
+int Execute(const Options& options, TCarteFrance& carte, std::ostream& out,
+            std::ostream& err);
+
+// The whole program: options, atlas, command.
+int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,
+              std::ostream& out, std::ostream& err, bool avecCarte = false);
+
+void Aide(std::ostream& out, bool avecCarte = false);
+
+} // namespace orlavine::cli

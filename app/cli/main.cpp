@@ -1,0 +1,30 @@
+// orlavine-cli: searches, neighbours and distances of the atlas from the command line.
+#include <iostream>
+
+#include "app/cli/commandes.h"
+
+#ifdef ORLAVINE_AVEC_CARTE
+#include "app/cli/carte.h"
+#endif
+
+#ifndef ORLAVINE_ATLAS_DEFAUT
+#define ORLAVINE_ATLAS_DEFAUT "data/atlas"
+#endif
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef ORLAVINE_AVEC_CARTE
+    const auto options = orlavine::cli::LitOptions(args, ORLAVINE_ATLAS_DEFAUT, std::cerr);
+    if (options && options->commande == "carte") {
+        const auto carte = orlavine::cli::ChargeAtlas(options->dossierAtlas, std::cerr);
+        if (!carte) return orlavine::cli::SortieDonnees;
+        return CommandeCarte(options->arguments, *carte);
+    }
+#endif
+#ifdef ORLAVINE_AVEC_CARTE
+    constexpr bool avecCarte = true;
+#else
+    constexpr bool avecCarte = false;
+#endif
+    return orlavine::cli::Principal(args, ORLAVINE_ATLAS_DEFAUT, std::cout, std::cerr, avecCarte);
+}

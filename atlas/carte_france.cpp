@@ -1,0 +1,214 @@
+#include "atlas/carte_france.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "atlas/erreurs.h"
+#include "atlas/fichiers.h"
+#include "atlas/saisie.h"
+
+namespace orlavine {
+
+namespace {
+
+// Closes the wait window whatever happens while the atlas loads.
+class FermetureAttente {
+public:
+    explicit FermetureAttente(IProgression* attente) : attente_(attente) {}
+    ~FermetureAttente() {
+        if (attente_) {
+            attente_->Fermer();
+            attente_->TraiterMessages();
+        }
+    }
+    FermetureAttente(const FermetureAttente&) = delete;
+    FermetureAttente& operator=(const FermetureAttente&) = delete;
+
+private:
+    IProgression* attente_;
+};
+
+// Particles of compound names, lowered on the map labels, in this order.
+constexpr std::pair<const char*, const char*> Particules[] = {
+    {"-Au-", "-au-"},     {"-Aux-", "-aux-"}, {"-En-", "-en-"},   {"-Et-", "-et-"},
+    {"-Sous-", "-sous-"}, {"-Sur-", "-sur-"}, {"-La-", "-la-"},   {"-Le-", "-le-"},
+    {"-Lez-", "-lez-"},   {"-Les-", "-les-"}, {"-De-", "-de-"},   {" De ", " de "},
+    {"-Des-", "-des-"},   {"-Du-", "-du-"},
+};
+
+const TPreferencesCarte PreferencesParDefaut{};
+
+} // namespace
+
+TCarteFrance::TCarteFrance(const std::filesystem::path& dossier, IProgression* attente) {
+    if (attente) {
+        attente->FixePosition(0);
+        attente->Montrer();
+        attente->TraiterMessages();
+    }
+    FermetureAttente fermeture(attente);
+    ChargeContours(Departements, dossier);
+    ChargeCommunes(Communes, dossier, attente);
+    ChargeNomsDepartements(NomsDepartements, dossier, attente);
+    AfficherDepartements = true;
+    AfficherVoisines = false;
+    PhaseClignotement = 0;
+    AfficherDisque = true;
+    VerifieOrdreNoms();
+}
+
+TCarteFrance::TCarteFrance(std::vector<TDepartement> departements, std::vector<TCommune> communes,
+                           std::vector<AnsiString> nomsDepartements)
+    : Departements(std::move(departements)), NomsDepartements(std::move(nomsDepartements)),
+      Communes(std::move(communes)) {
+    VerifieOrdreNoms();
+}
+
+TCarteFrance::~TCarteFrance() {
+    // Released in the reverse order of their use: working lists first, loaded data last.
+    CommunesVoisines.clear();
+    TexteInfo.clear();
+    CommunesAffichees.clear();
+    Communes.clear();
+    NomsDepartements.clear();
+    Departements.clear();
+}
+
+void TCarteFrance::VerifieOrdreNoms() {
+    nomsTries_ = std::is_sorted(Communes.begin(), Communes.end(),
+                                [](const TCommune& a, const TCommune& b) { return a.Nom < b.Nom; });
+}
+
+const TPreferencesCarte& TCarteFrance::PreferencesActives() const {
+    return Preferences ? *Preferences : PreferencesParDefaut;
+}
+
+// ---- Names ----------------------------------------------------------------------------
+
+AnsiString TCarteFrance::NomComplet(const TCommune& commune) {
+    if (commune.Article.empty()) return commune.Nom;
+    return commune.Article + " " + commune.Nom;
+}
+
+AnsiString TCarteFrance::NomCompletIndex(int indexCommune) const {
+    if (indexCommune < 0 || static_cast<std::size_t>(indexCommune) >= Communes.size()) return "";
+    return NomComplet(Communes[static_cast<std::size_t>(indexCommune)]);
+}
+
+AnsiString TCarteFrance::LibelleCarte(int indexCommune) const {
+    AnsiString libelle = LowerChaineAS(NomCompletIndex(indexCommune), MinusculesNomPropre);
+    for (const auto& [motif, remplacement] : Particules)
+        libelle = RemplaceString(libelle, motif, remplacement);
+    return libelle;
+}
+
+AnsiString TCarteFrance::NomDepartement(const AnsiString& codeInsee) const {
+    if (codeInsee.size() < 2) return "";
+    std::string numero = codeInsee.substr(0, 2);
+    if (numero == "2A" || numero == "2B") numero = "20";
+    int n = 0;
+    const auto [fin, err] = std::from_chars(numero.data(), numero.data() + numero.size(), n);
+    if (err != std::errc() || fin != numero.data() + numero.size()) return "";
+    if (n < 1 || static_cast<std::size_t>(n) > NomsDepartements.size()) return "";
+    return LowerChaineAS(NomsDepartements[static_cast<std::size_t>(n - 1)], MinusculesNomPropre);
+}
+
+// ---- Search ---------------------------------------------------------------------------
+
+namespace {
+
+struct CritereRecherche {
+    AnsiString texte;
+    bool etoile = false;       // leading star: anywhere in the field
+    bool espaceFinal = false;  // with the star: at the end of the field
+    bool corse = false;        // code search beginning with "20"
+    bool code = false;
+};
+
+// Prepares the typed text; false when it is too short to search.
+bool PrepareCritere(AnsiString texte, int mode, CritereRecherche& critere) {
+    critere.espaceFinal = !texte.empty() && texte.back() == ' ';
+    if (critere.espaceFinal) texte = OteBlancsFin(texte);
+    texte = OteCharFin(texte, '*');
+    critere.etoile = !texte.empty() && texte.front() == '*';
+    if (texte.empty() || texte == "*" || texte.size() < 2 || (critere.etoile && texte.size() < 3))
+        return false;
+    critere.code = (mode == SaisieCode);
+    critere.corse = critere.code && texte.compare(0, 2, "20") == 0;
+    if (critere.etoile) texte.erase(0, 1);
+    critere.texte = std::move(texte);
+    return true;
+}
+
+bool Correspond(const CritereRecherche& critere, const TCommune& commune) {
+    const AnsiString& champ = critere.code ? commune.CodeInsee : commune.Nom;
+    const AnsiString& texte = critere.texte;
+    const std::size_t p = champ.find(texte); // npos when absent
+    if (p == 0 && !critere.etoile) return true;
+    if (critere.corse && champ.size() >= 2 &&
+        (champ.compare(0, 2, "2A") == 0 || champ.compare(0, 2, "2B") == 0)) {
+        if (champ.size() <= 2 || texte.size() <= 2) return true;
+        if (champ.compare(2, AnsiString::npos, texte, 2, AnsiString::npos) == 0) return true;
+    }
+    if (p != AnsiString::npos && critere.etoile) {
+        if (!critere.espaceFinal) return true;
+        if (p == champ.size() - texte.size()) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TCarteFrance::RechercheCommunesLineaire(std::vector<std::uint16_t>& resultats,
+                                             AnsiString texte, int fin, int debut,
+                                             int mode) const {
+    resultats.clear();
+    CritereRecherche critere;
+    if (!PrepareCritere(std::move(texte), mode, critere)) return;
+    const int n = static_cast<int>(Communes.size());
+    debut = debut == -1 ? 0 : std::clamp(debut, 0, n);
+    fin = fin == -1 ? n : std::clamp(fin, 0, n);
+    for (int i = debut; i < fin; ++i)
+        if (Correspond(critere, Communes[static_cast<std::size_t>(i)]))
+            resultats.push_back(static_cast<std::uint16_t>(i));
+}
+
+void TCarteFrance::RechercheCommunes(std::vector<std::uint16_t>& resultats, AnsiString texte,
+                                     int fin, int debut, int mode) const {
+    resultats.clear();
+    CritereRecherche critere;
+    if (!PrepareCritere(texte, mode, critere)) return;
+    if (critere.code || critere.etoile || !nomsTries_) {
+        RechercheCommunesLineaire(resultats, std::move(texte), fin, debut, mode);
+        return;
+    }
+    // A name prefix: the matches are one run of the sorted table, from the first name not
+    // below the text.
+    const int n = static_cast<int>(Communes.size());
+    debut = debut == -1 ? 0 : std::clamp(debut, 0, n);
+    fin = fin == -1 ? n : std::clamp(fin, 0, n);
+    if (debut >= fin) return;
+    const auto premier = std::lower_bound(
+        Communes.begin() + debut, Communes.begin() + fin, critere.texte,
+        [](const TCommune& c, const AnsiString& t) { return c.Nom < t; });
+    for (auto it = premier; it != Communes.begin() + fin; ++it) {
+        if (it->Nom.compare(0, critere.texte.size(), critere.texte) != 0) break;
+        resultats.push_back(static_cast<std::uint16_t>(it - Communes.begin()));
+    }
+}
+
+// ---- Communes on the map --------------------------------------------------------------
+
+void TCarteFrance::ViderCommunesAffichees() { CommunesAffichees.clear(); }
+
+void TCarteFrance::AjouteCommuneAffichee(int indexCommune, const AnsiString& complement,
+                                         bool clignotant, bool vider) {
+    if (vider) ViderCommunesAffichees();
+    if (indexCommune < 0 || static_cast<std::size_t>(indexCommune) >= Communes.size()) return;
+    for (const TCommuneAffiche& e : CommunesAffichees)
+        if (e.IndexCommune == indexCommune) return;
+    CommunesAffichees.emplace_back(indexCommune, Communes[static_cast<std::size_t>(indexCommune)].Rang,
+                                   LibelleCarte(indexCommune), complement, clignotant);
+}
+
+} // namespace orlavine

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace orlavine {
+
+// A data file of the atlas is missing or damaged. The message is French, UTF-8, and names
+// the file (and the record when there is one); it is meant to be shown to the user as is.
+class ErreurAtlas : public std::runtime_error {
+public:
+    explicit ErreurAtlas(const std::string& message) : std::runtime_error(message) {}
+};
+
+} // namespace orlavine

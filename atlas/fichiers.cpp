@@ -1,0 +1,400 @@
+#include "atlas/fichiers.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+#include "atlas/erreurs.h"
+#include "atlas/progression.h"
+
+namespace orlavine {
+
+namespace fs = std::filesystem;
+
+// ---- Bytes in and out -----------------------------------------------------------------
+
+LecteurOctets::LecteurOctets(std::span<const std::uint8_t> octets, std::string fichier)
+    : octets_(octets), fichier_(std::move(fichier)) {}
+
+void LecteurOctets::Endommage(const std::string& detail) const {
+    throw ErreurAtlas("Fichier \"" + fichier_ + "\" endommag\xC3\xA9 : " + detail + ".");
+}
+
+void LecteurOctets::EndommageEnregistrement(const std::string& detail) const {
+    Endommage("enregistrement " + std::to_string(enregistrement_) + " : " + detail);
+}
+
+std::span<const std::uint8_t> LecteurOctets::Bloc(std::size_t n) {
+    if (n > Restant()) {
+        if (enregistrement_ > 0)
+            Endommage("enregistrement " + std::to_string(enregistrement_) + " incomplet");
+        Endommage("en-t\xC3\xAAte incomplet");
+    }
+    auto bloc = octets_.subspan(position_, n);
+    position_ += n;
+    return bloc;
+}
+
+std::uint8_t LecteurOctets::Octet() { return Bloc(1)[0]; }
+
+std::uint16_t LecteurOctets::Mot16() {
+    const auto b = Bloc(2);
+    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+}
+
+std::int32_t LecteurOctets::Entier32() {
+    const auto b = Bloc(4);
+    const std::uint32_t v = std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) |
+                            (std::uint32_t(b[2]) << 16) | (std::uint32_t(b[3]) << 24);
+    return static_cast<std::int32_t>(v);
+}
+
+std::vector<std::uint8_t> LitFichierEntier(const fs::path& chemin,
+                                           const std::string& messageAbsent) {
+    std::error_code ec;
+    if (!fs::is_regular_file(chemin, ec)) throw ErreurAtlas(messageAbsent);
+    std::ifstream flux(chemin, std::ios::binary);
+    if (!flux)
+        throw ErreurAtlas("Impossible d'ouvrir le fichier \"" + chemin.filename().string() +
+                          "\".");
+    std::vector<std::uint8_t> octets;
+    const auto taille = fs::file_size(chemin, ec);
+    if (!ec) octets.reserve(static_cast<std::size_t>(taille));
+    char tampon[65536];
+    while (flux) {
+        flux.read(tampon, sizeof tampon);
+        octets.insert(octets.end(), tampon, tampon + flux.gcount());
+    }
+    if (flux.bad())
+        throw ErreurAtlas("Erreur de lecture du fichier \"" + chemin.filename().string() + "\".");
+    return octets;
+}
+
+void EcritFichierAtomique(const fs::path& chemin, std::span<const std::uint8_t> octets) {
+    const fs::path temporaire =
+        chemin.string() + ".tmp-" + std::to_string(static_cast<long>(::getpid()));
+    const std::string nom = chemin.filename().string();
+    {
+        std::ofstream flux(temporaire, std::ios::binary | std::ios::trunc);
+        if (!flux) throw ErreurAtlas("Impossible de cr\xC3\xA9" "er le fichier \"" + nom + "\".");
+        flux.write(reinterpret_cast<const char*>(octets.data()),
+                   static_cast<std::streamsize>(octets.size()));
+        flux.flush();
+        if (!flux) {
+            flux.close();
+            std::error_code ec;
+            fs::remove(temporaire, ec);
+            throw ErreurAtlas("\xC3\x89" "criture du fichier \"" + nom + "\" impossible.");
+        }
+    }
+    std::error_code ec;
+    fs::rename(temporaire, chemin, ec);
+    if (ec) {
+        fs::remove(temporaire, ec);
+        throw ErreurAtlas("\xC3\x89" "criture du fichier \"" + nom + "\" impossible.");
+    }
+}
+
+namespace {
+
+std::string MessageAbsent(const char* nomAffiche) {
+    return std::string("Fichier \"") + nomAffiche + "\" non existant ou d\xC3\xA9plac\xC3\xA9!";
+}
+
+void AjouteOctet(std::vector<std::uint8_t>& sortie, std::uint8_t b) { sortie.push_back(b); }
+
+void AjouteMot16(std::vector<std::uint8_t>& sortie, std::uint16_t v) {
+    sortie.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    sortie.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void AjouteEntier32(std::vector<std::uint8_t>& sortie, std::int32_t v, std::uint8_t cle) {
+    const auto u = static_cast<std::uint32_t>(v);
+    for (int k = 0; k < 4; ++k) sortie.push_back(static_cast<std::uint8_t>((u >> (8 * k)) ^ cle));
+}
+
+void AjouteFlottant(std::vector<std::uint8_t>& sortie, float f, std::uint8_t cle) {
+    AjouteEntier32(sortie, std::bit_cast<std::int32_t>(f), cle);
+}
+
+float LitFlottant(LecteurOctets& lecteur, std::uint8_t cle) {
+    const auto b = lecteur.Bloc(4);
+    std::uint32_t v = 0;
+    for (int k = 0; k < 4; ++k) v |= std::uint32_t(b[k] ^ cle) << (8 * k);
+    return std::bit_cast<float>(v);
+}
+
+std::int32_t LitEntierBrouille(LecteurOctets& lecteur, std::uint8_t cle) {
+    const auto b = lecteur.Bloc(4);
+    std::uint32_t v = 0;
+    for (int k = 0; k < 4; ++k) v |= std::uint32_t(b[k] ^ cle) << (8 * k);
+    return static_cast<std::int32_t>(v);
+}
+
+AnsiString LitTexte(LecteurOctets& lecteur, std::uint8_t cle) {
+    const std::uint8_t n = lecteur.Octet();
+    const auto octets = lecteur.Bloc(n);
+    AnsiString texte;
+    texte.reserve(n);
+    for (std::uint8_t b : octets) {
+        const auto c = static_cast<char>(b ^ cle);
+        if (c == '\0') break; // the rest of the n bytes is dropped
+        texte += c;
+    }
+    return texte;
+}
+
+void AjouteTexte(std::vector<std::uint8_t>& sortie, const AnsiString& texte, std::uint8_t cle,
+                 const char* champ, std::size_t numero) {
+    if (texte.size() > 255)
+        throw ErreurAtlas("Commune " + std::to_string(numero) + " : le champ " + champ +
+                          " d\xC3\xA9passe 255 caract\xC3\xA8res.");
+    sortie.push_back(static_cast<std::uint8_t>(texte.size()));
+    for (char c : texte) sortie.push_back(static_cast<std::uint8_t>(c) ^ cle);
+}
+
+// Smallest record of "cc.dat": four floats, the rank, four empty texts, no neighbour.
+constexpr std::size_t TailleMinCommune = 4 * 4 + 1 + 4 + 2;
+
+} // namespace
+
+// ---- "cc.dat" -------------------------------------------------------------------------
+
+void LitCommune(TCommune& commune, LecteurOctets& lecteur) {
+    commune.XCarte = LitFlottant(lecteur, cle_communes::Coordonnees);
+    commune.YCarte = LitFlottant(lecteur, cle_communes::Coordonnees);
+    commune.Longitude = LitFlottant(lecteur, cle_communes::Longitude);
+    commune.Latitude = LitFlottant(lecteur, cle_communes::Latitude);
+    commune.Rang = lecteur.Octet() ^ cle_communes::Rang;
+    commune.Nom = LitTexte(lecteur, cle_communes::Nom);
+    commune.Article = LitTexte(lecteur, cle_communes::Article);
+    commune.CodeInsee = LitTexte(lecteur, cle_communes::CodeInsee);
+    commune.CodePostal = LitTexte(lecteur, cle_communes::CodePostal);
+    const std::uint16_t m = lecteur.Mot16();
+    const auto entrees = lecteur.Bloc(std::size_t(m) * 3);
+    commune.Voisins.resize(m);
+    commune.DistancesVoisins.resize(m);
+    for (std::size_t k = 0; k < m; ++k) {
+        commune.Voisins[k] = static_cast<std::uint16_t>(entrees[3 * k] | (entrees[3 * k + 1] << 8));
+        commune.DistancesVoisins[k] = entrees[3 * k + 2];
+    }
+}
+
+void LitCommunes(std::span<const std::uint8_t> octets, std::vector<TCommune>& communes,
+                 IProgression* progression) {
+    LecteurOctets lecteur(octets, NomFichierCommunes);
+    const std::int32_t n = lecteur.Entier32();
+    if (progression) {
+        progression->FixeMaximum(std::max(n, 0));
+        progression->FixePosition(0);
+    }
+    if (n <= 0) return;
+    if (static_cast<std::size_t>(n) > NombreMaxCommunes)
+        lecteur.Endommage("il annonce " + std::to_string(n) + " communes, plus que les " +
+                          std::to_string(NombreMaxCommunes) + " qu'un atlas peut contenir");
+    if (static_cast<std::size_t>(n) > lecteur.Restant() / TailleMinCommune)
+        lecteur.Endommage("il annonce " + std::to_string(n) +
+                          " communes mais ne peut en contenir que " +
+                          std::to_string(lecteur.Restant() / TailleMinCommune));
+
+    // Read everything aside first: on damage the caller's list stays as it was.
+    std::vector<TCommune> lues;
+    lues.reserve(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        lecteur.Enregistrement(i + 1);
+        TCommune commune;
+        LitCommune(commune, lecteur);
+        if (!std::isfinite(commune.XCarte) || !std::isfinite(commune.YCarte) ||
+            !std::isfinite(commune.Longitude) || !std::isfinite(commune.Latitude))
+            lecteur.EndommageEnregistrement("coordonn\xC3\xA9" "es invalides");
+        for (std::size_t k = 0; k < commune.Voisins.size(); ++k)
+            if (commune.Voisins[k] >= n)
+                lecteur.EndommageEnregistrement("voisin " + std::to_string(commune.Voisins[k]) +
+                                                " hors de la table (" + std::to_string(n) +
+                                                " communes)");
+        lues.push_back(std::move(commune));
+        if (progression) progression->FixePosition(progression->Position() + 1);
+    }
+    if (progression) progression->FixePosition(n);
+    communes.reserve(communes.size() + lues.size());
+    std::move(lues.begin(), lues.end(), std::back_inserter(communes));
+}
+
+void ChargeCommunes(std::vector<TCommune>& communes, const fs::path& dossier,
+                    IProgression* progression) {
+    const auto octets = LitFichierEntier(dossier / NomFichierCommunes, MessageAbsent("cc.dat"));
+    LitCommunes(octets, communes, progression);
+}
+
+std::vector<std::uint8_t> EcritCommunes(const std::vector<TCommune>& communes) {
+    if (communes.size() > NombreMaxCommunes)
+        throw ErreurAtlas("Trop de communes pour un atlas : " + std::to_string(communes.size()) +
+                          ".");
+    std::vector<std::uint8_t> sortie;
+    sortie.reserve(4 + communes.size() * 64);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(communes.size()), 0);
+    for (std::size_t i = 0; i < communes.size(); ++i) {
+        const TCommune& c = communes[i];
+        if (c.Voisins.size() != c.DistancesVoisins.size() || c.Voisins.size() > 0xFFFF)
+            throw ErreurAtlas("Commune " + std::to_string(i + 1) +
+                              " : liste de voisins incoh\xC3\xA9rente.");
+        AjouteFlottant(sortie, c.XCarte, cle_communes::Coordonnees);
+        AjouteFlottant(sortie, c.YCarte, cle_communes::Coordonnees);
+        AjouteFlottant(sortie, c.Longitude, cle_communes::Longitude);
+        AjouteFlottant(sortie, c.Latitude, cle_communes::Latitude);
+        AjouteOctet(sortie, c.Rang ^ cle_communes::Rang);
+        AjouteTexte(sortie, c.Nom, cle_communes::Nom, "Nom", i + 1);
+        AjouteTexte(sortie, c.Article, cle_communes::Article, "Article", i + 1);
+        AjouteTexte(sortie, c.CodeInsee, cle_communes::CodeInsee, "CodeInsee", i + 1);
+        AjouteTexte(sortie, c.CodePostal, cle_communes::CodePostal, "CodePostal", i + 1);
+        AjouteMot16(sortie, static_cast<std::uint16_t>(c.Voisins.size()));
+        for (std::size_t k = 0; k < c.Voisins.size(); ++k) {
+            AjouteMot16(sortie, c.Voisins[k]);
+            AjouteOctet(sortie, c.DistancesVoisins[k]);
+        }
+    }
+    return sortie;
+}
+
+// ---- "departement.txt" ----------------------------------------------------------------
+
+void LitNomsDepartements(std::span<const std::uint8_t> octets, std::vector<AnsiString>& noms,
+                         IProgression* progression) {
+    const std::string fichier = NomFichierDepartements;
+    auto endommage = [&](const std::string& detail) -> void {
+        throw ErreurAtlas("Fichier \"" + fichier + "\" endommag\xC3\xA9 : " + detail + ".");
+    };
+    std::vector<AnsiString> lus;
+    lus.reserve(NombreDepartements);
+    std::size_t pos = 0;
+    for (int ligne = 1; ligne <= NombreDepartements; ++ligne) {
+        if (pos >= octets.size())
+            endommage("il s'arr\xC3\xAAte \xC3\xA0 la ligne " + std::to_string(ligne - 1) +
+                      " au lieu de " + std::to_string(NombreDepartements));
+        // The number before the first space is not read: the line's position gives it.
+        while (pos < octets.size() && octets[pos] != ' ') {
+            if (octets[pos] == '\n')
+                endommage("ligne " + std::to_string(ligne) + " sans espace");
+            ++pos;
+        }
+        if (pos >= octets.size()) endommage("ligne " + std::to_string(ligne) + " sans espace");
+        ++pos; // the space
+        AnsiString nom;
+        while (pos < octets.size() && octets[pos] != '\n') {
+            nom += static_cast<char>(octets[pos]);
+            ++pos;
+            if (nom.size() > LongueurMaxNomDepartement + 1)
+                endommage("ligne " + std::to_string(ligne) + " trop longue");
+        }
+        if (pos < octets.size()) ++pos; // the line feed
+        if (!nom.empty() && nom.back() == '\r') nom.pop_back();
+        if (nom.size() > LongueurMaxNomDepartement)
+            endommage("ligne " + std::to_string(ligne) + " trop longue");
+        lus.push_back(std::move(nom));
+        if (progression && ligne > 1) progression->FixePosition(progression->Position() + 1);
+    }
+    if (progression) progression->FixePosition(NombreDepartements);
+    noms.insert(noms.end(), std::make_move_iterator(lus.begin()),
+                std::make_move_iterator(lus.end()));
+}
+
+void ChargeNomsDepartements(std::vector<AnsiString>& noms, const fs::path& dossier,
+                            IProgression* progression) {
+    if (progression) {
+        progression->FixePosition(0);
+        progression->FixeMaximum(NombreDepartements);
+    }
+    const auto octets =
+        LitFichierEntier(dossier / NomFichierDepartements, MessageAbsent("Departement.txt"));
+    LitNomsDepartements(octets, noms, progression);
+}
+
+std::vector<std::uint8_t> EcritNomsDepartements(const std::vector<AnsiString>& noms) {
+    std::vector<std::uint8_t> sortie;
+    for (int n = 1; n <= NombreDepartements; ++n) {
+        const AnsiString nom =
+            static_cast<std::size_t>(n) <= noms.size() ? noms[static_cast<std::size_t>(n - 1)] : "";
+        if (nom.size() > LongueurMaxNomDepartement || nom.find('\n') != AnsiString::npos)
+            throw ErreurAtlas("D\xC3\xA9partement " + std::to_string(n) +
+                              " : nom trop long ou sur plusieurs lignes.");
+        char numero[8];
+        std::snprintf(numero, sizeof numero, "%02d ", n);
+        sortie.insert(sortie.end(), numero, numero + std::strlen(numero));
+        sortie.insert(sortie.end(), nom.begin(), nom.end());
+        sortie.push_back('\n');
+    }
+    return sortie;
+}
+
+// ---- "pointdepii.dat" -----------------------------------------------------------------
+
+void LitDepartement(TDepartement& departement, LecteurOctets& lecteur) {
+    const std::int32_t n = LitEntierBrouille(lecteur, cle_contours::Nombre);
+    if (n < 0) lecteur.EndommageEnregistrement("nombre de points n\xC3\xA9gatif (" + std::to_string(n) + ")");
+    if (static_cast<std::size_t>(n) > lecteur.Restant() / 8)
+        lecteur.EndommageEnregistrement("il annonce " + std::to_string(n) + " points au-del\xC3\xA0 de sa fin");
+    departement.Contour.Points.reserve(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        const std::int32_t x = LitEntierBrouille(lecteur, cle_contours::X);
+        const std::int32_t y = LitEntierBrouille(lecteur, cle_contours::Y);
+        departement.PointLu = {x, y};
+        departement.Contour.AjoutePoint(x, y);
+    }
+    const std::int32_t m = LitEntierBrouille(lecteur, cle_contours::Nombre);
+    if (m < 0) lecteur.EndommageEnregistrement("nombre d'indices n\xC3\xA9gatif (" + std::to_string(m) + ")");
+    if (static_cast<std::size_t>(m) > lecteur.Restant() / 4)
+        lecteur.EndommageEnregistrement("il annonce " + std::to_string(m) + " indices au-del\xC3\xA0 de sa fin");
+    departement.Contour.Indices.reserve(static_cast<std::size_t>(m));
+    for (std::int32_t i = 0; i < m; ++i)
+        departement.Contour.Indices.push_back(LitEntierBrouille(lecteur, cle_contours::Nombre));
+}
+
+void LitContours(std::span<const std::uint8_t> octets, std::vector<TDepartement>& departements) {
+    LecteurOctets lecteur(octets, NomFichierContours);
+    std::vector<TDepartement> lus;
+    lus.reserve(NombreContours);
+    for (int i = 1; i <= NombreContours; ++i) {
+        lecteur.Enregistrement(i);
+        TDepartement departement;
+        LitDepartement(departement, lecteur);
+        lus.push_back(std::move(departement));
+    }
+    departements.insert(departements.end(), std::make_move_iterator(lus.begin()),
+                        std::make_move_iterator(lus.end()));
+}
+
+void ChargeContours(std::vector<TDepartement>& departements, const fs::path& dossier) {
+    const auto octets =
+        LitFichierEntier(dossier / NomFichierContours, MessageAbsent("pointdepii.dat"));
+    LitContours(octets, departements);
+}
+
+std::vector<std::uint8_t> EcritContours(const std::vector<TPointsDep>& contours) {
+    if (contours.size() > static_cast<std::size_t>(NombreContours))
+        throw ErreurAtlas("Trop de contours : " + std::to_string(contours.size()) + " pour " +
+                          std::to_string(NombreContours) + " enregistrements.");
+    std::vector<std::uint8_t> sortie;
+    for (int i = 0; i < NombreContours; ++i) {
+        if (static_cast<std::size_t>(i) >= contours.size()) {
+            AjouteEntier32(sortie, 0, cle_contours::Nombre);
+            AjouteEntier32(sortie, 0, cle_contours::Nombre);
+            continue;
+        }
+        const TPointsDep& c = contours[static_cast<std::size_t>(i)];
+        AjouteEntier32(sortie, static_cast<std::int32_t>(c.Points.size()), cle_contours::Nombre);
+        for (const TPoint& p : c.Points) {
+            AjouteEntier32(sortie, p.x, cle_contours::X);
+            AjouteEntier32(sortie, p.y, cle_contours::Y);
+        }
+        AjouteEntier32(sortie, static_cast<std::int32_t>(c.Indices.size()), cle_contours::Nombre);
+        for (std::int32_t v : c.Indices) AjouteEntier32(sortie, v, cle_contours::Nombre);
+    }
+    return sortie;
+}
+
+} // namespace orlavine

@@ -1,0 +1,106 @@
+// The three data files of the atlas, each with its reader and its writer side by side.
+// Readers take the whole file in memory and check every length before they use it: a
+// damaged file raises ErreurAtlas and hands on nothing it did not check.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "atlas/types.h"
+
+namespace orlavine {
+
+class IProgression;
+
+inline constexpr const char* NomFichierCommunes = "cc.dat";
+inline constexpr const char* NomFichierDepartements = "departement.txt";
+inline constexpr const char* NomFichierContours = "pointdepii.dat";
+
+// Scrambling keys of "cc.dat": part of the format, shared by reader and writer.
+namespace cle_communes {
+inline constexpr std::uint8_t Coordonnees = 0x5A;
+inline constexpr std::uint8_t Longitude = 0x3C;
+inline constexpr std::uint8_t Latitude = 0xA7;
+inline constexpr std::uint8_t Rang = 0x6E;
+inline constexpr std::uint8_t Nom = 0xD2;
+inline constexpr std::uint8_t Article = 0x91;
+inline constexpr std::uint8_t CodeInsee = 0x4B;
+inline constexpr std::uint8_t CodePostal = 0xE8;
+} // namespace cle_communes
+
+// Scrambling keys of "pointdepii.dat".
+namespace cle_contours {
+inline constexpr std::uint8_t Nombre = 0x2F;
+inline constexpr std::uint8_t X = 0xB6;
+inline constexpr std::uint8_t Y = 0x73;
+} // namespace cle_contours
+
+inline constexpr int NombreDepartements = 95;   // lines of "departement.txt"
+inline constexpr int NombreContours = 203;      // records of "pointdepii.dat"
+inline constexpr std::size_t LongueurMaxNomDepartement = 255;
+inline constexpr std::size_t NombreMaxCommunes = 65536; // indexes are 16-bit
+
+// A bounds-checked reader over bytes. Every read past the end raises ErreurAtlas with the
+// message that the owner set for the current record.
+class LecteurOctets {
+public:
+    LecteurOctets(std::span<const std::uint8_t> octets, std::string fichier);
+    std::size_t Restant() const { return octets_.size() - position_; }
+    void Enregistrement(long numero) { enregistrement_ = numero; }
+    std::uint8_t Octet();
+    std::uint16_t Mot16();
+    std::int32_t Entier32();
+    std::span<const std::uint8_t> Bloc(std::size_t n);
+    [[noreturn]] void Endommage(const std::string& detail) const;
+    // The same, naming the current record: "enregistrement 12 : <detail>".
+    [[noreturn]] void EndommageEnregistrement(const std::string& detail) const;
+
+private:
+    std::span<const std::uint8_t> octets_;
+    std::size_t position_ = 0;
+    std::string fichier_;
+    long enregistrement_ = 0;
+};
+
+// The whole content of a file; raises ErreurAtlas with `messageAbsent` when it is missing.
+std::vector<std::uint8_t> LitFichierEntier(const std::filesystem::path& chemin,
+                                           const std::string& messageAbsent);
+// Writes through a temporary file renamed over the target: a failed write leaves the old
+// file as it was. Raises ErreurAtlas on failure.
+void EcritFichierAtomique(const std::filesystem::path& chemin,
+                          std::span<const std::uint8_t> octets);
+
+// ---- "cc.dat" -------------------------------------------------------------------------
+// Reads one record at the reader's position into `commune` (freshly constructed).
+void LitCommune(TCommune& commune, LecteurOctets& lecteur);
+// Appends the records of a whole file's bytes to `communes`.
+void LitCommunes(std::span<const std::uint8_t> octets, std::vector<TCommune>& communes,
+                 IProgression* progression = nullptr);
+// Reads `dossier`/"cc.dat" and appends its records. Missing file:
+// "Fichier "cc.dat" non existant ou déplacé!".
+void ChargeCommunes(std::vector<TCommune>& communes, const std::filesystem::path& dossier,
+                    IProgression* progression = nullptr);
+std::vector<std::uint8_t> EcritCommunes(const std::vector<TCommune>& communes);
+
+// ---- "departement.txt" ----------------------------------------------------------------
+void LitNomsDepartements(std::span<const std::uint8_t> octets, std::vector<AnsiString>& noms,
+                         IProgression* progression = nullptr);
+// Missing file: "Fichier "Departement.txt" non existant ou déplacé!".
+void ChargeNomsDepartements(std::vector<AnsiString>& noms, const std::filesystem::path& dossier,
+                            IProgression* progression = nullptr);
+// 95 lines "NN Name\n" from the names of departments 1 to 95 (Windows-1252).
+std::vector<std::uint8_t> EcritNomsDepartements(const std::vector<AnsiString>& noms);
+
+// ---- "pointdepii.dat" -----------------------------------------------------------------
+// Reads one record into departement.Contour.
+void LitDepartement(TDepartement& departement, LecteurOctets& lecteur);
+void LitContours(std::span<const std::uint8_t> octets, std::vector<TDepartement>& departements);
+// Missing file: "Fichier "pointdepii.dat" non existant ou déplacé!".
+void ChargeContours(std::vector<TDepartement>& departements, const std::filesystem::path& dossier);
+// One record per outline (points and indices of Contour), padded with empty records to 203.
+// More than 203 outlines raise ErreurAtlas.
+std::vector<std::uint8_t> EcritContours(const std::vector<TPointsDep>& contours);
+
+} // namespace orlavine

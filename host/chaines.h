@@ -1,0 +1,60 @@
+// String services shared by every part of Orlavine.
+//
+// AnsiString is an 8-bit string in Windows-1252, the encoding of the atlas files and of
+// the exported texts. The user interface works in UTF-8/UTF-16: convert at that border
+// with Cp1252VersUtf8 / Utf8VersCp1252.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace orlavine {
+
+using AnsiString = std::string;
+
+// Modes of UpperANSIChaineAS.
+inline constexpr int MajusculesAvecAccents = 1; // "Château" -> "CHÂTEAU"
+inline constexpr int MajusculesSansAccents = 2; // "Château" -> "CHATEAU", the atlas form
+// Modes of LowerChaineAS.
+inline constexpr int MinusculesSimples = 1;     // "CHÂTEAU-THIERRY" -> "château-thierry"
+inline constexpr int MinusculesNomPropre = 3;   // "CHÂTEAU-THIERRY" -> "Château-Thierry"
+
+// Upper case. Mode 2 removes accents and ligatures as the atlas stores names: "Œ" -> "OE",
+// "ß" -> "SS", the typographic apostrophes become "'". Any other mode keeps the accents.
+AnsiString UpperANSIChaineAS(std::string_view texte, int mode = MajusculesSansAccents);
+
+// Lower case. Mode 3 capitalises each word and each part of a compound (after a space, a
+// hyphen or an apostrophe), except an elided "d'" or "l'" inside a name:
+// "VILLENEUVE-D'ASCQ" -> "Villeneuve-d'Ascq", "L'ISLE-ADAM" -> "L'Isle-Adam".
+// Any other mode lowers every letter.
+AnsiString LowerChaineAS(std::string_view texte, int mode = MinusculesNomPropre);
+
+// Every occurrence of motif replaced, case-sensitive, left to right, non-overlapping.
+AnsiString RemplaceString(std::string_view texte, std::string_view motif,
+                          std::string_view remplacement);
+// Every occurrence of the character avant replaced by apres.
+AnsiString RemplaceCar(std::string_view texte, char avant, char apres);
+// One final occurrence of c removed.
+AnsiString OteCharFin(std::string_view texte, char c);
+// Each run of the separator collapsed into one.
+AnsiString ElimineMultiSeparateur(std::string_view texte, char separateur);
+// The n-th element (from 1) of a separated list; empty when there is none.
+AnsiString EltNo(int n, std::string_view texte, char separateur);
+// The number of elements of a separated list (0 for an empty text).
+int NombreElts(std::string_view texte, char separateur);
+
+// Leading / trailing blanks and control characters (bytes up to and including the space).
+AnsiString OteBlancsDebut(std::string_view texte);
+AnsiString OteBlancsFin(std::string_view texte);
+
+// True when the whole text is a decimal integer (optional sign, at least one digit) that
+// fits in 32 bits, as the platform's integer conversion accepts it.
+bool EstEntier(std::string_view texte);
+
+// Windows-1252 <-> UTF-8. The five bytes that Windows-1252 leaves undefined map to the
+// C1 control characters of the same value, so that any byte string survives a round
+// trip. A character Windows-1252 cannot hold becomes '?'.
+std::string Cp1252VersUtf8(std::string_view ansi);
+AnsiString Utf8VersCp1252(std::string_view utf8);
+
+} // namespace orlavine

