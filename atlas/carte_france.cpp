@@ -1,11 +1,11 @@
 #include "atlas/carte_france.h"
 
-#include <algorithm>
-#include <charconv>
-
 #include "atlas/erreurs.h"
 #include "atlas/fichiers.h"
 #include "atlas/saisie.h"
+
+#include <algorithm>
+#include <charconv>
 
 namespace orlavine {
 
@@ -30,9 +30,9 @@ private:
 
 // Particles of compound names, lowered on the map labels, in this order.
 constexpr std::pair<const char*, const char*> Particules[] = {
-    {"-Au-", "-au-"},     {"-Aux-", "-aux-"}, {"-En-", "-en-"},   {"-Et-", "-et-"},
-    {"-Sous-", "-sous-"}, {"-Sur-", "-sur-"}, {"-La-", "-la-"},   {"-Le-", "-le-"},
-    {"-Lez-", "-lez-"},   {"-Les-", "-les-"}, {"-De-", "-de-"},   {" De ", " de "},
+    {"-Au-", "-au-"},     {"-Aux-", "-aux-"}, {"-En-", "-en-"}, {"-Et-", "-et-"},
+    {"-Sous-", "-sous-"}, {"-Sur-", "-sur-"}, {"-La-", "-la-"}, {"-Le-", "-le-"},
+    {"-Lez-", "-lez-"},   {"-Les-", "-les-"}, {"-De-", "-de-"}, {" De ", " de "},
     {"-Des-", "-des-"},   {"-Du-", "-du-"},
 };
 
@@ -119,9 +119,9 @@ namespace {
 
 struct CritereRecherche {
     AnsiString texte;
-    bool etoile = false;       // leading star: anywhere in the field
-    bool espaceFinal = false;  // with the star: at the end of the field
-    bool corse = false;        // code search beginning with "20"
+    bool etoile = false;      // leading star: anywhere in the field
+    bool espaceFinal = false; // with the star: at the end of the field
+    bool corse = false;       // code search beginning with "20"
     bool code = false;
 };
 
@@ -160,8 +160,7 @@ bool Correspond(const CritereRecherche& critere, const TCommune& commune) {
 } // namespace
 
 void TCarteFrance::RechercheCommunesLineaire(std::vector<std::uint16_t>& resultats,
-                                             AnsiString texte, int fin, int debut,
-                                             int mode) const {
+                                             AnsiString texte, int fin, int debut, int mode) const {
     resultats.clear();
     CritereRecherche critere;
     if (!PrepareCritere(std::move(texte), mode, critere)) return;
@@ -188,9 +187,9 @@ void TCarteFrance::RechercheCommunes(std::vector<std::uint16_t>& resultats, Ansi
     debut = debut == -1 ? 0 : std::clamp(debut, 0, n);
     fin = fin == -1 ? n : std::clamp(fin, 0, n);
     if (debut >= fin) return;
-    const auto premier = std::lower_bound(
-        Communes.begin() + debut, Communes.begin() + fin, critere.texte,
-        [](const TCommune& c, const AnsiString& t) { return c.Nom < t; });
+    const auto premier =
+        std::lower_bound(Communes.begin() + debut, Communes.begin() + fin, critere.texte,
+                         [](const TCommune& c, const AnsiString& t) { return c.Nom < t; });
     for (auto it = premier; it != Communes.begin() + fin; ++it) {
         if (it->Nom.compare(0, critere.texte.size(), critere.texte) != 0) break;
         resultats.push_back(static_cast<std::uint16_t>(it - Communes.begin()));
@@ -199,7 +198,9 @@ void TCarteFrance::RechercheCommunes(std::vector<std::uint16_t>& resultats, Ansi
 
 // ---- Communes on the map --------------------------------------------------------------
 
-void TCarteFrance::ViderCommunesAffichees() { CommunesAffichees.clear(); }
+void TCarteFrance::ViderCommunesAffichees() {
+    CommunesAffichees.clear();
+}
 
 void TCarteFrance::AjouteCommuneAffichee(int indexCommune, const AnsiString& complement,
                                          bool clignotant, bool vider) {
@@ -207,7 +208,8 @@ void TCarteFrance::AjouteCommuneAffichee(int indexCommune, const AnsiString& com
     if (indexCommune < 0 || static_cast<std::size_t>(indexCommune) >= Communes.size()) return;
     for (const TCommuneAffiche& e : CommunesAffichees)
         if (e.IndexCommune == indexCommune) return;
-    CommunesAffichees.emplace_back(indexCommune, Communes[static_cast<std::size_t>(indexCommune)].Rang,
+    CommunesAffichees.emplace_back(indexCommune,
+                                   Communes[static_cast<std::size_t>(indexCommune)].Rang,
                                    LibelleCarte(indexCommune), complement, clignotant);
 }
 

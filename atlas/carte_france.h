@@ -3,14 +3,14 @@
 // non-owning pointer to it.
 #pragma once
 
+#include "atlas/preferences.h"
+#include "atlas/progression.h"
+#include "atlas/types.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <vector>
-
-#include "atlas/preferences.h"
-#include "atlas/progression.h"
-#include "atlas/types.h"
 
 namespace orlavine {
 
@@ -65,8 +65,8 @@ public:
     void RechercheCommunes(std::vector<std::uint16_t>& resultats, AnsiString texte, int fin,
                            int debut, int mode) const;
     // The same answer by a plain scan of the whole range, without the binary-search start.
-    void RechercheCommunesLineaire(std::vector<std::uint16_t>& resultats, AnsiString texte,
-                                   int fin, int debut, int mode) const;
+    void RechercheCommunesLineaire(std::vector<std::uint16_t>& resultats, AnsiString texte, int fin,
+                                   int debut, int mode) const;
 
     // ---- Distances ----
     static int DistanceCommunes(const TCommune& a, const TCommune& b);

@@ -1,7 +1,7 @@
+#include "atlas/carte_france.h"
+
 #include <cmath>
 #include <cstdio>
-
-#include "atlas/carte_france.h"
 
 namespace orlavine {
 
@@ -34,9 +34,9 @@ int TCarteFrance::DistanceCommunes(const TCommune& a, const TCommune& b) {
     const long double circonference = 40076.59L;
     const long double colatA = quartColatitude - phiA;
     const long double colatB = quartColatitude - phiB;
-    const long double c = std::cos(colatB) * std::cos(colatA) +
-                          std::sin(colatB) * std::sin(colatA) *
-                              std::cos(static_cast<long double>(lambdaB) - lambdaA);
+    const long double c =
+        std::cos(colatB) * std::cos(colatA) +
+        std::sin(colatB) * std::sin(colatA) * std::cos(static_cast<long double>(lambdaB) - lambdaA);
     // Rounding can carry |c| a hair above 1 for antipodes: no square root of a negative.
     const long double carre = 1.0L - c * c;
     const long double s = carre > 0.0L ? std::sqrt(carre) : 0.0L;
@@ -72,12 +72,14 @@ void TCarteFrance::AjouteCommunesDeRang(int indexVille1, int indexVille2) {
                            (pref.Prefecture && (rang == 7 || rang == 8)) ||
                            (pref.Capital && rang == 8);
         if (!admis) continue;
-        const int d1 = indexVille1 == -1
-                           ? -1
-                           : DistanceCommunes(Communes[i], Communes[static_cast<std::size_t>(indexVille1)]);
-        const int d2 = indexVille2 == -1
-                           ? -1
-                           : DistanceCommunes(Communes[i], Communes[static_cast<std::size_t>(indexVille2)]);
+        const int d1 =
+            indexVille1 == -1
+                ? -1
+                : DistanceCommunes(Communes[i], Communes[static_cast<std::size_t>(indexVille1)]);
+        const int d2 =
+            indexVille2 == -1
+                ? -1
+                : DistanceCommunes(Communes[i], Communes[static_cast<std::size_t>(indexVille2)]);
         if ((d1 >= 0 && d1 <= 100) || (d2 >= 0 && d2 <= 100)) {
             const int index = static_cast<int>(i);
             AjouteCommuneAffichee(index, TexteDistances(index, indexVille1, indexVille2, d1, d2),

@@ -1,5 +1,8 @@
 #include "atlas/fichiers.h"
 
+#include "atlas/erreurs.h"
+#include "atlas/progression.h"
+
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -8,9 +11,6 @@
 #include <string>
 #include <system_error>
 #include <unistd.h>
-
-#include "atlas/erreurs.h"
-#include "atlas/progression.h"
 
 namespace orlavine {
 
@@ -40,7 +40,9 @@ std::span<const std::uint8_t> LecteurOctets::Bloc(std::size_t n) {
     return bloc;
 }
 
-std::uint8_t LecteurOctets::Octet() { return Bloc(1)[0]; }
+std::uint8_t LecteurOctets::Octet() {
+    return Bloc(1)[0];
+}
 
 std::uint16_t LecteurOctets::Mot16() {
     const auto b = Bloc(2);
@@ -60,8 +62,7 @@ std::vector<std::uint8_t> LitFichierEntier(const fs::path& chemin,
     if (!fs::is_regular_file(chemin, ec)) throw ErreurAtlas(messageAbsent);
     std::ifstream flux(chemin, std::ios::binary);
     if (!flux)
-        throw ErreurAtlas("Impossible d'ouvrir le fichier \"" + chemin.filename().string() +
-                          "\".");
+        throw ErreurAtlas("Impossible d'ouvrir le fichier \"" + chemin.filename().string() + "\".");
     std::vector<std::uint8_t> octets;
     const auto taille = fs::file_size(chemin, ec);
     if (!ec) octets.reserve(static_cast<std::size_t>(taille));
@@ -81,7 +82,10 @@ void EcritFichierAtomique(const fs::path& chemin, std::span<const std::uint8_t> 
     const std::string nom = chemin.filename().string();
     {
         std::ofstream flux(temporaire, std::ios::binary | std::ios::trunc);
-        if (!flux) throw ErreurAtlas("Impossible de cr\xC3\xA9" "er le fichier \"" + nom + "\".");
+        if (!flux)
+            throw ErreurAtlas("Impossible de cr\xC3\xA9"
+                              "er le fichier \"" +
+                              nom + "\".");
         flux.write(reinterpret_cast<const char*>(octets.data()),
                    static_cast<std::streamsize>(octets.size()));
         flux.flush();
@@ -89,14 +93,18 @@ void EcritFichierAtomique(const fs::path& chemin, std::span<const std::uint8_t> 
             flux.close();
             std::error_code ec;
             fs::remove(temporaire, ec);
-            throw ErreurAtlas("\xC3\x89" "criture du fichier \"" + nom + "\" impossible.");
+            throw ErreurAtlas("\xC3\x89"
+                              "criture du fichier \"" +
+                              nom + "\" impossible.");
         }
     }
     std::error_code ec;
     fs::rename(temporaire, chemin, ec);
     if (ec) {
         fs::remove(temporaire, ec);
-        throw ErreurAtlas("\xC3\x89" "criture du fichier \"" + nom + "\" impossible.");
+        throw ErreurAtlas("\xC3\x89"
+                          "criture du fichier \"" +
+                          nom + "\" impossible.");
     }
 }
 
@@ -106,7 +114,9 @@ std::string MessageAbsent(const char* nomAffiche) {
     return std::string("Fichier \"") + nomAffiche + "\" non existant ou d\xC3\xA9plac\xC3\xA9!";
 }
 
-void AjouteOctet(std::vector<std::uint8_t>& sortie, std::uint8_t b) { sortie.push_back(b); }
+void AjouteOctet(std::vector<std::uint8_t>& sortie, std::uint8_t b) {
+    sortie.push_back(b);
+}
 
 void AjouteMot16(std::vector<std::uint8_t>& sortie, std::uint16_t v) {
     sortie.push_back(static_cast<std::uint8_t>(v & 0xFF));
@@ -115,7 +125,8 @@ void AjouteMot16(std::vector<std::uint8_t>& sortie, std::uint16_t v) {
 
 void AjouteEntier32(std::vector<std::uint8_t>& sortie, std::int32_t v, std::uint8_t cle) {
     const auto u = static_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k) sortie.push_back(static_cast<std::uint8_t>((u >> (8 * k)) ^ cle));
+    for (int k = 0; k < 4; ++k)
+        sortie.push_back(static_cast<std::uint8_t>((u >> (8 * k)) ^ cle));
 }
 
 void AjouteFlottant(std::vector<std::uint8_t>& sortie, float f, std::uint8_t cle) {
@@ -125,14 +136,16 @@ void AjouteFlottant(std::vector<std::uint8_t>& sortie, float f, std::uint8_t cle
 float LitFlottant(LecteurOctets& lecteur, std::uint8_t cle) {
     const auto b = lecteur.Bloc(4);
     std::uint32_t v = 0;
-    for (int k = 0; k < 4; ++k) v |= std::uint32_t(b[k] ^ cle) << (8 * k);
+    for (int k = 0; k < 4; ++k)
+        v |= std::uint32_t(b[k] ^ cle) << (8 * k);
     return std::bit_cast<float>(v);
 }
 
 std::int32_t LitEntierBrouille(LecteurOctets& lecteur, std::uint8_t cle) {
     const auto b = lecteur.Bloc(4);
     std::uint32_t v = 0;
-    for (int k = 0; k < 4; ++k) v |= std::uint32_t(b[k] ^ cle) << (8 * k);
+    for (int k = 0; k < 4; ++k)
+        v |= std::uint32_t(b[k] ^ cle) << (8 * k);
     return static_cast<std::int32_t>(v);
 }
 
@@ -155,7 +168,8 @@ void AjouteTexte(std::vector<std::uint8_t>& sortie, const AnsiString& texte, std
         throw ErreurAtlas("Commune " + std::to_string(numero) + " : le champ " + champ +
                           " d\xC3\xA9passe 255 caract\xC3\xA8res.");
     sortie.push_back(static_cast<std::uint8_t>(texte.size()));
-    for (char c : texte) sortie.push_back(static_cast<std::uint8_t>(c) ^ cle);
+    for (char c : texte)
+        sortie.push_back(static_cast<std::uint8_t>(c) ^ cle);
 }
 
 // Smallest record of "cc.dat": four floats, the rank, four empty texts, no neighbour.
@@ -211,7 +225,8 @@ void LitCommunes(std::span<const std::uint8_t> octets, std::vector<TCommune>& co
         LitCommune(commune, lecteur);
         if (!std::isfinite(commune.XCarte) || !std::isfinite(commune.YCarte) ||
             !std::isfinite(commune.Longitude) || !std::isfinite(commune.Latitude))
-            lecteur.EndommageEnregistrement("coordonn\xC3\xA9" "es invalides");
+            lecteur.EndommageEnregistrement("coordonn\xC3\xA9"
+                                            "es invalides");
         for (std::size_t k = 0; k < commune.Voisins.size(); ++k)
             if (commune.Voisins[k] >= n)
                 lecteur.EndommageEnregistrement("voisin " + std::to_string(commune.Voisins[k]) +
@@ -278,8 +293,7 @@ void LitNomsDepartements(std::span<const std::uint8_t> octets, std::vector<AnsiS
                       " au lieu de " + std::to_string(NombreDepartements));
         // The number before the first space is not read: the line's position gives it.
         while (pos < octets.size() && octets[pos] != ' ') {
-            if (octets[pos] == '\n')
-                endommage("ligne " + std::to_string(ligne) + " sans espace");
+            if (octets[pos] == '\n') endommage("ligne " + std::to_string(ligne) + " sans espace");
             ++pos;
         }
         if (pos >= octets.size()) endommage("ligne " + std::to_string(ligne) + " sans espace");
@@ -335,9 +349,12 @@ std::vector<std::uint8_t> EcritNomsDepartements(const std::vector<AnsiString>& n
 
 void LitDepartement(TDepartement& departement, LecteurOctets& lecteur) {
     const std::int32_t n = LitEntierBrouille(lecteur, cle_contours::Nombre);
-    if (n < 0) lecteur.EndommageEnregistrement("nombre de points n\xC3\xA9gatif (" + std::to_string(n) + ")");
+    if (n < 0)
+        lecteur.EndommageEnregistrement("nombre de points n\xC3\xA9gatif (" + std::to_string(n) +
+                                        ")");
     if (static_cast<std::size_t>(n) > lecteur.Restant() / 8)
-        lecteur.EndommageEnregistrement("il annonce " + std::to_string(n) + " points au-del\xC3\xA0 de sa fin");
+        lecteur.EndommageEnregistrement("il annonce " + std::to_string(n) +
+                                        " points au-del\xC3\xA0 de sa fin");
     departement.Contour.Points.reserve(static_cast<std::size_t>(n));
     for (std::int32_t i = 0; i < n; ++i) {
         const std::int32_t x = LitEntierBrouille(lecteur, cle_contours::X);
@@ -346,9 +363,12 @@ void LitDepartement(TDepartement& departement, LecteurOctets& lecteur) {
         departement.Contour.AjoutePoint(x, y);
     }
     const std::int32_t m = LitEntierBrouille(lecteur, cle_contours::Nombre);
-    if (m < 0) lecteur.EndommageEnregistrement("nombre d'indices n\xC3\xA9gatif (" + std::to_string(m) + ")");
+    if (m < 0)
+        lecteur.EndommageEnregistrement("nombre d'indices n\xC3\xA9gatif (" + std::to_string(m) +
+                                        ")");
     if (static_cast<std::size_t>(m) > lecteur.Restant() / 4)
-        lecteur.EndommageEnregistrement("il annonce " + std::to_string(m) + " indices au-del\xC3\xA0 de sa fin");
+        lecteur.EndommageEnregistrement("il annonce " + std::to_string(m) +
+                                        " indices au-del\xC3\xA0 de sa fin");
     departement.Contour.Indices.reserve(static_cast<std::size_t>(m));
     for (std::int32_t i = 0; i < m; ++i)
         departement.Contour.Indices.push_back(LitEntierBrouille(lecteur, cle_contours::Nombre));
@@ -392,7 +412,8 @@ std::vector<std::uint8_t> EcritContours(const std::vector<TPointsDep>& contours)
             AjouteEntier32(sortie, p.y, cle_contours::Y);
         }
         AjouteEntier32(sortie, static_cast<std::int32_t>(c.Indices.size()), cle_contours::Nombre);
-        for (std::int32_t v : c.Indices) AjouteEntier32(sortie, v, cle_contours::Nombre);
+        for (std::int32_t v : c.Indices)
+            AjouteEntier32(sortie, v, cle_contours::Nombre);
     }
     return sortie;
 }

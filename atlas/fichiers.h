@@ -3,12 +3,12 @@
 // damaged file raises ErreurAtlas and hands on nothing it did not check.
 #pragma once
 
+#include "atlas/types.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <span>
 #include <vector>
-
-#include "atlas/types.h"
 
 namespace orlavine {
 
@@ -37,8 +37,8 @@ inline constexpr std::uint8_t X = 0xB6;
 inline constexpr std::uint8_t Y = 0x73;
 } // namespace cle_contours
 
-inline constexpr int NombreDepartements = 95;   // lines of "departement.txt"
-inline constexpr int NombreContours = 203;      // records of "pointdepii.dat"
+inline constexpr int NombreDepartements = 95; // lines of "departement.txt"
+inline constexpr int NombreContours = 203;    // records of "pointdepii.dat"
 inline constexpr std::size_t LongueurMaxNomDepartement = 255;
 inline constexpr std::size_t NombreMaxCommunes = 65536; // indexes are 16-bit
 

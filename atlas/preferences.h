@@ -2,9 +2,9 @@
 // The preferences window owns one and hands the atlas a pointer to it.
 #pragma once
 
-#include <cstdint>
-
 #include "host/geometrie.h"
+
+#include <cstdint>
 
 namespace orlavine {
 

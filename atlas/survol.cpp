@@ -1,6 +1,6 @@
-#include <cstdint>
-
 #include "atlas/carte_france.h"
+
+#include <cstdint>
 
 namespace orlavine {
 

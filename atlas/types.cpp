@@ -6,13 +6,23 @@ namespace orlavine {
 
 AnsiString LibelleRang(int rang) {
     switch (rang) {
-    case RangVille: return "Ville";
-    case RangChefLieuCanton: return "Chef-lieu de Canton";
-    case RangSousPrefecture: return "Sous-Pr\xE9" "fecture";
-    case RangPrefecture: return "Pr\xE9" "fecture";
-    case RangCapitaleRegion: return "Capitale de r\xE9" "gion";
-    case RangCapitale: return "Capitale";
-    default: return "";
+    case RangVille:
+        return "Ville";
+    case RangChefLieuCanton:
+        return "Chef-lieu de Canton";
+    case RangSousPrefecture:
+        return "Sous-Pr\xE9"
+               "fecture";
+    case RangPrefecture:
+        return "Pr\xE9"
+               "fecture";
+    case RangCapitaleRegion:
+        return "Capitale de r\xE9"
+               "gion";
+    case RangCapitale:
+        return "Capitale";
+    default:
+        return "";
     }
 }
 

@@ -2,11 +2,11 @@
 // Plain value types; they refer to one another by index into TCarteFrance::Communes.
 #pragma once
 
-#include <cstdint>
-#include <vector>
-
 #include "host/chaines.h"
 #include "host/geometrie.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace orlavine {
 

@@ -28,8 +28,8 @@ int VersCp1252(char32_t u) {
 }
 
 bool EstMinuscule(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 0xDF && c != 0xF7) || c == 0x9A ||
-           c == 0x9C || c == 0x9E;
+    return (c >= 'a' && c <= 'z') || (c >= 0xDF && c != 0xF7) || c == 0x9A || c == 0x9C ||
+           c == 0x9E;
 }
 
 bool EstMajuscule(unsigned char c) {
@@ -37,17 +37,24 @@ bool EstMajuscule(unsigned char c) {
            c == 0x8C || c == 0x8E || c == 0x9F;
 }
 
-bool EstLettre(unsigned char c) { return EstMinuscule(c) || EstMajuscule(c) || c == 0x83; }
+bool EstLettre(unsigned char c) {
+    return EstMinuscule(c) || EstMajuscule(c) || c == 0x83;
+}
 
 unsigned char Minuscule(unsigned char c) {
     if (c >= 'A' && c <= 'Z') return c + 0x20;
     if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
     switch (c) {
-    case 0x8A: return 0x9A; // Š
-    case 0x8C: return 0x9C; // Œ
-    case 0x8E: return 0x9E; // Ž
-    case 0x9F: return 0xFF; // Ÿ
-    default: return c;
+    case 0x8A:
+        return 0x9A; // Š
+    case 0x8C:
+        return 0x9C; // Œ
+    case 0x8E:
+        return 0x9E; // Ž
+    case 0x9F:
+        return 0xFF; // Ÿ
+    default:
+        return c;
     }
 }
 
@@ -55,37 +62,61 @@ unsigned char Majuscule(unsigned char c) {
     if (c >= 'a' && c <= 'z') return c - 0x20;
     if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return c - 0x20;
     switch (c) {
-    case 0x9A: return 0x8A;
-    case 0x9C: return 0x8C;
-    case 0x9E: return 0x8E;
-    case 0xFF: return 0x9F;
-    default: return c; // ß has no single-byte capital
+    case 0x9A:
+        return 0x8A;
+    case 0x9C:
+        return 0x8C;
+    case 0x9E:
+        return 0x8E;
+    case 0xFF:
+        return 0x9F;
+    default:
+        return c; // ß has no single-byte capital
     }
 }
 
 // Upper case without accents; may produce two letters (ligatures).
 void MajusculeSansAccent(unsigned char c, AnsiString& sortie) {
     const unsigned char m = Majuscule(c);
-    if (m >= 0xC0 && m <= 0xC5) sortie += 'A';
-    else if (m == 0xC6) sortie += "AE";
-    else if (m == 0xC7) sortie += 'C';
-    else if (m >= 0xC8 && m <= 0xCB) sortie += 'E';
-    else if (m >= 0xCC && m <= 0xCF) sortie += 'I';
-    else if (m == 0xD0) sortie += 'D';
-    else if (m == 0xD1) sortie += 'N';
-    else if ((m >= 0xD2 && m <= 0xD6) || m == 0xD8) sortie += 'O';
-    else if (m >= 0xD9 && m <= 0xDC) sortie += 'U';
-    else if (m == 0xDD || m == 0x9F) sortie += 'Y';
-    else if (m == 0xDE) sortie += "TH";
-    else if (m == 0xDF) sortie += "SS";
-    else if (m == 0x8C) sortie += "OE";
-    else if (m == 0x8A) sortie += 'S';
-    else if (m == 0x8E) sortie += 'Z';
-    else if (m == 0x91 || m == 0x92 || m == 0xB4) sortie += '\''; // ‘ ’ ´
-    else sortie += static_cast<char>(m);
+    if (m >= 0xC0 && m <= 0xC5)
+        sortie += 'A';
+    else if (m == 0xC6)
+        sortie += "AE";
+    else if (m == 0xC7)
+        sortie += 'C';
+    else if (m >= 0xC8 && m <= 0xCB)
+        sortie += 'E';
+    else if (m >= 0xCC && m <= 0xCF)
+        sortie += 'I';
+    else if (m == 0xD0)
+        sortie += 'D';
+    else if (m == 0xD1)
+        sortie += 'N';
+    else if ((m >= 0xD2 && m <= 0xD6) || m == 0xD8)
+        sortie += 'O';
+    else if (m >= 0xD9 && m <= 0xDC)
+        sortie += 'U';
+    else if (m == 0xDD || m == 0x9F)
+        sortie += 'Y';
+    else if (m == 0xDE)
+        sortie += "TH";
+    else if (m == 0xDF)
+        sortie += "SS";
+    else if (m == 0x8C)
+        sortie += "OE";
+    else if (m == 0x8A)
+        sortie += 'S';
+    else if (m == 0x8E)
+        sortie += 'Z';
+    else if (m == 0x91 || m == 0x92 || m == 0xB4)
+        sortie += '\''; // ‘ ’ ´
+    else
+        sortie += static_cast<char>(m);
 }
 
-bool EstBlanc(unsigned char c) { return c <= ' '; }
+bool EstBlanc(unsigned char c) {
+    return c <= ' ';
+}
 
 } // namespace
 
@@ -93,8 +124,10 @@ AnsiString UpperANSIChaineAS(std::string_view texte, int mode) {
     AnsiString sortie;
     sortie.reserve(texte.size());
     for (unsigned char c : texte) {
-        if (mode == MajusculesSansAccents) MajusculeSansAccent(c, sortie);
-        else sortie += static_cast<char>(Majuscule(c));
+        if (mode == MajusculesSansAccents)
+            MajusculeSansAccent(c, sortie);
+        else
+            sortie += static_cast<char>(Majuscule(c));
     }
     return sortie;
 }
@@ -102,7 +135,8 @@ AnsiString UpperANSIChaineAS(std::string_view texte, int mode) {
 AnsiString LowerChaineAS(std::string_view texte, int mode) {
     AnsiString sortie(texte);
     if (mode != MinusculesNomPropre) {
-        for (char& c : sortie) c = static_cast<char>(Minuscule(static_cast<unsigned char>(c)));
+        for (char& c : sortie)
+            c = static_cast<char>(Minuscule(static_cast<unsigned char>(c)));
         return sortie;
     }
     bool debutMot = true;
@@ -112,11 +146,14 @@ AnsiString LowerChaineAS(std::string_view texte, int mode) {
             debutMot = (c == ' ' || c == '-' || c == '\'' || c == 0x92 || c == '(' || c == '/');
             continue;
         }
-        const bool elision = i > 0 && i + 1 < sortie.size() &&
-                             (sortie[i + 1] == '\'' || static_cast<unsigned char>(sortie[i + 1]) == 0x92) &&
-                             (Minuscule(c) == 'd' || Minuscule(c) == 'l');
-        if (debutMot && !elision) sortie[i] = static_cast<char>(Majuscule(c));
-        else sortie[i] = static_cast<char>(Minuscule(c));
+        const bool elision =
+            i > 0 && i + 1 < sortie.size() &&
+            (sortie[i + 1] == '\'' || static_cast<unsigned char>(sortie[i + 1]) == 0x92) &&
+            (Minuscule(c) == 'd' || Minuscule(c) == 'l');
+        if (debutMot && !elision)
+            sortie[i] = static_cast<char>(Majuscule(c));
+        else
+            sortie[i] = static_cast<char>(Minuscule(c));
         debutMot = false;
     }
     return sortie;
@@ -184,13 +221,15 @@ int NombreElts(std::string_view texte, char separateur) {
 
 AnsiString OteBlancsDebut(std::string_view texte) {
     std::size_t i = 0;
-    while (i < texte.size() && EstBlanc(static_cast<unsigned char>(texte[i]))) ++i;
+    while (i < texte.size() && EstBlanc(static_cast<unsigned char>(texte[i])))
+        ++i;
     return AnsiString(texte.substr(i));
 }
 
 AnsiString OteBlancsFin(std::string_view texte) {
     std::size_t n = texte.size();
-    while (n > 0 && EstBlanc(static_cast<unsigned char>(texte[n - 1]))) --n;
+    while (n > 0 && EstBlanc(static_cast<unsigned char>(texte[n - 1])))
+        --n;
     return AnsiString(texte.substr(0, n));
 }
 
@@ -229,18 +268,35 @@ AnsiString Utf8VersCp1252(std::string_view utf8) {
         const auto c = static_cast<unsigned char>(utf8[i]);
         char32_t u = 0;
         std::size_t longueur = 1;
-        if (c < 0x80) u = c;
-        else if ((c & 0xE0) == 0xC0) { u = c & 0x1F; longueur = 2; }
-        else if ((c & 0xF0) == 0xE0) { u = c & 0x0F; longueur = 3; }
-        else if ((c & 0xF8) == 0xF0) { u = c & 0x07; longueur = 4; }
-        else { sortie += '?'; ++i; continue; }
+        if (c < 0x80)
+            u = c;
+        else if ((c & 0xE0) == 0xC0) {
+            u = c & 0x1F;
+            longueur = 2;
+        } else if ((c & 0xF0) == 0xE0) {
+            u = c & 0x0F;
+            longueur = 3;
+        } else if ((c & 0xF8) == 0xF0) {
+            u = c & 0x07;
+            longueur = 4;
+        } else {
+            sortie += '?';
+            ++i;
+            continue;
+        }
         bool valide = i + longueur <= utf8.size();
         for (std::size_t k = 1; valide && k < longueur; ++k) {
             const auto suite = static_cast<unsigned char>(utf8[i + k]);
-            if ((suite & 0xC0) != 0x80) valide = false;
-            else u = (u << 6) | (suite & 0x3F);
+            if ((suite & 0xC0) != 0x80)
+                valide = false;
+            else
+                u = (u << 6) | (suite & 0x3F);
         }
-        if (!valide) { sortie += '?'; ++i; continue; }
+        if (!valide) {
+            sortie += '?';
+            ++i;
+            continue;
+        }
         i += longueur;
         const int b = VersCp1252(u);
         sortie += b < 0 ? '?' : static_cast<char>(b);

@@ -16,8 +16,8 @@ using AnsiString = std::string;
 inline constexpr int MajusculesAvecAccents = 1; // "Château" -> "CHÂTEAU"
 inline constexpr int MajusculesSansAccents = 2; // "Château" -> "CHATEAU", the atlas form
 // Modes of LowerChaineAS.
-inline constexpr int MinusculesSimples = 1;     // "CHÂTEAU-THIERRY" -> "château-thierry"
-inline constexpr int MinusculesNomPropre = 3;   // "CHÂTEAU-THIERRY" -> "Château-Thierry"
+inline constexpr int MinusculesSimples = 1;   // "CHÂTEAU-THIERRY" -> "château-thierry"
+inline constexpr int MinusculesNomPropre = 3; // "CHÂTEAU-THIERRY" -> "Château-Thierry"
 
 // Upper case. Mode 2 removes accents and ligatures as the atlas stores names: "Œ" -> "OE",
 // "ß" -> "SS", the typographic apostrophes become "'". Any other mode keeps the accents.

@@ -6,13 +6,23 @@
 namespace orlavine {
 
 namespace {
-std::int32_t Arrondi(double v) { return static_cast<std::int32_t>(std::lround(v)); }
+std::int32_t Arrondi(double v) {
+    return static_cast<std::int32_t>(std::lround(v));
+}
 } // namespace
 
-TPoint operator+(TPoint a, TPoint b) { return {a.x + b.x, a.y + b.y}; }
-TPoint operator-(TPoint a, TPoint b) { return {a.x - b.x, a.y - b.y}; }
-TPoint operator*(TPoint p, double f) { return {Arrondi(p.x * f), Arrondi(p.y * f)}; }
-TPoint operator/(TPoint p, double f) { return {Arrondi(p.x / f), Arrondi(p.y / f)}; }
+TPoint operator+(TPoint a, TPoint b) {
+    return {a.x + b.x, a.y + b.y};
+}
+TPoint operator-(TPoint a, TPoint b) {
+    return {a.x - b.x, a.y - b.y};
+}
+TPoint operator*(TPoint p, double f) {
+    return {Arrondi(p.x * f), Arrondi(p.y * f)};
+}
+TPoint operator/(TPoint p, double f) {
+    return {Arrondi(p.x / f), Arrondi(p.y / f)};
+}
 
 TRect operator+(const TRect& r, TPoint p) {
     return {r.left + p.x, r.top + p.y, r.right + p.x, r.bottom + p.y};

@@ -53,9 +53,15 @@ bool Contient(const TRect& r, TPoint p);
 // truncated toward zero.
 TColor DegradeCouleur(TColor de, TColor vers, int n);
 
-inline constexpr std::uint8_t Rouge(TColor c) { return c & 0xFF; }
-inline constexpr std::uint8_t Vert(TColor c) { return (c >> 8) & 0xFF; }
-inline constexpr std::uint8_t Bleu(TColor c) { return (c >> 16) & 0xFF; }
+inline constexpr std::uint8_t Rouge(TColor c) {
+    return c & 0xFF;
+}
+inline constexpr std::uint8_t Vert(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+inline constexpr std::uint8_t Bleu(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 inline constexpr TColor Rvb(std::uint8_t r, std::uint8_t v, std::uint8_t b) {
     return TColor(r) | (TColor(v) << 8) | (TColor(b) << 16);
 }

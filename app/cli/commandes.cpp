@@ -1,16 +1,18 @@
 #include "app/cli/commandes.h"
 
-#include <charconv>
-#include <ostream>
-
 #include "atlas/erreurs.h"
 #include "atlas/saisie.h"
+
+#include <charconv>
+#include <ostream>
 
 namespace orlavine::cli {
 
 namespace {
 
-std::string U(const AnsiString& ansi) { return Cp1252VersUtf8(ansi); }
+std::string U(const AnsiString& ansi) {
+    return Cp1252VersUtf8(ansi);
+}
 
 bool LitEntierPositif(const std::string& texte, int& valeur) {
     const auto [fin, err] = std::from_chars(texte.data(), texte.data() + texte.size(), valeur);
@@ -52,7 +54,8 @@ void Aide(std::ostream& out, bool avecCarte) {
            "\n"
            "Commandes :\n"
            "  recherche TEXTE            communes trouvées comme dans la fenêtre de recherche\n"
-           "                             (DUN : commence par, *DUN : contient, \"*DUN \" : finit par,\n"
+           "                             (DUN : commence par, *DUN : contient, \"*DUN \" : finit "
+           "par,\n"
            "                             75 : département ou code, 20004 : codes corses)\n"
            "  voisins TEXTE --rayon KM   voisines de la première commune trouvée\n"
            "  distance TEXTE1 TEXTE2     distance entre les premières communes trouvées\n"
@@ -74,8 +77,10 @@ std::optional<Options> LitOptions(const std::vector<std::string>& args,
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (options.commande == "carte") { // the map command reads its own options
-            if (a == "--atlas" && i + 1 < args.size()) options.dossierAtlas = args[++i];
-            else options.arguments.push_back(a);
+            if (a == "--atlas" && i + 1 < args.size())
+                options.dossierAtlas = args[++i];
+            else
+                options.arguments.push_back(a);
             continue;
         }
         if (a == "--atlas" || a == "--rayon") {
@@ -154,8 +159,7 @@ int PremiereCommune(const TCarteFrance& carte, const std::string& texteUtf8) {
     return resultats.empty() ? -1 : resultats.front();
 }
 
-int Execute(const Options& options, TCarteFrance& carte, std::ostream& out,
-            std::ostream& err) {
+int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std::ostream& err) {
     const bool tsv = options.tsv;
     if (options.commande == "info") {
         std::size_t points = 0, contours = 0;

@@ -1,13 +1,13 @@
 // The commands of orlavine-cli, callable without a process (tests).
 #pragma once
 
+#include "atlas/carte_france.h"
+
 #include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "atlas/carte_france.h"
 
 namespace orlavine::cli {
 
@@ -38,8 +38,7 @@ int PremiereCommune(const TCarteFrance& carte, const std::string& texteUtf8);
 std::vector<std::uint16_t> Recherche(const TCarteFrance& carte, const std::string& texteUtf8);
 
 // Runs recherche / voisins / distance / info on a loaded atlas; returns the exit code.
-int Execute(const Options& options, TCarteFrance& carte, std::ostream& out,
-            std::ostream& err);
+int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std::ostream& err);
 
 // The whole program: options, atlas, command.
 int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,

@@ -1,7 +1,7 @@
 // orlavine-cli: searches, neighbours and distances of the atlas from the command line.
-#include <iostream>
-
 #include "app/cli/commandes.h"
+
+#include <iostream>
 
 #ifdef ORLAVINE_AVEC_CARTE
 #include "app/cli/carte.h"

@@ -1,12 +1,12 @@
 // Small atlases written with the atlas writers, in a temporary folder per test.
 #pragma once
 
+#include "atlas/fichiers.h"
+#include "atlas/types.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "atlas/fichiers.h"
-#include "atlas/types.h"
 
 namespace orlavine::test {
 
@@ -27,7 +27,8 @@ inline TCommune Commune(const std::string& nom, const std::string& insee, float 
 
 inline std::vector<AnsiString> NomsDepartements() {
     std::vector<AnsiString> noms;
-    for (int n = 1; n <= 95; ++n) noms.push_back("DEPARTEMENT " + std::to_string(n));
+    for (int n = 1; n <= 95; ++n)
+        noms.push_back("DEPARTEMENT " + std::to_string(n));
     noms[19] = "CORSE";
     noms[75] = "SEINE-MARITIME";
     noms[20] = "C\xD4TE-D'OR";
@@ -37,9 +38,10 @@ inline std::vector<AnsiString> NomsDepartements() {
 class DossierTemporaire {
 public:
     DossierTemporaire() {
-        chemin_ = std::filesystem::temp_directory_path() /
-                  ("orlavine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                   "-" + std::to_string(compteur_++) + "-" + std::to_string(::getpid()));
+        chemin_ =
+            std::filesystem::temp_directory_path() /
+            ("orlavine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + std::to_string(compteur_++) + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(chemin_);
         std::filesystem::create_directories(chemin_);
     }

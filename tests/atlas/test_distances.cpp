@@ -1,22 +1,26 @@
-#include <gtest/gtest.h>
-
 #include "atlas/carte_france.h"
 #include "fixture.h"
+
+#include <gtest/gtest.h>
 
 namespace orlavine {
 namespace {
 
 using test::Commune;
 
-TCommune Point(float lat, float lon) { return Commune("P", "01001", lat, lon); }
+TCommune Point(float lat, float lon) {
+    return Commune("P", "01001", lat, lon);
+}
 
 TEST(Distance, ValeursDeReference) {
     EXPECT_EQ(TCarteFrance::DistanceCommunes(Point(0, 0), Point(0, 180)), 20038);
     EXPECT_EQ(TCarteFrance::DistanceCommunes(Point(0, 0), Point(90, 0)), 10019);
     EXPECT_EQ(TCarteFrance::DistanceCommunes(Point(90, 0), Point(0, 0)), 10019);
-    EXPECT_EQ(TCarteFrance::DistanceCommunes(Point(48.8566f, 2.3522f), Point(48.8566f, 2.3522f)), 0);
+    EXPECT_EQ(TCarteFrance::DistanceCommunes(Point(48.8566f, 2.3522f), Point(48.8566f, 2.3522f)),
+              0);
     // Paris - Marseille, town halls: about 661 km on the sphere.
-    const int pm = TCarteFrance::DistanceCommunes(Point(48.8566f, 2.3522f), Point(43.2965f, 5.3698f));
+    const int pm =
+        TCarteFrance::DistanceCommunes(Point(48.8566f, 2.3522f), Point(43.2965f, 5.3698f));
     EXPECT_NEAR(pm, 661, 1);
 }
 
@@ -29,8 +33,9 @@ TEST(Distance, SymetriqueEtPetitePourDesPointsVoisins) {
     EXPECT_EQ(d, TCarteFrance::DistanceCommunes(b, a));
     for (float lat = -80; lat <= 80; lat += 7.3f)
         for (float lon = -170; lon <= 170; lon += 23.1f)
-            ASSERT_EQ(TCarteFrance::DistanceCommunes(Point(lat, lon), Point(-lat * 0.5f, lon + 40)),
-                      TCarteFrance::DistanceCommunes(Point(-lat * 0.5f, lon + 40), Point(lat, lon)));
+            ASSERT_EQ(
+                TCarteFrance::DistanceCommunes(Point(lat, lon), Point(-lat * 0.5f, lon + 40)),
+                TCarteFrance::DistanceCommunes(Point(-lat * 0.5f, lon + 40), Point(lat, lon)));
 }
 
 TEST(Distance, AntipodesSansValeurIndefinie) {
@@ -42,7 +47,8 @@ TCarteFrance AtlasAvecVoisins() {
     auto a = Commune("A", "01001");
     a.Voisins = {1, 2, 3};
     a.DistancesVoisins = {0, 12, 255};
-    return TCarteFrance({}, {a, Commune("B", "01002"), Commune("C", "01003"), Commune("D", "01004")},
+    return TCarteFrance({},
+                        {a, Commune("B", "01002"), Commune("C", "01003"), Commune("D", "01004")},
                         test::NomsDepartements());
 }
 
@@ -50,7 +56,8 @@ TEST(Voisins, RayonEtOrdreStocke) {
     auto carte = AtlasAvecVoisins();
     auto indexes = [&] {
         std::vector<int> r;
-        for (const auto& v : carte.CommunesVoisines) r.push_back(v.IndexCommune);
+        for (const auto& v : carte.CommunesVoisines)
+            r.push_back(v.IndexCommune);
         return r;
     };
     carte.RechercheVoisines(0, 0);
@@ -91,10 +98,11 @@ TEST(CommunesDeRang, CentKilometresInclus) {
     carte.AjouteCommuneAffichee(0, "", true, true);
     carte.AjouteCommunesDeRang(0, -1);
     std::vector<int> indexes;
-    for (const auto& e : carte.CommunesAffichees) indexes.push_back(e.IndexCommune);
+    for (const auto& e : carte.CommunesAffichees)
+        indexes.push_back(e.IndexCommune);
     EXPECT_EQ(indexes, (std::vector<int>{0, 1, 3})); // rank 9 is never added here
-    EXPECT_EQ(carte.CommunesAffichees[1].Complement,
-              ", Pr\xE9" "fecture : C\xF4te-d'Or, 100 km de VILLE");
+    EXPECT_EQ(carte.CommunesAffichees[1].Complement, ", Pr\xE9"
+                                                     "fecture : C\xF4te-d'Or, 100 km de VILLE");
 
     TPreferencesCarte prefs;
     prefs.SsPrefecture = false;
@@ -116,7 +124,8 @@ TEST(CommunesDeRang, TexteDesDistances) {
     TCarteFrance carte({}, {ville1, ville2, simple}, test::NomsDepartements());
     EXPECT_EQ(carte.TexteDistances(2, 0, 1, 0, 0), "");
     EXPECT_EQ(carte.TexteDistances(1, 0, 1, 12, 40),
-              ", Pr\xE9" "fecture : Seine-Maritime, 12 km de LE HAVRE, 40 km de ROUEN");
+              ", Pr\xE9"
+              "fecture : Seine-Maritime, 12 km de LE HAVRE, 40 km de ROUEN");
     EXPECT_EQ(carte.TexteDistances(2, 0, -1, 7, -1), ", 7 km de LE HAVRE");
 }
 
@@ -167,8 +176,10 @@ TEST(Survol, PointDansPolygoneEnroulementNonNul) {
     EXPECT_FALSE(IsInPoly(etoile.data(), 5, {5, 80}));
     EXPECT_FALSE(IsInPoly(etoile.data(), 2, {50, 50}));
     EXPECT_FALSE(IsInPoly(nullptr, 5, {50, 50}));
-    const std::vector<TPoint> geant{{-2000000000, -2000000000}, {2000000000, -2000000000},
-                                    {2000000000, 2000000000}, {-2000000000, 2000000000}};
+    const std::vector<TPoint> geant{{-2000000000, -2000000000},
+                                    {2000000000, -2000000000},
+                                    {2000000000, 2000000000},
+                                    {-2000000000, 2000000000}};
     EXPECT_TRUE(IsInPoly(geant.data(), 4, {0, 0}));
 }
 

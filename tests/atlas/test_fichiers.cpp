@@ -1,12 +1,11 @@
-#include <gtest/gtest.h>
-#include <unistd.h>
-
-#include <cstring>
-#include <functional>
-
 #include "atlas/carte_france.h"
 #include "atlas/erreurs.h"
 #include "fixture.h"
+
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace orlavine {
 namespace {
@@ -87,8 +86,8 @@ TEST(FichierCommunes, FichierTronqueQuelleQueSoitLaCoupure) {
         EXPECT_EQ(communes.size(), 1u) << "la liste ne doit pas changer";
     }
     std::vector<TCommune> communes;
-    const auto message = MessageDe(
-        [&] { LitCommunes(std::span(octets.data(), octets.size() - 1), communes); });
+    const auto message =
+        MessageDe([&] { LitCommunes(std::span(octets.data(), octets.size() - 1), communes); });
     EXPECT_EQ(message, "Fichier \"cc.dat\" endommag\xC3\xA9 : enregistrement 3 incomplet.");
 }
 
@@ -123,8 +122,9 @@ TEST(FichierCommunes, CoordonneesNonNumeriquesRefusees) {
     auto communes = TroisCommunes();
     communes[2].Latitude = std::numeric_limits<float>::quiet_NaN();
     std::vector<TCommune> relues;
-    EXPECT_NE(MessageDe([&] { LitCommunes(EcritCommunes(communes), relues); })
-                  .find("enregistrement 3 : coordonn"),
+    EXPECT_NE(MessageDe([&] {
+                  LitCommunes(EcritCommunes(communes), relues);
+              }).find("enregistrement 3 : coordonn"),
               std::string::npos);
 }
 
@@ -134,11 +134,14 @@ TEST(FichierCommunes, LEcrivainRefuseUnTexteTropLong) {
     EXPECT_THROW(EcritCommunes(communes), ErreurAtlas);
 }
 
-std::vector<std::uint8_t> Octets(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Octets(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 std::string QuatreVingtQuinzeLignes(const std::string& fin = "\n") {
     std::string texte;
-    for (int n = 1; n <= 95; ++n) texte += std::to_string(n) + " Nom " + std::to_string(n) + fin;
+    for (int n = 1; n <= 95; ++n)
+        texte += std::to_string(n) + " Nom " + std::to_string(n) + fin;
     return texte;
 }
 
@@ -293,7 +296,8 @@ TEST(Enregistrements, LibellesEtSymbolesDesRangs) {
     EXPECT_EQ(LibelleRang(3), "");
     EXPECT_EQ(LibelleRang(10), "");
     EXPECT_EQ(LibelleRang(9), "Capitale");
-    EXPECT_EQ(LibelleRang(6), "Sous-Pr\xE9" "fecture");
+    EXPECT_EQ(LibelleRang(6), "Sous-Pr\xE9"
+                              "fecture");
 
     const TCommuneAffiche capitaleRegion(0, 8, "X", "", false);
     EXPECT_EQ(capitaleRegion.Forme, 3);

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <random>
-
 #include "atlas/carte_france.h"
 #include "atlas/saisie.h"
 #include "fixture.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
 
 namespace orlavine {
 namespace {
@@ -19,23 +18,24 @@ std::vector<TCommune> Trie(std::vector<TCommune> communes) {
 }
 
 TCarteFrance PetitAtlas() {
-    return TCarteFrance({}, Trie({
-                                Commune("AJACCIO", "2A004", 41.9f, 8.7f, 7),
-                                Commune("BASTIA", "2B033", 42.7f, 9.45f, 7),
-                                Commune("DUNKERQUE", "59183", 51.03f, 2.37f, 6),
-                                Commune("DUNES", "82050"),
-                                Commune("HAVRE", "76351", 49.49f, 0.1f, 6, "LE"),
-                                Commune("PARIS", "75056", 48.86f, 2.35f, 9),
-                                Commune("ROCHELLE", "17300", 46.16f, -1.15f, 7, "LA"),
-                                Commune("SAINT-AMAND-LES-EAUX", "59526"),
-                                Commune("SAINT-JEAN-SUR-MER", "99001"),
-                                Commune("SAINTE-MARIE", "97418"),
-                                Commune("VERDUN", "55545"),
-                                Commune("VERDUN-SUR-GARONNE", "82190"),
-                                Commune("CHATEAU-DUN-DUN", "28088"),
-                                Commune("PONT DE VAUX", "01305"),
-                                Commune("VILLENEUVE-D'ASCQ", "59009"),
-                            }),
+    return TCarteFrance({},
+                        Trie({
+                            Commune("AJACCIO", "2A004", 41.9f, 8.7f, 7),
+                            Commune("BASTIA", "2B033", 42.7f, 9.45f, 7),
+                            Commune("DUNKERQUE", "59183", 51.03f, 2.37f, 6),
+                            Commune("DUNES", "82050"),
+                            Commune("HAVRE", "76351", 49.49f, 0.1f, 6, "LE"),
+                            Commune("PARIS", "75056", 48.86f, 2.35f, 9),
+                            Commune("ROCHELLE", "17300", 46.16f, -1.15f, 7, "LA"),
+                            Commune("SAINT-AMAND-LES-EAUX", "59526"),
+                            Commune("SAINT-JEAN-SUR-MER", "99001"),
+                            Commune("SAINTE-MARIE", "97418"),
+                            Commune("VERDUN", "55545"),
+                            Commune("VERDUN-SUR-GARONNE", "82190"),
+                            Commune("CHATEAU-DUN-DUN", "28088"),
+                            Commune("PONT DE VAUX", "01305"),
+                            Commune("VILLENEUVE-D'ASCQ", "59009"),
+                        }),
                         test::NomsDepartements());
 }
 
@@ -44,7 +44,8 @@ std::vector<std::string> Noms(const TCarteFrance& carte, const std::string& text
     std::vector<std::uint16_t> resultats{999};
     carte.RechercheCommunes(resultats, texte, -1, -1, mode);
     std::vector<std::string> noms;
-    for (auto i : resultats) noms.push_back(carte.Communes[i].Nom);
+    for (auto i : resultats)
+        noms.push_back(carte.Communes[i].Nom);
     return noms;
 }
 
@@ -54,8 +55,8 @@ TEST(Recherche, ModesParNom) {
     const auto carte = PetitAtlas();
     EXPECT_EQ(Noms(carte, "DUN"), (V{"DUNES", "DUNKERQUE"}));
     EXPECT_EQ(Noms(carte, "SAINT-"), (V{"SAINT-AMAND-LES-EAUX", "SAINT-JEAN-SUR-MER"}));
-    EXPECT_EQ(Noms(carte, "*DUN"), (V{"CHATEAU-DUN-DUN", "DUNES", "DUNKERQUE", "VERDUN",
-                                      "VERDUN-SUR-GARONNE"}));
+    EXPECT_EQ(Noms(carte, "*DUN"),
+              (V{"CHATEAU-DUN-DUN", "DUNES", "DUNKERQUE", "VERDUN", "VERDUN-SUR-GARONNE"}));
     EXPECT_EQ(Noms(carte, "*DUN "), (V{"VERDUN"})); // first occurrence must end the name
     EXPECT_EQ(Noms(carte, "*DUN*"), Noms(carte, "*DUN"));
     EXPECT_EQ(Noms(carte, "HAVRE "), (V{"HAVRE"}));
@@ -70,8 +71,8 @@ TEST(Recherche, ModesParNom) {
 
 TEST(Recherche, ModesParCode) {
     const auto carte = PetitAtlas();
-    EXPECT_EQ(Noms(carte, "59", SaisieCode), (V{"DUNKERQUE", "SAINT-AMAND-LES-EAUX",
-                                                "VILLENEUVE-D'ASCQ"}));
+    EXPECT_EQ(Noms(carte, "59", SaisieCode),
+              (V{"DUNKERQUE", "SAINT-AMAND-LES-EAUX", "VILLENEUVE-D'ASCQ"}));
     EXPECT_EQ(Noms(carte, "20", SaisieCode), (V{"AJACCIO", "BASTIA"}));
     EXPECT_EQ(Noms(carte, "2A", SaisieCode), (V{"AJACCIO"}));
     EXPECT_EQ(Noms(carte, "20004", SaisieCode), (V{"AJACCIO"}));
@@ -92,21 +93,23 @@ TEST(Recherche, BornesDeLaPlage) {
 // The binary-search start must give the list of the plain scan, in the same order.
 TEST(Recherche, DepartDichotomiqueIdentiqueAuBalayage) {
     std::mt19937 alea(1234);
-    const std::vector<std::string> debuts{"SAINT-", "SAINTE-", "LE-", "LES-", "VILLE", "MONT",
-                                          "", "BOURG", "LA-"};
-    const std::vector<std::string> syllabes{"BA", "BE", "LON", "VIL", "LE", "MONT", "AN", "SUR",
-                                            "-", "DUN", "ROCHE", "Y", "'", "\xC9"};
+    const std::vector<std::string> debuts{"SAINT-", "SAINTE-", "LE-",   "LES-", "VILLE",
+                                          "MONT",   "",        "BOURG", "LA-"};
+    const std::vector<std::string> syllabes{"BA",  "BE", "LON", "VIL",   "LE", "MONT", "AN",
+                                            "SUR", "-",  "DUN", "ROCHE", "Y",  "'",    "\xC9"};
     std::vector<TCommune> communes;
     for (int i = 0; i < 20000; ++i) {
         std::string nom = debuts[alea() % debuts.size()];
         const int n = 1 + static_cast<int>(alea() % 4);
-        for (int k = 0; k < n; ++k) nom += syllabes[alea() % syllabes.size()];
+        for (int k = 0; k < n; ++k)
+            nom += syllabes[alea() % syllabes.size()];
         communes.push_back(Commune(nom, std::to_string(1000 + i)));
     }
     const TCarteFrance carte({}, Trie(communes), {});
-    std::vector<std::string> requetes{"SAINT-", "SAINTE", "BA", "VIL", "LE-BA", "ZZ",
-                                      "AA", "MONTY", "\xC9\xC9", "-'", "SAINT-BALON"};
-    for (int i = 0; i < 300; ++i) requetes.push_back(carte.Communes[alea() % 20000].Nom.substr(0, 2 + alea() % 5));
+    std::vector<std::string> requetes{"SAINT-", "SAINTE", "BA",       "VIL", "LE-BA",      "ZZ",
+                                      "AA",     "MONTY",  "\xC9\xC9", "-'",  "SAINT-BALON"};
+    for (int i = 0; i < 300; ++i)
+        requetes.push_back(carte.Communes[alea() % 20000].Nom.substr(0, 2 + alea() % 5));
     for (const auto& texte : requetes) {
         std::vector<std::uint16_t> rapide, lineaire;
         carte.RechercheCommunes(rapide, texte, -1, -1, SaisieNom);
@@ -120,7 +123,8 @@ TEST(Recherche, DepartDichotomiqueIdentiqueAuBalayage) {
 
 TEST(Recherche, TableNonTrieeReste) {
     // A hand-made table out of order is still searched completely.
-    const TCarteFrance carte({}, {Commune("ZEBRE", "1"), Commune("ABC", "2"), Commune("ZEN", "3")}, {});
+    const TCarteFrance carte({}, {Commune("ZEBRE", "1"), Commune("ABC", "2"), Commune("ZEN", "3")},
+                             {});
     EXPECT_EQ(Noms(carte, "ZE"), (V{"ZEBRE", "ZEN"}));
 }
 

@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
-
-#include <sstream>
-
 #include "app/cli/commandes.h"
 #include "fixture.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
 
 namespace orlavine {
 namespace {
@@ -40,17 +39,21 @@ protected:
 
 TEST_F(LigneDeCommande, RechercheCommeLaFenetre) {
     EXPECT_EQ(Lance({"--tsv", "recherche", "  le havre "}), 0);
-    EXPECT_EQ(sortie_.str(), "76351\tLE HAVRE\tSeine-Maritime\tSous-Pr\xC3\xA9" "fecture\n");
+    EXPECT_EQ(sortie_.str(), "76351\tLE HAVRE\tSeine-Maritime\tSous-Pr\xC3\xA9"
+                             "fecture\n");
     EXPECT_EQ(Lance({"recherche", "*VILLE ", "--tsv"}), 0);
     EXPECT_EQ(sortie_.str(), "62001\tLONGUEVILLE\tDepartement 62\tVille\n"
                              "80001\tSEIGNEVILLE\tDepartement 80\t\n");
     EXPECT_EQ(Lance({"--tsv", "recherche", "20004"}), 0);
-    EXPECT_EQ(sortie_.str(), "2A004\tAJACCIO\tCorse\tPr\xC3\xA9" "fecture\n");
+    EXPECT_EQ(sortie_.str(), "2A004\tAJACCIO\tCorse\tPr\xC3\xA9"
+                             "fecture\n");
     EXPECT_EQ(Lance({"--tsv", "recherche", "2b"}), 0);
-    EXPECT_EQ(sortie_.str(), "2B033\tBASTIA\tCorse\tPr\xC3\xA9" "fecture\n");
+    EXPECT_EQ(sortie_.str(), "2B033\tBASTIA\tCorse\tPr\xC3\xA9"
+                             "fecture\n");
     EXPECT_EQ(Lance({"recherche", "ha"}), 0);
     EXPECT_EQ(sortie_.str(), "76341  HARFLEUR (Seine-Maritime)\n"
-                             "76351  LE HAVRE (Seine-Maritime), Sous-Pr\xC3\xA9" "fecture\n");
+                             "76351  LE HAVRE (Seine-Maritime), Sous-Pr\xC3\xA9"
+                             "fecture\n");
     EXPECT_EQ(Lance({"recherche", "introuvable"}), 0);
     EXPECT_EQ(sortie_.str(), "");
     EXPECT_EQ(erreurs_.str(), "");

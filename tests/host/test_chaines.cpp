@@ -1,13 +1,15 @@
-#include <gtest/gtest.h>
-
 #include "host/chaines.h"
 #include "host/geometrie.h"
+
+#include <gtest/gtest.h>
 
 namespace orlavine {
 namespace {
 
 // Windows-1252 literal from UTF-8 source text.
-AnsiString A(const char* utf8) { return Utf8VersCp1252(utf8); }
+AnsiString A(const char* utf8) {
+    return Utf8VersCp1252(utf8);
+}
 
 TEST(Majuscules, SansAccentsCommeLAtlas) {
     EXPECT_EQ(UpperANSIChaineAS(A("Château-Thierry")), "CHATEAU-THIERRY");
@@ -57,13 +59,15 @@ TEST(Chaines, OutilsDeDecoupe) {
 TEST(Encodage, AllerRetourWindows1252) {
     const std::string utf8 = "Sous-Préfecture € Œ ’ ÿ";
     const AnsiString ansi = Utf8VersCp1252(utf8);
-    EXPECT_EQ(ansi, "Sous-Pr\xE9" "fecture \x80 \x8C \x92 \xFF");
+    EXPECT_EQ(ansi, "Sous-Pr\xE9"
+                    "fecture \x80 \x8C \x92 \xFF");
     EXPECT_EQ(Cp1252VersUtf8(ansi), utf8);
     std::string tous;
-    for (int b = 1; b < 256; ++b) tous += static_cast<char>(b);
+    for (int b = 1; b < 256; ++b)
+        tous += static_cast<char>(b);
     EXPECT_EQ(Utf8VersCp1252(Cp1252VersUtf8(tous)), tous);
-    EXPECT_EQ(Utf8VersCp1252("\xE4\xB8\xAD"), "?");  // not in Windows-1252
-    EXPECT_EQ(Utf8VersCp1252("a\xC3"), "a?");        // cut sequence
+    EXPECT_EQ(Utf8VersCp1252("\xE4\xB8\xAD"), "?"); // not in Windows-1252
+    EXPECT_EQ(Utf8VersCp1252("a\xC3"), "a?");       // cut sequence
 }
 
 TEST(Geometrie, RectanglesEtCouleurs) {
@@ -71,7 +75,7 @@ TEST(Geometrie, RectanglesEtCouleurs) {
     EXPECT_EQ(Grow({0, 0, 10, 10}, 2, -1), (TRect{-2, 1, 12, 9}));
     EXPECT_TRUE(Intersecte({0, 0, 10, 10}, {9, 9, 20, 20}));
     EXPECT_FALSE(Intersecte({0, 0, 10, 10}, {10, 0, 20, 10})); // right edge is outside
-    EXPECT_FALSE(Intersecte({0, 0, 0, 0}, {-5, -5, 5, 5}));     // empty meets nothing
+    EXPECT_FALSE(Intersecte({0, 0, 0, 0}, {-5, -5, 5, 5}));    // empty meets nothing
     EXPECT_EQ(Union({0, 0, 1, 1}, {5, -2, 6, 0}), (TRect{0, -2, 6, 1}));
     EXPECT_EQ((TRect{1, 2, 3, 4} * 1.5), (TRect{2, 3, 5, 6}));
     EXPECT_EQ((TPoint{3, 5} / 2.0), (TPoint{2, 3}));
