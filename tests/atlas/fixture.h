@@ -4,6 +4,9 @@
 #include "atlas/fichiers.h"
 #include "atlas/types.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
