@@ -95,11 +95,21 @@ AnsiString TCarteFrance::NomCompletIndex(int indexCommune) const {
     return NomComplet(Communes[static_cast<std::size_t>(indexCommune)]);
 }
 
-AnsiString TCarteFrance::LibelleCarte(int indexCommune) const {
-    AnsiString libelle = LowerChaineAS(NomCompletIndex(indexCommune), MinusculesNomPropre);
+namespace {
+
+// Re-cased with the particles of compound names lowered: "SAINT-JEAN-SUR-MER" ->
+// "Saint-Jean-sur-Mer".
+AnsiString NomPropre(const AnsiString& texte) {
+    AnsiString libelle = LowerChaineAS(texte, MinusculesNomPropre);
     for (const auto& [motif, remplacement] : Particules)
         libelle = RemplaceString(libelle, motif, remplacement);
     return libelle;
+}
+
+} // namespace
+
+AnsiString TCarteFrance::LibelleCarte(int indexCommune) const {
+    return NomPropre(NomCompletIndex(indexCommune));
 }
 
 AnsiString TCarteFrance::NomDepartement(const AnsiString& codeInsee) const {
@@ -110,7 +120,8 @@ AnsiString TCarteFrance::NomDepartement(const AnsiString& codeInsee) const {
     const auto [fin, err] = std::from_chars(numero.data(), numero.data() + numero.size(), n);
     if (err != std::errc() || fin != numero.data() + numero.size()) return "";
     if (n < 1 || static_cast<std::size_t>(n) > NomsDepartements.size()) return "";
-    return LowerChaineAS(NomsDepartements[static_cast<std::size_t>(n - 1)], MinusculesNomPropre);
+    // The particles are lowered as on the map labels: "Hauts-de-Seine", not "Hauts-De-Seine".
+    return NomPropre(NomsDepartements[static_cast<std::size_t>(n - 1)]);
 }
 
 // ---- Search ---------------------------------------------------------------------------

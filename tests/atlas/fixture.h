@@ -35,6 +35,8 @@ inline std::vector<AnsiString> NomsDepartements() {
     noms[19] = "CORSE";
     noms[75] = "SEINE-MARITIME";
     noms[20] = "C\xD4TE-D'OR";
+    noms[91] = "HAUTS-DE-SEINE";
+    noms[70] = "Sa\xF4ne-et-Loire";
     return noms;
 }
 

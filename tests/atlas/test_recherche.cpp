@@ -146,6 +146,8 @@ TEST(Noms, CompletsLibellesEtDepartements) {
     EXPECT_EQ(carte.NomDepartement("2B033"), "Corse");
     EXPECT_EQ(carte.NomDepartement("76351"), "Seine-Maritime");
     EXPECT_EQ(carte.NomDepartement("21231"), "C\xF4te-d'Or");
+    EXPECT_EQ(carte.NomDepartement("92022"), "Hauts-de-Seine");
+    EXPECT_EQ(carte.NomDepartement("71001"), "Sa\xF4ne-et-Loire");
     EXPECT_EQ(carte.NomDepartement("97418"), "");
     EXPECT_EQ(carte.NomDepartement("00100"), "");
     EXPECT_EQ(carte.NomDepartement("X1"), "");
