@@ -2,6 +2,7 @@
 #include "app/cli/commandes.h"
 
 #include <iostream>
+#include <sstream>
 
 #ifdef ORLAVINE_AVEC_CARTE
 #include "app/cli/carte.h"
@@ -14,7 +15,9 @@
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
 #ifdef ORLAVINE_AVEC_CARTE
-    const auto options = orlavine::cli::LitOptions(args, ORLAVINE_ATLAS_DEFAUT, std::cerr);
+    // Only to route the map command: the usage messages come from Principal below.
+    std::ostringstream silence;
+    const auto options = orlavine::cli::LitOptions(args, ORLAVINE_ATLAS_DEFAUT, silence);
     if (options && options->commande == "carte") {
         const auto carte = orlavine::cli::ChargeAtlas(options->dossierAtlas, std::cerr);
         if (!carte) return orlavine::cli::SortieDonnees;

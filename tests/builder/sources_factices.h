@@ -1,0 +1,53 @@
+// Small made-up sources for the builder's tests: a temporary folder laid out like the
+// cache of scripts/fetch-sources.sh, with one prefecture per department inside a square
+// outline, and a few communes chosen for their names and ranks.
+#pragma once
+
+#include "tools/atlas-build/projection.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orlavine::atlasbuild::test {
+
+// A folder removed with its content at the end of the test.
+class DossierTemporaire {
+public:
+    DossierTemporaire();
+    ~DossierTemporaire();
+    DossierTemporaire(const DossierTemporaire&) = delete;
+    DossierTemporaire& operator=(const DossierTemporaire&) = delete;
+    const std::filesystem::path& Chemin() const { return chemin_; }
+
+private:
+    std::filesystem::path chemin_;
+};
+
+void EcritFichier(const std::filesystem::path& chemin, const std::string& contenu);
+std::string LitFichier(const std::filesystem::path& chemin);
+
+struct CommuneFactice {
+    std::string Code, Nom;
+    int TypeLiaison = 0;
+    long Population = 100;
+    PointGeo Position;
+    bool Positionnee = true; // has a GeoNames row
+    std::string CodePostal = "00000";
+};
+
+// The made-up sources: departments in a 12-column grid of 0.6° squares, each with its
+// prefecture at the centre; extra communes in departments "01" and "75".
+class SourcesFactices {
+public:
+    SourcesFactices();
+    // The centre of the square of a department.
+    static PointGeo Centre(const std::string& departement);
+    // Writes the whole sources folder into `dossier`.
+    void Ecrit(const std::filesystem::path& dossier) const;
+
+    std::vector<CommuneFactice> Communes;
+    std::string LignesGeoNamesEnPlus; // appended to cities500.txt
+};
+
+} // namespace orlavine::atlasbuild::test

@@ -1,0 +1,182 @@
+// The bundled atlas of data/atlas/, its rebuild from the cached sources, and a full build
+// from the reference data of ../shared/data when it is there.
+#include "atlas/carte_france.h"
+#include "atlas/fichiers.h"
+#include "sources_factices.h"
+#include "tools/atlas-build/code_officiel.h"
+#include "tools/atlas-build/construction.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace orlavine::atlasbuild::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path DossierLivre = ORLAVINE_ATLAS_BUNDLED;
+const fs::path DossierPartage = ORLAVINE_SHARED_DATA;
+
+// The cache of scripts/fetch-sources.sh.
+fs::path DossierSources() {
+    if (const char* s = std::getenv("ORLAVINE_SOURCES"); s && *s) return s;
+    if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x)
+        return fs::path(x) / "orlavine" / "sources";
+    if (const char* h = std::getenv("HOME"); h && *h)
+        return fs::path(h) / ".cache" / "orlavine" / "sources";
+    return {};
+}
+
+bool SourcesEnCache() {
+    const fs::path d = DossierSources();
+    return !d.empty() && fs::exists(d / CheminCodeOfficiel / "communes.json") &&
+           fs::exists(d / CheminGeoNames) && fs::exists(d / CheminDessinDepartements);
+}
+
+const TCommune* Trouve(const TCarteFrance& carte, const std::string& code) {
+    for (const TCommune& c : carte.Communes)
+        if (c.CodeInsee == code) return &c;
+    return nullptr;
+}
+
+// Great-circle distance in km on the mean Earth sphere.
+double Orthodromie(double lat1, double lon1, double lat2, double lon2) {
+    const double r = 3.14159265358979323846 / 180.0;
+    const double a =
+        std::pow(std::sin((lat2 - lat1) * r / 2), 2) +
+        std::cos(lat1 * r) * std::cos(lat2 * r) * std::pow(std::sin((lon2 - lon1) * r / 2), 2);
+    return 2 * 6371.0088 * std::asin(std::sqrt(a));
+}
+
+class AtlasLivre : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(fs::exists(DossierLivre / NomFichierCommunes))
+            << "atlas livré absent de " << DossierLivre << " : lancer scripts/build-atlas.sh";
+        carte_ = new TCarteFrance(DossierLivre);
+    }
+    static void TearDownTestSuite() {
+        delete carte_;
+        carte_ = nullptr;
+    }
+    static TCarteFrance* carte_;
+};
+TCarteFrance* AtlasLivre::carte_ = nullptr;
+
+TEST_F(AtlasLivre, LoadsWithSortedNamesAndItsOwnDistances) {
+    ASSERT_NE(carte_, nullptr);
+    const auto& communes = carte_->Communes;
+    EXPECT_GT(communes.size(), 14000u);
+    EXPECT_LE(communes.size(), NombreMaxCommunes);
+    EXPECT_EQ(carte_->Departements.size(), 203u);
+    ASSERT_EQ(carte_->NomsDepartements.size(), 95u);
+    EXPECT_EQ(carte_->NomsDepartements[19], "Corse");
+    EXPECT_EQ(carte_->NomsDepartements[20], "C\xF4te-d'Or");
+
+    std::size_t voisines = 0;
+    for (std::size_t i = 0; i < communes.size(); ++i) {
+        const TCommune& c = communes[i];
+        if (i + 1 < communes.size()) {
+            ASSERT_TRUE(AvantDansAtlas(c, communes[i + 1]))
+                << c.Nom << " / " << communes[i + 1].Nom;
+        }
+        ASSERT_EQ(c.Voisins.size(), c.DistancesVoisins.size());
+        for (std::size_t k = 0; k < c.Voisins.size(); ++k) {
+            ASSERT_LT(c.Voisins[k], communes.size());
+            ASSERT_EQ(c.DistancesVoisins[k],
+                      TCarteFrance::DistanceCommunes(c, communes[c.Voisins[k]]))
+                << c.Nom << " -> " << communes[c.Voisins[k]].Nom;
+            ASSERT_LE(c.DistancesVoisins[k], RayonVoisinsKm);
+            ++voisines;
+        }
+    }
+    EXPECT_GT(voisines, communes.size() * 20);
+}
+
+TEST_F(AtlasLivre, EveryDepartmentHasItsPrefecture) {
+    std::map<std::string, int> prefectures;
+    for (const TCommune& c : carte_->Communes)
+        if (c.Rang >= RangPrefecture) ++prefectures[c.CodeInsee.substr(0, 2)];
+    for (const std::string& d : DepartementsMetropolitains())
+        EXPECT_EQ(prefectures[d], 1) << d;
+    EXPECT_EQ(prefectures.size(), 96u);
+    EXPECT_EQ(Trouve(*carte_, "75056")->Rang, RangCapitale);
+    EXPECT_EQ(Trouve(*carte_, "69123")->Rang, RangCapitaleRegion); // Lyon
+    EXPECT_EQ(Trouve(*carte_, "2A004")->Rang, RangCapitaleRegion); // Ajaccio
+}
+
+TEST_F(AtlasLivre, KnownCommunes) {
+    const TCommune* havre = Trouve(*carte_, "76351");
+    ASSERT_NE(havre, nullptr);
+    EXPECT_EQ(havre->Article, "LE");
+    EXPECT_EQ(havre->Nom, "HAVRE");
+    EXPECT_EQ(havre->Rang, RangSousPrefecture);
+    EXPECT_EQ(havre->CodePostal, "76600");
+    EXPECT_EQ(Trouve(*carte_, "27016")->Nom, "LES-ANDELYS");
+    EXPECT_EQ(Trouve(*carte_, "95313")->Nom, "L'ISLE-ADAM");
+
+    // Paris - Marseille: within 1 km of the great circle between the two town halls.
+    const int d =
+        TCarteFrance::DistanceCommunes(*Trouve(*carte_, "75056"), *Trouve(*carte_, "13055"));
+    EXPECT_NEAR(d, Orthodromie(48.85661, 2.35222, 43.29649, 5.36978), 1.0);
+}
+
+TEST_F(AtlasLivre, CommunesLieInsideTheOutlines) {
+    std::size_t dedans = 0;
+    for (const TCommune& c : carte_->Communes) {
+        const TPoint p{static_cast<int>(std::lround(c.XCarte)),
+                       static_cast<int>(std::lround(c.YCarte))};
+        for (const TDepartement& d : carte_->Departements)
+            if (d.AUnContour() &&
+                IsInPoly(d.Contour.Points.data(), static_cast<int>(d.Contour.Points.size()), p)) {
+                ++dedans;
+                break;
+            }
+    }
+    EXPECT_GE(static_cast<double>(dedans) / carte_->Communes.size(), PartMinimaleDansDepartement);
+}
+
+TEST(AtlasReconstruit, CachedSourcesGiveTheBundledBytes) {
+    if (!SourcesEnCache())
+        GTEST_SKIP() << "sources absentes du cache " << DossierSources()
+                     << " (lancer scripts/fetch-sources.sh, qui demande npm)";
+    ASSERT_TRUE(fs::exists(DossierLivre / NomFichierCommunes));
+    OptionsConstruction options;
+    options.Sources = DossierSources();
+    const AtlasConstruit atlas = ConstruitAtlas(options);
+    const FichiersAtlas fichiers = EcritFichiers(atlas);
+    const RapportValidation rapport = ValideAtlas(atlas, fichiers);
+    EXPECT_TRUE(rapport.Valide()) << rapport.Texte(atlas);
+    EXPECT_EQ(rapport.PrefecturesPresentes, 96u);
+    EXPECT_GE(rapport.PartDansDepartement, PartMinimaleDansDepartement);
+    auto octets = [](const std::vector<std::uint8_t>& v) {
+        return std::string(v.begin(), v.end());
+    };
+    EXPECT_TRUE(octets(fichiers.Communes) == LitFichier(DossierLivre / NomFichierCommunes))
+        << "cc.dat livré différent de la reconstruction";
+    EXPECT_TRUE(octets(fichiers.Departements) == LitFichier(DossierLivre / NomFichierDepartements));
+    EXPECT_TRUE(octets(fichiers.Contours) == LitFichier(DossierLivre / NomFichierContours));
+}
+
+TEST(AtlasReconstruit, FullCoverageFromTheReferenceData) {
+    const fs::path csv = DossierPartage / "communes-centroids-2018.csv";
+    const fs::path geojson = DossierPartage / "departements-2018-simplifies.geojson";
+    if (!fs::exists(csv) || !fs::exists(geojson))
+        GTEST_SKIP() << "données de référence absentes de " << DossierPartage;
+    if (!SourcesEnCache()) GTEST_SKIP() << "sources absentes du cache " << DossierSources();
+    OptionsConstruction options;
+    options.Sources = DossierSources();
+    options.Coordonnees = csv;
+    options.Contours = geojson;
+    // Built in memory only: nothing made from these files is written anywhere.
+    const AtlasConstruit atlas = ConstruitAtlas(options);
+    const RapportValidation rapport = ValideAtlas(atlas, EcritFichiers(atlas));
+    EXPECT_TRUE(rapport.Valide()) << rapport.Texte(atlas);
+    EXPECT_GT(atlas.Communes.size(), 34000u);
+    EXPECT_GE(rapport.PartDansDepartement, 0.99);
+}
+
+} // namespace
+} // namespace orlavine::atlasbuild::test

@@ -1,0 +1,66 @@
+// The official geographic code (communes, departments, regions, arrondissements) as
+// published in JSON, and the form of names the atlas stores.
+#pragma once
+
+#include "host/chaines.h"
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orlavine::atlasbuild {
+
+// One current commune of metropolitan France. Texts are UTF-8 as in the source.
+struct CommuneOfficielle {
+    std::string Code;
+    std::string Nom;         // with its article: "Le Havre"
+    int TypeLiaison = 0;     // article type: 2 "Le", 3 "La", 4 "Les", 5 "L'"...
+    std::string Departement; // "01".."95", "2A", "2B"
+    std::string Region;
+    std::string Arrondissement;
+    std::vector<std::string> CodesPostaux;
+    long Population = 0;
+};
+
+struct DepartementOfficiel {
+    std::string Code;     // "01".."95", "2A", "2B"
+    std::string Nom;      // UTF-8: "Côte-d'Or"
+    std::string ChefLieu; // commune code of the prefecture
+};
+
+struct CodeOfficiel {
+    std::vector<CommuneOfficielle> Communes;       // in the order of the source
+    std::vector<DepartementOfficiel> Departements; // metropolitan, in the order of the source
+    std::set<std::string> ChefsLieuxRegions;       // metropolitan regions only
+    std::set<std::string> ChefsLieuxArrondissements;
+};
+
+// The 96 department codes of metropolitan France, "01" to "95" without "20", "2A" and "2B".
+bool EstDepartementMetropolitain(std::string_view code);
+const std::vector<std::string>& DepartementsMetropolitains();
+// "01".."95" for a department number (20 gives "20", which no department has).
+std::string CodeDepartement(int numero);
+// Department number 1..95 of a department code ("2A"/"2B": 20); 0 when it is none.
+int NumeroDepartement(std::string_view code);
+
+// Reads communes.json, departements.json, regions.json and arrondissements.json of
+// `dossier`. Keeps the current communes (type "commune-actuelle") of metropolitan France.
+// Raises ErreurSource naming the file and the line of the first fault.
+CodeOfficiel LitCodeOfficiel(const std::filesystem::path& dossier);
+
+// The atlas form of a name given in UTF-8: Windows-1252, upper case without accents,
+// spaces turned into hyphens. "Saint-Étienne-du-Rouvray" -> "SAINT-ETIENNE-DU-ROUVRAY".
+AnsiString NomAtlas(std::string_view nomUtf8);
+
+// Splits the official name into article and name the way the atlas stores them: only
+// "Le" and "La" (article types 2 and 3) are taken apart, since the search drops those two
+// from what is typed; "Les", "L'" and the others stay at the head of the name.
+struct NomDecoupe {
+    AnsiString Article; // "LE", "LA" or empty
+    AnsiString Nom;     // "HAVRE", "LES-ANDELYS", "L'ISLE-ADAM"
+};
+NomDecoupe DecoupeNom(std::string_view nomUtf8, int typeLiaison);
+
+} // namespace orlavine::atlasbuild
