@@ -1,0 +1,301 @@
+#include "mapview/frm_pref_carte.h"
+
+#include "host/ini.h"
+#include "mapview/combo_couleur.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <cstdio>
+
+namespace orlavine {
+
+TFrmPrefCarte* FrmPrefCarte = nullptr;
+
+namespace {
+
+constexpr const char* Section = "Graph";
+
+QString T(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+std::filesystem::path CheminPrefGraphDefaut() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    std::filesystem::path dossier = base.isEmpty() ? std::filesystem::temp_directory_path()
+                                                   : std::filesystem::path(base.toStdString());
+    return dossier / "Orlavine" / "pref-graph.ini";
+}
+
+TPreferencesCarte LitPreferencesCarte(const std::filesystem::path& cheminIni) {
+    const TIniFile ini(cheminIni);
+    TPreferencesCarte p;
+    const TPreferencesCarte d;
+    p.Capital = ini.ReadBool(Section, "Capital", d.Capital);
+    p.Prefecture = ini.ReadBool(Section, "Prefecture", d.Prefecture);
+    p.SsPrefecture = ini.ReadBool(Section, "Ss-Prefecture", d.SsPrefecture);
+    p.R3 = ini.ReadBool(Section, "R3", d.R3);
+    p.R5 = ini.ReadBool(Section, "R5", d.R5);
+    p.R8 = ini.ReadBool(Section, "R8", d.R8);
+    p.R10 = ini.ReadBool(Section, "R10", d.R10);
+    p.R12 = ini.ReadBool(Section, "R12", d.R12);
+    p.R20 = ini.ReadBool(Section, "R20", d.R20);
+    p.R50 = ini.ReadBool(Section, "R50", d.R50);
+    p.R100 = ini.ReadBool(Section, "R100", d.R100);
+    p.DisqueDegrade = ini.ReadBool(Section, "DisqueDegrade", d.DisqueDegrade);
+    p.Coul100km =
+        static_cast<TColor>(ini.ReadInteger(Section, "Coul100km", static_cast<int>(d.Coul100km)));
+    p.CoulCentral = static_cast<TColor>(
+        ini.ReadInteger(Section, "CoulCentral", static_cast<int>(d.CoulCentral)));
+    p.Animation15s = ini.ReadBool(Section, "Animation15s", d.Animation15s);
+    p.FondLegende = static_cast<TColor>(
+        ini.ReadInteger(Section, "FondLegende", static_cast<int>(d.FondLegende)));
+    p.PositionLegende = ini.ReadInteger(Section, "PositionLegende", d.PositionLegende);
+    return p;
+}
+
+bool EcritPreferencesCarte(const std::filesystem::path& cheminIni, const TPreferencesCarte& p,
+                           std::string* erreur) {
+    // A fresh file: it holds exactly these keys, in this order.
+    TIniFile fichier;
+    fichier.WriteBool(Section, "Capital", p.Capital);
+    fichier.WriteBool(Section, "Prefecture", p.Prefecture);
+    fichier.WriteBool(Section, "Ss-Prefecture", p.SsPrefecture);
+    fichier.WriteBool(Section, "R3", p.R3);
+    fichier.WriteBool(Section, "R5", p.R5);
+    fichier.WriteBool(Section, "R8", p.R8);
+    fichier.WriteBool(Section, "R10", p.R10);
+    fichier.WriteBool(Section, "R12", p.R12);
+    fichier.WriteBool(Section, "R20", p.R20);
+    fichier.WriteBool(Section, "R50", p.R50);
+    fichier.WriteBool(Section, "R100", p.R100);
+    fichier.WriteBool(Section, "DisqueDegrade", p.DisqueDegrade);
+    fichier.WriteInteger(Section, "Coul100km", static_cast<int>(p.Coul100km));
+    fichier.WriteInteger(Section, "CoulCentral", static_cast<int>(p.CoulCentral));
+    fichier.WriteBool(Section, "Animation15s", p.Animation15s);
+    fichier.WriteInteger(Section, "FondLegende", static_cast<int>(p.FondLegende));
+    fichier.WriteInteger(Section, "PositionLegende", p.PositionLegende);
+    return EcritFichierTexteAtomique(cheminIni, fichier.Texte(), erreur);
+}
+
+int CoinLegende(int positionLegende) {
+    switch (positionLegende) {
+    case 0:
+        return 0;
+    case 1:
+        return 8;
+    case 2:
+        return 6;
+    case 3:
+        return 7;
+    case 4:
+        return 5;
+    default:
+        return 6;
+    }
+}
+
+TFrmPrefCarte::TFrmPrefCarte(QWidget* owner, std::filesystem::path cheminIni)
+    : QWidget(owner), cheminIni_(std::move(cheminIni)) {
+    if (FrmPrefCarte == nullptr) FrmPrefCarte = this;
+    ConstruitControles();
+    ChargePreferences();
+    FixeDlg();
+}
+
+TFrmPrefCarte::~TFrmPrefCarte() {
+    SauvePreferences();
+    if (FrmPrefCarte == this) FrmPrefCarte = nullptr;
+}
+
+void TFrmPrefCarte::ConstruitControles() {
+    setWindowTitle(T("Préference graphique ..."));
+    setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    resize(452, 217);
+
+    auto* racine = new QVBoxLayout(this);
+    racine->setContentsMargins(0, 0, 0, 0);
+    auto* Preference = new QGroupBox(T("Préférences"), this);
+    Preference->setObjectName(QStringLiteral("Preference"));
+    racine->addWidget(Preference);
+    auto* dansPanneau = new QVBoxLayout(Preference);
+    AdvOfficePager1 = new QTabWidget(Preference);
+    AdvOfficePager1->setObjectName(QStringLiteral("AdvOfficePager1"));
+    dansPanneau->addWidget(AdvOfficePager1);
+
+    // ---- Page "Carte" ----
+    tsCarte = new QWidget;
+    tsCarte->setObjectName(QStringLiteral("tsCarte"));
+    auto* grilleCarte = new QGridLayout(tsCarte);
+
+    auto* GroupBox2 = new QGroupBox(T("Affichage des :"), tsCarte);
+    auto* l2 = new QVBoxLayout(GroupBox2);
+    cbAffCapitale = new QRadioButton(T("Capitales de région"), GroupBox2);
+    cbAffPrefec = new QRadioButton(T("Capitales de région et des Préfectures"), GroupBox2);
+    cbAffSsPrefec = new QRadioButton(T("Capitales, Préfectures et Sous-Préfectures"), GroupBox2);
+    cbAffCapitale->setChecked(true);
+    for (QRadioButton* b : {cbAffCapitale, cbAffPrefec, cbAffSsPrefec})
+        l2->addWidget(b);
+    grilleCarte->addWidget(GroupBox2, 0, 0);
+
+    auto* GroupBox1 = new QGroupBox(T("Légende"), tsCarte);
+    auto* l1 = new QVBoxLayout(GroupBox1);
+    l1->addWidget(new QLabel(T("Couleur de fond :"), GroupBox1));
+    cbcFondLegende = new TComboBoxColor(GroupBox1);
+    l1->addWidget(cbcFondLegende);
+    l1->addWidget(new QLabel(T("Position sur l'écran :"), GroupBox1));
+    cbPositionLegende = new QComboBox(GroupBox1);
+    cbPositionLegende->addItems({T("Ne pas l'afficher !"), T("en Haut à Gauche"),
+                                 T("en Haut à Droite"), T("en Bas à Gauche"),
+                                 T("en Bas à Droite")});
+    l1->addWidget(cbPositionLegende);
+    grilleCarte->addWidget(GroupBox1, 0, 1, 2, 1);
+
+    auto* GroupBox3 =
+        new QGroupBox(T("Autour de la ville selectionnée, afficher un rayon de  :"), tsCarte);
+    auto* l3 = new QGridLayout(GroupBox3);
+    const char* libelles[] = {"3 Km", "5 Km", "8 Km", "10 Km", "12 Km", "20 Km", "50 Km", "100 Km"};
+    QCheckBox** cases[] = {&cbR3, &cbR5, &cbR8, &cbR10, &cbR12, &cbR20, &cbR50, &cbR100};
+    for (int i = 0; i < 8; ++i) {
+        *cases[i] = new QCheckBox(T(libelles[i]), GroupBox3);
+        (*cases[i])->setChecked(true);
+        l3->addWidget(*cases[i], i / 4, i % 4);
+    }
+    grilleCarte->addWidget(GroupBox3, 1, 0);
+    AdvOfficePager1->addTab(tsCarte, T("Carte"));
+
+    // ---- Page "Couleurs" ----
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
+    auto* grilleCouleurs = new QGridLayout(TabSheet2);
+    cbAnimation15s = new QCheckBox(T("L'animation du point est limitée à 15 s"), TabSheet2);
+    cbDisqueDegrade =
+        new QCheckBox(T("Dégradé de couleurs pour les disques de distance"), TabSheet2);
+    cbDisqueDegrade->setChecked(true);
+    grilleCouleurs->addWidget(cbAnimation15s, 0, 0, 1, 2);
+    grilleCouleurs->addWidget(cbDisqueDegrade, 1, 0, 1, 2);
+    grilleCouleurs->addWidget(new QLabel(T("Couleur du disque de 100 km"), TabSheet2), 2, 0);
+    cbc100km = new TComboBoxColor(TabSheet2);
+    grilleCouleurs->addWidget(cbc100km, 2, 1);
+    grilleCouleurs->addWidget(new QLabel(T("Couleur du disque central"), TabSheet2), 3, 0);
+    cbcCentral = new TComboBoxColor(TabSheet2);
+    grilleCouleurs->addWidget(cbcCentral, 3, 1);
+    grilleCouleurs->setRowStretch(4, 1);
+    AdvOfficePager1->addTab(TabSheet2, T("Couleurs"));
+    AdvOfficePager1->setCurrentWidget(TabSheet2);
+
+    // Every control reports a change.
+    for (QRadioButton* b : {cbAffCapitale, cbAffPrefec, cbAffSsPrefec})
+        connect(b, &QRadioButton::toggled, this, &TFrmPrefCarte::PreferenceChange);
+    for (QCheckBox* c :
+         {cbR3, cbR5, cbR8, cbR10, cbR12, cbR20, cbR50, cbR100, cbDisqueDegrade, cbAnimation15s})
+        connect(c, &QCheckBox::toggled, this, &TFrmPrefCarte::PreferenceChange);
+    for (TComboBoxColor* c : {cbc100km, cbcCentral, cbcFondLegende})
+        connect(c, &TComboBoxColor::CouleurChangee, this, &TFrmPrefCarte::PreferenceChange);
+    connect(cbPositionLegende, &QComboBox::currentIndexChanged, this,
+            &TFrmPrefCarte::PreferenceChange);
+}
+
+void TFrmPrefCarte::ChargePreferences() {
+    static_cast<TPreferencesCarte&>(*this) = LitPreferencesCarte(cheminIni_);
+}
+
+bool TFrmPrefCarte::SauvePreferences() {
+    std::string erreur;
+    if (EcritPreferencesCarte(cheminIni_, *this, &erreur)) return true;
+    std::fprintf(stderr, "Orlavine : préférences non enregistrées (%s)\n", erreur.c_str());
+    return false;
+}
+
+void TFrmPrefCarte::FixeDlg() {
+    const QSignalBlocker b1(cbAffCapitale), b2(cbAffPrefec), b3(cbAffSsPrefec);
+    // Only one radio button can be on: the last one whose field is set.
+    QRadioButton* allume = nullptr;
+    if (Capital) allume = cbAffCapitale;
+    if (Prefecture) allume = cbAffPrefec;
+    if (SsPrefecture) allume = cbAffSsPrefec;
+    if (allume != nullptr) {
+        allume->setChecked(true);
+    } else {
+        for (QRadioButton* r : {cbAffCapitale, cbAffPrefec, cbAffSsPrefec}) {
+            r->setAutoExclusive(false);
+            r->setChecked(false);
+            r->setAutoExclusive(true);
+        }
+    }
+    const std::pair<QCheckBox*, bool> cases[] = {{cbR3, R3},
+                                                 {cbR5, R5},
+                                                 {cbR8, R8},
+                                                 {cbR10, R10},
+                                                 {cbR12, R12},
+                                                 {cbR20, R20},
+                                                 {cbR50, R50},
+                                                 {cbR100, R100},
+                                                 {cbDisqueDegrade, DisqueDegrade},
+                                                 {cbAnimation15s, Animation15s}};
+    for (const auto& [c, valeur] : cases) {
+        const QSignalBlocker bloque(c);
+        c->setChecked(valeur);
+    }
+    for (const auto& [c, valeur] : {std::pair<TComboBoxColor*, TColor>{cbc100km, Coul100km},
+                                    {cbcCentral, CoulCentral},
+                                    {cbcFondLegende, FondLegende}}) {
+        const QSignalBlocker bloque(c);
+        c->FixeCouleurPersonnelle(valeur);
+    }
+    {
+        const QSignalBlocker bloque(cbPositionLegende);
+        // An index outside the list shows no item.
+        cbPositionLegende->setCurrentIndex(
+            PositionLegende >= 0 && PositionLegende < cbPositionLegende->count() ? PositionLegende
+                                                                                 : -1);
+    }
+    hide();
+}
+
+void TFrmPrefCarte::bbOkClick() {
+    Capital = cbAffCapitale->isChecked();
+    Prefecture = cbAffPrefec->isChecked();
+    SsPrefecture = cbAffSsPrefec->isChecked();
+    R3 = cbR3->isChecked();
+    R5 = cbR5->isChecked();
+    R8 = cbR8->isChecked();
+    R10 = cbR10->isChecked();
+    R12 = cbR12->isChecked();
+    R20 = cbR20->isChecked();
+    R50 = cbR50->isChecked();
+    R100 = cbR100->isChecked();
+    DisqueDegrade = cbDisqueDegrade->isChecked();
+    Coul100km = cbc100km->CouleurPersonnelle();
+    CoulCentral = cbcCentral->CouleurPersonnelle();
+    Animation15s = cbAnimation15s->isChecked();
+    FondLegende = cbcFondLegende->CouleurPersonnelle();
+    PositionLegende = cbPositionLegende->currentIndex();
+}
+
+void TFrmPrefCarte::bbCancelClick() {
+    hide();
+}
+
+void TFrmPrefCarte::PreferenceChange() {
+    emit OnChange(this);
+}
+
+int TFrmPrefCarte::GetPositionLegende() const {
+    return CoinLegende(PositionLegende);
+}
+
+} // namespace orlavine

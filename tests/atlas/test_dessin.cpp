@@ -1,0 +1,435 @@
+// Drawing of the atlas on a surface that records every primitive with the pen, brush and
+// font in force, and measures texts with fixed widths.
+#include "atlas/carte_france.h"
+#include "atlas/surface.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace orlavine {
+namespace {
+
+enum class Forme { Ellipse, Rectangle, Polygone, Texte };
+
+struct Trace {
+    Forme Quoi;
+    TRect Rect;                 // ellipse, rectangle; polygon: bounds; text: (x, y, x, y)
+    std::vector<TPoint> Points; // polygon
+    AnsiString Texte;
+    int LargeurPlume;
+    TColor CouleurPlume;
+    StylePlume Plume;
+    TColor CouleurBrosse;
+    StyleBrosse Brosse;
+    bool Gras;
+    bool Souligne;
+};
+
+// Texts are 6 pixels a character (7 in bold) and 10 pixels high.
+class SurfaceEnregistreuse final : public ISurfaceDessin {
+public:
+    explicit SurfaceEnregistreuse(int ppp = 96) : ppp_(ppp) {}
+    std::vector<Trace> Traces;
+
+    void FixeLargeurPlume(int l) override { largeur_ = l; }
+    void FixeCouleurPlume(TColor c) override { couleurPlume_ = c; }
+    void FixeStylePlume(StylePlume s) override { plume_ = s; }
+    void FixeCouleurBrosse(TColor c) override { couleurBrosse_ = c; }
+    void FixeStyleBrosse(StyleBrosse s) override { brosse_ = s; }
+    void FixeGras(bool g) override { gras_ = g; }
+    void FixeSouligne(bool s) override { souligne_ = s; }
+    void Ellipse(const TRect& r) override { Ajoute(Forme::Ellipse, r); }
+    void Rectangle(const TRect& r) override { Ajoute(Forme::Rectangle, r); }
+    void Polygone(const TPoint* p, std::size_t n) override {
+        Trace& t = Ajoute(Forme::Polygone, TRect{});
+        t.Points.assign(p, p + n);
+    }
+    void TexteA(int x, int y, const AnsiString& texte) override {
+        Ajoute(Forme::Texte, TRect{x, y, x, y}).Texte = texte;
+    }
+    TTailleTexte EtendueTexte(const AnsiString& t) override {
+        return TTailleTexte{static_cast<int>(t.size()) * (gras_ ? 7 : 6), 10};
+    }
+    int HauteurTexte(const AnsiString&) override { return 10; }
+    int PointsParPouce() const override { return ppp_; }
+
+    std::vector<Trace> De(Forme f) const {
+        std::vector<Trace> r;
+        for (const Trace& t : Traces)
+            if (t.Quoi == f) r.push_back(t);
+        return r;
+    }
+
+private:
+    Trace& Ajoute(Forme f, const TRect& r) {
+        Traces.push_back(Trace{f,
+                               r,
+                               {},
+                               {},
+                               largeur_,
+                               couleurPlume_,
+                               plume_,
+                               couleurBrosse_,
+                               brosse_,
+                               gras_,
+                               souligne_});
+        return Traces.back();
+    }
+    int ppp_;
+    int largeur_ = 1;
+    TColor couleurPlume_ = 0;
+    StylePlume plume_ = StylePlume::Solide;
+    TColor couleurBrosse_ = 0xFFFFFF;
+    StyleBrosse brosse_ = StyleBrosse::Solide;
+    bool gras_ = false;
+    bool souligne_ = false;
+};
+
+TCommune Commune(const char* nom, float x, float y, std::uint8_t rang = 0) {
+    TCommune c;
+    c.Nom = nom;
+    c.XCarte = x;
+    c.YCarte = y;
+    c.Rang = rang;
+    c.CodeInsee = "78000";
+    return c;
+}
+
+TDepartement Carre(int x0, int y0, int cote) {
+    TDepartement d;
+    d.Contour.AjoutePoint(x0, y0);
+    d.Contour.AjoutePoint(x0 + cote, y0);
+    d.Contour.AjoutePoint(x0 + cote, y0 + cote);
+    d.Contour.AjoutePoint(x0, y0 + cote);
+    return d;
+}
+
+// Map units for a pixel position at zoom 1.
+float U(int pixels) {
+    return static_cast<float>(pixels * 520);
+}
+
+class Dessin : public ::testing::Test {
+protected:
+    void SetUp() override { FixeCouleurClignotement(0x000000); }
+
+    std::unique_ptr<TCarteFrance> Atlas(std::vector<TCommune> communes,
+                                        std::vector<TDepartement> deps = {}) {
+        auto carte = std::make_unique<TCarteFrance>(std::move(deps), std::move(communes),
+                                                    std::vector<AnsiString>{});
+        carte->Preferences = &prefs;
+        return carte;
+    }
+    // Adds each commune by index; entry `clignotant` (if any) blinks.
+    static void Affiche(TCarteFrance& carte, std::initializer_list<int> index,
+                        int clignotant = -1) {
+        carte.ViderCommunesAffichees();
+        for (int i : index)
+            carte.AjouteCommuneAffichee(i, "", i == clignotant, false);
+    }
+
+    TPreferencesCarte prefs;
+    SurfaceEnregistreuse surface;
+};
+
+TEST_F(Dessin, ProjectionUnitLesContoursEtIgnoreLesVides) {
+    std::vector<TDepartement> deps;
+    deps.push_back(Carre(520, 1040, 5200));
+    deps.push_back(TDepartement{});
+    deps.push_back(Carre(-2600, 0, 2600));
+    auto carte = Atlas({}, std::move(deps));
+    carte->ProjeteCarte(surface, 1.0);
+    EXPECT_EQ(carte->Zoom, 1.0);
+    EXPECT_EQ(carte->RectCarte, (TRect{-4, 0, 11, 12})); // trunc(-5 + 0.5) is -4
+    EXPECT_TRUE(carte->Departements[1].ContourEcran.Points.empty());
+    carte->ProjeteCarte(surface, 2.0);
+    EXPECT_EQ(carte->RectCarte, (TRect{-9, 0, 22, 24}));
+
+    auto vide = Atlas({});
+    vide->ProjeteCarte(surface, 3.0);
+    EXPECT_EQ(vide->RectCarte, TRect{});
+    vide->DessineCarte(surface); // nothing to draw, nothing fails
+    EXPECT_TRUE(surface.De(Forme::Polygone).empty());
+}
+
+TEST_F(Dessin, ContourSansDoublonsConsecutifs) {
+    TPointsDep p;
+    for (TPoint q : {TPoint{1, 1}, TPoint{1, 1}, TPoint{2, 1}, TPoint{2, 1}, TPoint{2, 1},
+                     TPoint{2, 2}, TPoint{1, 1}})
+        p.Points.push_back(q);
+    p.Dessine(surface, false);
+    ASSERT_EQ(surface.Traces.size(), 1u);
+    EXPECT_EQ(surface.Traces[0].Points, (std::vector<TPoint>{{1, 1}, {2, 1}, {2, 2}, {1, 1}}));
+    EXPECT_EQ(p.Points.size(), 4u);
+    EXPECT_EQ(p.Canvas, &surface);
+
+    TPointsDep point;
+    point.Points.assign(3, TPoint{4, 4});
+    point.Dessine(surface, true);
+    EXPECT_EQ(surface.Traces.back().Points, (std::vector<TPoint>{{4, 4}}));
+    EXPECT_TRUE(point.Points.empty());
+}
+
+TEST_F(Dessin, DisquesRayonsCouleursEtOrdre) {
+    auto carte = Atlas({Commune("A", U(200), U(100))});
+    Affiche(*carte, {0}, 0);
+    carte->ProjeteCarte(surface, 1.0);
+    carte->DessineCarte(surface);
+    const auto ellipses = surface.De(Forme::Ellipse);
+    ASSERT_GE(ellipses.size(), 8u);
+    // 100 km is 40 pixels at zoom 1; 3 km 1.2 pixels, truncated.
+    EXPECT_EQ(ellipses[0].Rect, (TRect{160, 60, 240, 140}));
+    EXPECT_EQ(ellipses[7].Rect, (TRect{198, 98, 201, 101}));
+    const int rayons[] = {100, 50, 20, 12, 10, 8, 5, 3};
+    for (int k = 0; k < 8; ++k) {
+        EXPECT_EQ(ellipses[k].Plume, StylePlume::Aucun);
+        EXPECT_EQ(ellipses[k].Brosse, StyleBrosse::Solide);
+        EXPECT_EQ(ellipses[k].Rect.right - 200, static_cast<int>(rayons[k] * 0.4f)) << k;
+        EXPECT_EQ(ellipses[k].CouleurBrosse,
+                  DegradeCouleur(prefs.CoulCentral, prefs.Coul100km, DegradeDisque(rayons[k])));
+    }
+    EXPECT_EQ(ellipses[0].CouleurBrosse, prefs.Coul100km);
+    EXPECT_EQ(DegradeDisque(12), 53);
+    EXPECT_EQ(DegradeDisque(7), 42);
+
+    // Without gradient every disk has the 100 km colour; a switched-off disk is not drawn.
+    prefs.DisqueDegrade = false;
+    prefs.R50 = false;
+    surface.Traces.clear();
+    carte->DessineCarte(surface);
+    const auto sans = surface.De(Forme::Ellipse);
+    EXPECT_EQ(sans[1].Rect, (TRect{192, 92, 208, 108})); // 20 km follows 100 km
+    for (int k = 0; k < 7; ++k)
+        EXPECT_EQ(sans[k].CouleurBrosse, prefs.Coul100km);
+
+    carte->AfficherDisque = false;
+    surface.Traces.clear();
+    carte->DessineCarte(surface);
+    for (const Trace& t : surface.De(Forme::Ellipse))
+        EXPECT_NE(t.Plume, StylePlume::Aucun);
+}
+
+TEST_F(Dessin, TerreBlancheSousLesDisquesEtContoursParDessus) {
+    std::vector<TDepartement> deps;
+    deps.push_back(Carre(0, 0, 520 * 100));
+    auto carte = Atlas({Commune("A", U(50), U(50))}, std::move(deps));
+    Affiche(*carte, {0}, 0);
+    carte->ProjeteCarte(surface, 1.0);
+    carte->DessineCarte(surface);
+    std::vector<Forme> ordre;
+    for (const Trace& t : surface.Traces)
+        if (ordre.empty() || ordre.back() != t.Quoi) ordre.push_back(t.Quoi);
+    ASSERT_GE(ordre.size(), 3u);
+    EXPECT_EQ(ordre[0], Forme::Polygone);
+    EXPECT_EQ(ordre[1], Forme::Ellipse);
+    EXPECT_EQ(ordre[2], Forme::Polygone);
+    const auto polygones = surface.De(Forme::Polygone);
+    ASSERT_EQ(polygones.size(), 2u);
+    EXPECT_EQ(polygones[0].CouleurBrosse, 0xFFFFFFu);
+    EXPECT_EQ(polygones[0].Brosse, StyleBrosse::Solide);
+    EXPECT_EQ(polygones[0].Plume, StylePlume::Aucun);
+    EXPECT_EQ(polygones[1].Brosse, StyleBrosse::Transparent);
+    EXPECT_EQ(polygones[1].Plume, StylePlume::Solide);
+    EXPECT_EQ(polygones[1].CouleurPlume, 0x000000u);
+    EXPECT_EQ(polygones[1].LargeurPlume, 1);
+
+    carte->AfficherDepartements = false;
+    surface.Traces.clear();
+    carte->DessineCarte(surface);
+    EXPECT_TRUE(surface.De(Forme::Polygone).empty());
+}
+
+TEST_F(Dessin, ClignotementPhasesCouleursEtTaille) {
+    auto carte = Atlas({Commune("A", U(100), U(100)), Commune("B", U(300), U(300))});
+    Affiche(*carte, {0, 1}, 0);
+    carte->AfficherDisque = false;
+    carte->ProjeteCarte(surface, 1.0);
+    const int phases[] = {2, 4, 1, 3, 0};
+    const TColor couleurs[] = {0x008000, 0x0000FF, 0x800000, 0x008000, 0x800000};
+    for (int n = 0; n < 5; ++n) {
+        surface.Traces.clear();
+        carte->DessineCarte(surface);
+        EXPECT_EQ(carte->PhaseClignotement, phases[n]);
+        EXPECT_EQ(CouleurClignotement(), couleurs[n]);
+        // The blinking circle: first filled in the blinking colour, then outlined in black,
+        // both grown by phase - 3; the other commune is a black outline at its size.
+        const auto ellipses = surface.De(Forme::Ellipse);
+        ASSERT_EQ(ellipses.size(), 3u);
+        const int g = phases[n] - 3;
+        const TRect attendu{96 - g, 96 - g, 104 + g, 104 + g};
+        EXPECT_EQ(ellipses[0].Rect, attendu);
+        EXPECT_EQ(ellipses[0].CouleurBrosse, couleurs[n]);
+        EXPECT_EQ(ellipses[0].Brosse, StyleBrosse::Solide);
+        EXPECT_EQ(ellipses[1].Rect, attendu);
+        EXPECT_EQ(ellipses[1].Brosse, StyleBrosse::Transparent);
+        EXPECT_EQ(ellipses[1].CouleurPlume, 0x000000u);
+        EXPECT_EQ(ellipses[2].Rect, (TRect{296, 296, 304, 304}));
+    }
+}
+
+TEST_F(Dessin, SymbolesSelonLeRang) {
+    auto carte = Atlas({Commune("CAP", U(100), U(100), 8), Commune("SP", U(200), U(100), 6)});
+    Affiche(*carte, {0, 1});
+    carte->AfficherDisque = false;
+    carte->ProjeteCarte(surface, 1.0);
+    carte->DessineCarte(surface);
+    const auto rect = surface.De(Forme::Rectangle);
+    ASSERT_EQ(rect.size(), 2u);
+    EXPECT_EQ(rect[0].Rect, (TRect{93, 93, 107, 107}));
+    EXPECT_EQ(rect[1].Rect, (TRect{195, 95, 205, 105}));
+    const auto ellipses = surface.De(Forme::Ellipse);
+    ASSERT_EQ(ellipses.size(), 1u); // the inner circle of the regional capital
+    EXPECT_EQ(ellipses[0].Rect, (TRect{94, 94, 106, 106}));
+    EXPECT_EQ(ellipses[0].LargeurPlume, 2);
+    const auto textes = surface.De(Forme::Texte);
+    ASSERT_EQ(textes.size(), 2u);
+    EXPECT_TRUE(textes[0].Gras);
+    EXPECT_FALSE(textes[0].Souligne);
+    EXPECT_FALSE(textes[1].Gras);
+    EXPECT_TRUE(textes[1].Souligne);
+    // Below, centred: x - w / 2, y + D + 1 (bold: 7 pixels a character).
+    EXPECT_EQ(textes[0].Rect.left, 100 - 21 / 2);
+    EXPECT_EQ(textes[0].Rect.top, 108);
+}
+
+TEST_F(Dessin, PositionsDesLibelles) {
+    const TPoint c{100, 50};
+    const int w = 30, h = 11, d = 4;
+    const TRect attendus[] = {
+        {85, 55, 115, 66},  {106, 45, 136, 56}, {85, 34, 115, 45}, {64, 45, 94, 56},
+        {106, 55, 136, 66}, {106, 34, 136, 45}, {64, 55, 94, 66},  {64, 34, 94, 45},
+    };
+    for (int k = 1; k <= 8; ++k)
+        EXPECT_EQ(CalculeRectTexte(c, w, h, d, k), attendus[k - 1]) << k;
+}
+
+TEST_F(Dessin, DeuxCommunesAuMemePixel) {
+    // 0 and 1 at the same pixel: 1 is never hidden (the entry just before is not compared).
+    auto carte = Atlas({Commune("A", U(100), U(100)), Commune("B", U(100), U(100)),
+                        Commune("C", U(300), U(100)), Commune("D", U(100), U(100))});
+    Affiche(*carte, {0, 1});
+    carte->PlaceCommunesAffichees(surface);
+    EXPECT_TRUE(carte->CommunesAffichees[1].SymboleVisible);
+    // With another entry between them, the later one is hidden.
+    Affiche(*carte, {0, 2, 3});
+    carte->PlaceCommunesAffichees(surface);
+    EXPECT_TRUE(carte->CommunesAffichees[1].SymboleVisible);
+    EXPECT_FALSE(carte->CommunesAffichees[2].SymboleVisible);
+    EXPECT_FALSE(carte->ToutesCommunesPlacees());
+    carte->DessineCommunes(surface);
+    for (const Trace& t : surface.De(Forme::Texte))
+        EXPECT_NE(t.Texte, "D");
+}
+
+TEST_F(Dessin, LibelleSansPlaceEtCommuneClignotante) {
+    // Entry 1 is surrounded by symbols on every side: no position is free.
+    std::vector<TCommune> communes{Commune("X", U(500), U(500))};
+    communes.push_back(Commune("CENTRE", U(100), U(100)));
+    for (int dx = -40; dx <= 40; dx += 10)
+        for (int dy = -20; dy <= 20; dy += 10)
+            if (dx != 0 || dy != 0) communes.push_back(Commune("V", U(100 + dx), U(100 + dy)));
+    auto carte = Atlas(communes);
+    carte->ViderCommunesAffichees();
+    carte->AjouteCommuneAffichee(0, "", false, false);
+    carte->AjouteCommuneAffichee(1, "", false, false);
+    for (std::size_t i = 2; i < communes.size(); ++i)
+        carte->AjouteCommuneAffichee(static_cast<int>(i), "", false, false);
+    carte->PlaceCommunesAffichees(surface);
+    const TCommuneAffiche& centre = carte->CommunesAffichees[1];
+    EXPECT_TRUE(centre.SymboleVisible);
+    EXPECT_FALSE(centre.TextePlace);
+    EXPECT_EQ(centre.PositionTexte, 8);
+    surface.Traces.clear();
+    carte->DessineSymbole(surface, centre, 0);
+    carte->DessineLibelle(surface, centre);
+    EXPECT_TRUE(surface.Traces.empty());
+
+    // The same commune blinking: label below, never tested; its symbol is drawn, its label
+    // keeps TextePlace.
+    carte->CommunesAffichees[1].Clignotant = true;
+    carte->CommunesAffichees[1].TextePlace = true;
+    carte->PlaceCommunesAffichees(surface);
+    EXPECT_EQ(carte->CommunesAffichees[1].PositionTexte, 1);
+    EXPECT_TRUE(carte->CommunesAffichees[1].TextePlace);
+    carte->CommunesAffichees[1].TextePlace = false;
+    surface.Traces.clear();
+    carte->DessineSymbole(surface, carte->CommunesAffichees[1], 1);
+    carte->DessineLibelle(surface, carte->CommunesAffichees[1]);
+    ASSERT_EQ(surface.Traces.size(), 1u);
+    EXPECT_EQ(surface.Traces[0].Quoi, Forme::Ellipse);
+}
+
+TEST_F(Dessin, LibellesEvitentLesPrecedents) {
+    // B sits right under A: A's label (below) would cover it, so A's label moves; C's label
+    // cannot go where B's label went.
+    auto carte = Atlas({Commune("A", U(100), U(100)), Commune("BBBB", U(100), U(112)),
+                        Commune("CCCC", U(100), U(140))});
+    Affiche(*carte, {2, 0, 1});
+    carte->PlaceCommunesAffichees(surface);
+    const auto& e = carte->CommunesAffichees;
+    for (std::size_t i = 1; i < e.size(); ++i) {
+        EXPECT_TRUE(e[i].TextePlace);
+        for (std::size_t j = 0; j < e.size(); ++j) {
+            EXPECT_FALSE(Intersecte(e[j].RectSymbole, e[i].RectTexte)) << i << " " << j;
+            if (j < i) {
+                EXPECT_FALSE(Intersecte(e[j].RectTexte, e[i].RectTexte)) << i << " " << j;
+            }
+        }
+    }
+    EXPECT_EQ(e[1].PositionTexte, 2); // below is B's symbol: right is free
+    EXPECT_TRUE(carte->ToutesCommunesPlacees());
+}
+
+TEST_F(Dessin, LegendeA144PointsParPouce) {
+    SurfaceEnregistreuse s144(144);
+    auto carte = Atlas({});
+    prefs.FondLegende = 0x123456;
+    carte->DessineCadreLegende(s144, 144, TPoint{10, 20});
+    const auto rect = s144.De(Forme::Rectangle);
+    ASSERT_FALSE(rect.empty());
+    EXPECT_EQ(rect[0].Rect, (TRect{10, 20, 235, 200}));
+    EXPECT_EQ(rect[0].CouleurBrosse, 0x123456u);
+    EXPECT_EQ(rect[0].Brosse, StyleBrosse::Solide);
+    // First line: a circle of half side 4 centred 15 pixels in, unscaled.
+    const auto ellipses = s144.De(Forme::Ellipse);
+    ASSERT_FALSE(ellipses.empty());
+    EXPECT_EQ(ellipses[0].Rect, (TRect{21, 31, 29, 39}));
+    const auto textes = s144.De(Forme::Texte);
+    ASSERT_EQ(textes.size(), 6u);
+    EXPECT_EQ(textes[0].Texte, "Ville");
+    EXPECT_EQ(textes[1].Texte, "Chef-Lieu de Canton");
+    EXPECT_TRUE(textes[1].Souligne);
+    EXPECT_EQ(textes[2].Texte, "Sous-Pr\xE9"
+                               "fecture");
+    EXPECT_EQ(textes[4].Texte, "Capitale de R\xE9gion");
+    EXPECT_TRUE(textes[5].Gras);
+    // Label to the right (position 2), lines 15 pixels apart (text height 10 + 5).
+    EXPECT_EQ(textes[0].Rect.left, 25 + 2 + 4);
+    EXPECT_EQ(textes[1].Rect.top - textes[0].Rect.top, 15);
+
+    SurfaceEnregistreuse s96;
+    carte->DessineCadreLegende(s96, 96, TPoint{0, 0});
+    EXPECT_EQ(s96.De(Forme::Rectangle)[0].Rect, (TRect{0, 0, 150, 120}));
+}
+
+TEST_F(Dessin, RequetesSurLesCommunesAffichees) {
+    auto carte = Atlas(
+        {Commune("A", U(10), U(20)), Commune("B", U(21), U(41)), Commune("C", U(100), U(100))});
+    EXPECT_EQ(carte->CentreCommunesClignotantes(), TPoint{});
+    EXPECT_TRUE(carte->ToutesCommunesPlacees());
+    carte->AjouteCommuneAffichee(0, "", true, true);
+    carte->AjouteCommuneAffichee(1, "", true, false);
+    carte->AjouteCommuneAffichee(2, "", false, false);
+    carte->ProjeteCarte(surface, 1.0);
+    EXPECT_EQ(carte->PositionCommuneAffichee(-1), TPoint{});
+    EXPECT_EQ(carte->PositionCommuneAffichee(3), TPoint{});
+    EXPECT_EQ(carte->PositionCommuneAffichee(2), (TPoint{100, 100}));
+    EXPECT_EQ(carte->CentreCommunesClignotantes(), (TPoint{15, 30}));
+    std::vector<TRect> invalides;
+    carte->InvalideCommunesClignotantes([&](const TRect& r) { invalides.push_back(r); });
+    EXPECT_EQ(invalides, (std::vector<TRect>{{5, 15, 15, 25}, {16, 36, 26, 46}}));
+}
+
+} // namespace
+} // namespace orlavine

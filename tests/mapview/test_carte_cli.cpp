@@ -1,0 +1,96 @@
+// The map command: its options and the picture it writes.
+#include "app/cli/carte.h"
+#include "atlas_essai.h"
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace orlavine {
+namespace {
+
+std::filesystem::path DossierTemporaire(const char* nom) {
+    const auto d = std::filesystem::temp_directory_path() /
+                   (std::string("orlavine-") + nom + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(d);
+    std::filesystem::create_directories(d);
+    return d;
+}
+
+TEST(CommandeCarte, OptionsRefusees) {
+    const std::vector<std::vector<std::string>> mauvaises = {
+        {},
+        {"VERSAILLES"},
+        {"VERSAILLES", "--sortie"},
+        {"VERSAILLES", "--sortie", "x.jpg"},
+        {"VERSAILLES", "--sortie", "x.png", "--largeur", "0"},
+        {"VERSAILLES", "--sortie", "x.png", "--zoom", "abc"},
+        {"VERSAILLES", "--sortie", "x.png", "--rayon", "-3"},
+        {"VERSAILLES", "PARIS", "--sortie", "x.png"},
+        {"VERSAILLES", "--sortie", "x.png", "--inconnue"},
+    };
+    for (const auto& args : mauvaises) {
+        TOptionsCarte options;
+        std::string erreur;
+        EXPECT_FALSE(LitOptionsCarte(args, options, erreur)) << args.size();
+        EXPECT_FALSE(erreur.empty());
+    }
+    TOptionsCarte options;
+    std::string erreur;
+    ASSERT_TRUE(
+        LitOptionsCarte({"le chesnay", "--sortie", "/tmp/a.PNG", "--largeur", "640", "--hauteur",
+                         "480", "--zoom", "2.5", "--rayon", "12", "--voisines"},
+                        options, erreur));
+    EXPECT_EQ(options.Texte, "le chesnay");
+    EXPECT_EQ(options.Largeur, 640);
+    EXPECT_EQ(options.Hauteur, 480);
+    EXPECT_DOUBLE_EQ(options.Zoom, 2.5);
+    EXPECT_EQ(options.RayonKm, 12);
+    EXPECT_TRUE(options.Voisines);
+    // With the neighbours, the radius disk spans 80 % of the smaller side.
+    EXPECT_DOUBLE_EQ(ZoomCarteParDefaut(options), 0.4 * 480 / (12 * 0.4));
+    options.Voisines = false;
+    EXPECT_DOUBLE_EQ(ZoomCarteParDefaut(options), 1.2);
+}
+
+TEST(CommandeCarte, ImageDeLaVilleAvecSesVoisines) {
+    const auto dossier = DossierTemporaire("carte");
+    setenv("XDG_DATA_HOME", dossier.c_str(), 1); // no user preferences
+    auto carte = essai::AtlasEssai();
+    const char* demande = std::getenv("ORLAVINE_IMAGE_ESSAI");
+    const std::string sortie = demande ? demande : (dossier / "v.png").string();
+    ASSERT_EQ(
+        CommandeCarte({"VERSAILLES", "--rayon", "12", "--voisines", "--sortie", sortie}, *carte),
+        0);
+    QImage image(QString::fromStdString(sortie));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.width(), 1000);
+    EXPECT_EQ(image.height(), 700);
+    // The town is in the middle, drawn red (its largest phase).
+    const int v = essai::IndexCommune(*carte, "VERSAILLES");
+    ASSERT_GE(v, 0);
+    const QColor centre = image.pixelColor(500, 350);
+    EXPECT_GT(centre.red(), 200);
+    EXPECT_LT(centre.green(), 40);
+    EXPECT_LT(centre.blue(), 40);
+    // The neighbours are on the map, after the town.
+    EXPECT_GT(carte->CommunesAffichees.size(), 10u);
+    EXPECT_EQ(carte->CommunesAffichees[0].IndexCommune, v);
+
+    // BMP by the extension; nothing found: no file, exit 1.
+    const auto bmp = dossier / "v.bmp";
+    EXPECT_EQ(
+        CommandeCarte({"PARIS", "--sortie", bmp.string(), "--largeur", "300", "--hauteur", "200"},
+                      *carte),
+        0);
+    EXPECT_EQ(QImage(QString::fromStdString(bmp.string())).width(), 300);
+    EXPECT_EQ(CommandeCarte({"ZZZZ", "--sortie", (dossier / "z.png").string()}, *carte), 1);
+    EXPECT_FALSE(std::filesystem::exists(dossier / "z.png"));
+    EXPECT_EQ(CommandeCarte({"PARIS", "--sortie", "/nonexistent-dir/x.png"}, *carte), 1);
+    unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(dossier);
+}
+
+} // namespace
+} // namespace orlavine

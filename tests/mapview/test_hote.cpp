@@ -1,0 +1,132 @@
+// The host services written for the map: INI file, temporary files and mail.
+#include "host/courriel.h"
+#include "host/ini.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <unistd.h>
+
+namespace orlavine {
+namespace {
+
+std::filesystem::path Dossier(const char* nom) {
+    const auto d = std::filesystem::temp_directory_path() /
+                   (std::string("orlavine-") + nom + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(d);
+    std::filesystem::create_directories(d);
+    return d;
+}
+
+std::string Lit(const std::filesystem::path& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+TEST(Ini, LectureValeursEtDefauts) {
+    TIniFile ini;
+    ini.Analyse("; note\n[Graph]\r\nR3 = 1\r\nr5=0\nCoul=16777215\nHexa=$FF\nHexa2=0x10\n"
+                "Texte=abc\nVide=\nR3=0\n\n[Autre]\nCle=valeur avec espaces  \n");
+    EXPECT_TRUE(ini.SectionExists("graph"));
+    EXPECT_TRUE(ini.ReadBool("Graph", "R3", false)); // the first of two equal keys wins
+    EXPECT_FALSE(ini.ReadBool("Graph", "R5", true)); // keys ignore case
+    EXPECT_EQ(ini.ReadInteger("Graph", "Coul", 0), 16777215);
+    EXPECT_EQ(ini.ReadInteger("Graph", "Hexa", 0), 255);
+    EXPECT_EQ(ini.ReadInteger("Graph", "Hexa2", 0), 16);
+    EXPECT_EQ(ini.ReadInteger("Graph", "Texte", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("Graph", "Vide", 7), 7);
+    EXPECT_TRUE(ini.ReadBool("Graph", "Texte", true));
+    EXPECT_EQ(ini.ReadInteger("Graph", "Absente", -3), -3);
+    EXPECT_EQ(ini.ReadInteger("Manque", "R3", 4), 4);
+    EXPECT_EQ(ini.ReadString("Autre", "Cle", ""), "valeur avec espaces");
+    EXPECT_EQ(ini.ReadInteger("Graph", "Grand", 1), 1);
+    ini.Analyse("[G]\nGrand=99999999999\nNeg=-12\n");
+    EXPECT_EQ(ini.ReadInteger("G", "Grand", 1), 1);
+    EXPECT_EQ(ini.ReadInteger("G", "Neg", 1), -12);
+}
+
+TEST(Ini, EcritureOrdreGardeEtAtomique) {
+    const auto d = Dossier("ini");
+    const auto chemin = d / "sous" / "essai.ini";
+    TIniFile ini(chemin);
+    EXPECT_FALSE(ini.Lu());
+    ini.WriteBool("B", "Z", true);
+    ini.WriteInteger("B", "A", -5);
+    ini.WriteString("A", "Cle", "x\ny");
+    ini.WriteBool("b", "z", false); // existing key, kept in place
+    std::string erreur;
+    ASSERT_TRUE(ini.UpdateFile(&erreur)) << erreur;
+    EXPECT_EQ(Lit(chemin), "[B]\nZ=0\nA=-5\n\n[A]\nCle=x y\n");
+    TIniFile relu(chemin);
+    EXPECT_TRUE(relu.Lu());
+    EXPECT_EQ(relu.ReadSection("B"), (std::vector<std::string>{"Z", "A"}));
+
+    // A write that cannot end leaves the old file whole and no temporary behind.
+    const auto bloque = d / "bloque.ini";
+    std::filesystem::create_directories(bloque / "plein");
+    EXPECT_FALSE(EcritFichierTexteAtomique(bloque, "[X]\n", &erreur));
+    EXPECT_FALSE(erreur.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(bloque));
+    int restes = 0;
+    for (const auto& e : std::filesystem::directory_iterator(d))
+        if (e.path().filename().string().find(".tmp-") != std::string::npos) ++restes;
+    EXPECT_EQ(restes, 0);
+    std::filesystem::remove_all(d);
+}
+
+TEST(Courriel, Base64) {
+    EXPECT_EQ(EncodeBase64(""), "");
+    EXPECT_EQ(EncodeBase64("f"), "Zg==");
+    EXPECT_EQ(EncodeBase64("fo"), "Zm8=");
+    EXPECT_EQ(EncodeBase64("foo"), "Zm9v");
+    EXPECT_EQ(EncodeBase64("foobar"), "Zm9vYmFy");
+    EXPECT_EQ(EncodeBase64(std::string("\xff\x00\x80", 3)), "/wCA");
+}
+
+TEST(Courriel, FichierTemporaireAvecPrefixe) {
+    const auto a = GetTempFileNameA("orv");
+    const auto b = GetTempFileNameA("orv");
+    ASSERT_FALSE(a.empty());
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(std::filesystem::exists(a));
+    EXPECT_EQ(a.filename().string().rfind("orv", 0), 0u);
+    EXPECT_EQ(a.extension(), ".tmp");
+    std::filesystem::remove(a);
+    std::filesystem::remove(b);
+}
+
+TEST(Courriel, SansClientLeMessageEstEnregistre) {
+    const auto d = Dossier("courriel");
+    const std::string ancienPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", d.c_str(), 1); // no xdg-email here
+    setenv("XDG_DATA_HOME", d.c_str(), 1);
+    const auto joint = d / "orvABC.bmp";
+    std::ofstream(joint, std::ios::binary) << std::string("BM\x01\x02", 4);
+    const TResultatCourriel r = EnvMailWAttach("", "Export de la carte", "", joint.string());
+    setenv("PATH", ancienPath.c_str(), 1);
+    unsetenv("XDG_DATA_HOME");
+    ASSERT_TRUE(r.Reussi) << r.Erreur;
+    EXPECT_FALSE(r.ClientOuvert);
+    EXPECT_EQ(r.Message.parent_path(), d / "Orlavine");
+    EXPECT_EQ(r.Message.extension(), ".eml");
+    const std::string m = Lit(r.Message);
+    EXPECT_NE(m.find("Subject: Export de la carte\r\n"), std::string::npos);
+    EXPECT_NE(m.find("Content-Type: image/bmp; name=\"orvABC.bmp\""), std::string::npos);
+    EXPECT_NE(m.find(EncodeBase64(std::string("BM\x01\x02", 4))), std::string::npos);
+
+    // A missing attachment is reported, not sent empty.
+    std::string message, erreur;
+    EXPECT_FALSE(ComposeMessage("", "s", "", (d / "absent.bmp").string(), message, &erreur));
+    EXPECT_FALSE(erreur.empty());
+    // Non-ASCII subject is encoded.
+    ASSERT_TRUE(ComposeMessage("a@b.fr", "Communes \xE0 voir", "Corps", "", message));
+    EXPECT_NE(message.find("Subject: =?UTF-8?B?"), std::string::npos);
+    std::filesystem::remove_all(d);
+}
+
+} // namespace
+} // namespace orlavine

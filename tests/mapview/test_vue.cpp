@@ -1,0 +1,341 @@
+// The zoomable view and the map window: coordinates, zoom, animation, legend, hover,
+// export and a rendered picture.
+#include "atlas_essai.h"
+#include "mapview/frm_france.h"
+#include "mapview/frm_zoom.h"
+#include "mapview/surface_qt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace orlavine {
+namespace {
+
+class VueEssai : public TFrmZoom {
+public:
+    using TFrmZoom::FormMouseDown;
+    using TFrmZoom::FormMouseMove;
+    using TFrmZoom::FormMouseUp;
+};
+
+class CarteEssai : public TFrmFrance {
+public:
+    using TFrmFrance::FormMouseMove;
+    using TFrmFrance::TFrmFrance;
+    void FctInvalidate(const TRect& r) override {
+        Invalides.push_back(r);
+        TFrmFrance::FctInvalidate(r);
+    }
+    std::vector<TRect> Invalides;
+};
+
+// A view of 400 x 300 over an image of w x h pixels at zoom 1.
+void Prepare(TFrmZoom& vue, int w, int h) {
+    vue.resize(400, 300);
+    vue.show();
+    QApplication::processEvents();
+    vue.RectImage = TRect{0, 0, w, h};
+    vue.ZoomTo(1.0, nullptr, true);
+    QApplication::processEvents();
+}
+
+TEST(VueZoom, DecalageDeCentrage) {
+    VueEssai vue;
+    Prepare(vue, 300, 1000);
+    EXPECT_EQ(vue.Decalage.x, 55); // 100 pixels narrower than the view
+    EXPECT_EQ(vue.Decalage.y, 0);  // taller than the view
+    vue.Centrage = false;
+    vue.RectImage = TRect{0, 0, 10, 10};
+    vue.CalculOffset();
+    EXPECT_EQ(vue.Decalage.x, 55);
+}
+
+TEST(VueZoom, ConversionsDeCoordonnees) {
+    VueEssai vue;
+    Prepare(vue, 2000, 1500);
+    vue.RectImage = TRect{-100, 50, 1900, 1550};
+    vue.ZoomTo(1.0, nullptr, true);
+    vue.FixeScrollPos(TPoint{30, 40});
+    ASSERT_EQ(vue.ScrollPos(), (TPoint{30, 40}));
+    const TPoint client{12, 7};
+    EXPECT_EQ(vue.ChgtRepAbsEcran(vue.ChgtRepEcranAbs(client)), (TPoint{42, 47}));
+    EXPECT_EQ(vue.ChgtRepEcranAbs(client), (TPoint{12 + 30 - 100, 7 + 40 + 50}));
+    EXPECT_EQ(vue.ChgtRepAbsEcran(TRect{10, 20, 0, 0}), (TRect{100, -50, 110, -30}));
+    vue.Zoom = 0.0;
+    EXPECT_EQ(vue.ClientToImg(client), (TPoint{42, 47}));
+    vue.Zoom = 2.0;
+    EXPECT_EQ(vue.ClientToImg(client), (TPoint{21, 24})); // 23.5 rounds to 24
+    EXPECT_EQ(vue.ImgToClient(TPoint{21, 24}), (TPoint{12, 8}));
+    EXPECT_EQ(vue.SGetClientRect(),
+              (TRect{30, 40, 30 + vue.viewport()->width(), 40 + vue.viewport()->height()}));
+    vue.UpdateScroll(nullptr);
+    EXPECT_EQ(vue.ScrollPos(), (TPoint{30, 40}));
+    const TPoint centre{500, 600};
+    vue.UpdateScroll(&centre);
+    const TPoint q = vue.ChgtRepAbsEcran(centre);
+    EXPECT_EQ(vue.ScrollPos(), (TPoint{q.x - 200, q.y - 150}));
+}
+
+TEST(VueZoom, GlissementALaSouris) {
+    VueEssai vue;
+    Prepare(vue, 2000, 1500);
+    vue.FixeScrollPos(TPoint{100, 100});
+    vue.FormMouseDown(50, 50);
+    EXPECT_TRUE(vue.Glissement);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::SizeAllCursor);
+    vue.FormMouseMove(60, 50);
+    EXPECT_EQ(vue.ScrollPos(), (TPoint{90, 100}));
+    vue.FormMouseUp(60, 50);
+    EXPECT_FALSE(vue.Glissement);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    vue.FormMouseMove(90, 90); // no button: no panning
+    EXPECT_EQ(vue.ScrollPos(), (TPoint{90, 100}));
+}
+
+TEST(VueZoom, ZoomFitEtZoomAdjust) {
+    VueEssai vue;
+    Prepare(vue, 1000, 500);
+    EXPECT_DOUBLE_EQ(vue.AdjustedZoom(TRect{0, 0, 100, 100}), 0.1);
+    vue.RectImage = TRect{};
+    EXPECT_DOUBLE_EQ(vue.AdjustedZoom(), 1.0);
+    vue.ZoomAdjust(); // empty image: nothing
+    EXPECT_DOUBLE_EQ(vue.Zoom, 1.0);
+
+    vue.RectImage = TRect{0, 0, 1000, 500};
+    vue.ZoomTo(2.0, nullptr, true);
+    TRect dehors{5000, 5000, 5100, 5100};
+    vue.ZoomFit(dehors);
+    EXPECT_DOUBLE_EQ(vue.Zoom, 2.0);
+    vue.FixeScrollPos(TPoint{0, 0});
+    TRect dedans{10, 10, 48, 28}; // grown by 1: 40 x 20
+    vue.ZoomFit(dedans);
+    const double attendu =
+        std::min(vue.viewport()->width() * 2.0 / 40, vue.viewport()->height() * 2.0 / 20);
+    EXPECT_DOUBLE_EQ(vue.Zoom, attendu);
+
+    // The image measured at zoom 2 fits the view at 2 x min(ratio of heights, of widths).
+    vue.RectImage = TRect{0, 0, 1000, 500};
+    vue.ZoomTo(2.0, nullptr, true);
+    vue.ZoomAdjust();
+    EXPECT_DOUBLE_EQ(vue.Zoom, 2.0 * std::min(300.0 / 500, 400.0 / 1000));
+}
+
+class Carte : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FixeCouleurClignotement(0);
+        atlas = essai::AtlasEssai();
+        atlas->Preferences = &prefs;
+        ville = essai::IndexCommune(*atlas, "VERSAILLES");
+        atlas->AjouteCommuneAffichee(ville, "", true, true);
+        atlas->IndexCommuneCentree = 0;
+    }
+    TPreferencesCarte prefs;
+    std::unique_ptr<TCarteFrance> atlas;
+    int ville = -1;
+};
+
+TEST_F(Carte, ConstructionBarreEtRaccourcis) {
+    CarteEssai frm(nullptr, atlas.get());
+    EXPECT_DOUBLE_EQ(frm.Zoom, 1.2);
+    EXPECT_DOUBLE_EQ(atlas->Zoom, 1.2);
+    EXPECT_EQ(frm.RectImage, atlas->RectCarte);
+    const auto actions = frm.TBToolbar1->actions();
+    ASSERT_EQ(actions.size(), 11); // ten actions and a separator
+    EXPECT_EQ(actions[0], frm.ActionZoomMoins);
+    EXPECT_TRUE(actions[4]->isSeparator());
+    EXPECT_EQ(actions[10], frm.ActionImprimerGraphique);
+    EXPECT_EQ(frm.ActionZoomPlus->shortcuts().size(), 2);
+    EXPECT_EQ(frm.ActionZoomPlus->shortcuts()[0], QKeySequence(Qt::Key_F9));
+    EXPECT_EQ(frm.ActionZoomMoins->shortcuts()[0], QKeySequence(Qt::Key_F10));
+    EXPECT_TRUE(frm.ActionAfficherDisque->isChecked());
+    EXPECT_FALSE(frm.ActionAfficherCommunesVoisines->isChecked());
+    EXPECT_EQ(frm.ActionZoomPlus->text(), QStringLiteral("Grossir"));
+    EXPECT_FALSE(frm.ActionZoomPlus->icon().isNull());
+    EXPECT_EQ(frm.TimerAffichageVille->interval(), 200);
+    EXPECT_EQ(frm.TimerZoom->interval(), 40);
+}
+
+TEST_F(Carte, AnimationDuZoomJusquACent) {
+    CarteEssai frm(nullptr, atlas.get());
+    QSignalSpy voisines(&frm, &TFrmFrance::OnAfficherVoisines);
+    QSignalSpy zooms(&frm, &TFrmFrance::OnZoom);
+    frm.ActionZoomVilleExecute();
+    ASSERT_TRUE(frm.TimerZoom->isActive());
+    int tops = 0;
+    while (frm.TimerZoom->isActive() && tops < 1000) {
+        frm.TimerZoomTimer();
+        ++tops;
+    }
+    EXPECT_EQ(tops, 48);
+    EXPECT_EQ(atlas->Zoom, 100.0);
+    EXPECT_EQ(frm.Zoom, 100.0);
+    EXPECT_EQ(zooms.count(), 48);
+    EXPECT_EQ(voisines.count(), 1);
+    EXPECT_TRUE(atlas->AfficherVoisines);
+    EXPECT_TRUE(frm.ActionAfficherCommunesVoisines->isChecked());
+    // Whole map: back to 1.2, neighbours off.
+    frm.ActionZoomCarteEntiereExecute();
+    EXPECT_DOUBLE_EQ(frm.Zoom, 1.2);
+    EXPECT_FALSE(atlas->AfficherVoisines);
+    EXPECT_FALSE(frm.ActionAfficherCommunesVoisines->isChecked());
+    frm.ActionZoomPlusExecute();
+    EXPECT_DOUBLE_EQ(frm.Zoom, 1.2 * 1.2);
+    frm.ActionAfficherDisqueExecute();
+    EXPECT_FALSE(atlas->AfficherDisque);
+    EXPECT_FALSE(frm.ActionAfficherDisque->isChecked());
+}
+
+TEST_F(Carte, ClignotementLimiteAQuinzeSecondes) {
+    prefs.Animation15s = true;
+    CarteEssai frm(nullptr, atlas.get());
+    frm.DemarreAnimation();
+    EXPECT_TRUE(frm.TimerAffichageVille->isActive());
+    for (int i = 0; i < 75; ++i)
+        frm.TimerAffichageVilleTimer();
+    ASSERT_EQ(frm.Invalides.size(), 75u);
+    EXPECT_EQ(frm.Invalides[0], Grow(atlas->CommunesAffichees[0].RectSymbole, 1, 1));
+    frm.TimerAffichageVilleTimer();
+    EXPECT_EQ(frm.Invalides.size(), 75u); // the 76th tick invalidates nothing
+    frm.ZoomTo(frm.Zoom, nullptr, false); // a zoom restarts the count
+    frm.TimerAffichageVilleTimer();
+    EXPECT_EQ(frm.Invalides.size(), 76u);
+
+    prefs.Animation15s = false;
+    for (int i = 0; i < 100; ++i)
+        frm.TimerAffichageVilleTimer();
+    EXPECT_EQ(frm.Invalides.size(), 176u);
+}
+
+TEST_F(Carte, CentreSansCommuneClignotante) {
+    atlas->ViderCommunesAffichees();
+    CarteEssai frm(nullptr, atlas.get());
+    frm.resize(300, 200);
+    frm.show();
+    QApplication::processEvents();
+    frm.ZoomTo(10.0, nullptr, true);
+    const TPoint q = frm.ChgtRepAbsEcran(TPoint{0, 0});
+    const int x = std::clamp(q.x - frm.Width() / 2, 0, frm.horizontalScrollBar()->maximum());
+    const int y = std::clamp(q.y - frm.Height() / 2, 0, frm.verticalScrollBar()->maximum());
+    EXPECT_EQ(frm.ScrollPos(), (TPoint{x, y}));
+}
+
+TEST_F(Carte, PositionDeLaLegende) {
+    CarteEssai frm(nullptr, atlas.get());
+    ASSERT_EQ(frm.Ppp(), 96);
+    frm.LargeurUtile = 500;
+    frm.HauteurUtile = 400;
+    const std::pair<int, TPoint> cas[] = {
+        {2, TPoint{345, 5}}, {1, TPoint{5, 5}}, {4, TPoint{345, 275}},
+        {3, TPoint{5, 275}}, {0, TPoint{0, 0}},
+    };
+    for (const auto& [position, attendu] : cas) {
+        prefs.PositionLegende = position;
+        frm.CalculPositionLegende();
+        EXPECT_EQ(frm.PointLegende, attendu) << position;
+    }
+    EXPECT_EQ(frm.PositionLegende(), 0);
+}
+
+TEST_F(Carte, SurvolTexteEtTexteInfo) {
+    CarteEssai frm(nullptr, atlas.get());
+    frm.resize(400, 300);
+    frm.show();
+    QApplication::processEvents();
+    frm.ZoomTo(20.0, nullptr, false);
+    frm.CentragePtEcran(atlas->PositionCommuneAffichee(0));
+    QSignalSpy textes(&frm, &TFrmFrance::OnTexteSurvol);
+    const TPoint p = frm.ChgtRepAbsEcran(atlas->CommunesAffichees[0].Position) - frm.ScrollPos();
+    EXPECT_EQ(p, (TPoint{200, 150})); // the middle of the view
+    frm.FormMouseMove(p.x + 5, p.y + 5);
+    ASSERT_EQ(textes.count(), 1);
+    EXPECT_TRUE(textes[0][0].toString().startsWith(QStringLiteral("78646 - Versailles")) ||
+                textes[0][0].toString().startsWith(QStringLiteral("78646 - VERSAILLES")))
+        << textes[0][0].toString().toStdString();
+    EXPECT_EQ(frm.viewport()->cursor().shape(), Qt::PointingHandCursor);
+    frm.FormMouseMove(p.x + 6, p.y);
+    EXPECT_EQ(textes[1][0].toString(), QString());
+    EXPECT_EQ(frm.viewport()->cursor().shape(), Qt::ArrowCursor);
+    atlas->TexteInfo = "Versailles \xE0 17 km de Paris";
+    frm.FormMouseMove(p.x + 60, p.y);
+    EXPECT_EQ(textes[2][0].toString(), QString::fromUtf8("Versailles à 17 km de Paris"));
+}
+
+TEST(Impression, EchelleEtCentrage) {
+    EXPECT_EQ(RectImpression(600, 400, 4800, 6000), (TRect{1800, 2600, 3000, 3400}));
+    const TRect r = RectImpression(600, 400, 1000, 1400);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.Largeur(), 1000);
+    EXPECT_EQ(r.Hauteur(), static_cast<int>(400 * (1000.0f / 600.0f)));
+    EXPECT_TRUE(RectImpression(0, 400, 1000, 1000).EstVide());
+    EXPECT_TRUE(RectImpression(600, 0, 1000, 1000).EstVide());
+}
+
+TEST_F(Carte, ExportSansBarresDeDefilement) {
+    CarteEssai frm(nullptr, atlas.get());
+    frm.resize(400, 300);
+    frm.show();
+    QApplication::processEvents();
+    frm.ZoomTo(0.5, nullptr, false); // the whole map is smaller than the view: no bars
+    QApplication::processEvents();
+    QImage image = frm.PlaceImageDansBitmap();
+    EXPECT_EQ(image.format(), QImage::Format_RGB16);
+    EXPECT_EQ(image.size(), QSize(400, 300));
+    frm.ZoomTo(20.0, nullptr, false);
+    QApplication::processEvents();
+    ASSERT_TRUE(frm.verticalScrollBar()->isVisible());
+    EXPECT_EQ(frm.LargeurUtile, 400 - frm.verticalScrollBar()->width());
+    image = frm.PlaceImageDansBitmap();
+    EXPECT_EQ(image.size(), QSize(frm.LargeurUtile, frm.HauteurUtile));
+    EXPECT_EQ(image.size(), frm.viewport()->size());
+}
+
+// A picture of the map: the blinking symbol, a disk and an outline where they must be.
+TEST_F(Carte, RenduDisqueContourEtSymbole) {
+    CarteEssai frm(nullptr, atlas.get());
+    frm.resize(600, 500);
+    frm.show();
+    QApplication::processEvents();
+    frm.ZoomTo(2.0, nullptr, false);
+    QApplication::processEvents();
+    atlas->PhaseClignotement = 0;
+    QImage image(frm.viewport()->size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        frm.PeintVue(painter);
+    }
+    auto client = [&](TPoint p) { return frm.ChgtRepAbsEcran(p) - frm.ScrollPos(); };
+    auto couleur = [&](TPoint p) { return DepuisQColor(image.pixelColor(p.x, p.y)); };
+    // One paint from phase 0 ends in phase 2: the town is green.
+    const TPoint ville = client(atlas->CommunesAffichees[0].Position);
+    EXPECT_EQ(couleur(ville), 0x008000u);
+    // 70 km east: inside the 100 km disk only, whose colour is the 100 km colour.
+    const TPoint disque{ville.x + static_cast<int>(70 * 0.4 * 2.0), ville.y};
+    EXPECT_EQ(couleur(disque), prefs.Coul100km);
+    // 150 km east: outside every disk, on the white land.
+    EXPECT_EQ(couleur(TPoint{ville.x + static_cast<int>(150 * 0.4 * 2.0), ville.y}), 0xFFFFFFu);
+    // An outline crossing the disks stays black.
+    const auto& contour = atlas->Departements[1].ContourEcran.Points;
+    ASSERT_FALSE(contour.empty());
+    const TPoint sommet = client(contour[5]);
+    bool noir = false;
+    for (int dx = -1; dx <= 1; ++dx)
+        for (int dy = -1; dy <= 1; ++dy)
+            if (couleur(TPoint{sommet.x + dx, sommet.y + dy}) == 0) noir = true;
+    EXPECT_TRUE(noir);
+    // The legend at the top left corner, framed in black on its background.
+    prefs.PositionLegende = 1;
+    frm.CalculPositionLegende();
+    EXPECT_EQ(frm.PointLegende, (TPoint{5, 5}));
+}
+
+} // namespace
+} // namespace orlavine
