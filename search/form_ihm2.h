@@ -1,0 +1,220 @@
+// TFormIhm2: the main window ("Localisation") with its three pages. The communes page
+// finds a commune by the first letters of its name or by a code, lists the communes around
+// it or measures two towns, shows them on the embedded map and exports the neighbour list.
+#pragma once
+
+#include "atlas/carte_france.h"
+#include "search/tri.h"
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QSplitter;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace orlavine {
+
+class TFrmFrance;
+class TFrmPrefCarte;
+
+class TFormIhm2 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFormIhm2(QWidget* owner = nullptr);
+    ~TFormIhm2() override;
+
+    // ---- Entry points of the host ----
+    // Opens the world map page (its content comes with the geolocation of places).
+    void ShowMapWorld(const QString& texte);
+    // Opens the communes page for a place text ("Paris ; 75001; Ile de France ; France"
+    // puts "Paris" into the first town edit).
+    void ShowCommuneFrance(const QString& texte);
+    // Builds the atlas, the embedded map and the preferences panel; a failed load shows
+    // the loader's message and leaves the window usable without an atlas.
+    void InitCommuneFrance();
+
+    // Folder of the three atlas files (the current directory when empty).
+    std::filesystem::path DossierAtlas;
+    // How a message is shown to the user (a warning dialog unless replaced).
+    std::function<void(const QString&)> AfficheMessage;
+    // How the exported text file is opened (the desktop's default editor unless replaced).
+    std::function<void(const QString&)> OuvreDocument;
+    // How the e-mail is prepared (the host's mail service unless replaced).
+    std::function<void(const AnsiString& destinataire, const AnsiString& sujet,
+                       const AnsiString& corps, const AnsiString& piece)>
+        EnvoieCourriel;
+
+    // ---- Components ----
+    QTabWidget* AdvOfficePagerMain = nullptr;
+    QWidget* PageMapWorld = nullptr;
+    QWidget* PageMapFrance = nullptr;
+    QWidget* PageMapGoogle = nullptr;
+    QWidget* PanelSearchPlace = nullptr;
+    QPushButton* btQuit = nullptr;
+    // The row of btQuit, where a host may add its own buttons (left of "Fermer").
+    QHBoxLayout* BarreBoutons = nullptr;
+
+    QSplitter* Splitter1 = nullptr;
+    QWidget* PanOption = nullptr;
+    QGroupBox* AdvPanel1 = nullptr;
+    QWidget* PanReference = nullptr;
+    QLabel* la1 = nullptr;
+    QWidget* PanelSaisieCom1 = nullptr;
+    QLineEdit* zeVille1 = nullptr;
+    QLabel* zaVilleSel1 = nullptr;
+    QPushButton* sbChoix2Villes = nullptr;
+    QWidget* PanelSaisieCom2 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* zeVille2 = nullptr;
+    QLabel* zaVilleSel2 = nullptr;
+    QLabel* la2 = nullptr;
+    QTreeWidget* lvCom = nullptr;
+    QLabel* la3 = nullptr;
+    QSlider* tbRayon = nullptr;
+    QLabel* laRayon = nullptr;
+
+    QTabWidget* pcMain = nullptr;
+    QWidget* tsVilles = nullptr;
+    QWidget* tsCarteGeo = nullptr;
+    QLabel* laInfo = nullptr;
+    QTreeWidget* lvComVois = nullptr;
+    QToolBar* TBToolbar1 = nullptr;
+    QAction* ActionImpression = nullptr;
+    QAction* ActionCopierPressePapier = nullptr;
+    QAction* ActionEnvoiMail = nullptr;
+    QWidget* PanelCarteGeo = nullptr;
+    QWidget* TBXDockRight = nullptr;
+    QLabel* zaCVabsente = nullptr;
+    QLabel* LabelStatusCarteGeo = nullptr;
+
+    QTimer* tiSaisie = nullptr;        // typing delay, 1000 ms
+    QTimer* TimerPreference = nullptr; // preference changes, 800 ms
+
+    // ---- State ----
+    std::vector<std::uint16_t> ResultatsRecherche;
+    AnsiString SaisieVille1;
+    AnsiString SaisieVille2;
+    TFrmFrance* FrmFrance = nullptr; // owned by PanelCarteGeo
+    std::unique_ptr<TCarteFrance> Carte;
+    int ColonneTri[2] = {ColonneLibelle, ColonneCode};
+    int SensTri[2] = {0, 0};
+    QLineEdit* EditActif = nullptr;
+    QLabel* LabelActif = nullptr;
+    bool ModeUneVille = true;
+    bool SaisieEnCours = false;
+    AnsiString LieuTexte;
+    // The analysed text of the previous search.
+    AnsiString DerniereRecherche;
+    // The message of a failed atlas load (empty when it loaded or was not tried).
+    QString ErreurChargement;
+
+    // The commune index held by a selection label (-1: none).
+    static int Tag(const QLabel* label);
+    static void FixeTag(QLabel* label, int index);
+
+    // ---- Search (typing, analysis, keys, modes) ----
+    void Recherche(AnsiString texte, int mode);
+    // Moves the selection of lvCom for a navigation key (Windows key code) typed in a town
+    // edit; sets `touche` to 0 when the key stops there.
+    void GestionClavier(QObject* sender, int& touche, Qt::KeyboardModifiers shift);
+    void SelectionModeRecherche(bool uneVille);
+
+    // ---- Lists ----
+    void Trier();
+    void Afficher();
+    void ActualiserTri(int liste, int colonne);
+    const TCommune* GetCom(const TCommune*& com) const;
+    // The rows of lvComVois in the order shown.
+    std::vector<TLigneVoisine> LignesVoisines() const;
+
+    // ---- Selection, radius, neighbours ----
+    void AffichageCommunes();
+    void RechercheEtPlaceVillesVoisines(int indexCommune);
+    void RempliListViewCommuneVoisines();
+    void ActualiserInfosCommuneSel();
+    void ActualiserInfosComVois();
+    void MajFlagZaCVabsente();
+
+    // ---- Persisted state ----
+    void ReadRegData();
+    void WriteRegData();
+
+public slots:
+    void zeVilleChange();
+    void zeVille1Enter();
+    void zeVille2Enter();
+    void zeVille1Exit();
+    void zeVille2Exit();
+    // A key pressed in a town edit; true when the key stops there.
+    bool zeVilleKeyDown(QObject* sender, int touche, Qt::KeyboardModifiers shift);
+    void tiSaisieTimer();
+    void sbChoix2VillesClick();
+    void lvComColumnClick(int colonne);
+    void lvComVoisColumnClick(int colonne);
+    void lvComSelectItem();
+    void lvComVoisSelectItem();
+    void lvComVoisDblClick();
+    void tbRayonChange(int position);
+    void OnZaCVabsente(QObject* sender);
+    void OnAffichageCommunes(QObject* sender);
+    void OnLabelCarteGeo(const QString& texte);
+    void ActionImpressionExecute();
+    void ActionCopierPressePapierExecute();
+    void ActionEnvoyerMailExecute();
+    void LanceTimerPreference(QObject* sender);
+    void TimerPreferenceTimer();
+    void AdvOfficePagerMainChange();
+    void btQuitClick();
+
+signals:
+    // The preferences were applied to the map (once per burst of changes).
+    void PreferencesAppliquees();
+    // The first row of a fill of lvCom is on screen.
+    void PremiereLigneAffichee();
+    // A fill of lvCom ended, completely or interrupted.
+    void ListeAffichee();
+
+protected:
+    bool eventFilter(QObject* objet, QEvent* evenement) override;
+    void closeEvent(QCloseEvent* evenement) override;
+
+private:
+    void ConstruitFenetre();
+    QWidget* ConstruitPageCommunes();
+    void ConstruitMapEtPreferences();
+    void ViderListeCommunes();
+    void MajActionsExport();
+    void FixeInfo(const AnsiString& texte);
+    AnsiString TexteInfo() const;
+    void FixeTexteEdit(QLineEdit* edit, const AnsiString& texte);
+    AnsiString TexteExport(bool compact) const;
+    void MajIndicateurTri(int liste);
+
+    std::uint64_t generationRemplissage_ = 0;
+    bool echecChargement_ = false;
+};
+
+// The window of the program (null until one is built).
+extern TFormIhm2* FormIhm2;
+
+// Where "CommunesVoisines.txt" goes: the application-data folder.
+QString CheminExportVoisines();
+
+} // namespace orlavine

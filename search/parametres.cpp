@@ -1,0 +1,108 @@
+#include "search/parametres.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSettings>
+#include <QWidget>
+
+namespace orlavine {
+
+AnsiString StringBaseReg = "Software\\Talvek\\";
+
+namespace {
+
+QString& FichierParametres() {
+    static QString chemin;
+    return chemin;
+}
+
+QString VersQString(const AnsiString& s) {
+    return QString::fromStdString(Cp1252VersUtf8(s));
+}
+AnsiString VersAnsi(const QString& s) {
+    return Utf8VersCp1252(s.toStdString());
+}
+
+} // namespace
+
+void DefinirFichierParametres(const QString& chemin) {
+    FichierParametres() = chemin;
+}
+
+std::unique_ptr<QSettings> OuvreParametres() {
+    if (!FichierParametres().isEmpty())
+        return std::make_unique<QSettings>(FichierParametres(), QSettings::IniFormat);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       QStringLiteral("Orlavine"), QStringLiteral("Orlavine"));
+}
+
+QString GroupeParametres(const AnsiString& cle) {
+    QString g = VersQString(cle);
+    g.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    while (g.endsWith(QLatin1Char('/')))
+        g.chop(1);
+    return g;
+}
+
+void LecturePositFenetre(const AnsiString& cle, QWidget* fenetre, bool taille, bool position,
+                         bool /*etat*/) {
+    if (!fenetre) return;
+    auto reglages = OuvreParametres();
+    reglages->beginGroup(GroupeParametres(cle));
+    if (taille) {
+        const QSize t = reglages->value(QStringLiteral("Taille")).toSize();
+        if (t.isValid() && t.width() >= 200 && t.height() >= 150) fenetre->resize(t);
+    }
+    if (position && reglages->contains(QStringLiteral("Position"))) {
+        const QPoint p = reglages->value(QStringLiteral("Position")).toPoint();
+        // A position saved on a screen that is gone would open the window out of sight.
+        const QRect cadre(p, fenetre->size());
+        bool visible = false;
+        for (const QScreen* ecran : QGuiApplication::screens())
+            if (ecran->availableGeometry().intersects(cadre)) visible = true;
+        if (visible) fenetre->move(p);
+    }
+    reglages->endGroup();
+}
+
+void EnregPositFenetre(const AnsiString& cle, QWidget* fenetre, bool taille, bool position) {
+    if (!fenetre) return;
+    auto reglages = OuvreParametres();
+    reglages->beginGroup(GroupeParametres(cle));
+    if (taille) reglages->setValue(QStringLiteral("Taille"), fenetre->size());
+    if (position) reglages->setValue(QStringLiteral("Position"), fenetre->pos());
+    reglages->endGroup();
+    reglages->sync();
+}
+
+TDernieresVilles LitDernieresVilles() {
+    TDernieresVilles villes;
+    auto reglages = OuvreParametres();
+    if (reglages->status() != QSettings::NoError) return villes;
+    reglages->beginGroup(GroupeParametres(StringBaseReg + CleModule));
+    const QString v1 = QStringLiteral("LastPlace1");
+    const QString v2 = QStringLiteral("LastPlace2");
+    if (!reglages->contains(v1) && !reglages->contains(v2)) {
+        // First run: the key is created, empty.
+        reglages->setValue(v1, QString());
+        reglages->setValue(v2, QString());
+    } else {
+        villes.Ville1 = VersAnsi(reglages->value(v1).toString());
+        villes.Ville2 = VersAnsi(reglages->value(v2).toString());
+    }
+    reglages->endGroup();
+    reglages->sync();
+    return villes;
+}
+
+bool EcritDernieresVilles(const TDernieresVilles& villes) {
+    auto reglages = OuvreParametres();
+    reglages->beginGroup(GroupeParametres(StringBaseReg + CleModule));
+    reglages->setValue(QStringLiteral("LastPlace1"), VersQString(villes.Ville1));
+    reglages->setValue(QStringLiteral("LastPlace2"), VersQString(villes.Ville2));
+    reglages->endGroup();
+    reglages->sync();
+    return reglages->status() == QSettings::NoError;
+}
+
+} // namespace orlavine

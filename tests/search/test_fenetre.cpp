@@ -1,0 +1,497 @@
+// The main window on a small atlas: typed search, lists, keys, selection and neighbours,
+// two towns, persisted towns, preferences and export.
+#include "atlas_essai.h"
+#include "mapview/frm_pref_carte.h"
+#include "search/export_texte.h"
+#include "search/form_ihm2.h"
+#include "search/parametres.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace orlavine;
+
+namespace {
+
+QString Q(const AnsiString& s) {
+    return QString::fromStdString(Cp1252VersUtf8(s));
+}
+AnsiString A(const QString& s) {
+    return Utf8VersCp1252(s.toStdString());
+}
+
+// Runs the event loop until `condition` holds or `ms` have gone by.
+bool Attendre(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > ms) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QStringList Colonne(const QTreeWidget* l, int c) {
+    QStringList r;
+    for (int k = 0; k < l->topLevelItemCount(); ++k)
+        r << l->topLevelItem(k)->text(c);
+    return r;
+}
+
+int Selection(const QTreeWidget* l) {
+    const auto s = l->selectedItems();
+    return s.isEmpty() ? -1 : l->indexOfTopLevelItem(s.first());
+}
+
+class Fenetre : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dossier_ = new QTemporaryDir;
+        essai::EcritAtlasEssai(Atlas());
+    }
+    static void TearDownTestSuite() {
+        delete dossier_;
+        dossier_ = nullptr;
+    }
+    static std::filesystem::path Atlas() {
+        return std::filesystem::path(dossier_->path().toStdString()) / "atlas";
+    }
+
+    void SetUp() override {
+        auto reglages = OuvreParametres();
+        reglages->clear();
+        reglages->sync();
+        f = Nouvelle(Atlas());
+    }
+
+    std::unique_ptr<TFormIhm2> Nouvelle(const std::filesystem::path& atlas) {
+        auto fenetre = std::make_unique<TFormIhm2>();
+        fenetre->DossierAtlas = atlas;
+        fenetre->AfficheMessage = [this](const QString& m) { messages << m; };
+        fenetre->OuvreDocument = [this](const QString& c) { ouverts << c; };
+        fenetre->show();
+        fenetre->InitCommuneFrance();
+        return fenetre;
+    }
+
+    // Types a text in an edit and runs the timed search at once.
+    void Cherche(QLineEdit* edit, const QString& texte) {
+        edit->setText(texte);
+        f->tiSaisieTimer();
+    }
+
+    int Index(const char* code) const { return essai::IndexCode(f->Carte->Communes, code); }
+
+    static QTemporaryDir* dossier_;
+    std::unique_ptr<TFormIhm2> f;
+    QStringList messages;
+    QStringList ouverts;
+};
+
+QTemporaryDir* Fenetre::dossier_ = nullptr;
+
+} // namespace
+
+TEST_F(Fenetre, StartsEmptyWithTheAtlasLoaded) {
+    ASSERT_TRUE(f->Carte);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(f->windowTitle(), "Localisation");
+    EXPECT_EQ(f->AdvOfficePagerMain->tabText(0), "Localiser sur la carte");
+    EXPECT_EQ(f->AdvOfficePagerMain->tabText(1), "Orlavine");
+    EXPECT_EQ(f->AdvOfficePagerMain->count(), 3);
+    EXPECT_TRUE(f->zeVille1->text().isEmpty()); // first run: no last town
+    EXPECT_EQ(f->EditActif, f->zeVille1);
+    EXPECT_EQ(TFormIhm2::Tag(f->zaVilleSel1), -1);
+    EXPECT_FALSE(f->ActionImpression->isEnabled()); // no first town, nothing to export
+    EXPECT_NE(f->FrmFrance, nullptr);
+    // The first run creates the key of the last towns.
+    auto reglages = OuvreParametres();
+    EXPECT_TRUE(reglages->contains("Software/Talvek/Orlavine/LastPlace1"));
+}
+
+TEST_F(Fenetre, TypingThenWaitingFiresOneSearch) {
+    QSignalSpy remplissages(f.get(), &TFormIhm2::ListeAffichee);
+    f->zeVille1->setText("ver");
+    f->zeVille1->setText("vers");
+    f->zeVille1->setText("versa");
+    EXPECT_TRUE(f->tiSaisie->isActive());
+    EXPECT_EQ(remplissages.count(), 0);
+    ASSERT_TRUE(Attendre([&] { return remplissages.count() >= 1; }, 10000));
+    QTest::qWait(1200);
+    EXPECT_EQ(remplissages.count(), 1);
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"VERSAILLES"});
+    EXPECT_EQ(f->SaisieVille1, "versa");
+    EXPECT_FALSE(f->tiSaisie->isActive());
+}
+
+TEST_F(Fenetre, NameCodeCorsicanAndPostalSearches) {
+    Cherche(f->zeVille1, "  le havre ");
+    EXPECT_EQ(Colonne(f->lvCom, 0), QStringList{"76351"});
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"LE HAVRE"});
+    EXPECT_EQ(f->SaisieVille1, "  le havre ");
+    EXPECT_EQ(TFormIhm2::Tag(f->zaVilleSel1), Index("76351"));
+
+    Cherche(f->zeVille1, "78");
+    EXPECT_EQ(f->lvCom->topLevelItemCount(), 12);
+    EXPECT_EQ(f->lvCom->topLevelItem(0)->text(1), "BAILLY"); // sorted by name
+
+    Cherche(f->zeVille1, "2a004");
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"AJACCIO"});
+    Cherche(f->zeVille1, "20");
+    EXPECT_EQ(Colonne(f->lvCom, 1), (QStringList{"AJACCIO", "BASTIA"}));
+    Cherche(f->zeVille1, "20004");
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"AJACCIO"});
+    // A code followed by a name is searched by its code.
+    Cherche(f->zeVille1, "78646 Versailles");
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"VERSAILLES"});
+    // Codes are INSEE codes: a postal code that is none finds nothing.
+    Cherche(f->zeVille1, "78000");
+    EXPECT_EQ(f->lvCom->topLevelItemCount(), 0);
+    Cherche(f->zeVille1, "*MAL");
+    EXPECT_EQ(Colonne(f->lvCom, 1), (QStringList{"MALAKOFF", "SAINT-MALO"}));
+
+    // The same analysed text runs no new search; an empty text clears the lists.
+    Cherche(f->zeVille1, "versailles");
+    QSignalSpy remplissages(f.get(), &TFormIhm2::ListeAffichee);
+    Cherche(f->zeVille1, "VERSAILLES");
+    EXPECT_EQ(remplissages.count(), 0);
+    Cherche(f->zeVille1, "   ");
+    EXPECT_EQ(f->lvCom->topLevelItemCount(), 0);
+    EXPECT_EQ(f->lvComVois->topLevelItemCount(), 0);
+    // Typing the previous text again into the emptied edit searches it again.
+    Cherche(f->zeVille1, "versailles");
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"VERSAILLES"});
+    Cherche(f->zeVille1, "");
+    // A column click on the emptied list does not bring back the earlier rows.
+    f->lvComColumnClick(0);
+    EXPECT_EQ(f->lvCom->topLevelItemCount(), 0);
+}
+
+TEST_F(Fenetre, NavigationKeysInTheEdit) {
+    Cherche(f->zeVille1, "78");
+    ASSERT_EQ(f->lvCom->topLevelItemCount(), 12);
+    EXPECT_EQ(Selection(f->lvCom), 0);
+    QTest::keyClick(f->zeVille1, Qt::Key_Up);
+    EXPECT_EQ(Selection(f->lvCom), 0);
+    QTest::keyClick(f->zeVille1, Qt::Key_Down);
+    EXPECT_EQ(Selection(f->lvCom), 1);
+    EXPECT_EQ(TFormIhm2::Tag(f->zaVilleSel1), f->ResultatsRecherche[1]);
+    QTest::keyClick(f->zeVille1, Qt::Key_PageDown);
+    EXPECT_EQ(Selection(f->lvCom), 11); // 11 below: 10 more
+    QTest::keyClick(f->zeVille1, Qt::Key_Down);
+    EXPECT_EQ(Selection(f->lvCom), 11);
+    QTest::keyClick(f->zeVille1, Qt::Key_PageUp);
+    EXPECT_EQ(Selection(f->lvCom), 1);
+    QTest::keyClick(f->zeVille1, Qt::Key_PageUp);
+    EXPECT_EQ(Selection(f->lvCom), 0);
+    QTest::keyClick(f->zeVille1, Qt::Key_PageDown);
+    EXPECT_EQ(Selection(f->lvCom), 10);
+    QTest::keyClick(f->zeVille1, Qt::Key_PageDown);
+    EXPECT_EQ(Selection(f->lvCom), 11); // exactly 10 left would overshoot: the last
+    // Home and End also move the caret of the edit.
+    f->zeVille1->setCursorPosition(1);
+    QTest::keyClick(f->zeVille1, Qt::Key_End);
+    EXPECT_EQ(Selection(f->lvCom), 11);
+    EXPECT_EQ(f->zeVille1->cursorPosition(), 2);
+    QTest::keyClick(f->zeVille1, Qt::Key_Home);
+    EXPECT_EQ(Selection(f->lvCom), 0);
+    EXPECT_EQ(f->zeVille1->cursorPosition(), 0);
+    EXPECT_EQ(TFormIhm2::Tag(f->zaVilleSel1), f->ResultatsRecherche[0]);
+}
+
+TEST_F(Fenetre, AKeyStopsALongFillAndTheNextSearchRebuildsIt) {
+    // The key press waits in the queue: the fill delivers it after its first row.
+    QCoreApplication::postEvent(f->zeVille1,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier));
+    Cherche(f->zeVille1, "78");
+    EXPECT_EQ(f->lvCom->topLevelItemCount(), 1);
+    EXPECT_EQ(Selection(f->lvCom), 0);
+    EXPECT_EQ(f->ResultatsRecherche.size(), 12u);
+    f->tiSaisieTimer(); // same text
+    EXPECT_EQ(f->lvCom->topLevelItemCount(), 12);
+
+    // A search started during a fill takes over: no row of the older one is added after it.
+    Cherche(f->zeVille1, "");
+    QTimer::singleShot(0, f.get(), [this] { Cherche(f->zeVille1, "paris"); });
+    Cherche(f->zeVille1, "78");
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"PARIS"});
+}
+
+TEST_F(Fenetre, SortingByColumnClicks) {
+    Cherche(f->zeVille1, "78");
+    auto noms = [&] {
+        std::vector<AnsiString> n; // the sort key: the name without its article
+        for (auto i : f->ResultatsRecherche)
+            n.push_back(f->Carte->Communes[i].Nom);
+        return n;
+    };
+    const auto parNom = noms();
+    EXPECT_TRUE(std::is_sorted(parNom.begin(), parNom.end()));
+    const QStringList affiches = Colonne(f->lvCom, 1);
+    f->lvComColumnClick(1); // same column: reversed
+    QStringList inverse = affiches;
+    std::reverse(inverse.begin(), inverse.end());
+    EXPECT_EQ(Colonne(f->lvCom, 1), inverse);
+    f->lvComColumnClick(0);
+    const QStringList codes = Colonne(f->lvCom, 0);
+    EXPECT_TRUE(std::is_sorted(codes.begin(), codes.end()));
+    EXPECT_EQ(codes.size(), 12);
+    // A new search keeps the sort state.
+    Cherche(f->zeVille1, "SAINT");
+    const QStringList codesSaint = Colonne(f->lvCom, 0);
+    EXPECT_TRUE(std::is_sorted(codesSaint.begin(), codesSaint.end()));
+
+    // Neighbour list: the first click on Distance puts the farthest first, the second the
+    // nearest first.
+    Cherche(f->zeVille1, "versailles");
+    // Fresh state (Code INSEE, first direction): the first click on it sorts ascending.
+    f->lvComVoisColumnClick(0);
+    const QStringList codesVoisins = Colonne(f->lvComVois, 0);
+    EXPECT_TRUE(std::is_sorted(codesVoisins.begin(), codesVoisins.end()));
+    f->lvComVoisColumnClick(2);
+    auto distances = [&] {
+        std::vector<int> d;
+        for (const QString& t : Colonne(f->lvComVois, 2))
+            d.push_back(t.section(' ', 0, 0).toInt());
+        return d;
+    };
+    auto d = distances();
+    ASSERT_GT(d.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(d.rbegin(), d.rend()));
+    f->lvComVoisColumnClick(2);
+    d = distances();
+    EXPECT_TRUE(std::is_sorted(d.begin(), d.end()));
+}
+
+TEST_F(Fenetre, NeighboursAndSentencesAtRadiusNineAndZero) {
+    Cherche(f->zeVille1, "versailles");
+    const int v = Index("78646");
+    ASSERT_EQ(TFormIhm2::Tag(f->zaVilleSel1), v);
+    EXPECT_EQ(f->zaVilleSel1->text(), ""); // one-town mode: no caption
+    EXPECT_EQ(f->tbRayon->value(), 9);
+    QStringList attendus;
+    const TCommune& versailles = f->Carte->Communes[v];
+    for (std::size_t k = 0; k < versailles.Voisins.size(); ++k)
+        if (versailles.DistancesVoisins[k] <= 9)
+            attendus << Q(f->Carte->Communes[versailles.Voisins[k]].CodeInsee);
+    ASSERT_FALSE(attendus.isEmpty());
+    EXPECT_EQ(Colonne(f->lvComVois, 0), attendus);
+    EXPECT_EQ(A(f->laInfo->text()),
+              "Versailles, code INSEE : 78646, code Postal : 78000, du d\xE9partement "
+              "Yvelines, est entour\xE9"
+              "e de " +
+                  std::to_string(attendus.size()) + " communes \xE0 moins de 9 km.");
+    EXPECT_TRUE(f->ActionImpression->isEnabled());
+    // The map shows the town first, blinking, then the ranked towns around it.
+    ASSERT_FALSE(f->Carte->CommunesAffichees.empty());
+    EXPECT_EQ(f->Carte->CommunesAffichees[0].IndexCommune, v);
+    EXPECT_TRUE(f->Carte->CommunesAffichees[0].Clignotant);
+
+    // Selecting a neighbour tells its distance.
+    f->lvComVois->setCurrentItem(f->lvComVois->topLevelItem(0));
+    const QTreeWidgetItem* e = f->lvComVois->topLevelItem(0);
+    EXPECT_EQ(f->laInfo->text(),
+              Q(LowerChaineAS(A(e->text(1)))) + " est à " + e->text(2) + " de Versailles.");
+
+    f->tbRayon->setValue(0);
+    EXPECT_EQ(f->laRayon->text(), "Sélection : 0 km");
+    EXPECT_EQ(f->lvComVois->topLevelItemCount(), 0);
+    EXPECT_EQ(A(f->laInfo->text()),
+              "Versailles, code INSEE : 78646, code Postal : 78000, du d\xE9partement "
+              "Yvelines, est entour\xE9"
+              "e de 0 communes \xE0 moins de 0 km.");
+
+    // With an empty result list the radius only rewrites its label.
+    Cherche(f->zeVille1, "");
+    f->tbRayon->setValue(5);
+    EXPECT_EQ(f->laRayon->text(), "Sélection : 5 km");
+    EXPECT_EQ(f->lvComVois->topLevelItemCount(), 0);
+}
+
+TEST_F(Fenetre, TwoTownsAndTheirDistance) {
+    Cherche(f->zeVille1, "versailles");
+    f->sbChoix2Villes->click();
+    EXPECT_FALSE(f->ModeUneVille);
+    EXPECT_EQ(f->sbChoix2Villes->text(), "Supprimer la 2eme ville ...");
+    EXPECT_FALSE(f->PanelSaisieCom2->isHidden());
+    EXPECT_FALSE(f->pcMain->isTabVisible(f->pcMain->indexOf(f->tsVilles)));
+    EXPECT_EQ(f->pcMain->currentWidget(), f->tsCarteGeo);
+    EXPECT_EQ(f->EditActif, f->zeVille2);
+    EXPECT_EQ(f->zaVilleSel1->text(), "VERSAILLES"); // named in two-town mode
+    // Only the first town chosen: no distance.
+    f->AffichageCommunes();
+    EXPECT_EQ(f->Carte->TexteInfo, "");
+
+    Cherche(f->zeVille2, "paris");
+    const int v = Index("78646"), p = Index("75056");
+    EXPECT_EQ(TFormIhm2::Tag(f->zaVilleSel2), p);
+    EXPECT_EQ(f->zaVilleSel2->text(), "PARIS");
+    EXPECT_EQ(TFormIhm2::Tag(f->zaVilleSel1), v);
+    const int d = TCarteFrance::DistanceCommunes(f->Carte->Communes[v], f->Carte->Communes[p]);
+    EXPECT_EQ(f->Carte->TexteInfo, "VERSAILLES, Pr\xE9"
+                                   "fecture : Yvelines, " +
+                                       std::to_string(d) + " km de PARIS");
+    ASSERT_GE(f->Carte->CommunesAffichees.size(), 2u);
+    EXPECT_EQ(f->Carte->CommunesAffichees[1].IndexCommune, p);
+    EXPECT_EQ(f->Carte->IndexCommuneCentree, 1); // the second town, being chosen
+
+    f->sbChoix2Villes->click();
+    EXPECT_TRUE(f->ModeUneVille);
+    EXPECT_TRUE(f->PanelSaisieCom2->isHidden());
+    EXPECT_EQ(f->zaVilleSel1->text(), "");
+    EXPECT_TRUE(f->pcMain->isTabVisible(f->pcMain->indexOf(f->tsVilles)));
+    EXPECT_EQ(f->EditActif, f->zeVille1);
+}
+
+TEST_F(Fenetre, DoubleClickOnANeighbourMakesItTheFirstTown) {
+    Cherche(f->zeVille1, "versailles");
+    const int c = Index("78158");
+    QTreeWidgetItem* chesnay = nullptr;
+    for (int k = 0; k < f->lvComVois->topLevelItemCount(); ++k)
+        if (f->lvComVois->topLevelItem(k)->text(0) == "78158")
+            chesnay = f->lvComVois->topLevelItem(k);
+    ASSERT_NE(chesnay, nullptr);
+    f->EditActif = f->zeVille2; // even while the second edit is the active one
+    f->lvComVois->setCurrentItem(chesnay);
+    f->lvComVoisDblClick();
+    EXPECT_EQ(f->zeVille1->text(), "78158 LE CHESNAY");
+    EXPECT_TRUE(f->tiSaisie->isActive());
+    f->tiSaisieTimer();
+    EXPECT_EQ(Colonne(f->lvCom, 1), QStringList{"LE CHESNAY"});
+    EXPECT_EQ(TFormIhm2::Tag(f->zaVilleSel1), c);
+}
+
+TEST_F(Fenetre, LastTownsComeBackAtTheNextStart) {
+    Cherche(f->zeVille1, "Ch\xC3\xA2teau");
+    Cherche(f->zeVille1, "versailles");
+    f->sbChoix2Villes->click();
+    Cherche(f->zeVille2, "  le havre");
+    f->close();
+    f.reset();
+    {
+        auto reglages = OuvreParametres();
+        EXPECT_EQ(reglages->value("Software/Talvek/Orlavine/LastPlace1").toString(), "versailles");
+        EXPECT_EQ(reglages->value("Software/Talvek/Orlavine/LastPlace2").toString(), "  le havre");
+        EXPECT_TRUE(reglages->contains("Software/Talvek/Communes/Position"));
+    }
+    f = Nouvelle(Atlas());
+    EXPECT_EQ(f->zeVille1->text(), "versailles");
+    EXPECT_EQ(f->zeVille2->text(), "  le havre");
+    EXPECT_EQ(f->SaisieVille1, "versailles");
+    EXPECT_TRUE(f->tiSaisie->isActive()); // searched again after the delay
+}
+
+TEST_F(Fenetre, AFailedLoadShowsTheMessageAndLosesNothing) {
+    {
+        auto reglages = OuvreParametres();
+        reglages->setValue("Software/Talvek/Orlavine/LastPlace1", "Versailles");
+    }
+    QTemporaryDir vide;
+    messages.clear();
+    auto g = Nouvelle(vide.path().toStdString());
+    EXPECT_FALSE(g->Carte);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("non existant")) << messages[0].toStdString();
+    EXPECT_EQ(g->FrmFrance, nullptr);
+    // Still usable: typing searches nothing, the page can be shown again.
+    g->zeVille1->setText("paris");
+    g->tiSaisieTimer();
+    EXPECT_EQ(g->lvCom->topLevelItemCount(), 0);
+    // Opening the page again tries the atlas again, once.
+    g->ShowCommuneFrance("Paris ; 75001");
+    EXPECT_EQ(messages.size(), 2);
+    EXPECT_EQ(g->zeVille1->text(), "Paris");
+    g->close();
+    auto reglages = OuvreParametres();
+    EXPECT_EQ(reglages->value("Software/Talvek/Orlavine/LastPlace1").toString(), "Versailles");
+}
+
+TEST_F(Fenetre, EntryPointsAndPages) {
+    f->ShowCommuneFrance("Paris ; 75001; Ile de France ; France");
+    EXPECT_EQ(f->zeVille1->text(), "Paris");
+    EXPECT_EQ(f->AdvOfficePagerMain->currentWidget(), f->PageMapFrance);
+    f->ShowMapWorld("");
+    EXPECT_EQ(f->AdvOfficePagerMain->currentWidget(), f->PageMapWorld);
+    f->zeVille1->setText("Lyon");
+    f->AdvOfficePagerMain->setCurrentWidget(f->PageMapFrance);
+    EXPECT_EQ(f->zeVille1->text(), "Lyon"); // a town already typed stays
+    f->ShowCommuneFrance("Versailles");
+    EXPECT_EQ(f->zeVille1->text(), "Versailles");
+}
+
+TEST_F(Fenetre, PreferencesAreAppliedOnceAfterABurstOfChanges) {
+    ASSERT_NE(FrmPrefCarte, nullptr);
+    EXPECT_EQ(FrmPrefCarte->parentWidget(), f->PanReference);
+    Cherche(f->zeVille1, "versailles");
+    QSignalSpy applications(f.get(), &TFormIhm2::PreferencesAppliquees);
+    FrmPrefCarte->cbR3->setChecked(false);
+    FrmPrefCarte->cbR5->setChecked(false);
+    FrmPrefCarte->cbR8->setChecked(false);
+    EXPECT_TRUE(f->TimerPreference->isActive());
+    EXPECT_TRUE(FrmPrefCarte->R3); // not applied yet
+    ASSERT_TRUE(Attendre([&] { return applications.count() >= 1; }, 10000));
+    QTest::qWait(1000);
+    EXPECT_EQ(applications.count(), 1);
+    EXPECT_FALSE(FrmPrefCarte->R3);
+    EXPECT_FALSE(FrmPrefCarte->R8);
+}
+
+TEST_F(Fenetre, ExportToFileClipboardAndMail) {
+    AnsiString sujet, corps;
+    int courriels = 0;
+    f->EnvoieCourriel = [&](const AnsiString& a, const AnsiString& s, const AnsiString& c,
+                            const AnsiString& p) {
+        EXPECT_EQ(a, "");
+        EXPECT_EQ(p, "");
+        sujet = s;
+        corps = c;
+        ++courriels;
+    };
+    Cherche(f->zeVille1, "versailles");
+    std::vector<TLigneVoisine> lignes = f->LignesVoisines();
+    ASSERT_FALSE(lignes.empty());
+    const AnsiString info = A(f->laInfo->text());
+    const AnsiString complet = ProduitTexteExport(info, "VERSAILLES", lignes, false);
+
+    f->ActionImpression->trigger();
+    ASSERT_EQ(ouverts.size(), 1);
+    EXPECT_EQ(ouverts[0], CheminExportVoisines());
+    QFile fichier(ouverts[0]);
+    ASSERT_TRUE(fichier.open(QIODevice::ReadOnly));
+    const QByteArray octets = fichier.readAll();
+    EXPECT_EQ(std::string(octets.constData(), static_cast<std::size_t>(octets.size())),
+              complet); // Windows-1252, no byte order mark, CR LF
+
+    f->ActionCopierPressePapier->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), Q(complet));
+
+    f->ActionEnvoiMail->trigger();
+    EXPECT_EQ(courriels, 1);
+    EXPECT_EQ(sujet, "Ville voisines");
+    EXPECT_EQ(corps, ProduitTexteExport(info, "VERSAILLES", lignes, true));
+
+    // The rows go out in the order shown.
+    f->lvComVoisColumnClick(2);
+    f->ActionCopierPressePapier->trigger();
+    EXPECT_EQ(
+        QGuiApplication::clipboard()->text(),
+        Q(ProduitTexteExport(A(f->laInfo->text()), "VERSAILLES", f->LignesVoisines(), false)));
+}

@@ -1,0 +1,118 @@
+// The Shell sort of the result list, its reversal rule and the neighbour list comparison.
+#include "search/tri.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace orlavine;
+
+namespace {
+
+std::vector<TCommune> CommunesAleatoires(std::size_t n, unsigned graine) {
+    std::mt19937 gen(graine);
+    // Few distinct keys so that equal keys are common; bytes above 127 included.
+    const char* noms[] = {"SAINT-MALO",       "SAINT-DENIS", "SAINTE-MAXIME", "SA",        "SAINT",
+                          "SAINT-\xC9TIENNE", "ABBEVILLE",   "ZUYDCOOTE",     "SAINT-MALO"};
+    std::uniform_int_distribution<int> choix(0, 8);
+    std::uniform_int_distribution<int> code(1000, 1040);
+    std::vector<TCommune> communes(n);
+    for (auto& c : communes) {
+        c.Nom = noms[choix(gen)];
+        c.CodeInsee = std::to_string(code(gen));
+    }
+    return communes;
+}
+
+std::vector<AnsiString> Cles(const std::vector<std::uint16_t>& r,
+                             const std::vector<TCommune>& communes, int colonne) {
+    std::vector<AnsiString> cles;
+    for (auto i : r)
+        cles.push_back(colonne == ColonneCode ? communes[i].CodeInsee : communes[i].Nom);
+    return cles;
+}
+
+} // namespace
+
+TEST(Trier, ShellSortGivesTheKeyOrderOfAStableSort) {
+    for (std::size_t n : {0u, 1u, 2u, 9u, 10u, 40u, 200u, 5000u}) {
+        for (int colonne : {ColonneCode, ColonneLibelle}) {
+            const auto communes = CommunesAleatoires(n, static_cast<unsigned>(n) + 7);
+            std::vector<std::uint16_t> r(n);
+            for (std::size_t k = 0; k < n; ++k)
+                r[k] = static_cast<std::uint16_t>((k * 7919) % n);
+            auto attendu = r;
+            std::stable_sort(attendu.begin(), attendu.end(), [&](auto a, auto b) {
+                return Cles({a}, communes, colonne)[0] < Cles({b}, communes, colonne)[0];
+            });
+            auto obtenu = r;
+            Trier(obtenu, communes, TEtatTri{colonne, 0});
+            EXPECT_EQ(Cles(obtenu, communes, colonne), Cles(attendu, communes, colonne))
+                << "n=" << n << " colonne=" << colonne;
+            auto tries = obtenu, source = r;
+            std::sort(tries.begin(), tries.end());
+            std::sort(source.begin(), source.end());
+            EXPECT_EQ(tries, source) << "the sort is a permutation";
+        }
+    }
+}
+
+TEST(Trier, BytesCompareUnsignedAndPrefixFirst) {
+    std::vector<TCommune> communes(4);
+    communes[0].Nom = "\xC9VREUX"; // E acute, above every ASCII letter
+    communes[1].Nom = "ZUT";
+    communes[2].Nom = "SAINT";
+    communes[3].Nom = "SAINT-MALO";
+    std::vector<std::uint16_t> r{0, 1, 3, 2};
+    Trier(r, communes, TEtatTri{ColonneLibelle, 0});
+    EXPECT_EQ(r, (std::vector<std::uint16_t>{2, 3, 1, 0}));
+}
+
+TEST(Trier, ReversedStateOnlyReversesWithoutComparing) {
+    std::vector<TCommune> communes(5);
+    const char* noms[] = {"B", "A", "E", "C", "D"};
+    for (int i = 0; i < 5; ++i)
+        communes[i].Nom = noms[i];
+    std::vector<std::uint16_t> r{0, 1, 2, 3, 4}; // table order, not sorted
+    Trier(r, communes, TEtatTri{ColonneLibelle, 1});
+    EXPECT_EQ(r, (std::vector<std::uint16_t>{4, 3, 2, 1, 0}));
+    std::vector<std::uint16_t> impair{0, 1, 2};
+    Trier(impair, communes, TEtatTri{ColonneCode, 1});
+    EXPECT_EQ(impair, (std::vector<std::uint16_t>{2, 1, 0}));
+}
+
+TEST(Trier, ColumnClicksToggleOnlyTheSameColumn) {
+    TEtatTri etat; // fresh result list: Libellé, first direction
+    ActualiserTri(etat, ColonneLibelle);
+    EXPECT_EQ(etat, (TEtatTri{ColonneLibelle, 1}));
+    ActualiserTri(etat, ColonneCode);
+    EXPECT_EQ(etat, (TEtatTri{ColonneCode, 0}));
+    ActualiserTri(etat, ColonneCode);
+    EXPECT_EQ(etat, (TEtatTri{ColonneCode, 1}));
+    ActualiserTri(etat, ColonneCode);
+    EXPECT_EQ(etat, (TEtatTri{ColonneCode, 0}));
+}
+
+TEST(ComparerVoisines, StateZeroDescendsAndStateOneAscends) {
+    const TLigneVoisine a{"78158", "Le Chesnay", "3 km"};
+    const TLigneVoisine b{"78686", "viroflay", "12 km"};
+    EXPECT_GT(ComparerVoisines(a, b, {ColonneCode, 0}), 0);
+    EXPECT_LT(ComparerVoisines(a, b, {ColonneCode, 1}), 0);
+    // Case of ASCII letters does not count: "Le Chesnay" < "viroflay".
+    EXPECT_GT(ComparerVoisines(a, b, {ColonneLibelle, 0}), 0);
+    EXPECT_LT(ComparerVoisines(a, b, {ColonneLibelle, 1}), 0);
+    // Distances compare as numbers, not as text ("3 km" < "12 km").
+    EXPECT_GT(ComparerVoisines(a, b, {ColonneDistance, 0}), 0);
+    EXPECT_LT(ComparerVoisines(a, b, {ColonneDistance, 1}), 0);
+    EXPECT_EQ(ComparerVoisines(a, a, {ColonneDistance, 0}), 0);
+    EXPECT_EQ(ComparerVoisines({"1", "PARIS", ""}, {"1", "paris", ""}, {ColonneLibelle, 1}), 0);
+}
+
+TEST(ComparerVoisines, DistanceTextIsReadBackSafely) {
+    EXPECT_EQ(DistanceLigne("0 km"), 0);
+    EXPECT_EQ(DistanceLigne("255 km"), 255);
+    EXPECT_EQ(DistanceLigne("256 km"), 0); // taken as an 8-bit value
+    EXPECT_EQ(DistanceLigne("km"), 0);
+    EXPECT_EQ(DistanceLigne("abc km"), 0);
+    EXPECT_EQ(DistanceLigne(""), 0);
+}
