@@ -1,0 +1,192 @@
+// Loading, lookup and distances on a generated atlas of 35,000 communes.
+#include "atlas/carte_france.h"
+#include "atlas/fichiers.h"
+#include "atlas/saisie.h"
+#include "bench/generateur.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orlavine {
+
+namespace {
+
+// The generated atlas, its three files in a temporary folder (removed at exit) and the
+// atlas loaded back from them. Built once, on first use.
+class AtlasBanc {
+public:
+    static AtlasBanc& Instance() {
+        static AtlasBanc banc;
+        return banc;
+    }
+    const std::filesystem::path& Dossier() const { return dossier_; }
+    const TCarteFrance& Carte() const { return *carte_; }
+    TCarteFrance& Carte() { return *carte_; }
+
+    ~AtlasBanc() {
+        std::error_code erreur;
+        std::filesystem::remove_all(dossier_, erreur);
+    }
+    AtlasBanc(const AtlasBanc&) = delete;
+    AtlasBanc& operator=(const AtlasBanc&) = delete;
+
+private:
+    AtlasBanc() : dossier_(DossierTemporaire()) {
+        EcritAtlas(GenereAtlas(), dossier_);
+        carte_ = std::make_unique<TCarteFrance>(dossier_);
+        if (carte_->Communes.size() != NombreCommunesBanc)
+            throw std::runtime_error("l'atlas relu n'a pas le nombre de communes écrit");
+    }
+
+    static std::filesystem::path DossierTemporaire() {
+        std::string modele = (std::filesystem::temp_directory_path() / "orlavine-bench-XXXXXX");
+        if (mkdtemp(modele.data()) == nullptr)
+            throw std::runtime_error("impossible de créer le dossier temporaire " + modele);
+        return modele;
+    }
+
+    std::filesystem::path dossier_;
+    std::unique_ptr<TCarteFrance> carte_;
+};
+
+// ---- Loading ----------------------------------------------------------------------------
+
+void BM_ChargementAtlas(benchmark::State& etat) {
+    const auto& dossier = AtlasBanc::Instance().Dossier();
+    std::size_t communes = 0;
+    for (auto _ : etat) {
+        TCarteFrance carte(dossier);
+        communes = carte.Communes.size();
+        benchmark::DoNotOptimize(carte.Communes.data());
+    }
+    etat.counters["communes"] = static_cast<double>(communes);
+}
+BENCHMARK(BM_ChargementAtlas)->Unit(benchmark::kMillisecond);
+
+void BM_ChargeCommunes(benchmark::State& etat) {
+    const auto& dossier = AtlasBanc::Instance().Dossier();
+    for (auto _ : etat) {
+        std::vector<TCommune> communes;
+        ChargeCommunes(communes, dossier);
+        benchmark::DoNotOptimize(communes.data());
+    }
+    etat.counters["octets"] =
+        static_cast<double>(std::filesystem::file_size(dossier / NomFichierCommunes));
+}
+BENCHMARK(BM_ChargeCommunes)->Unit(benchmark::kMillisecond);
+
+void BM_ChargeContours(benchmark::State& etat) {
+    const auto& dossier = AtlasBanc::Instance().Dossier();
+    for (auto _ : etat) {
+        std::vector<TDepartement> departements;
+        ChargeContours(departements, dossier);
+        benchmark::DoNotOptimize(departements.data());
+    }
+}
+BENCHMARK(BM_ChargeContours)->Unit(benchmark::kMicrosecond);
+
+void BM_ChargeNomsDepartements(benchmark::State& etat) {
+    const auto& dossier = AtlasBanc::Instance().Dossier();
+    for (auto _ : etat) {
+        std::vector<AnsiString> noms;
+        ChargeNomsDepartements(noms, dossier);
+        benchmark::DoNotOptimize(noms.data());
+    }
+}
+BENCHMARK(BM_ChargeNomsDepartements)->Unit(benchmark::kMicrosecond);
+
+// ---- Lookup -----------------------------------------------------------------------------
+
+void BM_RechercheCommunes(benchmark::State& etat, const char* texte, int mode) {
+    const TCarteFrance& carte = AtlasBanc::Instance().Carte();
+    std::vector<std::uint16_t> resultats, parBalayage;
+    carte.RechercheCommunes(resultats, texte, -1, -1, mode);
+    carte.RechercheCommunesLineaire(parBalayage, texte, -1, -1, mode);
+    if (resultats != parBalayage) {
+        etat.SkipWithError("la recherche rapide et le balayage ne donnent pas la même liste");
+        return;
+    }
+    for (auto _ : etat) {
+        carte.RechercheCommunes(resultats, texte, -1, -1, mode);
+        benchmark::DoNotOptimize(resultats.data());
+    }
+    etat.counters["resultats"] = static_cast<double>(resultats.size());
+}
+// Prefixes: the binary search finds the start of the run.
+BENCHMARK_CAPTURE(BM_RechercheCommunes, prefixe_SAINT, "SAINT-", SaisieNom)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheCommunes, prefixe_MONT, "MONT", SaisieNom)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheCommunes, prefixe_VILLENEUVE_SUR, "VILLENEUVE-SUR-", SaisieNom)
+    ->Unit(benchmark::kMicrosecond);
+// Star: the text anywhere in the name; with a final space, at its end.
+BENCHMARK_CAPTURE(BM_RechercheCommunes, etoile_VILLE, "*VILLE", SaisieNom)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheCommunes, etoile_fin_SUR_SEINE, "*SUR-SEINE ", SaisieNom)
+    ->Unit(benchmark::kMicrosecond);
+// Codes: a department, Corsica as a whole, one Corsican INSEE code.
+BENCHMARK_CAPTURE(BM_RechercheCommunes, code_59, "59", SaisieCode)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheCommunes, code_20, "20", SaisieCode)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheCommunes, code_20004, "20004", SaisieCode)
+    ->Unit(benchmark::kMicrosecond);
+
+// The same prefix search by a plain scan, to weigh the binary-search start.
+void BM_RechercheCommunesLineaire(benchmark::State& etat, const char* texte, int mode) {
+    const TCarteFrance& carte = AtlasBanc::Instance().Carte();
+    std::vector<std::uint16_t> resultats;
+    for (auto _ : etat) {
+        carte.RechercheCommunesLineaire(resultats, texte, -1, -1, mode);
+        benchmark::DoNotOptimize(resultats.data());
+    }
+    etat.counters["resultats"] = static_cast<double>(resultats.size());
+}
+BENCHMARK_CAPTURE(BM_RechercheCommunesLineaire, prefixe_SAINT, "SAINT-", SaisieNom)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheCommunesLineaire, prefixe_VILLENEUVE_SUR, "VILLENEUVE-SUR-",
+                  SaisieNom)
+    ->Unit(benchmark::kMicrosecond);
+
+// ---- Distances --------------------------------------------------------------------------
+
+void BM_DistanceCommunes(benchmark::State& etat) {
+    const auto& communes = AtlasBanc::Instance().Carte().Communes;
+    // Pairs spread over the whole table, most of them far apart.
+    std::vector<std::pair<std::size_t, std::size_t>> paires(4096);
+    for (std::size_t k = 0; k < paires.size(); ++k)
+        paires[k] = {(k * 7919) % communes.size(), (k * 104729 + 17) % communes.size()};
+    std::size_t k = 0;
+    long long somme = 0;
+    for (auto _ : etat) {
+        const auto& [a, b] = paires[k++ % paires.size()];
+        somme += TCarteFrance::DistanceCommunes(communes[a], communes[b]);
+    }
+    benchmark::DoNotOptimize(somme);
+    etat.SetItemsProcessed(etat.iterations());
+}
+BENCHMARK(BM_DistanceCommunes);
+
+void BM_RechercheVoisines(benchmark::State& etat) {
+    TCarteFrance& carte = AtlasBanc::Instance().Carte();
+    const int rayon = static_cast<int>(etat.range(0));
+    const std::size_t n = carte.Communes.size();
+    std::size_t i = 0, trouves = 0, recherches = 0;
+    for (auto _ : etat) {
+        carte.RechercheVoisines(static_cast<int>(i), rayon);
+        trouves += carte.CommunesVoisines.size();
+        ++recherches;
+        i = (i + 7919) % n;
+    }
+    etat.counters["voisines"] = recherches ? static_cast<double>(trouves) / recherches : 0.0;
+}
+BENCHMARK(BM_RechercheVoisines)->Arg(5)->Arg(10)->Arg(20);
+
+} // namespace
+
+} // namespace orlavine
