@@ -1,9 +1,8 @@
 #include "atlas/carte_france.h"
 #include "atlas/erreurs.h"
-#include "fixture.h"
+#include "tests/commun/outils.h"
 
 #include <cstring>
-#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -13,13 +12,9 @@ namespace {
 using test::Commune;
 using test::DossierTemporaire;
 
-std::string MessageDe(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ErreurAtlas& e) {
-        return e.what();
-    }
-    return "";
+template <typename F>
+std::string MessageDe(F&& f) {
+    return test::MessageDe<ErreurAtlas>(f);
 }
 
 std::vector<TCommune> TroisCommunes() {
@@ -35,32 +30,29 @@ std::vector<TCommune> TroisCommunes() {
     return {a, b, c};
 }
 
-TEST(FichierCommunes, RelitCeQueLEcrivainAEcrit) {
-    const auto communes = TroisCommunes();
+TEST(FichierCommunes, RelitCeQueLEcrivainAEcritBrouille) {
+    auto communes = TroisCommunes();
     std::vector<TCommune> relues;
     ProgressionMuette progression;
-    LitCommunes(EcritCommunes(communes), relues, &progression);
+    const auto octets = EcritCommunes(communes);
+    LitCommunes(octets, relues, &progression);
     EXPECT_EQ(relues, communes);
     EXPECT_EQ(progression.Maximum(), 3);
     EXPECT_EQ(progression.Position(), 3);
-}
-
-TEST(FichierCommunes, TexteCoupeAuPremierZero) {
-    auto communes = TroisCommunes();
-    communes[0].Nom = std::string("AB\0CD", 5);
-    std::vector<TCommune> relues;
-    LitCommunes(EcritCommunes(communes), relues);
-    ASSERT_EQ(relues.size(), 3u);
-    EXPECT_EQ(relues[0].Nom, "AB");
-    EXPECT_EQ(relues[0].Article, ""); // the next field starts after all five bytes
-    EXPECT_EQ(relues[1].CodeInsee, "76351");
-}
-
-TEST(FichierCommunes, LesTextesEtLesCoordonneesSontBrouilles) {
-    const auto octets = EcritCommunes(TroisCommunes());
+    // Texts and coordinates are scrambled in the file.
     const std::string brut(octets.begin(), octets.end());
     EXPECT_EQ(brut.find("ABBEVILLE"), std::string::npos);
     EXPECT_EQ(brut.find("80001"), std::string::npos);
+    // A text is cut at its first zero byte; the next field starts after all its bytes.
+    communes[0].Nom = std::string("AB\0CD", 5);
+    std::vector<TCommune> coupees;
+    LitCommunes(EcritCommunes(communes), coupees);
+    ASSERT_EQ(coupees.size(), 3u);
+    EXPECT_EQ(coupees[0].Nom, "AB");
+    EXPECT_EQ(coupees[0].Article, "");
+    EXPECT_EQ(coupees[1].CodeInsee, "76351");
+    communes[0].Nom = std::string(256, 'A'); // too long for its field: the writer refuses
+    EXPECT_THROW(EcritCommunes(communes), ErreurAtlas);
 }
 
 TEST(FichierCommunes, CompteNulOuNegatifNeLitRien) {
@@ -97,8 +89,7 @@ TEST(FichierCommunes, CompteTropGrandRefuseSansAllouer) {
         std::memcpy(octets.data(), &n, 4);
         std::vector<TCommune> communes;
         const auto message = MessageDe([&] { LitCommunes(octets, communes); });
-        EXPECT_NE(message.find("il annonce " + std::to_string(n) + " communes"), std::string::npos)
-            << message;
+        EXPECT_TRUE(test::Contient(message, "il annonce " + std::to_string(n) + " communes"));
     }
     const std::int32_t quatre = 4; // plausible for the size, but the fourth record is missing
     std::memcpy(octets.data(), &quatre, 4);
@@ -107,7 +98,7 @@ TEST(FichierCommunes, CompteTropGrandRefuseSansAllouer) {
               "Fichier \"cc.dat\" endommag\xC3\xA9 : enregistrement 4 incomplet.");
 }
 
-TEST(FichierCommunes, VoisinHorsDeLaTableRefuse) {
+TEST(FichierCommunes, VoisinHorsDeLaTableOuCoordonneesNonNumeriquesRefuses) {
     auto communes = TroisCommunes();
     communes[1].Voisins = {0, 3};
     communes[1].DistancesVoisins = {1, 2};
@@ -116,22 +107,10 @@ TEST(FichierCommunes, VoisinHorsDeLaTableRefuse) {
               "Fichier \"cc.dat\" endommag\xC3\xA9 : enregistrement 2 : voisin 3 hors de la "
               "table (3 communes).");
     EXPECT_TRUE(relues.empty());
-}
-
-TEST(FichierCommunes, CoordonneesNonNumeriquesRefusees) {
-    auto communes = TroisCommunes();
+    communes = TroisCommunes();
     communes[2].Latitude = std::numeric_limits<float>::quiet_NaN();
-    std::vector<TCommune> relues;
-    EXPECT_NE(MessageDe([&] {
-                  LitCommunes(EcritCommunes(communes), relues);
-              }).find("enregistrement 3 : coordonn"),
-              std::string::npos);
-}
-
-TEST(FichierCommunes, LEcrivainRefuseUnTexteTropLong) {
-    auto communes = TroisCommunes();
-    communes[0].Nom = std::string(256, 'A');
-    EXPECT_THROW(EcritCommunes(communes), ErreurAtlas);
+    EXPECT_TRUE(test::Contient(MessageDe([&] { LitCommunes(EcritCommunes(communes), relues); }),
+                               "enregistrement 3 : coordonn"));
 }
 
 std::vector<std::uint8_t> Octets(const std::string& s) {
@@ -173,8 +152,8 @@ TEST(FichierDepartements, LignesEtNoms) {
 TEST(FichierDepartements, FichiersEndommages) {
     std::vector<AnsiString> noms{"GARDE"};
     const std::string court = QuatreVingtQuinzeLignes().substr(0, 200);
-    EXPECT_NE(MessageDe([&] { LitNomsDepartements(Octets(court), noms); }).find("au lieu de 95"),
-              std::string::npos);
+    EXPECT_TRUE(test::Contient(MessageDe([&] { LitNomsDepartements(Octets(court), noms); }),
+                               "au lieu de 95"));
     std::string sansEspace = QuatreVingtQuinzeLignes();
     sansEspace.replace(sansEspace.find("12 Nom 12"), 9, "12_Nom_12");
     EXPECT_EQ(MessageDe([&] { LitNomsDepartements(Octets(sansEspace), noms); }),
@@ -233,8 +212,8 @@ TEST(FichierContours, FichiersEndommages) {
     };
     EXPECT_EQ(compte(-1), "Fichier \"pointdepii.dat\" endommag\xC3\xA9 : enregistrement 1 : "
                           "nombre de points n\xC3\xA9gatif (-1).");
-    EXPECT_NE(compte(0x7FFFFFFF).find("enregistrement 1 : il annonce 2147483647 points"),
-              std::string::npos);
+    EXPECT_TRUE(
+        test::Contient(compte(0x7FFFFFFF), "enregistrement 1 : il annonce 2147483647 points"));
 }
 
 TEST(FichiersAtlas, MessagesDeFichierAbsent) {
@@ -250,6 +229,19 @@ TEST(FichiersAtlas, MessagesDeFichierAbsent) {
               "Fichier \"pointdepii.dat\" non existant ou d\xC3\xA9plac\xC3\xA9!");
 }
 
+TEST(FichiersAtlas, EcritureAtomique) {
+    DossierTemporaire dossier;
+    const auto cible = dossier.Chemin() / "cc.dat";
+    dossier.Ecrit("cc.dat", {1, 2, 3});
+    dossier.Ecrit("cc.dat", {4, 5}); // replaced whole
+    EXPECT_EQ(test::LitFichier(cible), "\x04\x05");
+    // A write that cannot end raises and leaves no temporary file behind.
+    std::filesystem::create_directories(dossier.Chemin() / "bloque" / "plein");
+    EXPECT_THROW(dossier.Ecrit("bloque", {1}), ErreurAtlas);
+    EXPECT_TRUE(std::filesystem::is_directory(dossier.Chemin() / "bloque" / "plein"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier.Chemin()), {}), 2);
+}
+
 // Records every call, to check what the atlas does with its wait window.
 class ProgressionEspion final : public IProgression {
 public:
@@ -263,7 +255,7 @@ public:
     int position = 0;
 };
 
-TEST(CarteFrance, ChargeLesTroisFichiersDansLOrdre) {
+TEST(CarteFrance, ChargeLesTroisFichiersDansLOrdreEtFermeLAttente) {
     DossierTemporaire dossier;
     TPointsDep contour;
     contour.AjoutePoint(1, 1);
@@ -274,52 +266,35 @@ TEST(CarteFrance, ChargeLesTroisFichiersDansLOrdre) {
     EXPECT_EQ(carte.Communes.size(), 3u);
     EXPECT_EQ(carte.NomsDepartements.size(), 95u);
     EXPECT_EQ(carte.Departements.size(), 203u);
-    EXPECT_TRUE(carte.AfficherDepartements);
-    EXPECT_FALSE(carte.AfficherVoisines);
-    EXPECT_TRUE(carte.AfficherDisque);
-    EXPECT_EQ(carte.PhaseClignotement, 0);
-    EXPECT_TRUE(carte.CommunesAffichees.empty());
-    EXPECT_TRUE(carte.CommunesVoisines.empty());
-}
-
-TEST(CarteFrance, UnFichierAbsentArreteLeChargementEtFermeLAttente) {
-    DossierTemporaire dossier;
-    dossier.EcritAtlas(TroisCommunes());
+    // A missing file stops the loading, and the wait window is closed all the same.
     std::filesystem::remove(dossier.Chemin() / "departement.txt");
-    ProgressionEspion attente;
-    EXPECT_THROW(TCarteFrance(dossier.Chemin(), &attente), ErreurAtlas);
-    EXPECT_NE(attente.journal.find("ferme"), std::string::npos);
+    ProgressionEspion attente2;
+    EXPECT_THROW(TCarteFrance(dossier.Chemin(), &attente2), ErreurAtlas);
+    EXPECT_TRUE(attente2.journal.ends_with("ferme ")) << attente2.journal;
 }
 
 TEST(Enregistrements, LibellesEtSymbolesDesRangs) {
     EXPECT_EQ(LibelleRang(0), "");
-    EXPECT_EQ(LibelleRang(3), "");
     EXPECT_EQ(LibelleRang(10), "");
     EXPECT_EQ(LibelleRang(9), "Capitale");
     EXPECT_EQ(LibelleRang(6), "Sous-Pr\xE9"
                               "fecture");
-
-    const TCommuneAffiche capitaleRegion(0, 8, "X", "", false);
-    EXPECT_EQ(capitaleRegion.Forme, 3);
-    EXPECT_EQ(capitaleRegion.DemiCote, 7);
-    EXPECT_TRUE(capitaleRegion.Gras);
-    EXPECT_TRUE(capitaleRegion.DoubleCercle);
-    const TCommuneAffiche sousPrefecture(0, 6, "X", "", false);
-    EXPECT_EQ(sousPrefecture.Forme, 3);
-    EXPECT_EQ(sousPrefecture.DemiCote, 5);
-    EXPECT_TRUE(sousPrefecture.Souligne);
-    EXPECT_FALSE(sousPrefecture.Gras);
-    const TCommuneAffiche canton(0, 5, "X", "", true);
-    EXPECT_EQ(canton.Forme, 2);
-    EXPECT_EQ(canton.DemiCote, 4);
-    EXPECT_TRUE(canton.Souligne);
-    EXPECT_TRUE(canton.Clignotant);
-    for (int rang : {0, 4}) {
-        const TCommuneAffiche simple(0, rang, "X", "", false);
-        EXPECT_EQ(simple.Forme, 2);
-        EXPECT_FALSE(simple.Souligne || simple.Gras || simple.DoubleCercle);
-        EXPECT_EQ(simple.PositionTexte, 1);
-        EXPECT_TRUE(simple.SymboleVisible && simple.TextePlace);
+    struct Cas {
+        int rang, forme, demiCote;
+        bool gras, souligne, doubleCercle;
+    };
+    const Cas cas[] = {{8, 3, 7, true, false, true},
+                       {6, 3, 5, false, true, false},
+                       {5, 2, 4, false, true, false},
+                       {4, 2, 4, false, false, false},
+                       {0, 2, 4, false, false, false}};
+    for (const Cas& c : cas) {
+        const TCommuneAffiche e(0, c.rang, "X", "", false);
+        EXPECT_EQ(e.Forme, c.forme) << c.rang;
+        EXPECT_EQ(e.DemiCote, c.demiCote) << c.rang;
+        EXPECT_EQ(e.Gras, c.gras) << c.rang;
+        EXPECT_EQ(e.Souligne, c.souligne) << c.rang;
+        EXPECT_EQ(e.DoubleCercle, c.doubleCercle) << c.rang;
     }
 }
 

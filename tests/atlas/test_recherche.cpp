@@ -1,6 +1,6 @@
 #include "atlas/carte_france.h"
 #include "atlas/saisie.h"
-#include "fixture.h"
+#include "tests/commun/outils.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -18,25 +18,19 @@ std::vector<TCommune> Trie(std::vector<TCommune> communes) {
 }
 
 TCarteFrance PetitAtlas() {
-    return TCarteFrance({},
-                        Trie({
-                            Commune("AJACCIO", "2A004", 41.9f, 8.7f, 7),
-                            Commune("BASTIA", "2B033", 42.7f, 9.45f, 7),
-                            Commune("DUNKERQUE", "59183", 51.03f, 2.37f, 6),
-                            Commune("DUNES", "82050"),
-                            Commune("HAVRE", "76351", 49.49f, 0.1f, 6, "LE"),
-                            Commune("PARIS", "75056", 48.86f, 2.35f, 9),
-                            Commune("ROCHELLE", "17300", 46.16f, -1.15f, 7, "LA"),
-                            Commune("SAINT-AMAND-LES-EAUX", "59526"),
-                            Commune("SAINT-JEAN-SUR-MER", "99001"),
-                            Commune("SAINTE-MARIE", "97418"),
-                            Commune("VERDUN", "55545"),
-                            Commune("VERDUN-SUR-GARONNE", "82190"),
-                            Commune("CHATEAU-DUN-DUN", "28088"),
-                            Commune("PONT DE VAUX", "01305"),
-                            Commune("VILLENEUVE-D'ASCQ", "59009"),
-                        }),
-                        test::NomsDepartements());
+    return TCarteFrance(
+        {},
+        Trie({Commune("AJACCIO", "2A004", 41.9f, 8.7f, 7),
+              Commune("BASTIA", "2B033", 42.7f, 9.45f, 7),
+              Commune("DUNKERQUE", "59183", 51.03f, 2.37f, 6), Commune("DUNES", "82050"),
+              Commune("HAVRE", "76351", 49.49f, 0.1f, 6, "LE"),
+              Commune("PARIS", "75056", 48.86f, 2.35f, 9),
+              Commune("ROCHELLE", "17300", 46.16f, -1.15f, 7, "LA"),
+              Commune("SAINT-AMAND-LES-EAUX", "59526"), Commune("SAINT-JEAN-SUR-MER", "99001"),
+              Commune("SAINTE-MARIE", "97418"), Commune("VERDUN", "55545"),
+              Commune("VERDUN-SUR-GARONNE", "82190"), Commune("CHATEAU-DUN-DUN", "28088"),
+              Commune("PONT DE VAUX", "01305"), Commune("VILLENEUVE-D'ASCQ", "59009")}),
+        test::NomsDepartements());
 }
 
 std::vector<std::string> Noms(const TCarteFrance& carte, const std::string& texte,
@@ -81,7 +75,7 @@ TEST(Recherche, ModesParCode) {
     EXPECT_TRUE(Noms(carte, "20", SaisieNom).empty());
 }
 
-TEST(Recherche, BornesDeLaPlage) {
+TEST(Recherche, BornesDeLaPlageEtTableNonTriee) {
     const auto carte = PetitAtlas();
     std::vector<std::uint16_t> r;
     carte.RechercheCommunes(r, "DUN", 3, 0, SaisieNom); // DUNES is not among the first three
@@ -143,15 +137,17 @@ TEST(Noms, CompletsLibellesEtDepartements) {
     EXPECT_EQ(carte.LibelleCarte(index("PONT DE VAUX")), "Pont de Vaux");
     EXPECT_EQ(carte.LibelleCarte(index("SAINT-AMAND-LES-EAUX")), "Saint-Amand-les-Eaux");
     EXPECT_EQ(carte.LibelleCarte(index("VILLENEUVE-D'ASCQ")), "Villeneuve-d'Ascq");
-    EXPECT_EQ(carte.NomDepartement("2B033"), "Corse");
-    EXPECT_EQ(carte.NomDepartement("76351"), "Seine-Maritime");
-    EXPECT_EQ(carte.NomDepartement("21231"), "C\xF4te-d'Or");
-    EXPECT_EQ(carte.NomDepartement("92022"), "Hauts-de-Seine");
-    EXPECT_EQ(carte.NomDepartement("71001"), "Sa\xF4ne-et-Loire");
-    EXPECT_EQ(carte.NomDepartement("97418"), "");
-    EXPECT_EQ(carte.NomDepartement("00100"), "");
-    EXPECT_EQ(carte.NomDepartement("X1"), "");
-    EXPECT_EQ(carte.NomDepartement("7"), "");
+    const std::pair<const char*, AnsiString> departements[] = {{"2B033", "Corse"},
+                                                               {"76351", "Seine-Maritime"},
+                                                               {"21231", "C\xF4te-d'Or"},
+                                                               {"92022", "Hauts-de-Seine"},
+                                                               {"71001", "Sa\xF4ne-et-Loire"},
+                                                               {"97418", ""},
+                                                               {"00100", ""},
+                                                               {"X1", ""},
+                                                               {"7", ""}};
+    for (const auto& [code, nom] : departements)
+        EXPECT_EQ(carte.NomDepartement(code), nom) << code;
 }
 
 TEST(Saisie, AnalyseDuTexteTape) {
@@ -160,28 +156,27 @@ TEST(Saisie, AnalyseDuTexteTape) {
         int mode;
         std::string analyse;
     };
-    const std::vector<Cas> cas{
-        {"  le havre ", SaisieNom, "HAVRE "},
-        {"La Rochelle", SaisieNom, "ROCHELLE"},
-        {"Les Andelys", SaisieNom, "LES-ANDELYS"},
-        {"saint  jean   de luz", SaisieNom, "SAINT-JEAN-DE-LUZ"},
-        {Utf8VersCp1252("Château-Thierry"), SaisieNom, "CHATEAU-THIERRY"},
-        {"*dun ", SaisieNom, "*DUN "},
-        {"75", SaisieCode, "75"},
-        {"2a004", SaisieCode, "2A004"},
-        {"2A", SaisieCode, "2A"},
-        {"2B", SaisieCode, "2B"},
-        {"2B12", SaisieCode, "2B12"},
-        {"2AB", SaisieNom, "2AB"},
-        {"750012", SaisieCode, "750012"},
-        {"75001 Paris", SaisieCode, "75001"},
-        {"75001 PARIS", SaisieCode, "75001"},
-        {"7", SaisieNom, "7"},
-        {"1", SaisieNom, "1"},
-        {"7 ", SaisieNom, "7 "},
-        {"   ", SaisieVide, ""},
-        {"", SaisieVide, ""},
-    };
+    const std::vector<Cas> cas{{"  le havre ", SaisieNom, "HAVRE "},
+                               {"La Rochelle", SaisieNom, "ROCHELLE"},
+                               {"Les Andelys", SaisieNom, "LES-ANDELYS"},
+                               {"saint  jean   de luz", SaisieNom, "SAINT-JEAN-DE-LUZ"},
+                               {Utf8VersCp1252("Château-Thierry"), SaisieNom, "CHATEAU-THIERRY"},
+                               {"*dun ", SaisieNom, "*DUN "},
+                               {"75", SaisieCode, "75"},
+                               {"2a004", SaisieCode, "2A004"},
+                               {"2A", SaisieCode, "2A"},
+                               {"2B", SaisieCode, "2B"},
+                               {"2B12", SaisieCode, "2B12"},
+                               {"2AB", SaisieNom, "2AB"},
+                               {"750012", SaisieCode, "750012"},
+                               {"75001 Paris", SaisieCode, "75001"},
+                               {"75001 PARIS", SaisieCode, "75001"},
+                               {"7", SaisieNom, "7"},
+                               {"1", SaisieNom, "1"},
+                               {"7 ", SaisieNom, "7 "},
+                               {"saint   malo", SaisieNom, "SAINT-MALO"},
+                               {"   ", SaisieVide, ""},
+                               {"", SaisieVide, ""}};
     for (const auto& c : cas) {
         std::string texte = c.tape;
         EXPECT_EQ(AnalyserSaisie(texte), c.mode) << "«" << c.tape << "»";
@@ -189,6 +184,10 @@ TEST(Saisie, AnalyseDuTexteTape) {
             EXPECT_EQ(texte, c.analyse) << "«" << c.tape << "»";
         }
     }
+    // The same analysed text for two spellings: the communes page runs no second search.
+    std::string a = "le havre", b = "LE HAVRE";
+    EXPECT_EQ(AnalyserSaisie(a), AnalyserSaisie(b));
+    EXPECT_EQ(a, b);
 }
 
 } // namespace

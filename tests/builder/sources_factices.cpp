@@ -3,40 +3,12 @@
 #include "tools/atlas-build/code_officiel.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 namespace orlavine::atlasbuild::test {
 
 namespace fs = std::filesystem;
-
-DossierTemporaire::DossierTemporaire() {
-    static int compteur = 0;
-    const auto graine = std::chrono::steady_clock::now().time_since_epoch().count();
-    chemin_ = fs::temp_directory_path() /
-              ("orlavine-builder-" + std::to_string(graine) + "-" + std::to_string(++compteur));
-    fs::create_directories(chemin_);
-}
-
-DossierTemporaire::~DossierTemporaire() {
-    std::error_code ec;
-    fs::remove_all(chemin_, ec);
-}
-
-void EcritFichier(const fs::path& chemin, const std::string& contenu) {
-    fs::create_directories(chemin.parent_path());
-    std::ofstream f(chemin, std::ios::binary | std::ios::trunc);
-    f << contenu;
-}
-
-std::string LitFichier(const fs::path& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 PointGeo SourcesFactices::Centre(const std::string& departement) {
     const auto& codes = DepartementsMetropolitains();

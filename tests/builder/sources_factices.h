@@ -1,8 +1,10 @@
-// Small made-up sources for the builder's tests: a temporary folder laid out like the
-// cache of scripts/fetch-sources.sh, with one prefecture per department inside a square
+// Small made-up sources for the builder's tests, laid out like the cache of
+// scripts/fetch-sources.sh, with one prefecture per department inside a square
 // outline, and a few communes chosen for their names and ranks.
 #pragma once
 
+#include "atlas/types.h"
+#include "tests/commun/outils.h"
 #include "tools/atlas-build/projection.h"
 
 #include <filesystem>
@@ -11,21 +13,18 @@
 
 namespace orlavine::atlasbuild::test {
 
-// A folder removed with its content at the end of the test.
-class DossierTemporaire {
-public:
-    DossierTemporaire();
-    ~DossierTemporaire();
-    DossierTemporaire(const DossierTemporaire&) = delete;
-    DossierTemporaire& operator=(const DossierTemporaire&) = delete;
-    const std::filesystem::path& Chemin() const { return chemin_; }
+using orlavine::test::Contient;
+using orlavine::test::DossierTemporaire;
+using orlavine::test::EcritFichier;
+using orlavine::test::LitFichier;
 
-private:
-    std::filesystem::path chemin_;
-};
-
-void EcritFichier(const std::filesystem::path& chemin, const std::string& contenu);
-std::string LitFichier(const std::filesystem::path& chemin);
+// The commune of code `code` in a built or loaded atlas (nullptr when absent).
+template <typename Atlas>
+const TCommune* Trouve(const Atlas& atlas, const std::string& code) {
+    for (const TCommune& c : atlas.Communes)
+        if (c.CodeInsee == code) return &c;
+    return nullptr;
+}
 
 struct CommuneFactice {
     std::string Code, Nom;

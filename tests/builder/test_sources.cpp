@@ -14,30 +14,14 @@ namespace {
 // The message of the ErreurSource that `f` raises ("" when it raises none).
 template <typename F>
 std::string MessageErreur(F&& f) {
-    try {
-        f();
-    } catch (const ErreurSource& e) {
-        return e.what();
-    }
-    return {};
+    return orlavine::test::MessageDe<ErreurSource>(f);
 }
 
-TEST(CodeOfficiel, KeepsTheCurrentMetropolitanCommunesAndTheSeats) {
-    DossierTemporaire d;
-    const SourcesFactices sources;
-    sources.Ecrit(d.Chemin());
-    const CodeOfficiel code = LitCodeOfficiel(d.Chemin() / "decoupage-administratif" / "data");
-
-    EXPECT_EQ(code.Communes.size(), sources.Communes.size()); // no delegated, no overseas
-    EXPECT_EQ(code.Departements.size(), 96u);
-    EXPECT_EQ(code.ChefsLieuxRegions, std::set<std::string>{"01008"});
-    EXPECT_TRUE(code.ChefsLieuxArrondissements.count("01007"));
-    const CommuneOfficielle& havre = code.Communes[96];
-    EXPECT_EQ(havre.Code, "01001");
-    EXPECT_EQ(havre.Nom, "Le Havre");
-    EXPECT_EQ(havre.TypeLiaison, 2);
-    EXPECT_EQ(havre.Population, 170000);
-    EXPECT_EQ(havre.CodesPostaux, (std::vector<std::string>{"00000", "99999"}));
+// Writes `contenu` to `f` and returns the message of `lit`'s failure on it.
+template <typename L>
+std::string Echec(const std::filesystem::path& f, const std::string& contenu, L&& lit) {
+    EcritFichier(f, contenu);
+    return MessageErreur([&] { lit(f); });
 }
 
 TEST(CodeOfficiel, NamesTheFileAndLineOfAFault) {
@@ -45,31 +29,22 @@ TEST(CodeOfficiel, NamesTheFileAndLineOfAFault) {
     SourcesFactices().Ecrit(d.Chemin());
     const auto dossier = d.Chemin() / "decoupage-administratif" / "data";
 
-    EcritFichier(dossier / "communes.json",
-                 "[\n{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\","
-                 "\"departement\":\"01\"},\n{\"code\":\"01002\",\"type\":\"commune-actuelle\","
-                 "\"departement\":\"01\"}\n]\n");
-    EXPECT_NE(MessageErreur([&] {
-                  LitCodeOfficiel(dossier);
-              }).find("communes.json, ligne 3 : champ « nom » absent"),
-              std::string::npos);
-
-    EcritFichier(dossier / "communes.json", "[\n{\"code\":\"01001\",\n\"nom\": oups}\n]\n");
-    EXPECT_NE(MessageErreur([&] {
-                  LitCodeOfficiel(dossier);
-              }).find("communes.json, ligne 3 : JSON invalide"),
-              std::string::npos);
-
-    EcritFichier(dossier / "communes.json",
-                 "[{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\","
-                 "\"departement\":\"01\",\"population\":\"beaucoup\"}]");
-    EXPECT_NE(MessageErreur([&] { LitCodeOfficiel(dossier); }).find("« population » non entier"),
-              std::string::npos);
-
+    const auto communes = dossier / "communes.json";
+    const auto code = [&](const auto&) { LitCodeOfficiel(dossier); };
+    const std::pair<std::string, const char*> fautes[] = {
+        {"[\n{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\",\"departement\":"
+         "\"01\"},\n"
+         "{\"code\":\"01002\",\"type\":\"commune-actuelle\",\"departement\":\"01\"}\n]\n",
+         "communes.json, ligne 3 : champ « nom » absent"},
+        {"[\n{\"code\":\"01001\",\n\"nom\": oups}\n]\n", "communes.json, ligne 3 : JSON invalide"},
+        {"[{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\",\"departement\":\"01\","
+         "\"population\":\"beaucoup\"}]",
+         "« population » non entier"}};
+    for (const auto& [contenu, message] : fautes)
+        EXPECT_TRUE(Contient(Echec(communes, contenu, code), message));
     std::filesystem::remove(dossier / "regions.json");
-    EXPECT_NE(
-        MessageErreur([&] { LitCodeOfficiel(dossier); }).find("regions.json : fichier absent"),
-        std::string::npos);
+    EXPECT_TRUE(Contient(MessageErreur([&] { LitCodeOfficiel(dossier); }),
+                         "regions.json : fichier absent"));
 }
 
 TEST(CodeOfficiel, AtlasNamesKeepOnlyLeAndLaApart) {
@@ -124,19 +99,15 @@ TEST(GeoNames, DamagedRowsNameTheirLine) {
     const auto f = d.Chemin() / "cities500.txt";
     const std::string bonne =
         "2\tLaon\tLaon\t\t49.56\t3.62\tP\tPPLA2\tFR\t\t32\t02\t022\t02408\t25000\t\t90\tX\t2020\n";
-    EcritFichier(
-        f, bonne + "3\tX\tX\t\t49,5\t3.6\tP\tPPL\tFR\t\t32\t02\t022\t02001\t1\t\t9\tX\t2020\n");
-    EXPECT_NE(MessageErreur([&] {
-                  LitGeoNames(f);
-              }).find("cities500.txt, ligne 2 : latitude ou longitude invalide"),
-              std::string::npos);
-    EcritFichier(f, bonne + bonne + "3\tX\tX\t\t49.5\n");
-    EXPECT_NE(MessageErreur([&] { LitGeoNames(f); }).find("ligne 3 : ligne de 5 colonnes"),
-              std::string::npos);
-    EcritFichier(f, "3\tX\tX\t\t95.5\t3.6\tP\tPPL\tFR\t\t32\t02\t022\t02001\t1\t\t9\tX\t2020\n");
-    EXPECT_NE(MessageErreur([&] { LitGeoNames(f); }).find("ligne 1"), std::string::npos);
-    EXPECT_NE(MessageErreur([&] { LitGeoNames(d.Chemin() / "absent.txt"); }).find("fichier absent"),
-              std::string::npos);
+    const std::pair<std::string, const char*> fautes[] = {
+        {bonne + "3\tX\tX\t\t49,5\t3.6\tP\tPPL\tFR\t\t32\t02\t022\t02001\t1\t\t9\tX\t2020\n",
+         "cities500.txt, ligne 2 : latitude ou longitude invalide"},
+        {bonne + bonne + "3\tX\tX\t\t49.5\n", "ligne 3 : ligne de 5 colonnes"},
+        {"3\tX\tX\t\t95.5\t3.6\tP\tPPL\tFR\t\t32\t02\t022\t02001\t1\t\t9\tX\t2020\n", "ligne 1"}};
+    for (const auto& [contenu, message] : fautes)
+        EXPECT_TRUE(Contient(Echec(f, contenu, [](const auto& c) { LitGeoNames(c); }), message));
+    EXPECT_TRUE(
+        Contient(MessageErreur([&] { LitGeoNames(d.Chemin() / "absent.txt"); }), "fichier absent"));
 }
 
 TEST(GeoNames, ChoosesTheCommunesOwnPlace) {
@@ -174,23 +145,17 @@ TEST(CoordonneesCsv, ReadsPositionsAndRejectsBadNumbersByLine) {
     EXPECT_DOUBLE_EQ(p.at("01001").Latitude, 46.2); // the later line wins
     EXPECT_DOUBLE_EQ(p.at("2A004").Longitude, 8.7);
 
-    EcritFichier(f, "code_insee;nom;latitude;longitude\n01001;A;46.1;4.9\n01002;B;46.x;4.9\n");
-    EXPECT_NE(MessageErreur([&] {
-                  LitCoordonneesCsv(f);
-              }).find("positions.csv, ligne 3 : latitude invalide"),
-              std::string::npos);
-    EcritFichier(f, "code_insee;nom;latitude;longitude\n01001;A;46.1\n");
-    EXPECT_NE(MessageErreur([&] { LitCoordonneesCsv(f); }).find("ligne 2 : 4 colonnes attendues"),
-              std::string::npos);
-    EcritFichier(f, "01001;A;46.1;4.9\n");
-    EXPECT_NE(MessageErreur([&] { LitCoordonneesCsv(f); }).find("ligne 1 : en-tête"),
-              std::string::npos);
-    EcritFichier(f, "code_insee;nom;latitude;longitude\n01001;A;46.1;400\n");
-    EXPECT_NE(
-        MessageErreur([&] { LitCoordonneesCsv(f); }).find("ligne 2 : latitude ou longitude hors"),
-        std::string::npos);
-    EcritFichier(f, "");
-    EXPECT_NE(MessageErreur([&] { LitCoordonneesCsv(f); }).find("fichier vide"), std::string::npos);
+    const std::string entete = "code_insee;nom;latitude;longitude\n";
+    const std::pair<std::string, const char*> fautes[] = {
+        {entete + "01001;A;46.1;4.9\n01002;B;46.x;4.9\n",
+         "positions.csv, ligne 3 : latitude invalide"},
+        {entete + "01001;A;46.1\n", "ligne 2 : 4 colonnes attendues"},
+        {"01001;A;46.1;4.9\n", "ligne 1 : en-tête"},
+        {entete + "01001;A;46.1;400\n", "ligne 2 : latitude ou longitude hors"},
+        {"", "fichier vide"}};
+    for (const auto& [contenu, message] : fautes)
+        EXPECT_TRUE(
+            Contient(Echec(f, contenu, [](const auto& c) { LitCoordonneesCsv(c); }), message));
 }
 
 TEST(TraceSvg, RelativeAndAbsoluteCommands) {
@@ -216,20 +181,15 @@ TEST(TraceSvg, RelativeAndAbsoluteCommands) {
 TEST(TraceSvg, RejectsWhatItCannotDrawWithTheLine) {
     const std::string texte = "<svg>\n<path id=\"01\"\n d=\"m 1,1 2,2\n c 1,2 3,4 5,6 z\"/>\n";
     const std::size_t debut = texte.find("m 1"), fin = texte.find(" z\"") + 2;
-    EXPECT_NE(MessageErreur([&] {
-                  LitTraceSvg(texte, debut, fin, "f.svg");
-              }).find("f.svg, ligne 4 : commande de tracé « c »"),
-              std::string::npos);
+    EXPECT_TRUE(Contient(MessageErreur([&] { LitTraceSvg(texte, debut, fin, "f.svg"); }),
+                         "f.svg, ligne 4 : commande de tracé « c »"));
     const std::string sansCommande = "1,2 3,4";
-    EXPECT_NE(MessageErreur([&] {
-                  LitTraceSvg(sansCommande, 0, sansCommande.size(), "f.svg");
-              }).find("nombre sans commande"),
-              std::string::npos);
+    EXPECT_TRUE(
+        Contient(MessageErreur([&] { LitTraceSvg(sansCommande, 0, sansCommande.size(), "f.svg"); }),
+                 "nombre sans commande"));
     const std::string impair = "m 1,2 3";
-    EXPECT_NE(MessageErreur([&] {
-                  LitTraceSvg(impair, 0, impair.size(), "f.svg");
-              }).find("coordonnée y attendue"),
-              std::string::npos);
+    EXPECT_TRUE(Contient(MessageErreur([&] { LitTraceSvg(impair, 0, impair.size(), "f.svg"); }),
+                         "coordonnée y attendue"));
 }
 
 TEST(ContoursSvg, TakesTheMetropolitanDepartmentsBackToDegrees) {
@@ -250,8 +210,8 @@ TEST(ContoursSvg, TakesTheMetropolitanDepartmentsBackToDegrees) {
     EXPECT_NEAR(anneaux[0].Points[2].Latitude, c.Latitude - 0.25, 1e-6);
 
     EcritFichier(f, "<svg>\n<path\n aria-label=\"x\"\n d=\"m 0,0 1,0 0,1 z\"/>\n</svg>\n");
-    EXPECT_NE(MessageErreur([&] { LitContoursSvg(f); }).find("ligne 2 : élément <path> sans id"),
-              std::string::npos);
+    EXPECT_TRUE(
+        Contient(MessageErreur([&] { LitContoursSvg(f); }), "ligne 2 : élément <path> sans id"));
 }
 
 TEST(ContoursGeoJson, OuterRingsOfMetropolitanDepartments) {
@@ -277,13 +237,10 @@ TEST(ContoursGeoJson, OuterRingsOfMetropolitanDepartments) {
 {"type":"Feature","properties":{"code":"02"},"geometry":{"type":"Polygon","coordinates":[[[5,46],["x",46],[6,47]]]}}
 ]}
 )");
-    EXPECT_NE(MessageErreur([&] {
-                  LitContoursGeoJson(f);
-              }).find("dep.geojson, ligne 3 : entité n° 2 : point invalide"),
-              std::string::npos);
+    EXPECT_TRUE(Contient(MessageErreur([&] { LitContoursGeoJson(f); }),
+                         "dep.geojson, ligne 3 : entité n° 2 : point invalide"));
     EcritFichier(f, "{\"type\":\"FeatureCollection\",\n\"features\":[}\n");
-    EXPECT_NE(MessageErreur([&] { LitContoursGeoJson(f); }).find("ligne 2 : JSON invalide"),
-              std::string::npos);
+    EXPECT_TRUE(Contient(MessageErreur([&] { LitContoursGeoJson(f); }), "ligne 2 : JSON invalide"));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 #include "app/cli/commandes.h"
-#include "fixture.h"
+#include "tests/commun/outils.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

@@ -1,22 +1,16 @@
 // The map command: its options and the picture it writes.
 #include "app/cli/carte.h"
-#include "atlas_essai.h"
+#include "tests/commun/atlas_essai.h"
+#include "tests/commun/outils.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 namespace orlavine {
 namespace {
-
-std::filesystem::path DossierTemporaire(const char* nom) {
-    const auto d = std::filesystem::temp_directory_path() /
-                   (std::string("orlavine-") + nom + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(d);
-    std::filesystem::create_directories(d);
-    return d;
-}
 
 TEST(CommandeCarte, OptionsRefusees) {
     const std::vector<std::vector<std::string>> mauvaises = {
@@ -55,7 +49,8 @@ TEST(CommandeCarte, OptionsRefusees) {
 }
 
 TEST(CommandeCarte, ImageDeLaVilleAvecSesVoisines) {
-    const auto dossier = DossierTemporaire("carte");
+    const test::DossierTemporaire temporaire;
+    const auto& dossier = temporaire.Chemin();
     setenv("XDG_DATA_HOME", dossier.c_str(), 1); // no user preferences
     auto carte = essai::AtlasEssai();
     const char* demande = std::getenv("ORLAVINE_IMAGE_ESSAI");
@@ -68,15 +63,22 @@ TEST(CommandeCarte, ImageDeLaVilleAvecSesVoisines) {
     EXPECT_EQ(image.width(), 1000);
     EXPECT_EQ(image.height(), 700);
     // The town is in the middle, drawn red (its largest phase).
-    const int v = essai::IndexCommune(*carte, "VERSAILLES");
+    const int v = essai::IndexCode(carte->Communes, "78646");
     ASSERT_GE(v, 0);
     const QColor centre = image.pixelColor(500, 350);
     EXPECT_GT(centre.red(), 200);
     EXPECT_LT(centre.green(), 40);
     EXPECT_LT(centre.blue(), 40);
-    // The neighbours are on the map, after the town.
-    EXPECT_GT(carte->CommunesAffichees.size(), 10u);
+    // The neighbours within the radius are on the map, right after the town.
+    const auto& versailles = carte->Communes[static_cast<std::size_t>(v)];
+    const auto n = static_cast<std::size_t>(std::count_if(versailles.DistancesVoisins.begin(),
+                                                          versailles.DistancesVoisins.end(),
+                                                          [](int d) { return d <= 12; }));
+    ASSERT_GT(n, 5u);
+    ASSERT_GT(carte->CommunesAffichees.size(), n);
     EXPECT_EQ(carte->CommunesAffichees[0].IndexCommune, v);
+    for (std::size_t k = 0; k < n; ++k)
+        EXPECT_EQ(carte->CommunesAffichees[k + 1].IndexCommune, versailles.Voisins[k]);
 
     // BMP by the extension; nothing found: no file, exit 1.
     const auto bmp = dossier / "v.bmp";
@@ -89,7 +91,6 @@ TEST(CommandeCarte, ImageDeLaVilleAvecSesVoisines) {
     EXPECT_FALSE(std::filesystem::exists(dossier / "z.png"));
     EXPECT_EQ(CommandeCarte({"PARIS", "--sortie", "/nonexistent-dir/x.png"}, *carte), 1);
     unsetenv("XDG_DATA_HOME");
-    std::filesystem::remove_all(dossier);
 }
 
 } // namespace

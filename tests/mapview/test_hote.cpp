@@ -1,31 +1,16 @@
 // The host services written for the map: INI file, temporary files and mail.
 #include "host/courriel.h"
 #include "host/ini.h"
+#include "tests/commun/outils.h"
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <unistd.h>
 
 namespace orlavine {
 namespace {
 
-std::filesystem::path Dossier(const char* nom) {
-    const auto d = std::filesystem::temp_directory_path() /
-                   (std::string("orlavine-") + nom + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(d);
-    std::filesystem::create_directories(d);
-    return d;
-}
-
-std::string Lit(const std::filesystem::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using test::LitFichier;
 
 TEST(Ini, LectureValeursEtDefauts) {
     TIniFile ini;
@@ -50,7 +35,8 @@ TEST(Ini, LectureValeursEtDefauts) {
 }
 
 TEST(Ini, EcritureOrdreGardeEtAtomique) {
-    const auto d = Dossier("ini");
+    const test::DossierTemporaire dossier;
+    const auto& d = dossier.Chemin();
     const auto chemin = d / "sous" / "essai.ini";
     TIniFile ini(chemin);
     EXPECT_FALSE(ini.Lu());
@@ -60,7 +46,7 @@ TEST(Ini, EcritureOrdreGardeEtAtomique) {
     ini.WriteBool("b", "z", false); // existing key, kept in place
     std::string erreur;
     ASSERT_TRUE(ini.UpdateFile(&erreur)) << erreur;
-    EXPECT_EQ(Lit(chemin), "[B]\nZ=0\nA=-5\n\n[A]\nCle=x y\n");
+    EXPECT_EQ(LitFichier(chemin), "[B]\nZ=0\nA=-5\n\n[A]\nCle=x y\n");
     TIniFile relu(chemin);
     EXPECT_TRUE(relu.Lu());
     EXPECT_EQ(relu.ReadSection("B"), (std::vector<std::string>{"Z", "A"}));
@@ -75,37 +61,34 @@ TEST(Ini, EcritureOrdreGardeEtAtomique) {
     for (const auto& e : std::filesystem::directory_iterator(d))
         if (e.path().filename().string().find(".tmp-") != std::string::npos) ++restes;
     EXPECT_EQ(restes, 0);
-    std::filesystem::remove_all(d);
 }
 
 TEST(Courriel, Base64) {
-    EXPECT_EQ(EncodeBase64(""), "");
-    EXPECT_EQ(EncodeBase64("f"), "Zg==");
-    EXPECT_EQ(EncodeBase64("fo"), "Zm8=");
-    EXPECT_EQ(EncodeBase64("foo"), "Zm9v");
-    EXPECT_EQ(EncodeBase64("foobar"), "Zm9vYmFy");
-    EXPECT_EQ(EncodeBase64(std::string("\xff\x00\x80", 3)), "/wCA");
+    const std::pair<std::string, std::string> cas[] = {{"", ""},
+                                                       {"f", "Zg=="},
+                                                       {"fo", "Zm8="},
+                                                       {"foobar", "Zm9vYmFy"},
+                                                       {{"\xff\x00\x80", 3}, "/wCA"}};
+    for (const auto& [clair, code] : cas)
+        EXPECT_EQ(EncodeBase64(clair), code);
 }
 
-TEST(Courriel, FichierTemporaireAvecPrefixe) {
-    const auto a = GetTempFileNameA("orv");
-    const auto b = GetTempFileNameA("orv");
-    ASSERT_FALSE(a.empty());
-    EXPECT_NE(a, b);
-    EXPECT_TRUE(std::filesystem::exists(a));
+TEST(Courriel, FichierTemporaireAvecPrefixeUnique) {
+    const auto a = GetTempFileNameA("orv"), b = GetTempFileNameA("orv");
+    EXPECT_TRUE(std::filesystem::exists(a) && std::filesystem::exists(b) && a != b);
     EXPECT_EQ(a.filename().string().rfind("orv", 0), 0u);
-    EXPECT_EQ(a.extension(), ".tmp");
     std::filesystem::remove(a);
     std::filesystem::remove(b);
 }
 
 TEST(Courriel, SansClientLeMessageEstEnregistre) {
-    const auto d = Dossier("courriel");
+    const test::DossierTemporaire dossier;
+    const auto& d = dossier.Chemin();
     const std::string ancienPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     setenv("PATH", d.c_str(), 1); // no xdg-email here
     setenv("XDG_DATA_HOME", d.c_str(), 1);
     const auto joint = d / "orvABC.bmp";
-    std::ofstream(joint, std::ios::binary) << std::string("BM\x01\x02", 4);
+    test::EcritFichier(joint, std::string("BM\x01\x02", 4));
     const TResultatCourriel r = EnvMailWAttach("", "Export de la carte", "", joint.string());
     setenv("PATH", ancienPath.c_str(), 1);
     unsetenv("XDG_DATA_HOME");
@@ -113,10 +96,11 @@ TEST(Courriel, SansClientLeMessageEstEnregistre) {
     EXPECT_FALSE(r.ClientOuvert);
     EXPECT_EQ(r.Message.parent_path(), d / "Orlavine");
     EXPECT_EQ(r.Message.extension(), ".eml");
-    const std::string m = Lit(r.Message);
-    EXPECT_NE(m.find("Subject: Export de la carte\r\n"), std::string::npos);
-    EXPECT_NE(m.find("Content-Type: image/bmp; name=\"orvABC.bmp\""), std::string::npos);
-    EXPECT_NE(m.find(EncodeBase64(std::string("BM\x01\x02", 4))), std::string::npos);
+    const std::string m = LitFichier(r.Message);
+    for (const std::string& morceau :
+         {std::string("Subject: Export de la carte\r\n"),
+          std::string("Content-Type: image/bmp; name=\"orvABC.bmp\""), EncodeBase64("BM\x01\x02")})
+        EXPECT_TRUE(test::Contient(m, morceau));
 
     // A missing attachment is reported, not sent empty.
     std::string message, erreur;
@@ -124,8 +108,7 @@ TEST(Courriel, SansClientLeMessageEstEnregistre) {
     EXPECT_FALSE(erreur.empty());
     // Non-ASCII subject is encoded.
     ASSERT_TRUE(ComposeMessage("a@b.fr", "Communes \xE0 voir", "Corps", "", message));
-    EXPECT_NE(message.find("Subject: =?UTF-8?B?"), std::string::npos);
-    std::filesystem::remove_all(d);
+    EXPECT_TRUE(test::Contient(message, "Subject: =?UTF-8?B?"));
 }
 
 } // namespace

@@ -1,25 +1,16 @@
 // The export text and the big-endian file writer, byte for byte.
 #include "search/export_texte.h"
+#include "tests/commun/outils.h"
 
-#include <QTemporaryDir>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 using namespace orlavine;
 
-namespace {
-
-std::string Contenu(const std::filesystem::path& chemin) {
-    std::ifstream f(chemin, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), {}};
-}
-
-} // namespace
+using test::LitFichier;
 
 TEST(TEHGFile, WritesNumbersMostSignificantByteFirst) {
-    QTemporaryDir dossier;
-    const std::filesystem::path chemin = dossier.filePath("t.bin").toStdString();
+    const test::DossierTemporaire dossier;
+    const auto chemin = dossier.Chemin() / "t.bin";
     {
         TEHGFile f(chemin, fmCreer);
         f.WriteInt(0x01020304);
@@ -43,12 +34,12 @@ TEST(TEHGFile, WritesNumbersMostSignificantByteFirst) {
                               "\x00\x02\x00\xE9\x20\xAC"
                               "ok",
                               2 + 4 + 4 + 2 + 2 + 1 + 1 + 8 + 6);
-    EXPECT_EQ(Contenu(chemin), attendu);
+    EXPECT_EQ(LitFichier(chemin), attendu);
 }
 
 TEST(TEHGFile, CreateModeReplacesAndAMissingFolderRaises) {
-    QTemporaryDir dossier;
-    const std::filesystem::path chemin = dossier.filePath("t.txt").toStdString();
+    const test::DossierTemporaire dossier;
+    const auto chemin = dossier.Chemin() / "t.txt";
     {
         TEHGFile f(chemin, fmCreer);
         f.WriteString("un texte plus long");
@@ -57,10 +48,8 @@ TEST(TEHGFile, CreateModeReplacesAndAMissingFolderRaises) {
         TEHGFile f(chemin, fmCreer);
         f.WriteString("court");
     }
-    EXPECT_EQ(Contenu(chemin), "court");
-    EXPECT_THROW(
-        TEHGFile(std::filesystem::path(dossier.path().toStdString()) / "absent" / "x", fmCreer),
-        std::ios_base::failure);
+    EXPECT_EQ(LitFichier(chemin), "court");
+    EXPECT_THROW(TEHGFile(dossier.Chemin() / "absent" / "x", fmCreer), std::ios_base::failure);
 }
 
 TEST(ProduitTexteExport, FullAndCompactTexts) {

@@ -1,6 +1,5 @@
 #include "atlas_essai.h"
 
-#include "atlas/carte_france.h"
 #include "atlas/fichiers.h"
 
 #include <algorithm>
@@ -50,16 +49,22 @@ constexpr Ligne Lignes[] = {
 };
 
 // Map units: 1 km is 208 units (0.4 pixel per km at zoom 1), origin at 51.5 N, 5.5 W.
-float XCarteDe(double lon, double lat) {
-    return static_cast<float>((lon + 5.5) * 111.32 * std::cos(lat * M_PI / 180.0) * 208.0);
+constexpr double UnitesParKm = 208.0;
+double XCarte(double lon, double lat) {
+    return (lon + 5.5) * 111.32 * std::cos(lat * M_PI / 180.0) * UnitesParKm;
 }
-float YCarteDe(double lat) {
-    return static_cast<float>((51.5 - lat) * 111.2 * 208.0);
+double YCarte(double lat) {
+    return (51.5 - lat) * 111.2 * UnitesParKm;
 }
 
-TPoint PointCarte(double lon, double lat) {
-    return {static_cast<std::int32_t>(XCarteDe(lon, lat)),
-            static_cast<std::int32_t>(YCarteDe(lat))};
+// A square of `cote` km whose north-west corner is (x0, y0) km from Versailles.
+TPointsDep Carre(double x0Km, double y0Km, double coteKm) {
+    TPointsDep p;
+    for (auto [dx, dy] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}})
+        p.AjoutePoint(
+            static_cast<int>(XCarte(2.1175, 48.80229) + (x0Km + dx * coteKm) * UnitesParKm),
+            static_cast<int>(YCarte(48.80229) + (y0Km + dy * coteKm) * UnitesParKm));
+    return p;
 }
 
 } // namespace
@@ -70,8 +75,8 @@ std::vector<TCommune> CommunesEssai() {
         TCommune c;
         c.Latitude = static_cast<float>(l.lat);
         c.Longitude = static_cast<float>(l.lon);
-        c.XCarte = XCarteDe(l.lon, l.lat);
-        c.YCarte = YCarteDe(l.lat);
+        c.XCarte = static_cast<float>(XCarte(l.lon, l.lat));
+        c.YCarte = static_cast<float>(YCarte(l.lat));
         c.Rang = static_cast<std::uint8_t>(l.rang);
         c.Nom = l.nom;
         c.Article = l.article;
@@ -84,9 +89,8 @@ std::vector<TCommune> CommunesEssai() {
     for (std::size_t i = 0; i < communes.size(); ++i) {
         std::vector<std::pair<int, std::uint16_t>> voisines;
         for (std::size_t j = 0; j < communes.size(); ++j) {
-            if (i == j) continue;
             const int d = TCarteFrance::DistanceCommunes(communes[i], communes[j]);
-            if (d <= 255) voisines.emplace_back(d, static_cast<std::uint16_t>(j));
+            if (i != j && d <= 255) voisines.emplace_back(d, static_cast<std::uint16_t>(j));
         }
         std::sort(voisines.begin(), voisines.end());
         for (auto [d, j] : voisines) {
@@ -95,6 +99,18 @@ std::vector<TCommune> CommunesEssai() {
         }
     }
     return communes;
+}
+
+std::vector<TPointsDep> ContoursEssai() {
+    // The country: a hexagon about 900 km across.
+    TPointsDep pays;
+    const double cx = XCarte(2.5, 46.6), cy = YCarte(46.6);
+    for (int k = 0; k < 6; ++k) {
+        const double a = k * M_PI / 3 + 0.3;
+        pays.AjoutePoint(static_cast<int>(cx + 450 * UnitesParKm * std::cos(a)),
+                         static_cast<int>(cy + 450 * UnitesParKm * std::sin(a)));
+    }
+    return {pays, Carre(-40, -25, 38), Carre(-2, -25, 30), Carre(-40, 13, 38), Carre(-2, 5, 35)};
 }
 
 std::vector<AnsiString> NomsDepartementsEssai() {
@@ -112,29 +128,22 @@ std::vector<AnsiString> NomsDepartementsEssai() {
     return noms;
 }
 
+std::unique_ptr<TCarteFrance> AtlasEssai() {
+    std::vector<TDepartement> deps;
+    for (TPointsDep& p : ContoursEssai()) {
+        deps.emplace_back();
+        deps.back().Contour = std::move(p);
+    }
+    return std::make_unique<TCarteFrance>(std::move(deps), CommunesEssai(),
+                                          NomsDepartementsEssai());
+}
+
 void EcritAtlasEssai(const std::filesystem::path& dossier) {
     std::filesystem::create_directories(dossier);
-    const auto communes = CommunesEssai();
-    EcritFichierAtomique(dossier / NomFichierCommunes, EcritCommunes(communes));
+    EcritFichierAtomique(dossier / NomFichierCommunes, EcritCommunes(CommunesEssai()));
     EcritFichierAtomique(dossier / NomFichierDepartements,
                          EcritNomsDepartements(NomsDepartementsEssai()));
-    // A rough outline of mainland France and one of Corsica.
-    TPointsDep france;
-    const double contour[][2] = {{2.5, 51.1},  {8.2, 49.0},  {7.5, 47.5},  {6.9, 46.0},
-                                 {7.6, 43.8},  {3.1, 43.1},  {-1.8, 43.4}, {-1.2, 46.2},
-                                 {-4.7, 48.4}, {-1.6, 49.7}, {1.6, 50.9}};
-    for (const auto& p : contour) {
-        const TPoint q = PointCarte(p[0], p[1]);
-        france.AjoutePoint(q.x, q.y);
-    }
-    TPointsDep corse;
-    const double contourCorse[][2] = {
-        {9.4, 43.0}, {9.6, 42.1}, {9.2, 41.4}, {8.6, 41.9}, {8.7, 42.6}};
-    for (const auto& p : contourCorse) {
-        const TPoint q = PointCarte(p[0], p[1]);
-        corse.AjoutePoint(q.x, q.y);
-    }
-    EcritFichierAtomique(dossier / NomFichierContours, EcritContours({france, corse}));
+    EcritFichierAtomique(dossier / NomFichierContours, EcritContours(ContoursEssai()));
 }
 
 int IndexCode(const std::vector<TCommune>& communes, const AnsiString& code) {

@@ -1,17 +1,47 @@
-// Small atlases written with the atlas writers, in a temporary folder per test.
+// Helpers shared by the test programs: temporary folders, whole files, small communes and
+// the message of a call that fails.
 #pragma once
 
 #include "atlas/fichiers.h"
 #include "atlas/types.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orlavine::test {
+
+inline std::string LitFichier(const std::filesystem::path& chemin) {
+    std::ifstream f(chemin, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+inline void EcritFichier(const std::filesystem::path& chemin, const std::string& contenu) {
+    std::filesystem::create_directories(chemin.parent_path());
+    std::ofstream(chemin, std::ios::binary | std::ios::trunc) << contenu;
+}
+
+// The message of the exception E that `f` raises ("" when it raises none).
+template <typename E, typename F>
+std::string MessageDe(F&& f) {
+    try {
+        f();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "";
+}
+
+inline ::testing::AssertionResult Contient(const std::string& texte, const std::string& morceau) {
+    if (texte.find(morceau) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "\"" << texte << "\" sans \"" << morceau << "\"";
+}
 
 inline TCommune Commune(const std::string& nom, const std::string& insee, float lat = 48.8f,
                         float lon = 2.3f, std::uint8_t rang = 0, const std::string& article = "") {
@@ -40,13 +70,14 @@ inline std::vector<AnsiString> NomsDepartements() {
     return noms;
 }
 
+// A folder of its own, removed with its content at the end of the test.
 class DossierTemporaire {
 public:
     DossierTemporaire() {
+        static int compteur = 0;
         chemin_ =
             std::filesystem::temp_directory_path() /
-            ("orlavine-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + std::to_string(compteur_++) + "-" + std::to_string(::getpid()));
+            ("orlavine-test-" + std::to_string(::getpid()) + "-" + std::to_string(++compteur));
         std::filesystem::remove_all(chemin_);
         std::filesystem::create_directories(chemin_);
     }
@@ -72,7 +103,6 @@ public:
 
 private:
     std::filesystem::path chemin_;
-    static inline int compteur_ = 0;
 };
 
 } // namespace orlavine::test

@@ -1,4 +1,6 @@
-// The Shell sort of the result list, its reversal rule and the neighbour list comparison.
+// The lists of the communes page: the Shell sort of the results, its reversal rule, the
+// neighbour list comparison, keyboard navigation and the texts of the page.
+#include "search/phrases.h"
 #include "search/tri.h"
 
 #include <algorithm>
@@ -11,7 +13,8 @@ namespace {
 
 std::vector<TCommune> CommunesAleatoires(std::size_t n, unsigned graine) {
     std::mt19937 gen(graine);
-    // Few distinct keys so that equal keys are common; bytes above 127 included.
+    // Few distinct keys so that equal keys are common; prefixes of one another and bytes
+    // above 127 (compared unsigned) included.
     const char* noms[] = {"SAINT-MALO",       "SAINT-DENIS", "SAINTE-MAXIME", "SA",        "SAINT",
                           "SAINT-\xC9TIENNE", "ABBEVILLE",   "ZUYDCOOTE",     "SAINT-MALO"};
     std::uniform_int_distribution<int> choix(0, 8);
@@ -55,17 +58,6 @@ TEST(Trier, ShellSortGivesTheKeyOrderOfAStableSort) {
             EXPECT_EQ(tries, source) << "the sort is a permutation";
         }
     }
-}
-
-TEST(Trier, BytesCompareUnsignedAndPrefixFirst) {
-    std::vector<TCommune> communes(4);
-    communes[0].Nom = "\xC9VREUX"; // E acute, above every ASCII letter
-    communes[1].Nom = "ZUT";
-    communes[2].Nom = "SAINT";
-    communes[3].Nom = "SAINT-MALO";
-    std::vector<std::uint16_t> r{0, 1, 3, 2};
-    Trier(r, communes, TEtatTri{ColonneLibelle, 0});
-    EXPECT_EQ(r, (std::vector<std::uint16_t>{2, 3, 1, 0}));
 }
 
 TEST(Trier, ReversedStateOnlyReversesWithoutComparing) {
@@ -115,4 +107,37 @@ TEST(ComparerVoisines, DistanceTextIsReadBackSafely) {
     EXPECT_EQ(DistanceLigne("km"), 0);
     EXPECT_EQ(DistanceLigne("abc km"), 0);
     EXPECT_EQ(DistanceLigne(""), 0);
+}
+
+TEST(Navigation, SixKeysAtBothEndsOfTheList) {
+    struct Cas {
+        int touche, index, taille, attendu;
+    };
+    // Up and Down stop at the ends; Page Down goes 10 lower, but to the last entry when
+    // no more than 10 are left below.
+    const Cas cas[] = {
+        {ToucheHaut, 0, 5, 0},        {ToucheHaut, 3, 5, 2},       {ToucheBas, 4, 5, 4},
+        {ToucheBas, 0, 5, 1},         {TouchePageHaut, 9, 50, 0},  {TouchePageHaut, 10, 50, 0},
+        {TouchePageHaut, 25, 50, 15}, {TouchePageBas, 0, 5, 4},    {TouchePageBas, 0, 10, 9},
+        {TouchePageBas, 0, 11, 10},   {TouchePageBas, 30, 50, 40}, {ToucheDebut, 30, 50, 0},
+        {ToucheFin, 3, 50, 49}};
+    for (const Cas& c : cas) {
+        const auto n = Navigation(c.touche, c.index, c.taille);
+        ASSERT_TRUE(n.has_value());
+        EXPECT_EQ(n->Index, c.attendu) << c.touche << " " << c.index << "/" << c.taille;
+        // Home and End also reach the edit; the others stop there.
+        EXPECT_EQ(n->Consommee, c.touche != ToucheDebut && c.touche != ToucheFin);
+    }
+    // An empty list or another key: nothing to do.
+    EXPECT_FALSE(Navigation(ToucheBas, 0, 0).has_value());
+    EXPECT_FALSE(Navigation(65, 0, 5).has_value());
+}
+
+TEST(Phrases, TextsOfThePage) {
+    EXPECT_EQ(TexteVillePourLieu("Paris ; 75001; Ile de France ; France"), "Paris");
+    EXPECT_EQ(TexteVillePourLieu("Versailles"), "Versailles");
+    EXPECT_EQ(TexteVillePourLieu(" ; rien"), "");
+    EXPECT_EQ(TexteVillePourLieu(""), "");
+    EXPECT_EQ(PhraseComVois("LE CHESNAY", "3 km", "VERSAILLES"),
+              "Le Chesnay est \xE0 3 km de Versailles.");
 }
