@@ -333,7 +333,9 @@ std::vector<std::uint8_t> EcritNomsDepartements(const std::vector<AnsiString>& n
     for (int n = 1; n <= NombreDepartements; ++n) {
         const AnsiString nom =
             static_cast<std::size_t>(n) <= noms.size() ? noms[static_cast<std::size_t>(n - 1)] : "";
-        if (nom.size() > LongueurMaxNomDepartement || nom.find('\n') != AnsiString::npos)
+        // A final carriage return would be taken for a line end when read back.
+        if (nom.size() > LongueurMaxNomDepartement || nom.find('\n') != AnsiString::npos ||
+            (!nom.empty() && nom.back() == '\r'))
             throw ErreurAtlas("D\xC3\xA9partement " + std::to_string(n) +
                               " : nom trop long ou sur plusieurs lignes.");
         char numero[8];

@@ -153,101 +153,23 @@ constexpr std::array<InfoDepartement, 96> Departements = {{
 }};
 
 // Names of departments 1 to 95, upper case as the atlas keeps them (UTF-8 here).
-constexpr std::array<const char*, 95> NomsDepartementsUtf8 = {"AIN",
-                                                              "AISNE",
-                                                              "ALLIER",
-                                                              "ALPES-DE-HAUTE-PROVENCE",
-                                                              "HAUTES-ALPES",
-                                                              "ALPES-MARITIMES",
-                                                              "ARDÈCHE",
-                                                              "ARDENNES",
-                                                              "ARIÈGE",
-                                                              "AUBE",
-                                                              "AUDE",
-                                                              "AVEYRON",
-                                                              "BOUCHES-DU-RHÔNE",
-                                                              "CALVADOS",
-                                                              "CANTAL",
-                                                              "CHARENTE",
-                                                              "CHARENTE-MARITIME",
-                                                              "CHER",
-                                                              "CORRÈZE",
-                                                              "CORSE",
-                                                              "CÔTE-D'OR",
-                                                              "CÔTES-D'ARMOR",
-                                                              "CREUSE",
-                                                              "DORDOGNE",
-                                                              "DOUBS",
-                                                              "DRÔME",
-                                                              "EURE",
-                                                              "EURE-ET-LOIR",
-                                                              "FINISTÈRE",
-                                                              "GARD",
-                                                              "HAUTE-GARONNE",
-                                                              "GERS",
-                                                              "GIRONDE",
-                                                              "HÉRAULT",
-                                                              "ILLE-ET-VILAINE",
-                                                              "INDRE",
-                                                              "INDRE-ET-LOIRE",
-                                                              "ISÈRE",
-                                                              "JURA",
-                                                              "LANDES",
-                                                              "LOIR-ET-CHER",
-                                                              "LOIRE",
-                                                              "HAUTE-LOIRE",
-                                                              "LOIRE-ATLANTIQUE",
-                                                              "LOIRET",
-                                                              "LOT",
-                                                              "LOT-ET-GARONNE",
-                                                              "LOZÈRE",
-                                                              "MAINE-ET-LOIRE",
-                                                              "MANCHE",
-                                                              "MARNE",
-                                                              "HAUTE-MARNE",
-                                                              "MAYENNE",
-                                                              "MEURTHE-ET-MOSELLE",
-                                                              "MEUSE",
-                                                              "MORBIHAN",
-                                                              "MOSELLE",
-                                                              "NIÈVRE",
-                                                              "NORD",
-                                                              "OISE",
-                                                              "ORNE",
-                                                              "PAS-DE-CALAIS",
-                                                              "PUY-DE-DÔME",
-                                                              "PYRÉNÉES-ATLANTIQUES",
-                                                              "HAUTES-PYRÉNÉES",
-                                                              "PYRÉNÉES-ORIENTALES",
-                                                              "BAS-RHIN",
-                                                              "HAUT-RHIN",
-                                                              "RHÔNE",
-                                                              "HAUTE-SAÔNE",
-                                                              "SAÔNE-ET-LOIRE",
-                                                              "SARTHE",
-                                                              "SAVOIE",
-                                                              "HAUTE-SAVOIE",
-                                                              "PARIS",
-                                                              "SEINE-MARITIME",
-                                                              "SEINE-ET-MARNE",
-                                                              "YVELINES",
-                                                              "DEUX-SÈVRES",
-                                                              "SOMME",
-                                                              "TARN",
-                                                              "TARN-ET-GARONNE",
-                                                              "VAR",
-                                                              "VAUCLUSE",
-                                                              "VENDÉE",
-                                                              "VIENNE",
-                                                              "HAUTE-VIENNE",
-                                                              "VOSGES",
-                                                              "YONNE",
-                                                              "TERRITOIRE DE BELFORT",
-                                                              "ESSONNE",
-                                                              "HAUTS-DE-SEINE",
-                                                              "SEINE-SAINT-DENIS",
-                                                              "VAL-DE-MARNE",
-                                                              "VAL-D'OISE"};
+// clang-format off
+constexpr std::array<const char*, 95> NomsDepartementsUtf8 = {
+    "AIN", "AISNE", "ALLIER", "ALPES-DE-HAUTE-PROVENCE", "HAUTES-ALPES", "ALPES-MARITIMES",
+    "ARDÈCHE", "ARDENNES", "ARIÈGE", "AUBE", "AUDE", "AVEYRON", "BOUCHES-DU-RHÔNE", "CALVADOS",
+    "CANTAL", "CHARENTE", "CHARENTE-MARITIME", "CHER", "CORRÈZE", "CORSE", "CÔTE-D'OR",
+    "CÔTES-D'ARMOR", "CREUSE", "DORDOGNE", "DOUBS", "DRÔME", "EURE", "EURE-ET-LOIR", "FINISTÈRE",
+    "GARD", "HAUTE-GARONNE", "GERS", "GIRONDE", "HÉRAULT", "ILLE-ET-VILAINE", "INDRE",
+    "INDRE-ET-LOIRE", "ISÈRE", "JURA", "LANDES", "LOIR-ET-CHER", "LOIRE", "HAUTE-LOIRE",
+    "LOIRE-ATLANTIQUE", "LOIRET", "LOT", "LOT-ET-GARONNE", "LOZÈRE", "MAINE-ET-LOIRE", "MANCHE",
+    "MARNE", "HAUTE-MARNE", "MAYENNE", "MEURTHE-ET-MOSELLE", "MEUSE", "MORBIHAN", "MOSELLE",
+    "NIÈVRE", "NORD", "OISE", "ORNE", "PAS-DE-CALAIS", "PUY-DE-DÔME", "PYRÉNÉES-ATLANTIQUES",
+    "HAUTES-PYRÉNÉES", "PYRÉNÉES-ORIENTALES", "BAS-RHIN", "HAUT-RHIN", "RHÔNE", "HAUTE-SAÔNE",
+    "SAÔNE-ET-LOIRE", "SARTHE", "SAVOIE", "HAUTE-SAVOIE", "PARIS", "SEINE-MARITIME",
+    "SEINE-ET-MARNE", "YVELINES", "DEUX-SÈVRES", "SOMME", "TARN", "TARN-ET-GARONNE", "VAR",
+    "VAUCLUSE", "VENDÉE", "VIENNE", "HAUTE-VIENNE", "VOSGES", "YONNE", "TERRITOIRE DE BELFORT",
+    "ESSONNE", "HAUTS-DE-SEINE", "SEINE-SAINT-DENIS", "VAL-DE-MARNE", "VAL-D'OISE"};
+// clang-format on
 
 // ---- Names -------------------------------------------------------------------------------
 
@@ -453,10 +375,6 @@ float YCarte(double latitude) {
     return static_cast<float>((LatitudeMax - latitude) * KmParDegre * UnitesParKm);
 }
 
-double Borne(double v, double bas, double haut) {
-    return std::clamp(v, bas, haut);
-}
-
 double Tronquee(Hasard& h, double limite) {
     double v = h.Normale();
     while (std::abs(v) > limite)
@@ -557,8 +475,8 @@ void GenereDepartement(Hasard& h, std::size_t index, std::size_t nombre,
             b.Latitude = d.Latitude + d.Etalement * Tronquee(h, 2.2);
             b.Longitude = d.Longitude + etalementLon * Tronquee(h, 2.2);
         }
-        b.Latitude = Borne(b.Latitude, LatitudeMin, LatitudeMax);
-        b.Longitude = Borne(b.Longitude, LongitudeMin, LongitudeMax);
+        b.Latitude = std::clamp(b.Latitude, LatitudeMin, LatitudeMax);
+        b.Longitude = std::clamp(b.Longitude, LongitudeMin, LongitudeMax);
         TCommune& c = b.Commune;
         c.Latitude = static_cast<float>(b.Latitude);
         c.Longitude = static_cast<float>(b.Longitude);

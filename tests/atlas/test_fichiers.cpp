@@ -147,6 +147,13 @@ TEST(FichierDepartements, LignesEtNoms) {
     LitNomsDepartements(ecrits, noms);
     EXPECT_EQ(noms, test::NomsDepartements());
     EXPECT_EQ(std::string(ecrits.begin(), ecrits.begin() + 9), "01 DEPART");
+
+    // The writer refuses what the reader would not give back unchanged.
+    for (const char* mauvais : {"Deux\nlignes", "Retour\r"}) {
+        auto faux = test::NomsDepartements();
+        faux[3] = mauvais;
+        EXPECT_THROW(EcritNomsDepartements(faux), ErreurAtlas) << mauvais;
+    }
 }
 
 TEST(FichierDepartements, FichiersEndommages) {
