@@ -7,10 +7,10 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-image-formats-plugins
   libgl-dev libxkbcommon-dev
-  nlohmann-json3-dev libsqlite3-dev
+  nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xauth
+  fonts-dejavu-core xvfb xauth
 )
 
 missing=()
