@@ -233,6 +233,14 @@ AnsiString OteBlancsFin(std::string_view texte) {
     return AnsiString(texte.substr(0, n));
 }
 
+std::string_view SansBlancs(std::string_view texte) {
+    while (!texte.empty() && EstBlanc(static_cast<unsigned char>(texte.front())))
+        texte.remove_prefix(1);
+    while (!texte.empty() && EstBlanc(static_cast<unsigned char>(texte.back())))
+        texte.remove_suffix(1);
+    return texte;
+}
+
 bool EstEntier(std::string_view texte) {
     if (!texte.empty() && texte.front() == '+') texte.remove_prefix(1);
     if (texte.empty()) return false;

@@ -46,6 +46,8 @@ int NombreElts(std::string_view texte, char separateur);
 // Leading / trailing blanks and control characters (bytes up to and including the space).
 AnsiString OteBlancsDebut(std::string_view texte);
 AnsiString OteBlancsFin(std::string_view texte);
+// Both ends at once, without a copy: " x\t\r" -> "x".
+std::string_view SansBlancs(std::string_view texte);
 
 // True when the whole text is a decimal integer (optional sign, at least one digit) that
 // fits in 32 bits, as the platform's integer conversion accepts it.

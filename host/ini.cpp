@@ -30,16 +30,8 @@ bool MemeNom(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string_view Rogne(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool LitEntier(std::string_view texte, int& valeur) {
-    texte = Rogne(texte);
+    texte = SansBlancs(texte);
     if (texte.empty()) return false;
     if (EstEntier(texte)) {
         long long v = 0;
@@ -84,11 +76,11 @@ void TIniFile::Analyse(std::string_view texte) {
         const std::size_t fin = texte.find('\n');
         std::string_view ligne = texte.substr(0, fin);
         texte = fin == std::string_view::npos ? std::string_view() : texte.substr(fin + 1);
-        ligne = Rogne(ligne);
+        ligne = SansBlancs(ligne);
         if (ligne.empty() || ligne.front() == ';' || ligne.front() == '#') continue;
         if (ligne.front() == '[') {
             const std::size_t ferme = ligne.find(']');
-            const std::string_view nom = Rogne(
+            const std::string_view nom = SansBlancs(
                 ligne.substr(1, ferme == std::string_view::npos ? ligne.size() - 1 : ferme - 1));
             courante = &SectionPourEcrire(nom);
             continue;
@@ -96,9 +88,9 @@ void TIniFile::Analyse(std::string_view texte) {
         if (courante == nullptr) continue; // keys before any section belong to none
         const std::size_t egal = ligne.find('=');
         if (egal == std::string_view::npos) continue;
-        const std::string_view cle = Rogne(ligne.substr(0, egal));
+        const std::string_view cle = SansBlancs(ligne.substr(0, egal));
         if (cle.empty()) continue;
-        const std::string_view valeur = Rogne(ligne.substr(egal + 1));
+        const std::string_view valeur = SansBlancs(ligne.substr(egal + 1));
         auto it = std::find_if(courante->Entrees.begin(), courante->Entrees.end(),
                                [&](const Entree& e) { return MemeNom(e.Cle, cle); });
         if (it == courante->Entrees.end())
@@ -181,7 +173,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view cle,
         std::string r(t);
         std::replace(r.begin(), r.end(), '\n', ' ');
         std::replace(r.begin(), r.end(), '\r', ' ');
-        return std::string(Rogne(r));
+        return std::string(SansBlancs(r));
     };
     Section& s = SectionPourEcrire(section);
     const std::string c = nettoie(cle);

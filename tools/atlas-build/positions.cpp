@@ -1,5 +1,6 @@
 #include "tools/atlas-build/positions.h"
 
+#include "host/chaines.h"
 #include "tools/atlas-build/code_officiel.h"
 #include "tools/atlas-build/erreur_source.h"
 
@@ -23,14 +24,6 @@ std::vector<std::string_view> Champs(std::string_view ligne, char separateur, st
     }
     champs.push_back(ligne);
     return champs;
-}
-
-std::string_view SansBlancs(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
 }
 
 bool LitEntierLong(std::string_view champ, long& valeur) {
