@@ -13,7 +13,10 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <cstdint>
 #include <cstdio>
+#include <type_traits>
+#include <variant>
 
 namespace orlavine {
 
@@ -36,30 +39,54 @@ std::filesystem::path CheminPrefGraphDefaut() {
     return dossier / "Orlavine" / "pref-graph.ini";
 }
 
+namespace {
+
+// The seventeen keys of section "Graph", in the order they are read and written.
+using ChampPreference = std::variant<bool TPreferencesCarte::*, TColor TPreferencesCarte::*,
+                                     std::int32_t TPreferencesCarte::*>;
+struct ClePreference {
+    const char* Cle;
+    ChampPreference Champ;
+};
+using P = TPreferencesCarte;
+const ClePreference ClesPreferences[] = {
+    {"Capital", &P::Capital},
+    {"Prefecture", &P::Prefecture},
+    {"Ss-Prefecture", &P::SsPrefecture},
+    {"R3", &P::R3},
+    {"R5", &P::R5},
+    {"R8", &P::R8},
+    {"R10", &P::R10},
+    {"R12", &P::R12},
+    {"R20", &P::R20},
+    {"R50", &P::R50},
+    {"R100", &P::R100},
+    {"DisqueDegrade", &P::DisqueDegrade},
+    {"Coul100km", &P::Coul100km},
+    {"CoulCentral", &P::CoulCentral},
+    {"Animation15s", &P::Animation15s},
+    {"FondLegende", &P::FondLegende},
+    {"PositionLegende", &P::PositionLegende},
+};
+
+} // namespace
+
 TPreferencesCarte LitPreferencesCarte(const std::filesystem::path& cheminIni) {
     const TIniFile ini(cheminIni);
     TPreferencesCarte p;
     const TPreferencesCarte d;
-    p.Capital = ini.ReadBool(Section, "Capital", d.Capital);
-    p.Prefecture = ini.ReadBool(Section, "Prefecture", d.Prefecture);
-    p.SsPrefecture = ini.ReadBool(Section, "Ss-Prefecture", d.SsPrefecture);
-    p.R3 = ini.ReadBool(Section, "R3", d.R3);
-    p.R5 = ini.ReadBool(Section, "R5", d.R5);
-    p.R8 = ini.ReadBool(Section, "R8", d.R8);
-    p.R10 = ini.ReadBool(Section, "R10", d.R10);
-    p.R12 = ini.ReadBool(Section, "R12", d.R12);
-    p.R20 = ini.ReadBool(Section, "R20", d.R20);
-    p.R50 = ini.ReadBool(Section, "R50", d.R50);
-    p.R100 = ini.ReadBool(Section, "R100", d.R100);
-    p.DisqueDegrade = ini.ReadBool(Section, "DisqueDegrade", d.DisqueDegrade);
-    p.Coul100km =
-        static_cast<TColor>(ini.ReadInteger(Section, "Coul100km", static_cast<int>(d.Coul100km)));
-    p.CoulCentral = static_cast<TColor>(
-        ini.ReadInteger(Section, "CoulCentral", static_cast<int>(d.CoulCentral)));
-    p.Animation15s = ini.ReadBool(Section, "Animation15s", d.Animation15s);
-    p.FondLegende = static_cast<TColor>(
-        ini.ReadInteger(Section, "FondLegende", static_cast<int>(d.FondLegende)));
-    p.PositionLegende = ini.ReadInteger(Section, "PositionLegende", d.PositionLegende);
+    for (const auto& [cle, champ] : ClesPreferences) {
+        std::visit(
+            [&, cle = cle](auto membre) {
+                using T = std::remove_reference_t<decltype(p.*membre)>;
+                if constexpr (std::is_same_v<T, bool>)
+                    p.*membre = ini.ReadBool(Section, cle, d.*membre);
+                else // colours are stored as signed integers
+                    p.*membre =
+                        static_cast<T>(ini.ReadInteger(Section, cle, static_cast<int>(d.*membre)));
+            },
+            champ);
+    }
     return p;
 }
 
@@ -67,23 +94,16 @@ bool EcritPreferencesCarte(const std::filesystem::path& cheminIni, const TPrefer
                            std::string* erreur) {
     // A fresh file: it holds exactly these keys, in this order.
     TIniFile fichier;
-    fichier.WriteBool(Section, "Capital", p.Capital);
-    fichier.WriteBool(Section, "Prefecture", p.Prefecture);
-    fichier.WriteBool(Section, "Ss-Prefecture", p.SsPrefecture);
-    fichier.WriteBool(Section, "R3", p.R3);
-    fichier.WriteBool(Section, "R5", p.R5);
-    fichier.WriteBool(Section, "R8", p.R8);
-    fichier.WriteBool(Section, "R10", p.R10);
-    fichier.WriteBool(Section, "R12", p.R12);
-    fichier.WriteBool(Section, "R20", p.R20);
-    fichier.WriteBool(Section, "R50", p.R50);
-    fichier.WriteBool(Section, "R100", p.R100);
-    fichier.WriteBool(Section, "DisqueDegrade", p.DisqueDegrade);
-    fichier.WriteInteger(Section, "Coul100km", static_cast<int>(p.Coul100km));
-    fichier.WriteInteger(Section, "CoulCentral", static_cast<int>(p.CoulCentral));
-    fichier.WriteBool(Section, "Animation15s", p.Animation15s);
-    fichier.WriteInteger(Section, "FondLegende", static_cast<int>(p.FondLegende));
-    fichier.WriteInteger(Section, "PositionLegende", p.PositionLegende);
+    for (const auto& [cle, champ] : ClesPreferences) {
+        std::visit(
+            [&, cle = cle](auto membre) {
+                if constexpr (std::is_same_v<std::remove_cvref_t<decltype(p.*membre)>, bool>)
+                    fichier.WriteBool(Section, cle, p.*membre);
+                else
+                    fichier.WriteInteger(Section, cle, static_cast<int>(p.*membre));
+            },
+            champ);
+    }
     return EcritFichierTexteAtomique(cheminIni, fichier.Texte(), erreur);
 }
 
