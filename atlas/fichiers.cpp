@@ -2,6 +2,7 @@
 
 #include "atlas/erreurs.h"
 #include "atlas/progression.h"
+#include "host/ini.h"
 
 #include <bit>
 #include <cmath>
@@ -10,7 +11,6 @@
 #include <fstream>
 #include <string>
 #include <system_error>
-#include <unistd.h>
 
 namespace orlavine {
 
@@ -77,35 +77,12 @@ std::vector<std::uint8_t> LitFichierEntier(const fs::path& chemin,
 }
 
 void EcritFichierAtomique(const fs::path& chemin, std::span<const std::uint8_t> octets) {
-    const fs::path temporaire =
-        chemin.string() + ".tmp-" + std::to_string(static_cast<long>(::getpid()));
-    const std::string nom = chemin.filename().string();
-    {
-        std::ofstream flux(temporaire, std::ios::binary | std::ios::trunc);
-        if (!flux)
-            throw ErreurAtlas("Impossible de cr\xC3\xA9"
-                              "er le fichier \"" +
-                              nom + "\".");
-        flux.write(reinterpret_cast<const char*>(octets.data()),
-                   static_cast<std::streamsize>(octets.size()));
-        flux.flush();
-        if (!flux) {
-            flux.close();
-            std::error_code ec;
-            fs::remove(temporaire, ec);
-            throw ErreurAtlas("\xC3\x89"
-                              "criture du fichier \"" +
-                              nom + "\" impossible.");
-        }
-    }
-    std::error_code ec;
-    fs::rename(temporaire, chemin, ec);
-    if (ec) {
-        fs::remove(temporaire, ec);
+    std::string raison;
+    const std::string_view contenu(reinterpret_cast<const char*>(octets.data()), octets.size());
+    if (!EcritFichierTexteAtomique(chemin, contenu, &raison))
         throw ErreurAtlas("\xC3\x89"
                           "criture du fichier \"" +
-                          nom + "\" impossible.");
-    }
+                          chemin.filename().string() + "\" impossible (" + raison + ").");
 }
 
 namespace {
