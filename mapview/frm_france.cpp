@@ -2,6 +2,7 @@
 
 #include "atlas/carte_france.h"
 #include "host/courriel.h"
+#include "mapview/ansi_qt.h"
 #include "mapview/frm_pref_carte.h"
 #include "mapview/icones.h"
 #include "mapview/surface_qt.h"
@@ -295,7 +296,7 @@ void TFrmFrance::FormMouseMove(int x, int y) {
         if (!Glissement)
             viewport()->setCursor(sous.empty() ? Qt::ArrowCursor : Qt::PointingHandCursor);
         const AnsiString& affiche = sous.empty() ? Carte->TexteInfo : sous;
-        texte = QString::fromUtf8(Cp1252VersUtf8(affiche).c_str());
+        texte = VersQString(affiche);
     }
     emit OnTexteSurvol(texte);
     ActiverHint(texte);

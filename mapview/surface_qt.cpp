@@ -1,5 +1,7 @@
 #include "mapview/surface_qt.h"
 
+#include "mapview/ansi_qt.h"
+
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -20,12 +22,6 @@ QFont PoliceCarteDefaut() {
     police.setPointSize(8);
     return police;
 }
-
-namespace {
-QString VersQString(const AnsiString& texte) {
-    return QString::fromUtf8(Cp1252VersUtf8(texte).c_str());
-}
-} // namespace
 
 TSurfaceQt::TSurfaceQt(QPainter& painter, const QFont& police)
     : painter_(&painter), device_(painter.device()), police_(police),

@@ -3,6 +3,7 @@
 #include "atlas/erreurs.h"
 #include "atlas/saisie.h"
 #include "host/courriel.h"
+#include "mapview/ansi_qt.h"
 #include "mapview/frm_france.h"
 #include "mapview/frm_pref_carte.h"
 #include "mapview/icones.h"
@@ -46,13 +47,6 @@ namespace orlavine {
 TFormIhm2* FormIhm2 = nullptr;
 
 namespace {
-
-QString VersQ(const AnsiString& s) {
-    return QString::fromStdString(Cp1252VersUtf8(s));
-}
-AnsiString VersAnsi(const QString& s) {
-    return Utf8VersCp1252(s.toStdString());
-}
 
 // Qt key -> Windows virtual-key code of the six navigation keys (0 for any other key).
 int CodeTouche(int cleQt) {
@@ -291,7 +285,7 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     tbRayon->setValue(9);
     tbRayon->setTickPosition(QSlider::TicksBelow);
     tbRayon->setTickInterval(1);
-    laRayon = new QLabel(VersQ(TexteRayon(9)), AdvPanel1);
+    laRayon = new QLabel(VersQString(TexteRayon(9)), AdvPanel1);
     laRayon->setObjectName(QStringLiteral("laRayon"));
     laRayon->setMinimumWidth(100);
     rayon->addWidget(tbRayon, 1);
@@ -556,7 +550,7 @@ void TFormIhm2::btQuitClick() {
 // ---------------------------------------------------------------------------------------
 
 void TFormIhm2::FixeTexteEdit(QLineEdit* edit, const AnsiString& texte) {
-    edit->setText(VersQ(texte));
+    edit->setText(VersQString(texte));
 }
 
 void TFormIhm2::zeVilleChange() {
@@ -691,7 +685,7 @@ void TFormIhm2::SelectionModeRecherche(bool uneVille) {
     for (QLabel* label : {zaVilleSel1, zaVilleSel2}) {
         const int i = Tag(label);
         if (Carte && i >= 0 && static_cast<std::size_t>(i) < Carte->Communes.size())
-            label->setText(uneVille ? QString() : VersQ(Carte->NomCompletIndex(i)));
+            label->setText(uneVille ? QString() : VersQString(Carte->NomCompletIndex(i)));
     }
 }
 
@@ -729,8 +723,8 @@ void TFormIhm2::Afficher() {
         const int index = ResultatsRecherche[k];
         if (Carte && static_cast<std::size_t>(index) < Carte->Communes.size()) {
             const TCommune& com = Carte->Communes[static_cast<std::size_t>(index)];
-            auto* entree =
-                new QTreeWidgetItem({VersQ(com.CodeInsee), VersQ(TCarteFrance::NomComplet(com))});
+            auto* entree = new QTreeWidgetItem(
+                {VersQString(com.CodeInsee), VersQString(TCarteFrance::NomComplet(com))});
             lvCom->addTopLevelItem(entree);
         }
         // Typing goes on during a long fill: the pending events are processed after the
@@ -830,7 +824,7 @@ const TCommune* TFormIhm2::GetCom(const TCommune*& com) const {
 // ---------------------------------------------------------------------------------------
 
 void TFormIhm2::FixeInfo(const AnsiString& texte) {
-    laInfo->setText(VersQ(texte));
+    laInfo->setText(VersQString(texte));
 }
 
 AnsiString TFormIhm2::TexteInfo() const {
@@ -852,7 +846,7 @@ void TFormIhm2::lvComSelectItem() {
         if (position < 0 || static_cast<std::size_t>(position) >= ResultatsRecherche.size()) return;
         const int i = ResultatsRecherche[static_cast<std::size_t>(position)];
         FixeTag(LabelActif, i);
-        LabelActif->setText(ModeUneVille ? QString() : VersQ(Carte->NomCompletIndex(i)));
+        LabelActif->setText(ModeUneVille ? QString() : VersQString(Carte->NomCompletIndex(i)));
         MajActionsExport();
         AffichageCommunes();
     } else {
@@ -862,7 +856,7 @@ void TFormIhm2::lvComSelectItem() {
 }
 
 void TFormIhm2::tbRayonChange(int position) {
-    laRayon->setText(VersQ(TexteRayon(position)));
+    laRayon->setText(VersQString(TexteRayon(position)));
     if (!lvCom->selectedItems().isEmpty()) AffichageCommunes();
 }
 
@@ -924,8 +918,8 @@ void TFormIhm2::RempliListViewCommuneVoisines() {
     for (std::size_t i = 0; i < Carte->CommunesVoisines.size(); ++i) {
         TLigneVoisine ligne;
         Carte->RemplitLigneVoisine(static_cast<int>(i), ligne);
-        entrees.append(
-            new QTreeWidgetItem({VersQ(ligne.Code), VersQ(ligne.Nom), VersQ(ligne.Distance)}));
+        entrees.append(new QTreeWidgetItem(
+            {VersQString(ligne.Code), VersQString(ligne.Nom), VersQString(ligne.Distance)}));
     }
     lvComVois->addTopLevelItems(entrees);
     // A refill shows the atlas's order, not the last sort.
@@ -1007,7 +1001,7 @@ void TFormIhm2::ActionImpressionExecute() {
 
 void TFormIhm2::ActionCopierPressePapierExecute() {
     if (!Carte || Tag(zaVilleSel1) == -1) return;
-    QGuiApplication::clipboard()->setText(VersQ(TexteExport(false)));
+    QGuiApplication::clipboard()->setText(VersQString(TexteExport(false)));
 }
 
 void TFormIhm2::ActionEnvoyerMailExecute() {

@@ -1,5 +1,7 @@
 #include "search/parametres.h"
 
+#include "mapview/ansi_qt.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSettings>
@@ -14,13 +16,6 @@ namespace {
 QString& FichierParametres() {
     static QString chemin;
     return chemin;
-}
-
-QString VersQString(const AnsiString& s) {
-    return QString::fromStdString(Cp1252VersUtf8(s));
-}
-AnsiString VersAnsi(const QString& s) {
-    return Utf8VersCp1252(s.toStdString());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The main window on a small atlas: typed search, lists, keys, selection and neighbours,
 // two towns, persisted towns, preferences and export.
+#include "mapview/ansi_qt.h"
 #include "mapview/frm_pref_carte.h"
 #include "search/export_texte.h"
 #include "search/form_ihm2.h"
@@ -17,13 +18,6 @@ namespace {
 
 const QString CleVille1 = "Software/Talvek/Orlavine/LastPlace1";
 const QString CleVille2 = "Software/Talvek/Orlavine/LastPlace2";
-
-QString Q(const AnsiString& s) {
-    return QString::fromStdString(Cp1252VersUtf8(s));
-}
-AnsiString A(const QString& s) {
-    return Utf8VersCp1252(s.toStdString());
-}
 
 // Runs the event loop until `condition` holds (false after 10 s).
 bool Attendre(const std::function<bool()>& condition) {
@@ -249,13 +243,13 @@ TEST_F(Fenetre, NeighboursAndSentencesAtRadiusNineAndZero) {
     const TCommune& versailles = f->Carte->Communes[v];
     for (std::size_t k = 0; k < versailles.Voisins.size(); ++k)
         if (versailles.DistancesVoisins[k] <= 9)
-            attendus << Q(f->Carte->Communes[versailles.Voisins[k]].CodeInsee);
+            attendus << VersQString(f->Carte->Communes[versailles.Voisins[k]].CodeInsee);
     ASSERT_FALSE(attendus.isEmpty());
     EXPECT_EQ(Colonne(f->lvComVois, 0), attendus);
     const AnsiString debut = "Versailles, code INSEE : 78646, code Postal : 78000, du "
                              "d\xE9partement Yvelines, est entour\xE9"
                              "e de ";
-    EXPECT_EQ(A(f->laInfo->text()),
+    EXPECT_EQ(VersAnsi(f->laInfo->text()),
               debut + std::to_string(attendus.size()) + " communes \xE0 moins de 9 km.");
     EXPECT_TRUE(f->ActionImpression->isEnabled());
     // The map shows the town first, blinking, then the ranked towns around it.
@@ -273,7 +267,7 @@ TEST_F(Fenetre, NeighboursAndSentencesAtRadiusNineAndZero) {
     f->tbRayon->setValue(0);
     EXPECT_EQ(f->laRayon->text(), "Sélection : 0 km");
     EXPECT_EQ(f->lvComVois->topLevelItemCount(), 0);
-    EXPECT_EQ(A(f->laInfo->text()), debut + "0 communes \xE0 moins de 0 km.");
+    EXPECT_EQ(VersAnsi(f->laInfo->text()), debut + "0 communes \xE0 moins de 0 km.");
 
     // With an empty result list the radius only rewrites its label.
     Cherche(f->zeVille1, "");
@@ -411,7 +405,8 @@ TEST_F(Fenetre, ExportToFileClipboardAndMail) {
     };
     Cherche(f->zeVille1, "versailles");
     auto texte = [&](bool compact) {
-        return ProduitTexteExport(A(f->laInfo->text()), "VERSAILLES", f->LignesVoisines(), compact);
+        return ProduitTexteExport(VersAnsi(f->laInfo->text()), "VERSAILLES", f->LignesVoisines(),
+                                  compact);
     };
     ASSERT_FALSE(f->LignesVoisines().empty());
     f->ActionImpression->trigger();
@@ -423,7 +418,7 @@ TEST_F(Fenetre, ExportToFileClipboardAndMail) {
     EXPECT_EQ(std::string(octets.constData(), static_cast<std::size_t>(octets.size())),
               texte(false)); // Windows-1252, no byte order mark, CR LF
     f->ActionCopierPressePapier->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), Q(texte(false)));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), VersQString(texte(false)));
     f->ActionEnvoiMail->trigger();
     EXPECT_EQ(courriels, 1);
     EXPECT_EQ(sujet, "Ville voisines");
@@ -434,7 +429,7 @@ TEST_F(Fenetre, ExportToFileClipboardAndMail) {
     f->lvComVoisColumnClick(2);
     ASSERT_NE(f->LignesVoisines().front().Code, avant.front().Code);
     f->ActionCopierPressePapier->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), Q(texte(false)));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), VersQString(texte(false)));
 }
 
 TEST_F(Fenetre, TheMapFallsBackToDefaultPreferencesWhenTheirWindowGoesFirst) {
