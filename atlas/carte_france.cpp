@@ -95,18 +95,12 @@ AnsiString TCarteFrance::NomCompletIndex(int indexCommune) const {
     return NomComplet(Communes[static_cast<std::size_t>(indexCommune)]);
 }
 
-namespace {
-
-// Re-cased with the particles of compound names lowered: "SAINT-JEAN-SUR-MER" ->
-// "Saint-Jean-sur-Mer".
 AnsiString NomPropre(const AnsiString& texte) {
     AnsiString libelle = LowerChaineAS(texte, MinusculesNomPropre);
     for (const auto& [motif, remplacement] : Particules)
         libelle = RemplaceString(libelle, motif, remplacement);
     return libelle;
 }
-
-} // namespace
 
 AnsiString TCarteFrance::LibelleCarte(int indexCommune) const {
     return NomPropre(NomCompletIndex(indexCommune));

@@ -108,6 +108,10 @@ private:
     bool nomsTries_ = false;
 };
 
+// Re-cased with the particles of compound names lowered, as on the map labels:
+// "SAINT-JEAN-SUR-MER" -> "Saint-Jean-sur-Mer", "HAUTS-DE-SEINE" -> "Hauts-de-Seine".
+AnsiString NomPropre(const AnsiString& texte);
+
 // True when `point` lies inside the polygon (non-zero winding rule).
 bool IsInPoly(const TPoint* points, int count, TPoint point);
 

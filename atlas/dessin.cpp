@@ -120,16 +120,7 @@ TRect CalculeRectTexte(TPoint position, int w, int h, int d, int positionTexte) 
 }
 
 AnsiString LibelleLegende(int rang) {
-    static const char* const particules[][2] = {
-        {"-Au-", "-au-"},     {"-Aux-", "-aux-"}, {"-En-", "-en-"}, {"-Et-", "-et-"},
-        {"-Sous-", "-sous-"}, {"-Sur-", "-sur-"}, {"-La-", "-la-"}, {"-Le-", "-le-"},
-        {"-Lez-", "-lez-"},   {"-Les-", "-les-"}, {"-De-", "-de-"}, {" De ", " de "},
-        {"-Des-", "-des-"},   {"-Du-", "-du-"},
-    };
-    AnsiString texte = LowerChaineAS(LibelleRang(rang), MinusculesNomPropre);
-    for (const auto& p : particules)
-        texte = RemplaceString(texte, p[0], p[1]);
-    return texte;
+    return NomPropre(LibelleRang(rang));
 }
 
 // ---- Outlines ---------------------------------------------------------------------------
