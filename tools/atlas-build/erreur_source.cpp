@@ -23,7 +23,7 @@ std::string Message(const std::filesystem::path& fichier, long ligne, const std:
 
 ErreurSource::ErreurSource(const std::filesystem::path& fichier, long ligne,
                            const std::string& detail)
-    : std::runtime_error(Message(fichier, ligne, detail)) {}
+    : Erreur(Message(fichier, ligne, detail)) {}
 
 std::string LitTexte(const std::filesystem::path& chemin) {
     std::error_code ec;

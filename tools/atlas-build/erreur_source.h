@@ -3,19 +3,20 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "host/erreur.h"
 
 namespace orlavine::atlasbuild {
 
 // A source file is missing or damaged. The message is French (UTF-8) and names the file
 // and, when known, the line: "communes.json, ligne 12 : champ « nom » absent".
-class ErreurSource : public std::runtime_error {
+class ErreurSource : public Erreur {
 public:
     ErreurSource(const std::filesystem::path& fichier, long ligne, const std::string& detail);
-    explicit ErreurSource(const std::string& message) : std::runtime_error(message) {}
+    explicit ErreurSource(const std::string& message) : Erreur(message) {}
 };
 
 // The whole content of a text file; ErreurSource when it is missing or unreadable.
