@@ -69,7 +69,11 @@ public:
                                    int debut, int mode) const;
 
     // ---- Distances ----
+    // Kilometres between two communes, to the nearest kilometre, exactly as the extended
+    // precision computation gives them (computed in double, checked near a rounding edge).
     static int DistanceCommunes(const TCommune& a, const TCommune& b);
+    // The reference computation, entirely in 80-bit extended precision.
+    static int DistanceCommunesEtendue(const TCommune& a, const TCommune& b);
     void RechercheVoisines(int indexCommune, int rayonKm);
     void AjouteCommunesDeRang(int indexVille1, int indexVille2);
     AnsiString TexteDistances(int indexCommune, int indexVille1, int indexVille2, int distance1,

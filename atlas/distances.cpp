@@ -20,7 +20,7 @@ bool IndexValide(const std::vector<TCommune>& communes, int i) {
 
 } // namespace
 
-int TCarteFrance::DistanceCommunes(const TCommune& a, const TCommune& b) {
+int TCarteFrance::DistanceCommunesEtendue(const TCommune& a, const TCommune& b) {
     const float phiA = EnRadians(a.Latitude);
     const float lambdaA = EnRadians(a.Longitude);
     const float phiB = EnRadians(b.Latitude);
@@ -44,6 +44,36 @@ int TCarteFrance::DistanceCommunes(const TCommune& a, const TCommune& b) {
     const long double km = theta * circonference / 2 / demiTour + 0.5f;
     if (!std::isfinite(km)) return 0;
     return static_cast<int>(km);
+}
+
+int TCarteFrance::DistanceCommunes(const TCommune& a, const TCommune& b) {
+    const float phiA = EnRadians(a.Latitude);
+    const float lambdaA = EnRadians(a.Longitude);
+    const float phiB = EnRadians(b.Latitude);
+    const float lambdaB = EnRadians(b.Longitude);
+    if (phiA == phiB && lambdaB == lambdaA) return 0;
+
+    // The same formula in double precision. It differs from the extended computation by
+    // far less than MargeKm wherever the central angle is not close to 0 or to a half turn
+    // (there the square root amplifies rounding); the extended computation decides those
+    // cases, and every value that lies within MargeKm of a whole kilometre once the
+    // rounding half is added, where the two could truncate differently.
+    constexpr double MargeKm = 1e-5;
+    constexpr double SinusMin = 1e-3; // about 6 km from the point or from its antipode
+    constexpr double quartTour = 1.570795;
+    const double colatA = quartTour - phiA;
+    const double colatB = quartTour - phiB;
+    const double c = std::cos(colatB) * std::cos(colatA) +
+                     std::sin(colatB) * std::sin(colatA) *
+                         std::cos(static_cast<double>(lambdaB) - static_cast<double>(lambdaA));
+    const double carre = 1.0 - c * c;
+    if (!(carre >= SinusMin * SinusMin)) return DistanceCommunesEtendue(a, b);
+    const double theta = quartTour - std::atan2(c, std::sqrt(carre));
+    const double km = theta * 40076.59 / 2 / 3.14159 + 0.5;
+    const double entier = std::floor(km);
+    if (km - entier < MargeKm || entier + 1.0 - km < MargeKm || km < 0.0)
+        return DistanceCommunesEtendue(a, b);
+    return static_cast<int>(entier);
 }
 
 void TCarteFrance::RechercheVoisines(int indexCommune, int rayonKm) {
@@ -70,7 +100,9 @@ void TCarteFrance::AjouteCommunesDeRang(int indexVille1, int indexVille2) {
         const int rang = Communes[i].Rang;
         const bool admis = (pref.SsPrefecture && (rang == 6 || rang == 7 || rang == 8)) ||
                            (pref.Prefecture && (rang == 7 || rang == 8)) ||
-                           (pref.Capital && rang == 8);
+                           (pref.Capital && rang == 8) ||
+                           // The capital goes wherever the regional capitals go.
+                           (rang == 9 && (pref.SsPrefecture || pref.Prefecture || pref.Capital));
         if (!admis) continue;
         const int d1 =
             indexVille1 == -1

@@ -1,6 +1,5 @@
 #include "mapview/frm_pref_carte.h"
 
-#include "host/ini.h"
 #include "mapview/combo_couleur.h"
 
 #include <QButtonGroup>
@@ -10,13 +9,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QVBoxLayout>
-#include <cstdint>
 #include <cstdio>
-#include <type_traits>
-#include <variant>
 
 namespace orlavine {
 
@@ -24,108 +19,17 @@ TFrmPrefCarte* FrmPrefCarte = nullptr;
 
 namespace {
 
-constexpr const char* Section = "Graph";
-
 QString T(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
 } // namespace
 
-std::filesystem::path CheminPrefGraphDefaut() {
-    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    std::filesystem::path dossier = base.isEmpty() ? std::filesystem::temp_directory_path()
-                                                   : std::filesystem::path(base.toStdString());
-    return dossier / "Orlavine" / "pref-graph.ini";
-}
-
-namespace {
-
-// The seventeen keys of section "Graph", in the order they are read and written.
-using ChampPreference = std::variant<bool TPreferencesCarte::*, TColor TPreferencesCarte::*,
-                                     std::int32_t TPreferencesCarte::*>;
-struct ClePreference {
-    const char* Cle;
-    ChampPreference Champ;
-};
-using P = TPreferencesCarte;
-const ClePreference ClesPreferences[] = {
-    {"Capital", &P::Capital},
-    {"Prefecture", &P::Prefecture},
-    {"Ss-Prefecture", &P::SsPrefecture},
-    {"R3", &P::R3},
-    {"R5", &P::R5},
-    {"R8", &P::R8},
-    {"R10", &P::R10},
-    {"R12", &P::R12},
-    {"R20", &P::R20},
-    {"R50", &P::R50},
-    {"R100", &P::R100},
-    {"DisqueDegrade", &P::DisqueDegrade},
-    {"Coul100km", &P::Coul100km},
-    {"CoulCentral", &P::CoulCentral},
-    {"Animation15s", &P::Animation15s},
-    {"FondLegende", &P::FondLegende},
-    {"PositionLegende", &P::PositionLegende},
-};
-
-} // namespace
-
-TPreferencesCarte LitPreferencesCarte(const std::filesystem::path& cheminIni) {
-    const TIniFile ini(cheminIni);
-    TPreferencesCarte p;
-    const TPreferencesCarte d;
-    for (const auto& [cle, champ] : ClesPreferences) {
-        std::visit(
-            [&, cle = cle](auto membre) {
-                using T = std::remove_reference_t<decltype(p.*membre)>;
-                if constexpr (std::is_same_v<T, bool>)
-                    p.*membre = ini.ReadBool(Section, cle, d.*membre);
-                else // colours are stored as signed integers
-                    p.*membre =
-                        static_cast<T>(ini.ReadInteger(Section, cle, static_cast<int>(d.*membre)));
-            },
-            champ);
-    }
-    return p;
-}
-
-bool EcritPreferencesCarte(const std::filesystem::path& cheminIni, const TPreferencesCarte& p,
-                           std::string* erreur) {
-    // A fresh file: it holds exactly these keys, in this order.
-    TIniFile fichier;
-    for (const auto& [cle, champ] : ClesPreferences) {
-        std::visit(
-            [&, cle = cle](auto membre) {
-                if constexpr (std::is_same_v<std::remove_cvref_t<decltype(p.*membre)>, bool>)
-                    fichier.WriteBool(Section, cle, p.*membre);
-                else
-                    fichier.WriteInteger(Section, cle, static_cast<int>(p.*membre));
-            },
-            champ);
-    }
-    return EcritFichierTexteAtomique(cheminIni, fichier.Texte(), erreur);
-}
-
-int CoinLegende(int positionLegende) {
-    switch (positionLegende) {
-    case 0:
-        return 0;
-    case 1:
-        return 8;
-    case 2:
-        return 6;
-    case 3:
-        return 7;
-    case 4:
-        return 5;
-    default:
-        return 6;
-    }
-}
-
 TFrmPrefCarte::TFrmPrefCarte(QWidget* owner, std::filesystem::path cheminIni)
     : QWidget(owner), cheminIni_(std::move(cheminIni)) {
+    SignaleErreur = [](const std::string& message) {
+        std::fprintf(stderr, "Orlavine : %s\n", message.c_str());
+    };
     if (FrmPrefCarte == nullptr) FrmPrefCarte = this;
     ConstruitControles();
     ChargePreferences();
@@ -133,7 +37,11 @@ TFrmPrefCarte::TFrmPrefCarte(QWidget* owner, std::filesystem::path cheminIni)
 }
 
 TFrmPrefCarte::~TFrmPrefCarte() {
-    SauvePreferences();
+    try {
+        SauvePreferences();
+    } catch (const std::exception& e) {
+        if (SignaleErreur) SignaleErreur(e.what());
+    }
     if (FrmPrefCarte == this) FrmPrefCarte = nullptr;
 }
 
@@ -233,11 +141,8 @@ void TFrmPrefCarte::ChargePreferences() {
     static_cast<TPreferencesCarte&>(*this) = LitPreferencesCarte(cheminIni_);
 }
 
-bool TFrmPrefCarte::SauvePreferences() {
-    std::string erreur;
-    if (EcritPreferencesCarte(cheminIni_, *this, &erreur)) return true;
-    std::fprintf(stderr, "Orlavine : préférences non enregistrées (%s)\n", erreur.c_str());
-    return false;
+void TFrmPrefCarte::SauvePreferences() {
+    EcritPreferencesCarte(cheminIni_, *this);
 }
 
 void TFrmPrefCarte::FixeDlg() {

@@ -10,6 +10,8 @@
 
 #include <QWidget>
 #include <filesystem>
+#include <functional>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -19,20 +21,6 @@ class QTabWidget;
 namespace orlavine {
 
 class TComboBoxColor;
-
-// "pref-graph.ini" in the application-data folder (~/.local/share/Orlavine/).
-std::filesystem::path CheminPrefGraphDefaut();
-
-// The seventeen keys of section "Graph" of an ini file; a missing file, section or key, or
-// a value that is not a number, gives the default of that key.
-TPreferencesCarte LitPreferencesCarte(const std::filesystem::path& cheminIni);
-// Rewrites the file with exactly the seventeen keys, in order, atomically. False (and the
-// reason in `erreur`) when the file could not be written; the old file is then unchanged.
-bool EcritPreferencesCarte(const std::filesystem::path& cheminIni, const TPreferencesCarte& p,
-                           std::string* erreur = nullptr);
-// Legend corner code of a legend list item: 0 none, 8 top left, 6 top right, 7 bottom
-// left, 5 bottom right; 6 for any other value.
-int CoinLegende(int positionLegende);
 
 class TFrmPrefCarte : public QWidget, public TPreferencesCarte {
     Q_OBJECT
@@ -49,9 +37,12 @@ public:
     // The preference fields, for TCarteFrance::Preferences.
     const TPreferencesCarte& Preferences() const { return *this; }
 
+    // Out-of-range values read as their defaults (LitPreferencesCarte).
     void ChargePreferences();
-    // False when the file could not be written (nothing is reported to the user).
-    bool SauvePreferences();
+    // Raises Erreur, naming the file, when it could not be written.
+    void SauvePreferences();
+    // How a failed save at destruction is reported (UTF-8; standard error unless replaced).
+    std::function<void(const std::string&)> SignaleErreur;
     // Fields -> controls, then hides the window.
     void FixeDlg();
     int GetPositionLegende() const;

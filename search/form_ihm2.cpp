@@ -1,6 +1,8 @@
 #include "search/form_ihm2.h"
 
+#include "atlas/affichage.h"
 #include "atlas/erreurs.h"
+#include "atlas/recherche.h"
 #include "atlas/saisie.h"
 #include "host/courriel.h"
 #include "mapview/ansi_qt.h"
@@ -538,6 +540,15 @@ void TFormIhm2::closeEvent(QCloseEvent* evenement) {
     SaisieEnCours = true;
     EnregPositFenetre(ClePositionFenetre, this, true, true);
     if (Carte) WriteRegData();
+    // The preferences are saved here, where a failure can still be shown; the window saves
+    // them again when it is destroyed.
+    if (FrmPrefCarte) {
+        try {
+            FrmPrefCarte->SauvePreferences();
+        } catch (const std::exception& e) {
+            AfficheMessage(QString::fromUtf8(e.what()));
+        }
+    }
     evenement->accept();
 }
 
@@ -668,7 +679,7 @@ void TFormIhm2::Recherche(AnsiString texte, int mode) {
     texte = OteCharFin(texte, '*');
     if (texte.empty() || texte == "*") return;
     if (!Carte) return;
-    Carte->RechercheCommunes(ResultatsRecherche, texte, -1, -1, mode);
+    ResultatsRecherche = RechercheTolerante(*Carte, texte, mode).Communes;
     Trier();
     Afficher();
 }
@@ -862,32 +873,17 @@ void TFormIhm2::tbRayonChange(int position) {
 
 void TFormIhm2::AffichageCommunes() {
     if (!Carte) return;
-    const int t1 = Tag(zaVilleSel1);
-    const int t2 = Tag(zaVilleSel2);
-    Carte->IndexCommuneCentree = 0;
-    Carte->TexteInfo.clear();
-    AnsiString complement;
-    int d = 0;
-    const int n = static_cast<int>(Carte->Communes.size());
-    const bool deux = !ModeUneVille && t1 >= 0 && t2 >= 0 && t1 < n && t2 < n;
-    if (deux) {
-        d = TCarteFrance::DistanceCommunes(Carte->Communes[t1], Carte->Communes[t2]);
-        complement = Carte->TexteDistances(t1, t2, 0, d, 0);
-        Carte->TexteInfo = Carte->NomCompletIndex(t1) + complement;
-    }
-    Carte->AjouteCommuneAffichee(t1, complement, true, true);
-    if (!ModeUneVille) {
-        if (deux) complement = Carte->TexteDistances(t2, t1, 0, d, 0);
-        Carte->AjouteCommuneAffichee(t2, complement, true, false);
-        if (LabelActif == zaVilleSel2)
-            Carte->IndexCommuneCentree = static_cast<int>(Carte->CommunesAffichees.size()) - 1;
-    }
-    if (ModeUneVille || Carte->AfficherVoisines) {
-        RechercheEtPlaceVillesVoisines(t1);
-        if (Carte->AfficherVoisines && t2 != -1 && !ModeUneVille)
-            RechercheEtPlaceVillesVoisines(t2);
-    }
-    Carte->AjouteCommunesDeRang(t1, ModeUneVille ? -1 : t2);
+    TVillesChoisies villes;
+    villes.Ville1 = Tag(zaVilleSel1);
+    villes.Ville2 = Tag(zaVilleSel2);
+    villes.UneVille = ModeUneVille;
+    villes.Ville2Active = LabelActif == zaVilleSel2;
+    villes.RayonKm = tbRayon->value();
+    ComposeCommunesAffichees(*Carte, villes);
+    // In one-town mode the neighbours just looked up are those of the first town.
+    if (ModeUneVille && villes.Ville1 >= 0 &&
+        static_cast<std::size_t>(villes.Ville1) < Carte->Communes.size())
+        RempliListViewCommuneVoisines();
     if (FrmFrance) FrmFrance->MajCommunesAffichees();
     MajFlagZaCVabsente();
     if (FrmFrance) {
@@ -895,19 +891,6 @@ void TFormIhm2::AffichageCommunes() {
             FrmFrance->CentragePtEcran(Carte->PositionCommuneAffichee(Carte->IndexCommuneCentree));
         FrmFrance->viewport()->update();
         FrmFrance->DemarreAnimation();
-    }
-}
-
-void TFormIhm2::RechercheEtPlaceVillesVoisines(int indexCommune) {
-    if (!Carte || indexCommune < 0 ||
-        static_cast<std::size_t>(indexCommune) >= Carte->Communes.size())
-        return;
-    Carte->RechercheVoisines(indexCommune, tbRayon->value());
-    if (ModeUneVille) RempliListViewCommuneVoisines();
-    if (Carte->AfficherVoisines) {
-        for (const TCommuneVoisine& v : Carte->CommunesVoisines)
-            Carte->AjouteCommuneAffichee(v.IndexCommune, " - " + std::to_string(v.Distance) + " km",
-                                         false, false);
     }
 }
 

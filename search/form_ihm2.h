@@ -146,7 +146,6 @@ public:
 
     // ---- Selection, radius, neighbours ----
     void AffichageCommunes();
-    void RechercheEtPlaceVillesVoisines(int indexCommune);
     void RempliListViewCommuneVoisines();
     void ActualiserInfosCommuneSel();
     void ActualiserInfosComVois();

@@ -1,8 +1,9 @@
 #include "app/cli/carte.h"
 
 #include "app/cli/commandes.h"
+#include "atlas/affichage.h"
+#include "atlas/preferences.h"
 #include "mapview/frm_france.h"
-#include "mapview/frm_pref_carte.h"
 
 #include <QApplication>
 #include <QImage>
@@ -149,15 +150,10 @@ int CommandeCarte(const std::vector<std::string>& args, TCarteFrance& carte) {
     // The display list of the search window for one town.
     carte.AfficherVoisines = options.Voisines;
     carte.AfficherDisque = true;
-    carte.IndexCommuneCentree = 0;
-    carte.TexteInfo.clear();
-    carte.AjouteCommuneAffichee(index, AnsiString(), true, true);
-    carte.RechercheVoisines(index, options.RayonKm);
-    if (carte.AfficherVoisines)
-        for (const TCommuneVoisine& v : carte.CommunesVoisines)
-            carte.AjouteCommuneAffichee(v.IndexCommune, " - " + std::to_string(v.Distance) + " km",
-                                        false, false);
-    carte.AjouteCommunesDeRang(index, -1);
+    TVillesChoisies villes;
+    villes.Ville1 = index;
+    villes.RayonKm = options.RayonKm;
+    ComposeCommunesAffichees(carte, villes);
 
     int code = SortieOk;
     {

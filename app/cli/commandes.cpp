@@ -1,7 +1,7 @@
 #include "app/cli/commandes.h"
 
 #include "atlas/erreurs.h"
-#include "atlas/saisie.h"
+#include "atlas/recherche.h"
 
 #include <charconv>
 #include <ostream>
@@ -144,14 +144,7 @@ std::unique_ptr<TCarteFrance> ChargeAtlas(const std::string& dossier, std::ostre
 }
 
 std::vector<std::uint16_t> Recherche(const TCarteFrance& carte, const std::string& texteUtf8) {
-    std::vector<std::uint16_t> resultats;
-    AnsiString texte = Utf8VersCp1252(texteUtf8);
-    const int mode = AnalyserSaisie(texte);
-    if (mode == SaisieVide) return resultats;
-    texte = OteCharFin(texte, '*');
-    if (texte.empty() || texte == "*") return resultats;
-    carte.RechercheCommunes(resultats, texte, -1, -1, mode);
-    return resultats;
+    return RechercheSaisie(carte, Utf8VersCp1252(texteUtf8)).Communes;
 }
 
 int PremiereCommune(const TCarteFrance& carte, const std::string& texteUtf8) {

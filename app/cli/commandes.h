@@ -34,7 +34,7 @@ std::unique_ptr<TCarteFrance> ChargeAtlas(const std::string& dossier, std::ostre
 
 // Index of the first commune that the text finds, as the search window finds it; -1 if none.
 int PremiereCommune(const TCarteFrance& carte, const std::string& texteUtf8);
-// All the communes the text finds, in the atlas's order.
+// All the communes the text finds, as the search window finds them (before its sort).
 std::vector<std::uint16_t> Recherche(const TCarteFrance& carte, const std::string& texteUtf8);
 
 // Runs recherche / voisins / distance / info on a loaded atlas; returns the exit code.

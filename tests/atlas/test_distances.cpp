@@ -74,6 +74,7 @@ TEST(CommunesDeRang, CentKilometresInclusEtPreferences) {
     auto a101 = Commune("PREF-B", "21002", LatitudeA(101), 3.0f, 7);
     auto sousPref = Commune("SOUS-PREF", "21003", 45.1f, 3.0f, 6);
     auto capitale = Commune("CAPITALE", "75056", 45.1f, 3.0f, 9);
+    // The capital comes wherever the regional capitals do.
     TCarteFrance carte({}, {ville, a100, a101, sousPref, capitale}, test::NomsDepartements());
     TPreferencesCarte prefs;
     auto affichees = [&] {
@@ -84,14 +85,17 @@ TEST(CommunesDeRang, CentKilometresInclusEtPreferences) {
             indexes.push_back(e.IndexCommune);
         return indexes;
     };
-    EXPECT_EQ(affichees(), (std::vector<int>{0, 1, 3})); // rank 9 is never added here
+    EXPECT_EQ(affichees(), (std::vector<int>{0, 1, 3, 4}));
     EXPECT_EQ(carte.CommunesAffichees[1].Complement, ", Pr\xE9"
                                                      "fecture : C\xF4te-d'Or, 100 km de VILLE");
     prefs.SsPrefecture = false;
     prefs.Capital = false;
     carte.Preferences = &prefs;
-    EXPECT_EQ(affichees(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(affichees(), (std::vector<int>{0, 1, 4}));
     prefs.Prefecture = false;
+    prefs.Capital = true;
+    EXPECT_EQ(affichees(), (std::vector<int>{0, 4}));
+    prefs.Capital = false;
     EXPECT_EQ(affichees(), (std::vector<int>{0}));
 }
 

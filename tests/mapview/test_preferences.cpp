@@ -1,4 +1,5 @@
 // Map preferences: the "pref-graph.ini" file and the preferences window.
+#include "host/erreur.h"
 #include "mapview/combo_couleur.h"
 #include "mapview/frm_pref_carte.h"
 #include "tests/commun/outils.h"
@@ -19,40 +20,8 @@ protected:
     void Ecrit(const std::string& texte) { test::EcritFichier(chemin, texte); }
 };
 
-TEST_F(Preferences, DefautsValeursInconnuesEtCoins) {
-    EXPECT_EQ(LitPreferencesCarte(chemin), TPreferencesCarte{}); // no file
-    Ecrit("[Graph]\nR3=0\nR5=abc\nR8=2\nCoul100km=255\nCoulCentral=x\nPositionLegende=9\n");
-    const TPreferencesCarte p = LitPreferencesCarte(chemin);
-    EXPECT_FALSE(p.R3);
-    EXPECT_TRUE(p.R5); // not a number: the default
-    EXPECT_TRUE(p.R8); // any non-zero number
-    EXPECT_EQ(p.Coul100km, 255u);
-    EXPECT_EQ(p.CoulCentral, TPreferencesCarte{}.CoulCentral);
-    EXPECT_EQ(p.PositionLegende, 9);
-    const int coins[] = {0, 8, 6, 7, 5};
-    for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(CoinLegende(i), coins[i]);
-    EXPECT_EQ(CoinLegende(9), 6);
-    EXPECT_EQ(CoinLegende(-1), 6);
-}
-
-TEST_F(Preferences, EnregistrementExactementLesDixSeptCles) {
-    Ecrit("[Autre]\nX=1\n[Graph]\nInconnue=3\nR3=1\n");
-    TPreferencesCarte p;
-    p.R20 = false;
-    p.Coul100km = 0x00FF00;
-    p.PositionLegende = 4;
-    ASSERT_TRUE(EcritPreferencesCarte(chemin, p));
-    EXPECT_EQ(test::LitFichier(chemin),
-              "[Graph]\nCapital=1\nPrefecture=1\nSs-Prefecture=1\nR3=1\nR5=1\nR8=1\n"
-              "R10=1\nR12=1\nR20=0\nR50=1\nR100=1\nDisqueDegrade=1\nCoul100km=65280\n"
-              "CoulCentral=5987327\nAnimation15s=0\nFondLegende=15793151\n"
-              "PositionLegende=4\n");
-    EXPECT_EQ(LitPreferencesCarte(chemin), p);
-}
-
 TEST_F(Preferences, FenetreChargeAppliqueEtEnregistre) {
-    Ecrit("[Graph]\nPositionLegende=9\nAnimation15s=1\nR100=0\n");
+    Ecrit("[Graph]\nPositionLegende=3\nAnimation15s=1\nR100=0\n");
     {
         TFrmPrefCarte frm(nullptr, chemin);
         EXPECT_EQ(FrmPrefCarte, &frm);
@@ -62,8 +31,8 @@ TEST_F(Preferences, FenetreChargeAppliqueEtEnregistre) {
         EXPECT_FALSE(frm.cbAffCapitale->isChecked());
         EXPECT_TRUE(frm.cbAnimation15s->isChecked());
         EXPECT_FALSE(frm.cbR100->isChecked());
-        EXPECT_EQ(frm.cbPositionLegende->currentIndex(), -1);
-        EXPECT_EQ(frm.GetPositionLegende(), 6);
+        EXPECT_EQ(frm.cbPositionLegende->currentIndex(), 3);
+        EXPECT_EQ(frm.GetPositionLegende(), 7);
 
         // A change is announced, reaches the fields only through bbOkClick.
         QSignalSpy annonce(&frm, &TFrmPrefCarte::OnChange);
@@ -86,6 +55,37 @@ TEST_F(Preferences, FenetreChargeAppliqueEtEnregistre) {
     EXPECT_FALSE(relu.R100);
     EXPECT_EQ(relu.PositionLegende, 4);
     EXPECT_EQ(relu.CoulCentral, 0x123456u);
+}
+
+// Values out of range show as their defaults in the controls and are saved as such.
+TEST_F(Preferences, FenetreRepareLesValeursHorsLimites) {
+    Ecrit("[Graph]\nPositionLegende=77\nCoulCentral=-1\nR5=0\n");
+    const TPreferencesCarte d;
+    {
+        TFrmPrefCarte frm(nullptr, chemin);
+        EXPECT_EQ(frm.cbPositionLegende->currentIndex(), d.PositionLegende);
+        EXPECT_EQ(frm.GetPositionLegende(), 8);
+        EXPECT_EQ(frm.cbcCentral->CouleurPersonnelle(), d.CoulCentral);
+        EXPECT_FALSE(frm.cbR5->isChecked());
+    }
+    const std::string texte = test::LitFichier(chemin);
+    EXPECT_TRUE(test::Contient(texte, "\nPositionLegende=1\n"));
+    EXPECT_TRUE(test::Contient(texte, "\nCoulCentral=5987327\n"));
+    EXPECT_TRUE(test::Contient(texte, "\nR5=0\n"));
+}
+
+// A save that fails raises at once, and at destruction goes to SignaleErreur.
+TEST_F(Preferences, EchecDEnregistrementSignale) {
+    test::EcritFichier(dossier.Chemin() / "occupe", "un fichier");
+    const auto impossible = dossier.Chemin() / "occupe" / "pref-graph.ini";
+    std::vector<std::string> signales;
+    {
+        TFrmPrefCarte frm(nullptr, impossible);
+        EXPECT_THROW(frm.SauvePreferences(), Erreur);
+        frm.SignaleErreur = [&](const std::string& m) { signales.push_back(m); };
+    }
+    ASSERT_EQ(signales.size(), 1u);
+    EXPECT_TRUE(test::Contient(signales[0], impossible.string()));
 }
 
 TEST(ComboCouleur, CouleurStandardOuPersonnelle) {

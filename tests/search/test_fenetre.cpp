@@ -130,7 +130,20 @@ TEST_F(Fenetre, NameCodeAndPostalSearches) {
     EXPECT_EQ(Noms(), (QStringList{"AJACCIO", "BASTIA"}));
     Cherche(f->zeVille1, "78646 Versailles"); // a code followed by a name: by its code
     EXPECT_EQ(Noms(), QStringList{"VERSAILLES"});
-    Cherche(f->zeVille1, "78000"); // codes are INSEE codes: a postal code finds nothing
+    Cherche(f->zeVille1, "78000"); // no INSEE code: found by its postal code
+    EXPECT_EQ(Noms(), QStringList{"VERSAILLES"});
+    Cherche(f->zeVille1, "78150");
+    EXPECT_EQ(Noms(), (QStringList{"LE CHESNAY", "ROCQUENCOURT"}));
+    Cherche(f->zeVille1, "99999");
+    EXPECT_EQ(f->lvCom->topLevelItemCount(), 0);
+    // A name not found as typed: the saints written out, the article, the star.
+    Cherche(f->zeVille1, "St Malo");
+    EXPECT_EQ(Noms(), QStringList{"SAINT-MALO"});
+    Cherche(f->zeVille1, "andelys");
+    EXPECT_EQ(Noms(), QStringList{"LES ANDELYS"});
+    Cherche(f->zeVille1, "germain");
+    EXPECT_EQ(Noms(), QStringList{"SAINT-GERMAIN-EN-LAYE"});
+    Cherche(f->zeVille1, "introuvable");
     EXPECT_EQ(f->lvCom->topLevelItemCount(), 0);
     Cherche(f->zeVille1, "*MAL");
     EXPECT_EQ(Noms(), (QStringList{"MALAKOFF", "SAINT-MALO"}));

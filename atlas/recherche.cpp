@@ -1,0 +1,144 @@
+#include "atlas/recherche.h"
+
+#include "atlas/saisie.h"
+
+#include <algorithm>
+#include <array>
+
+namespace orlavine {
+
+namespace {
+
+bool DebutDeMot(const AnsiString& texte, std::size_t i) {
+    if (i == 0) return true;
+    const char avant = texte[i - 1];
+    return avant == '-' || avant == ' ' || avant == '\'' || avant == '*';
+}
+
+bool FinDeMot(const AnsiString& texte, std::size_t i) {
+    return i >= texte.size() || texte[i] == '-' || texte[i] == ' ' || texte[i] == '\'';
+}
+
+bool EstChiffres(std::string_view texte) {
+    return !texte.empty() &&
+           std::all_of(texte.begin(), texte.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool CommencePar(std::string_view texte, std::string_view debut) {
+    return texte.substr(0, debut.size()) == debut;
+}
+
+// The names that begin with `texte` once the leading article is taken off both.
+void RechercheSansArticle(const TCarteFrance& carte, const AnsiString& texte,
+                          std::vector<std::uint16_t>& resultats) {
+    resultats.clear();
+    if (texte.empty() || texte.front() == '*') return; // a star search ignores articles anyway
+    const std::string_view cherche = SansArticle(OteBlancsFin(texte));
+    if (cherche.size() < 2) return;
+    for (std::size_t i = 0; i < carte.Communes.size(); ++i)
+        if (CommencePar(SansArticle(carte.Communes[i].Nom), cherche))
+            resultats.push_back(static_cast<std::uint16_t>(i));
+}
+
+// Appends the communes whose postal code begins with `chiffres` and that are not yet found.
+void AjouteCodesPostaux(const TCarteFrance& carte, const AnsiString& chiffres,
+                        std::vector<std::uint16_t>& resultats) {
+    std::vector<std::uint16_t> dejaTrouves = resultats;
+    std::sort(dejaTrouves.begin(), dejaTrouves.end());
+    for (std::size_t i = 0; i < carte.Communes.size(); ++i) {
+        const auto index = static_cast<std::uint16_t>(i);
+        if (CommencePar(carte.Communes[i].CodePostal, chiffres) &&
+            !std::binary_search(dejaTrouves.begin(), dejaTrouves.end(), index))
+            resultats.push_back(index);
+    }
+}
+
+} // namespace
+
+std::string_view SansArticle(std::string_view nom) {
+    for (std::string_view article : {"LES-", "L'", "LE-", "LA-"})
+        if (CommencePar(nom, article)) return nom.substr(article.size());
+    return nom;
+}
+
+AnsiString DevelopperSaints(const AnsiString& texte) {
+    // Longest abbreviation first, so that "STE" is not read as "ST" followed by "E".
+    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> Abreviations{{
+        {"STE.", "SAINTE"},
+        {"ST.", "SAINT"},
+        {"STE", "SAINTE"},
+        {"ST", "SAINT"},
+    }};
+    AnsiString resultat;
+    std::size_t i = 0;
+    while (i < texte.size()) {
+        bool remplace = false;
+        if (DebutDeMot(texte, i)) {
+            for (const auto& [abreviation, mot] : Abreviations) {
+                if (texte.compare(i, abreviation.size(), abreviation) != 0) continue;
+                const std::size_t apres = i + abreviation.size();
+                const bool point = abreviation.back() == '.';
+                // "ST." may run straight into the next word ("ST.ETIENNE"); "ST" may not.
+                if (!point && !FinDeMot(texte, apres)) continue;
+                resultat += mot;
+                if (point && !FinDeMot(texte, apres)) resultat += '-';
+                i = apres;
+                remplace = true;
+                break;
+            }
+        }
+        if (!remplace) resultat += texte[i++];
+    }
+    return resultat;
+}
+
+TResultatRecherche RechercheTolerante(const TCarteFrance& carte, AnsiString texte, int mode) {
+    TResultatRecherche r;
+    texte = OteCharFin(texte, '*');
+    if (texte.empty() || texte == "*" || mode == SaisieVide) return r;
+
+    carte.RechercheCommunes(r.Communes, texte, -1, -1, mode);
+    if (mode == SaisieCode) {
+        r.NombreInsee = r.Communes.size();
+        if (EstChiffres(texte)) AjouteCodesPostaux(carte, texte, r.Communes);
+        r.Etape = r.Communes.empty() ? TEtapeRecherche::Aucune : TEtapeRecherche::Code;
+        return r;
+    }
+    if (!r.Communes.empty()) {
+        r.Etape = TEtapeRecherche::Stricte;
+        return r;
+    }
+
+    const AnsiString saints = DevelopperSaints(texte);
+    if (saints != texte) {
+        carte.RechercheCommunes(r.Communes, saints, -1, -1, mode);
+        if (!r.Communes.empty()) {
+            r.Etape = TEtapeRecherche::Saints;
+            return r;
+        }
+    }
+    RechercheSansArticle(carte, saints, r.Communes);
+    if (!r.Communes.empty()) {
+        r.Etape = TEtapeRecherche::SansArticle;
+        return r;
+    }
+    if (saints.front() != '*') {
+        // Anywhere in the name: the final space, which would ask for the end, is dropped.
+        carte.RechercheCommunes(r.Communes, "*" + OteBlancsFin(saints), -1, -1, mode);
+        if (!r.Communes.empty()) {
+            r.Etape = TEtapeRecherche::Etoile;
+            return r;
+        }
+    }
+    r.Communes.clear();
+    return r;
+}
+
+TResultatRecherche RechercheSaisie(const TCarteFrance& carte, const AnsiString& saisie) {
+    AnsiString texte = saisie;
+    const int mode = AnalyserSaisie(texte);
+    if (mode == SaisieVide) return {};
+    return RechercheTolerante(carte, std::move(texte), mode);
+}
+
+} // namespace orlavine
