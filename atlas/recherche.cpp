@@ -28,16 +28,28 @@ bool CommencePar(std::string_view texte, std::string_view debut) {
     return texte.substr(0, debut.size()) == debut;
 }
 
-// The names that begin with `texte` once the leading article is taken off both.
+constexpr std::string_view Articles[] = {"LES-", "L'", "LE-", "LA-"};
+
+// The names that begin with `texte` once the leading article is taken off both. Such a
+// name begins with the text, or with an article and the text: the prefix searches of
+// those few texts give every candidate, which the exact test then keeps or not.
 void RechercheSansArticle(const TCarteFrance& carte, const AnsiString& texte,
                           std::vector<std::uint16_t>& resultats) {
     resultats.clear();
     if (texte.empty() || texte.front() == '*') return; // a star search ignores articles anyway
-    const std::string_view cherche = SansArticle(OteBlancsFin(texte));
+    const AnsiString cherche(SansArticle(OteBlancsFin(texte)));
     if (cherche.size() < 2) return;
-    for (std::size_t i = 0; i < carte.Communes.size(); ++i)
-        if (CommencePar(SansArticle(carte.Communes[i].Nom), cherche))
-            resultats.push_back(static_cast<std::uint16_t>(i));
+    std::vector<std::uint16_t> candidats;
+    auto ajoute = [&](const AnsiString& prefixe) {
+        carte.RechercheCommunes(candidats, prefixe, -1, -1, SaisieNom);
+        for (const std::uint16_t i : candidats)
+            if (CommencePar(SansArticle(carte.Communes[i].Nom), cherche)) resultats.push_back(i);
+    };
+    ajoute(cherche);
+    for (const std::string_view article : Articles)
+        ajoute(AnsiString(article) + cherche);
+    std::sort(resultats.begin(), resultats.end());
+    resultats.erase(std::unique(resultats.begin(), resultats.end()), resultats.end());
 }
 
 // Appends the communes whose postal code begins with `chiffres` and that are not yet found.
@@ -56,7 +68,7 @@ void AjouteCodesPostaux(const TCarteFrance& carte, const AnsiString& chiffres,
 } // namespace
 
 std::string_view SansArticle(std::string_view nom) {
-    for (std::string_view article : {"LES-", "L'", "LE-", "LA-"})
+    for (const std::string_view article : Articles)
         if (CommencePar(nom, article)) return nom.substr(article.size());
     return nom;
 }

@@ -1,6 +1,7 @@
 // Loading, lookup and distances on a generated atlas of 35,000 communes.
 #include "atlas/carte_france.h"
 #include "atlas/fichiers.h"
+#include "atlas/recherche.h"
 #include "atlas/saisie.h"
 #include "bench/generateur.h"
 
@@ -153,6 +154,45 @@ BENCHMARK_CAPTURE(BM_RechercheCommunesLineaire, prefixe_VILLENEUVE_SUR, "VILLENE
                   SaisieNom)
     ->Unit(benchmark::kMicrosecond);
 
+// The search path of the window and the command line: the strict answer when there is
+// one (its cost must stay that of the strict search), else the forgiving attempts.
+void BM_RechercheTolerante(benchmark::State& etat, const char* texte, int mode,
+                           TEtapeRecherche attendue) {
+    const TCarteFrance& carte = AtlasBanc::Instance().Carte();
+    TResultatRecherche r = RechercheTolerante(carte, texte, mode);
+    if (r.Etape != attendue) {
+        etat.SkipWithError("la recherche ne répond pas à l'étape attendue");
+        return;
+    }
+    for (auto _ : etat) {
+        r = RechercheTolerante(carte, texte, mode);
+        benchmark::DoNotOptimize(r.Communes.data());
+    }
+    etat.counters["resultats"] = static_cast<double>(r.Communes.size());
+}
+BENCHMARK_CAPTURE(BM_RechercheTolerante, stricte_SAINT, "SAINT-", SaisieNom,
+                  TEtapeRecherche::Stricte)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheTolerante, stricte_VILLENEUVE_SUR, "VILLENEUVE-SUR-", SaisieNom,
+                  TEtapeRecherche::Stricte)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheTolerante, saints_ST_FIRMIN, "ST-FIRMIN", SaisieNom,
+                  TEtapeRecherche::Saints)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheTolerante, article_LES_MESNIL, "LES-MESNIL", SaisieNom,
+                  TEtapeRecherche::SansArticle)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheTolerante, etoile_SUR_MARNE, "SUR-MARNE", SaisieNom,
+                  TEtapeRecherche::Etoile)
+    ->Unit(benchmark::kMicrosecond);
+// Every attempt runs and finds nothing: the slowest answer.
+BENCHMARK_CAPTURE(BM_RechercheTolerante, rien_ST_ZZYZX, "ST-ZZYZX", SaisieNom,
+                  TEtapeRecherche::Aucune)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_RechercheTolerante, code_postal_75001, "75001", SaisieCode,
+                  TEtapeRecherche::Code)
+    ->Unit(benchmark::kMicrosecond);
+
 // ---- Distances --------------------------------------------------------------------------
 
 void BM_DistanceCommunes(benchmark::State& etat) {
@@ -171,6 +211,44 @@ void BM_DistanceCommunes(benchmark::State& etat) {
     etat.SetItemsProcessed(etat.iterations());
 }
 BENCHMARK(BM_DistanceCommunes);
+
+// The same pairs, entirely in 80-bit arithmetic: what the fast path saves.
+void BM_DistanceCommunesEtendue(benchmark::State& etat) {
+    const auto& communes = AtlasBanc::Instance().Carte().Communes;
+    std::vector<std::pair<std::size_t, std::size_t>> paires(4096);
+    for (std::size_t k = 0; k < paires.size(); ++k)
+        paires[k] = {(k * 7919) % communes.size(), (k * 104729 + 17) % communes.size()};
+    std::size_t k = 0;
+    long long somme = 0;
+    for (auto _ : etat) {
+        const auto& [a, b] = paires[k++ % paires.size()];
+        somme += TCarteFrance::DistanceCommunesEtendue(communes[a], communes[b]);
+    }
+    benchmark::DoNotOptimize(somme);
+    etat.SetItemsProcessed(etat.iterations());
+}
+BENCHMARK(BM_DistanceCommunesEtendue);
+
+// The ranked towns within 100 km of one town (or two), over the whole atlas, with the
+// default preferences (sub-prefectures and up), as at each selection.
+void BM_AjouteCommunesDeRang(benchmark::State& etat) {
+    TCarteFrance& carte = AtlasBanc::Instance().Carte();
+    const bool deuxVilles = etat.range(0) == 2;
+    const std::size_t n = carte.Communes.size();
+    std::size_t i = 0, affichees = 0, selections = 0;
+    for (auto _ : etat) {
+        const int ville1 = static_cast<int>(i);
+        const int ville2 = deuxVilles ? static_cast<int>((i + n / 2) % n) : -1;
+        carte.AjouteCommuneAffichee(ville1, AnsiString(), true, true);
+        carte.AjouteCommunesDeRang(ville1, ville2);
+        affichees += carte.CommunesAffichees.size();
+        ++selections;
+        i = (i + 7919) % n;
+    }
+    carte.ViderCommunesAffichees();
+    etat.counters["affichees"] = selections ? static_cast<double>(affichees) / selections : 0.0;
+}
+BENCHMARK(BM_AjouteCommunesDeRang)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 void BM_RechercheVoisines(benchmark::State& etat) {
     TCarteFrance& carte = AtlasBanc::Instance().Carte();

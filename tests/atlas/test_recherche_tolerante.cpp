@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 
 namespace orlavine {
 namespace {
@@ -128,6 +129,48 @@ TEST(RechercheTolerante, StricteInchangeeQuandElleTrouve) {
     }
     // "EPINE" finds EPINE alone, not L'EPINE-AUX-BOIS.
     EXPECT_EQ(Saisie(carte, "epine"), (V{"EPINE"}));
+}
+
+// The attempt without articles gives, in table order, exactly the names whose name less
+// its article begins with the text less its article.
+TEST(RechercheTolerante, SansArticleCommeLeBalayage) {
+    std::mt19937 alea(99);
+    const V articles{"", "", "", "LES-", "L'", "LE-", "LA-", "LESC", "LA"};
+    const V syllabes{"BA", "LE", "S-", "AN", "DE", "L'", "LYS", "-", "A"};
+    std::vector<TCommune> communes;
+    for (int i = 0; i < 5000; ++i) {
+        std::string nom = articles[alea() % articles.size()];
+        for (int k = 0; k < 1 + static_cast<int>(alea() % 4); ++k)
+            nom += syllabes[alea() % syllabes.size()];
+        communes.push_back(Commune(nom, std::to_string(10000 + i)));
+    }
+    std::sort(communes.begin(), communes.end(),
+              [](const TCommune& a, const TCommune& b) { return a.Nom < b.Nom; });
+    const TCarteFrance carte({}, std::move(communes), {});
+    int essais = 0;
+    for (int k = 0; k < 400; ++k) {
+        std::string texte = articles[alea() % articles.size()];
+        for (int n = 0; n < 1 + static_cast<int>(alea() % 3); ++n)
+            texte += syllabes[alea() % syllabes.size()];
+        std::vector<std::uint16_t> stricte;
+        carte.RechercheCommunes(stricte, texte, -1, -1, SaisieNom);
+        if (!stricte.empty() || DevelopperSaints(texte) != texte) continue;
+        std::vector<std::uint16_t> attendus;
+        const std::string_view cherche = SansArticle(texte);
+        for (std::size_t i = 0; i < carte.Communes.size(); ++i)
+            if (cherche.size() >= 2 &&
+                SansArticle(carte.Communes[i].Nom).substr(0, cherche.size()) == cherche)
+                attendus.push_back(static_cast<std::uint16_t>(i));
+        const TResultatRecherche r = RechercheTolerante(carte, texte, SaisieNom);
+        if (attendus.empty()) {
+            EXPECT_NE(r.Etape, TEtapeRecherche::SansArticle) << texte;
+            continue;
+        }
+        ++essais;
+        EXPECT_EQ(r.Etape, TEtapeRecherche::SansArticle) << texte;
+        EXPECT_EQ(r.Communes, attendus) << texte;
+    }
+    EXPECT_GT(essais, 20);
 }
 
 TEST(RechercheTolerante, CodesPostauxApresLesCodesInsee) {

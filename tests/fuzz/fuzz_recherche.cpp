@@ -2,9 +2,11 @@
 // the prefix search's binary-search start gives the very list of the plain scan, in the same
 // order, whatever the names (sorted or not, high bytes, prefixes of one another), the range
 // and the mode; every index it gives is in the table and in the range; the department name
-// of any code is read within the list; the typed-text analysis and the labels never fail.
+// of any code is read within the list; the typed-text analysis and the labels never fail;
+// the forgiving search keeps every strict answer as it is.
 #include "atlas/carte_france.h"
 #include "atlas/fichiers.h"
+#include "atlas/recherche.h"
 #include "atlas/saisie.h"
 #include "tests/fuzz/verifie.h"
 
@@ -64,6 +66,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     // As the communes page does it: the typed text analysed, then searched in its mode.
     const int type = AnalyserSaisie(texte);
     ComparePrefixeEtBalayage(carte, texte, -1, -1, type);
+    // The forgiving search: the strict answer unchanged whenever there is one, and only
+    // indexes of the table, each once.
+    const TResultatRecherche tolerante = RechercheTolerante(carte, texte, type);
+    std::vector<std::uint16_t> stricte;
+    carte.RechercheCommunes(stricte, OteCharFin(texte, '*'), -1, -1, type);
+    if (type == SaisieNom && !stricte.empty()) EXIGE(tolerante.Communes == stricte);
+    std::vector<std::uint16_t> uniques = tolerante.Communes;
+    std::sort(uniques.begin(), uniques.end());
+    EXIGE(std::adjacent_find(uniques.begin(), uniques.end()) == uniques.end());
+    for (std::uint16_t i : uniques)
+        EXIGE(i < communes.size());
 
     // "D" and at most two digits, or nothing for a code that names no department.
     EXIGE(carte.NomDepartement(code).size() <= 3);
