@@ -56,7 +56,10 @@ void Aide(std::ostream& out, bool avecCarte) {
            "  recherche TEXTE            communes trouvées comme dans la fenêtre de recherche\n"
            "                             (DUN : commence par, *DUN : contient, \"*DUN \" : finit "
            "par,\n"
-           "                             75 : département ou code, 20004 : codes corses)\n"
+           "                             75 : département ou code, 20004 : codes corses,\n"
+           "                             13001 : code INSEE puis code postal ; un nom introuvable\n"
+           "                             est cherché avec St/Ste développés, sans article, puis\n"
+           "                             n'importe où dans le nom)\n"
            "  voisins TEXTE --rayon KM   voisines de la première commune trouvée\n"
            "  distance TEXTE1 TEXTE2     distance entre les premières communes trouvées\n"
            "  info                       contenu de l'atlas\n";

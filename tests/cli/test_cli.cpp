@@ -54,6 +54,12 @@ TEST_F(LigneDeCommande, RechercheCommeLaFenetre) {
     EXPECT_EQ(sortie_.str(), "76341  HARFLEUR (Seine-Maritime)\n"
                              "76351  LE HAVRE (Seine-Maritime), Sous-Pr\xC3\xA9"
                              "fecture\n");
+    // A name not found as typed: anywhere in the name, as the window does.
+    EXPECT_EQ(Lance({"--tsv", "recherche", "ville"}), 0);
+    EXPECT_EQ(sortie_.str(), "62001\tLONGUEVILLE\tDepartement 62\tVille\n"
+                             "80001\tSEIGNEVILLE\tDepartement 80\t\n");
+    EXPECT_EQ(Lance({"--tsv", "distance", "fleur", "Les Havre"}), 0);
+    EXPECT_EQ(sortie_.str(), "76341\tHARFLEUR\t76351\tLE HAVRE\t7\n");
     EXPECT_EQ(Lance({"recherche", "introuvable"}), 0);
     EXPECT_EQ(sortie_.str(), "");
     EXPECT_EQ(erreurs_.str(), "");
