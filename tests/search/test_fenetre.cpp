@@ -1,5 +1,6 @@
 // The main window on a small atlas: typed search, lists, keys, selection and neighbours,
 // two towns, persisted towns, preferences and export.
+#include "atlas/recherche.h"
 #include "mapview/ansi_qt.h"
 #include "mapview/frm_pref_carte.h"
 #include "search/export_texte.h"
@@ -9,6 +10,7 @@
 
 #include <QtTest>
 #include <QtWidgets>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -471,4 +473,33 @@ TEST(Parametres, WindowPlaceRoundTripAndOutOfSightPlaceIgnored) {
     LecturePositFenetre(cle, &c, true, true, false);
     EXPECT_EQ(c.size(), QSize(300, 200));
     EXPECT_EQ(c.pos(), QPoint(7, 9));
+}
+
+// The window's list holds what the shared search path finds (the command line prints the
+// same communes), only sorted by the list's column.
+TEST_F(Fenetre, TheListIsWhatTheSharedSearchFinds) {
+    for (const char* texte : {"78", "78150", "saint", "St Malo", "germain", "*EN-", "20", "v"}) {
+        Cherche(f->zeVille1, QString::fromUtf8(texte));
+        std::vector<std::uint16_t> attendus =
+            RechercheSaisie(*f->Carte, VersAnsi(QString::fromUtf8(texte))).Communes;
+        std::vector<std::uint16_t> obtenus = f->ResultatsRecherche;
+        std::sort(attendus.begin(), attendus.end());
+        std::sort(obtenus.begin(), obtenus.end());
+        EXPECT_EQ(obtenus, attendus) << texte;
+        EXPECT_EQ(f->lvCom->topLevelItemCount(), static_cast<int>(attendus.size())) << texte;
+    }
+}
+
+// A preferences file that cannot be written is reported when the window closes.
+TEST_F(Fenetre, AFailedPreferencesSaveIsShownAtClose) {
+    ASSERT_NE(FrmPrefCarte, nullptr);
+    const std::filesystem::path chemin = FrmPrefCarte->CheminIni();
+    std::filesystem::remove(chemin);
+    std::filesystem::create_directories(chemin); // a folder where the file should go
+    FrmPrefCarte->SignaleErreur = [](const std::string&) {};
+    f->close();
+    std::filesystem::remove_all(chemin);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QString::fromStdString(chemin.string())));
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("impossible d'enregistrer les préférences")));
 }
