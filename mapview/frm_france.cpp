@@ -322,7 +322,19 @@ void TFrmFrance::ActionZoomMoinsExecute() {
 void TFrmFrance::ActionZoomCarteEntiereExecute() {
     ActionAfficherCommunesVoisines->setChecked(false);
     if (Carte != nullptr) Carte->AfficherVoisines = false;
-    ZoomTo(1.2, nullptr, false);
+    ZoomTo(ZoomCarteEntiere(), nullptr, false);
+}
+
+double TFrmFrance::ZoomCarteEntiere() const {
+    constexpr double ZoomDefaut = 1.2;
+    constexpr int Marge = 8; // pixels on each side
+    if (RectImage.Largeur() <= 0 || RectImage.Hauteur() <= 0 || Zoom <= 0) return ZoomDefaut;
+    // The map's extent grows in proportion to the zoom: scale the current one to the whole
+    // view, scroll bars included, since none is needed once the map fits.
+    const double zx = static_cast<double>(Width() - 2 * Marge) / RectImage.Largeur();
+    const double zy = static_cast<double>(Height() - 2 * Marge) / RectImage.Hauteur();
+    const double z = Zoom * std::min(zx, zy);
+    return z > 0 ? z : ZoomDefaut;
 }
 
 void TFrmFrance::ActionZoomVilleExecute() {

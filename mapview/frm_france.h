@@ -67,6 +67,9 @@ public:
     // Re-projects the map at `zoom` and scrolls to `centre` (image coordinates); a null
     // centre means the blinking towns when `flag`, else the entry IndexCommuneCentree.
     void ZoomTo(double zoom, const TPoint* centre, bool flag) override;
+    // The zoom at which the whole map of France fits the view, with a small margin and
+    // without scroll bars.
+    double ZoomCarteEntiere() const;
     // Keeps the zoom and brings image point p to the middle of the view.
     void CentragePtEcran(TPoint p);
     // Starts the blinking timer.

@@ -7,8 +7,10 @@
 #include "mapview/frm_france.h"
 #include "mapview/frm_pref_carte.h"
 #include "mapview/icones.h"
+#include "search/disposition.h"
 #include "search/export_texte.h"
 #include "search/fom_patienter.h"
+#include "search/libelle_elide.h"
 #include "search/parametres.h"
 #include "search/phrases.h"
 
@@ -30,6 +32,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -152,6 +155,9 @@ void TFormIhm2::ConstruitFenetre() {
     setObjectName(QStringLiteral("FormIhm2"));
     setWindowTitle(QStringLiteral("Localisation"));
     resize(1027, 687);
+    // Every page stays readable down to this size: the map keeps most of the width, the
+    // left panel and the preferences scroll.
+    setMinimumSize(800, 600);
 
     auto* principal = new QVBoxLayout(this);
     principal->setContentsMargins(4, 4, 4, 4);
@@ -211,10 +217,26 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     // ---- Left: the choice of a commune, then the map preferences ----
     PanOption = new QWidget(Splitter1);
     PanOption->setObjectName(QStringLiteral("PanOption"));
+    PanOption->setMinimumWidth(280);
     auto* gauche = new QVBoxLayout(PanOption);
     gauche->setContentsMargins(0, 0, 0, 0);
+    // The choice of a commune over the preferences; the user moves the boundary.
+    auto* separateur = new TSeparateurOptions(PanOption);
+    SplitterOption = separateur;
+    SplitterOption->setObjectName(QStringLiteral("SplitterOption"));
+    gauche->addWidget(SplitterOption);
 
-    AdvPanel1 = new QGroupBox(QStringLiteral("Choix d'une commune"), PanOption);
+    // Scrolls rather than squeezing its wrapped texts when the window is small.
+    auto* defilementChoix = new QScrollArea(SplitterOption);
+    defilementChoix->setObjectName(QStringLiteral("DefilementChoix"));
+    defilementChoix->setWidgetResizable(true);
+    defilementChoix->setFrameShape(QFrame::NoFrame);
+    defilementChoix->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* contenuChoix = new TContenuDefilant;
+    auto* dansDefilement = new QVBoxLayout(contenuChoix);
+    dansDefilement->setContentsMargins(0, 0, 0, 0);
+    AdvPanel1 = new QGroupBox(QStringLiteral("Choix d'une commune"), contenuChoix);
+    dansDefilement->addWidget(AdvPanel1);
     AdvPanel1->setObjectName(QStringLiteral("AdvPanel1"));
     auto* choix = new QVBoxLayout(AdvPanel1);
 
@@ -231,7 +253,9 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     zeVille1 = new QLineEdit(PanelSaisieCom1);
     zeVille1->setObjectName(QStringLiteral("zeVille1"));
     zeVille1->setClearButtonEnabled(true);
-    zaVilleSel1 = new QLabel(QStringLiteral("--"), PanelSaisieCom1);
+    auto* villeSel1 = new TLibelleElide(QStringLiteral("--"), PanelSaisieCom1);
+    villeSel1->LargeurPreferee = 200; // a long name is cut, not the edit
+    zaVilleSel1 = villeSel1;
     zaVilleSel1->setObjectName(QStringLiteral("zaVilleSel1"));
     FixeTag(zaVilleSel1, -1);
     saisie1->addWidget(zeVille1, 1);
@@ -255,7 +279,9 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     zeVille2 = new QLineEdit(PanelSaisieCom2);
     zeVille2->setObjectName(QStringLiteral("zeVille2"));
     zeVille2->setClearButtonEnabled(true);
-    zaVilleSel2 = new QLabel(QStringLiteral("--"), PanelSaisieCom2);
+    auto* villeSel2 = new TLibelleElide(QStringLiteral("--"), PanelSaisieCom2);
+    villeSel2->LargeurPreferee = 200; // a long name is cut, not the edit
+    zaVilleSel2 = villeSel2;
     zaVilleSel2->setObjectName(QStringLiteral("zaVilleSel2"));
     FixeTag(zaVilleSel2, -1);
     saisie2->addWidget(Label1, 0, 0, 1, 2);
@@ -272,6 +298,7 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     choix->addWidget(la2);
     lvCom = NouvelleListe(AdvPanel1, QStringLiteral("lvCom"),
                           {QStringLiteral("Code INSEE"), QStringLiteral("Libellé")}, {90, 220});
+    lvCom->setMinimumHeight(110); // a few rows at least; the panel scrolls beyond
     choix->addWidget(lvCom, 1);
 
     la3 = new QLabel(QStringLiteral("3. Choisissez une distance de recherche :"), AdvPanel1);
@@ -291,18 +318,21 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     rayon->addWidget(tbRayon, 1);
     rayon->addWidget(laRayon);
     choix->addLayout(rayon);
-    gauche->addWidget(AdvPanel1, 1);
+    defilementChoix->setWidget(contenuChoix);
+    SplitterOption->addWidget(defilementChoix);
 
-    PanReference = new QWidget(PanOption);
+    PanReference = new QWidget(SplitterOption);
     PanReference->setObjectName(QStringLiteral("PanReference"));
-    PanReference->setMinimumHeight(217);
+    PanReference->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     auto* reference = new QVBoxLayout(PanReference);
     reference->setContentsMargins(0, 0, 0, 0);
-    gauche->addWidget(PanReference);
+    SplitterOption->addWidget(PanReference);
+    separateur->FixePanneaux(defilementChoix, PanReference);
 
     // ---- Right: the neighbour list and the map ----
     pcMain = new QTabWidget(Splitter1);
     pcMain->setObjectName(QStringLiteral("pcMain"));
+    pcMain->setMinimumWidth(440);
 
     tsVilles = new QWidget;
     tsVilles->setObjectName(QStringLiteral("tsVilles"));
@@ -362,7 +392,8 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
                                            "Vous devez continuer à zoomer ..."));
     zaCVabsente->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     zaCVabsente->hide();
-    LabelStatusCarteGeo = new QLabel(QStringLiteral("..."), tsCarteGeo);
+    // The hovered town's text: cut to the room there is, never widening the window.
+    LabelStatusCarteGeo = new TLibelleElide(QStringLiteral("..."), tsCarteGeo);
     LabelStatusCarteGeo->setObjectName(QStringLiteral("LabelStatusCarteGeo"));
     statut->addWidget(zaCVabsente);
     statut->addWidget(LabelStatusCarteGeo, 1);
@@ -379,9 +410,10 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
 
     Splitter1->addWidget(PanOption);
     Splitter1->addWidget(pcMain);
+    Splitter1->setChildrenCollapsible(false);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({410, 610});
+    Splitter1->setSizes({430, 590});
 
     // ---- Events ----
     connect(zeVille1, &QLineEdit::textChanged, this, &TFormIhm2::zeVilleChange);
@@ -428,6 +460,7 @@ void TFormIhm2::ConstruitMapEtPreferences() {
     connect(FrmPrefCarte, &TFrmPrefCarte::OnChange, this, &TFormIhm2::LanceTimerPreference,
             Qt::UniqueConnection);
     FrmPrefCarte->show();
+    static_cast<TSeparateurOptions*>(SplitterOption)->Equilibre();
 }
 
 void TFormIhm2::InitCommuneFrance() {

@@ -73,6 +73,8 @@ public:
 
     QSplitter* Splitter1 = nullptr;
     QWidget* PanOption = nullptr;
+    // Choice of a commune above, preferences below (TSeparateurOptions).
+    QSplitter* SplitterOption = nullptr;
     QGroupBox* AdvPanel1 = nullptr;
     QWidget* PanReference = nullptr;
     QLabel* la1 = nullptr;
