@@ -123,8 +123,7 @@ TFormIhm2::TFormIhm2(QWidget* owner) : QWidget(owner, Qt::Window) {
         QMessageBox::warning(this, QStringLiteral("Orlavine"), texte);
     };
     OuvreDocument = [](const QString& chemin) {
-        // The result is not checked: without a desktop the file simply stays there.
-        QDesktopServices::openUrl(QUrl::fromLocalFile(chemin));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(chemin));
     };
     EnvoieCourriel = [this](const AnsiString& destinataire, const AnsiString& sujet,
                             const AnsiString& corps, const AnsiString& piece) {
@@ -422,6 +421,7 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     zeVille2->installEventFilter(this);
     connect(sbChoix2Villes, &QPushButton::clicked, this, &TFormIhm2::sbChoix2VillesClick);
     connect(lvCom, &QTreeWidget::itemSelectionChanged, this, &TFormIhm2::lvComSelectItem);
+    connect(lvCom, &QTreeWidget::itemSelectionChanged, this, &TFormIhm2::MajActionsExport);
     connect(lvCom->header(), &QHeaderView::sectionClicked, this, &TFormIhm2::lvComColumnClick);
     connect(lvComVois, &QTreeWidget::itemSelectionChanged, this, &TFormIhm2::lvComVoisSelectItem);
     connect(lvComVois, &QTreeWidget::itemDoubleClicked, this, &TFormIhm2::lvComVoisDblClick);
@@ -864,9 +864,14 @@ AnsiString TFormIhm2::TexteInfo() const {
     return VersAnsi(laInfo->text());
 }
 
+bool TFormIhm2::ExportPossible() const {
+    // The heading of the export names the first town, and its rows are that town's
+    // neighbours: a search that found nothing leaves nothing to export.
+    return Carte && Tag(zaVilleSel1) != -1 && !lvCom->selectedItems().isEmpty();
+}
+
 void TFormIhm2::MajActionsExport() {
-    // The heading of the export names the first town: without one there is nothing to send.
-    const bool actif = Carte && Tag(zaVilleSel1) != -1;
+    const bool actif = ExportPossible();
     ActionImpression->setEnabled(actif);
     ActionCopierPressePapier->setEnabled(actif);
     ActionEnvoiMail->setEnabled(actif);
@@ -1017,7 +1022,7 @@ AnsiString TFormIhm2::TexteExport(bool compact) const {
 }
 
 void TFormIhm2::ActionImpressionExecute() {
-    if (!Carte || Tag(zaVilleSel1) == -1) return;
+    if (!ExportPossible()) return;
     const QString chemin = CheminExportVoisines();
     QDir().mkpath(QFileInfo(chemin).absolutePath());
     QFile::remove(chemin);
@@ -1029,16 +1034,19 @@ void TFormIhm2::ActionImpressionExecute() {
         AfficheMessage(QStringLiteral("Impossible d'écrire le fichier « %1 ».").arg(chemin));
         return;
     }
-    OuvreDocument(chemin);
+    if (!OuvreDocument(chemin))
+        AfficheMessage(QStringLiteral("Aucun logiciel n'a pu ouvrir le document texte : il est "
+                                      "enregistré dans « %1 ».")
+                           .arg(QDir::toNativeSeparators(chemin)));
 }
 
 void TFormIhm2::ActionCopierPressePapierExecute() {
-    if (!Carte || Tag(zaVilleSel1) == -1) return;
+    if (!ExportPossible()) return;
     QGuiApplication::clipboard()->setText(VersQString(TexteExport(false)));
 }
 
 void TFormIhm2::ActionEnvoyerMailExecute() {
-    if (!Carte || Tag(zaVilleSel1) == -1) return;
+    if (!ExportPossible()) return;
     EnvoieCourriel("", "Ville voisines", TexteExport(true), "");
 }
 

@@ -54,8 +54,9 @@ public:
     std::filesystem::path DossierAtlas;
     // How a message is shown to the user (a warning dialog unless replaced).
     std::function<void(const QString&)> AfficheMessage;
-    // How the exported text file is opened (the desktop's default editor unless replaced).
-    std::function<void(const QString&)> OuvreDocument;
+    // How the exported text file is opened (the desktop's default editor unless replaced);
+    // false when nothing could open it.
+    std::function<bool(const QString&)> OuvreDocument;
     // How the e-mail is prepared (the host's mail service unless replaced).
     std::function<void(const AnsiString& destinataire, const AnsiString& sujet,
                        const AnsiString& corps, const AnsiString& piece)>
@@ -203,6 +204,8 @@ private:
     void ConstruitMapEtPreferences();
     void ViderListeCommunes();
     void MajActionsExport();
+    // The neighbour list belongs to a selected first town: there is something to export.
+    bool ExportPossible() const;
     void FixeInfo(const AnsiString& texte);
     AnsiString TexteInfo() const;
     void FixeTexteEdit(QLineEdit* edit, const AnsiString& texte);

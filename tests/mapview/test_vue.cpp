@@ -8,8 +8,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QMessageBox>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
@@ -414,6 +416,65 @@ TEST_F(Carte, RenduDisqueContourEtSymbole) {
     prefs.PositionLegende = 1;
     frm.CalculPositionLegende();
     EXPECT_EQ(frm.PointLegende, (TPoint{5, 5}));
+}
+
+// The map sent by e-mail is attached under a name that says what it is.
+TEST_F(Carte, LaCarteEnvoyeeParCourrielPorteLeNomDesVilles) {
+    CarteEssai frm(nullptr, atlas.get());
+    Montre(frm, 400, 300);
+    EXPECT_EQ(frm.NomPieceJointe(), "carte-versailles.bmp");
+    const int cyr = essai::IndexCode(atlas->Communes, "78545");
+    atlas->AjouteCommuneAffichee(cyr, "", true, false);
+    atlas->AjouteCommuneAffichee(essai::IndexCode(atlas->Communes, "76351"), "", false, false);
+    EXPECT_EQ(frm.NomPieceJointe(), "carte-versailles-saint-cyr-l-ecole.bmp"); // blinking only
+    atlas->Communes[static_cast<std::size_t>(cyr)].Nom = "\xC9VRY-SUR-\xC0"
+                                                         "A";
+    EXPECT_EQ(frm.NomPieceJointe(), "carte-versailles-evry-sur-aa.bmp");
+    atlas->ViderCommunesAffichees();
+    EXPECT_EQ(frm.NomPieceJointe(), "carte.bmp");
+
+    // The action itself, with no mail program: the saved message holds the picture under
+    // that name.
+    atlas->AjouteCommuneAffichee(ville, "", true, true);
+    QTemporaryDir dossier;
+    const QByteArray path = qgetenv("PATH"), donnees = qgetenv("XDG_DATA_HOME"),
+                     temporaire = qgetenv("TMPDIR");
+    qputenv("PATH", dossier.path().toUtf8()); // no xdg-email there
+    qputenv("TMPDIR", dossier.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dossier.filePath("donnees").toUtf8());
+    QString message;
+    QTimer ferme;
+    QObject::connect(&ferme, &QTimer::timeout, [&] {
+        if (auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = boite->text();
+            boite->accept();
+        }
+    });
+    ferme.start(10);
+    frm.ActionEnvoyerMailExecute();
+    ferme.stop();
+    qputenv("PATH", path);
+    if (temporaire.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", temporaire);
+    if (donnees.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", donnees);
+    EXPECT_TRUE(message.contains(QString::fromUtf8("courriel"))) << message.toStdString();
+    const QFileInfoList messages =
+        QDir(dossier.filePath("donnees/Orlavine")).entryInfoList({"*.eml"}, QDir::Files);
+    ASSERT_EQ(messages.size(), 1);
+    QFile eml(messages[0].filePath());
+    ASSERT_TRUE(eml.open(QIODevice::ReadOnly));
+    const QByteArray texte = eml.readAll();
+    EXPECT_TRUE(texte.contains("filename=\"carte-versailles.bmp\""))
+        << texte.left(800).toStdString();
+    EXPECT_TRUE(texte.contains("Content-Type: image/bmp"));
+    const QStringList pieces = QDir(dossier.path()).entryList({"orv*"}, QDir::Dirs);
+    ASSERT_EQ(pieces.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(dossier.filePath(pieces[0] + "/carte-versailles.bmp")));
 }
 
 TEST(Icones, OnzeImagesDessinees) {
