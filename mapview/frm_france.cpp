@@ -423,13 +423,30 @@ void TFrmFrance::ActionEnregistrerGraphiqueExecute() {
                              T("Impossible d'enregistrer le graphique dans « %1 ».").arg(nom));
 }
 
+QImage TFrmFrance::ImageAgrandie(int facteur) {
+    const int w = std::max(0, LargeurUtile);
+    const int h = std::max(0, HauteurUtile);
+    facteur = std::max(1, facteur);
+    QImage image(w * facteur, h * facteur, QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    image.fill(viewport()->palette().color(viewport()->backgroundRole()));
+    QPainter painter(&image);
+    painter.scale(facteur, facteur);
+    PeintVue(painter);
+    return image;
+}
+
 TRect TFrmFrance::ImprimeGraphique(QPrinter& imprimante) {
     viewport()->repaint();
-    const QImage image = PlaceImageDansBitmap();
+    const int w = std::max(0, LargeurUtile);
+    const int h = std::max(0, HauteurUtile);
     // The painter of a printer starts at the corner of the printable area.
     const QRect zone = imprimante.pageLayout().paintRectPixels(imprimante.resolution());
-    const TRect cible = RectImpression(image.width(), image.height(), zone.width(), zone.height());
+    const TRect cible = RectImpression(w, h, zone.width(), zone.height());
     if (cible.EstVide()) return cible;
+    // Drawn up to four times larger rather than stretched from screen pixels.
+    const QImage image = ImageAgrandie(std::clamp(cible.Largeur() / w, 1, 4));
+    if (image.isNull()) return TRect{};
     QPainter painter;
     if (!painter.begin(&imprimante)) {
         const QString nom = imprimante.outputFileName().isEmpty() ? imprimante.printerName()

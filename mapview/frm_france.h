@@ -97,6 +97,9 @@ public:
     QImage PlaceImageDansBitmap();
     // Paints the view's content (map and legend) on a painter in client coordinates.
     void PeintVue(QPainter& painter);
+    // The same picture as PlaceImageDansBitmap, drawn `facteur` times larger (sharp lines
+    // and text for a printer, where a screen bitmap would be stretched).
+    QImage ImageAgrandie(int facteur);
     // Prints the picture of the view on one page of `imprimante`, filling its printable
     // area (RectImpression). Returns the rectangle used, in printer pixels from the corner of
     // the printable area; empty, with nothing printed, when the view is empty. Raises Erreur
