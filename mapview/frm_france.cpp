@@ -1,7 +1,9 @@
 #include "mapview/frm_france.h"
 
 #include "atlas/carte_france.h"
+#include "host/chaines.h"
 #include "host/courriel.h"
+#include "host/erreur.h"
 #include "mapview/ansi_qt.h"
 #include "mapview/frm_pref_carte.h"
 #include "mapview/icones.h"
@@ -21,6 +23,9 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <filesystem>
 
 namespace orlavine {
@@ -45,11 +50,12 @@ constexpr int MargeLegende = 5;
 
 TRect RectImpression(int w, int h, int pw, int ph) {
     if (w <= 0 || h <= 0 || pw <= 0 || ph <= 0) return TRect{};
-    const float s = pw > 2 * w ? 2.0f : static_cast<float>(pw) / static_cast<float>(w);
-    const int gauche = static_cast<int>((pw - w * s) / 2);
-    const int haut = static_cast<int>((ph - h * s) / 2);
-    const int largeur = static_cast<int>(w * s);
-    const int hauteur = static_cast<int>(h * s);
+    // The scale that fills the width, unless the picture would then overflow the height.
+    const double s = std::min(static_cast<double>(pw) / w, static_cast<double>(ph) / h);
+    const int largeur = std::clamp(static_cast<int>(std::lround(w * s)), 1, pw);
+    const int hauteur = std::clamp(static_cast<int>(std::lround(h * s)), 1, ph);
+    const int gauche = (pw - largeur) / 2;
+    const int haut = (ph - hauteur) / 2;
     return TRect{gauche, haut, gauche + largeur, haut + hauteur};
 }
 
@@ -316,7 +322,19 @@ void TFrmFrance::ActionZoomMoinsExecute() {
 void TFrmFrance::ActionZoomCarteEntiereExecute() {
     ActionAfficherCommunesVoisines->setChecked(false);
     if (Carte != nullptr) Carte->AfficherVoisines = false;
-    ZoomTo(1.2, nullptr, false);
+    ZoomTo(ZoomCarteEntiere(), nullptr, false);
+}
+
+double TFrmFrance::ZoomCarteEntiere() const {
+    constexpr double ZoomDefaut = 1.2;
+    constexpr int Marge = 8; // pixels on each side
+    if (RectImage.Largeur() <= 0 || RectImage.Hauteur() <= 0 || Zoom <= 0) return ZoomDefaut;
+    // The map's extent grows in proportion to the zoom: scale the current one to the whole
+    // view, scroll bars included, since none is needed once the map fits.
+    const double zx = static_cast<double>(Width() - 2 * Marge) / RectImage.Largeur();
+    const double zy = static_cast<double>(Height() - 2 * Marge) / RectImage.Hauteur();
+    const double z = Zoom * std::min(zx, zy);
+    return z > 0 ? z : ZoomDefaut;
 }
 
 void TFrmFrance::ActionZoomVilleExecute() {
@@ -405,54 +423,112 @@ void TFrmFrance::ActionEnregistrerGraphiqueExecute() {
                              T("Impossible d'enregistrer le graphique dans « %1 ».").arg(nom));
 }
 
+QImage TFrmFrance::ImageAgrandie(int facteur) {
+    const int w = std::max(0, LargeurUtile);
+    const int h = std::max(0, HauteurUtile);
+    facteur = std::max(1, facteur);
+    QImage image(w * facteur, h * facteur, QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    image.fill(viewport()->palette().color(viewport()->backgroundRole()));
+    QPainter painter(&image);
+    painter.scale(facteur, facteur);
+    PeintVue(painter);
+    return image;
+}
+
+TRect TFrmFrance::ImprimeGraphique(QPrinter& imprimante) {
+    viewport()->repaint();
+    const int w = std::max(0, LargeurUtile);
+    const int h = std::max(0, HauteurUtile);
+    // The painter of a printer starts at the corner of the printable area.
+    const QRect zone = imprimante.pageLayout().paintRectPixels(imprimante.resolution());
+    const TRect cible = RectImpression(w, h, zone.width(), zone.height());
+    if (cible.EstVide()) return cible;
+    // Drawn up to four times larger rather than stretched from screen pixels.
+    const QImage image = ImageAgrandie(std::clamp(cible.Largeur() / w, 1, 4));
+    if (image.isNull()) return TRect{};
+    QPainter painter;
+    if (!painter.begin(&imprimante)) {
+        const QString nom = imprimante.outputFileName().isEmpty() ? imprimante.printerName()
+                                                                  : imprimante.outputFileName();
+        throw Erreur("\"" + nom.toStdString() + "\" : l'impression n'a pas pu commencer.");
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(cible.left, cible.top, cible.Largeur(), cible.Hauteur()), image);
+    painter.end();
+    return cible;
+}
+
 void TFrmFrance::ActionImprimerGraphiqueExecute() {
     QPrinter imprimante(QPrinter::HighResolution);
     QPrintDialog dialogue(&imprimante, this);
     if (dialogue.exec() != QDialog::Accepted) return;
-    viewport()->repaint();
-    const QImage image = PlaceImageDansBitmap();
-    const QRect page = imprimante.pageLayout().paintRectPixels(imprimante.resolution());
-    const TRect cible = RectImpression(image.width(), image.height(), page.width(), page.height());
-    if (cible.EstVide()) {
-        QMessageBox::information(this, T("Impression du graphique"),
-                                 T("La carte est vide : il n'y a rien à imprimer."));
-        return;
+    try {
+        if (ImprimeGraphique(imprimante).EstVide())
+            QMessageBox::information(this, T("Impression du graphique"),
+                                     T("La carte est vide : il n'y a rien à imprimer."));
+    } catch (const Erreur& e) {
+        QMessageBox::warning(this, T("Impression du graphique"), QString::fromUtf8(e.what()));
     }
-    QPainter painter;
-    if (!painter.begin(&imprimante)) {
-        QMessageBox::warning(this, T("Impression du graphique"),
-                             T("L'impression n'a pas pu commencer."));
-        return;
+}
+
+QString TFrmFrance::NomPieceJointe() const {
+    std::string nom = "carte";
+    if (Carte != nullptr) {
+        for (const TCommuneAffiche& e : Carte->CommunesAffichees) {
+            if (!e.Clignotant || e.IndexCommune < 0 ||
+                static_cast<std::size_t>(e.IndexCommune) >= Carte->Communes.size())
+                continue;
+            // Upper case without accents, then plain lower-case letters, digits and dashes.
+            const AnsiString sansAccents = UpperANSIChaineAS(
+                TCarteFrance::NomComplet(Carte->Communes[static_cast<std::size_t>(e.IndexCommune)]),
+                MajusculesSansAccents);
+            std::string mot;
+            for (const char c : sansAccents) {
+                if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))
+                    mot += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                else if (!mot.empty() && mot.back() != '-')
+                    mot += '-';
+            }
+            while (!mot.empty() && mot.back() == '-')
+                mot.pop_back();
+            if (!mot.empty()) nom += "-" + mot;
+        }
     }
-    painter.drawImage(QRect(cible.left, cible.top, cible.Largeur(), cible.Hauteur()), image);
-    painter.end();
+    return QString::fromStdString(nom + ".bmp");
 }
 
 void TFrmFrance::ActionEnvoyerMailExecute() {
+    // A folder of its own, so that the attachment keeps a name that says what it is.
     const std::filesystem::path temporaire = GetTempFileNameA("orv");
-    if (temporaire.empty()) {
+    std::error_code ec;
+    std::filesystem::path dossier = temporaire;
+    if (!temporaire.empty()) {
+        dossier.replace_extension();
+        std::filesystem::remove(temporaire, ec); // only its unique name was needed
+        if (!std::filesystem::create_directory(dossier, ec)) dossier.clear();
+    }
+    if (dossier.empty()) {
         QMessageBox::warning(this, T("Envoi du graphique"),
-                             T("Impossible de créer un fichier temporaire."));
+                             T("Impossible de créer un dossier temporaire pour le graphique."));
         return;
     }
-    std::string nom = temporaire.string();
-    nom = nom.substr(0, nom.size() - 3) + "bmp";
-    std::error_code ec;
-    std::filesystem::remove(temporaire, ec); // only its name was needed
+    const std::filesystem::path chemin = dossier / NomPieceJointe().toStdString();
     const QImage image = PlaceImageDansBitmap();
-    const QString nomQ = QString::fromStdString(nom);
+    const QString nomQ = QString::fromStdString(chemin.string());
     if (image.isNull() || !image.save(nomQ, "BMP")) {
         QMessageBox::warning(this, T("Envoi du graphique"),
                              T("Impossible d'enregistrer le graphique dans « %1 ».").arg(nomQ));
         return;
     }
-    const TResultatCourriel r = EnvMailWAttach("", "Export de la carte", "", Utf8VersCp1252(nom));
+    const TResultatCourriel r =
+        EnvMailWAttach("", "Export de la carte", "", Utf8VersCp1252(chemin.string()));
     if (!r.Reussi) {
         QMessageBox::warning(this, T("Envoi du graphique"), QString::fromStdString(r.Erreur));
     } else if (!r.ClientOuvert) {
         QMessageBox::information(
             this, T("Envoi du graphique"),
-            T("Aucun logiciel de courrier n'a été trouvé. Le message, avec le graphique en pièce "
+            T("Aucun logiciel de courriel n'a été trouvé. Le message, avec le graphique en pièce "
               "jointe, a été enregistré dans :\n%1")
                 .arg(QString::fromStdString(r.Message.string())));
     }

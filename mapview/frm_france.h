@@ -12,6 +12,7 @@
 #include <QString>
 
 class QAction;
+class QPrinter;
 class QTimer;
 class QToolBar;
 class QToolButton;
@@ -22,8 +23,9 @@ class TCarteFrance;
 class ISurfaceDessin;
 class TFrmPrefCarte;
 
-// Where a picture of w x h pixels goes on a page of pw x ph printer pixels: centred, at
-// most doubled, as wide as the page otherwise. An empty picture gives an empty rectangle.
+// Where a picture of w x h pixels goes on a printable area of pw x ph printer pixels: as
+// large as the area allows with its proportions kept (the whole width or the whole height),
+// centred. An empty picture or area gives an empty rectangle.
 TRect RectImpression(int w, int h, int pw, int ph);
 
 class TFrmFrance : public TFrmZoom {
@@ -65,6 +67,9 @@ public:
     // Re-projects the map at `zoom` and scrolls to `centre` (image coordinates); a null
     // centre means the blinking towns when `flag`, else the entry IndexCommuneCentree.
     void ZoomTo(double zoom, const TPoint* centre, bool flag) override;
+    // The zoom at which the whole map of France fits the view, with a small margin and
+    // without scroll bars.
+    double ZoomCarteEntiere() const;
     // Keeps the zoom and brings image point p to the middle of the view.
     void CentragePtEcran(TPoint p);
     // Starts the blinking timer.
@@ -92,6 +97,17 @@ public:
     QImage PlaceImageDansBitmap();
     // Paints the view's content (map and legend) on a painter in client coordinates.
     void PeintVue(QPainter& painter);
+    // The same picture as PlaceImageDansBitmap, drawn `facteur` times larger (sharp lines
+    // and text for a printer, where a screen bitmap would be stretched).
+    QImage ImageAgrandie(int facteur);
+    // Prints the picture of the view on one page of `imprimante`, filling its printable
+    // area (RectImpression). Returns the rectangle used, in printer pixels from the corner of
+    // the printable area; empty, with nothing printed, when the view is empty. Raises Erreur
+    // when the printer cannot start.
+    TRect ImprimeGraphique(QPrinter& imprimante);
+    // The name the picture is attached under in an e-mail: "carte-versailles.bmp", the
+    // selected towns in lower-case ASCII joined by dashes; "carte.bmp" without one.
+    QString NomPieceJointe() const;
 
 public slots:
     void ActionZoomPlusExecute();

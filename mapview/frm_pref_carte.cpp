@@ -5,10 +5,12 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <cstdio>
@@ -64,37 +66,41 @@ void TFrmPrefCarte::ConstruitControles() {
     AdvOfficePager1->setObjectName(QStringLiteral("AdvOfficePager1"));
     dansPanneau->addWidget(AdvOfficePager1);
 
-    // ---- Page "Carte" ----
+    // Each page scrolls when the panel is smaller than its controls, so that nothing is
+    // ever squeezed over its neighbour.
+    auto defilante = [](QWidget* page) {
+        auto* zone = new QScrollArea;
+        zone->setObjectName(page->objectName() + QStringLiteral("Defilement"));
+        zone->setWidget(page);
+        zone->setWidgetResizable(true);
+        zone->setFrameShape(QFrame::NoFrame);
+        zone->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        return zone;
+    };
+
+    // ---- Page "Carte": the ranked towns, the disks, then the legend, one under another ----
     tsCarte = new QWidget;
     tsCarte->setObjectName(QStringLiteral("tsCarte"));
-    auto* grilleCarte = new QGridLayout(tsCarte);
+    auto* colonneCarte = new QVBoxLayout(tsCarte);
+    colonneCarte->setContentsMargins(4, 4, 4, 4);
 
     auto* GroupBox2 = new QGroupBox(T("Affichage des :"), tsCarte);
+    GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
     auto* l2 = new QVBoxLayout(GroupBox2);
+    l2->setSpacing(2);
     cbAffCapitale = new QRadioButton(T("Capitales de région"), GroupBox2);
     cbAffPrefec = new QRadioButton(T("Capitales de région et des Préfectures"), GroupBox2);
     cbAffSsPrefec = new QRadioButton(T("Capitales, Préfectures et Sous-Préfectures"), GroupBox2);
     cbAffCapitale->setChecked(true);
     for (QRadioButton* b : {cbAffCapitale, cbAffPrefec, cbAffSsPrefec})
         l2->addWidget(b);
-    grilleCarte->addWidget(GroupBox2, 0, 0);
-
-    auto* GroupBox1 = new QGroupBox(T("Légende"), tsCarte);
-    auto* l1 = new QVBoxLayout(GroupBox1);
-    l1->addWidget(new QLabel(T("Couleur de fond :"), GroupBox1));
-    cbcFondLegende = new TComboBoxColor(GroupBox1);
-    l1->addWidget(cbcFondLegende);
-    l1->addWidget(new QLabel(T("Position sur l'écran :"), GroupBox1));
-    cbPositionLegende = new QComboBox(GroupBox1);
-    cbPositionLegende->addItems({T("Ne pas l'afficher !"), T("en Haut à Gauche"),
-                                 T("en Haut à Droite"), T("en Bas à Gauche"),
-                                 T("en Bas à Droite")});
-    l1->addWidget(cbPositionLegende);
-    grilleCarte->addWidget(GroupBox1, 0, 1, 2, 1);
+    colonneCarte->addWidget(GroupBox2);
 
     auto* GroupBox3 =
         new QGroupBox(T("Autour de la ville selectionnée, afficher un rayon de  :"), tsCarte);
+    GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
     auto* l3 = new QGridLayout(GroupBox3);
+    l3->setVerticalSpacing(2);
     const char* libelles[] = {"3 Km", "5 Km", "8 Km", "10 Km", "12 Km", "20 Km", "50 Km", "100 Km"};
     QCheckBox** cases[] = {&cbR3, &cbR5, &cbR8, &cbR10, &cbR12, &cbR20, &cbR50, &cbR100};
     for (int i = 0; i < 8; ++i) {
@@ -102,13 +108,28 @@ void TFrmPrefCarte::ConstruitControles() {
         (*cases[i])->setChecked(true);
         l3->addWidget(*cases[i], i / 4, i % 4);
     }
-    grilleCarte->addWidget(GroupBox3, 1, 0);
-    AdvOfficePager1->addTab(tsCarte, T("Carte"));
+    colonneCarte->addWidget(GroupBox3);
+
+    auto* GroupBox1 = new QGroupBox(T("Légende"), tsCarte);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    auto* l1 = new QFormLayout(GroupBox1);
+    l1->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    cbcFondLegende = new TComboBoxColor(GroupBox1);
+    l1->addRow(new QLabel(T("Couleur de fond :"), GroupBox1), cbcFondLegende);
+    cbPositionLegende = new QComboBox(GroupBox1);
+    cbPositionLegende->addItems({T("Ne pas l'afficher !"), T("en Haut à Gauche"),
+                                 T("en Haut à Droite"), T("en Bas à Gauche"),
+                                 T("en Bas à Droite")});
+    l1->addRow(new QLabel(T("Position sur l'écran :"), GroupBox1), cbPositionLegende);
+    colonneCarte->addWidget(GroupBox1);
+    colonneCarte->addStretch(1);
+    AdvOfficePager1->addTab(defilante(tsCarte), T("Carte"));
 
     // ---- Page "Couleurs" ----
     TabSheet2 = new QWidget;
     TabSheet2->setObjectName(QStringLiteral("TabSheet2"));
     auto* grilleCouleurs = new QGridLayout(TabSheet2);
+    grilleCouleurs->setContentsMargins(4, 4, 4, 4);
     cbAnimation15s = new QCheckBox(T("L'animation du point est limitée à 15 s"), TabSheet2);
     cbDisqueDegrade =
         new QCheckBox(T("Dégradé de couleurs pour les disques de distance"), TabSheet2);
@@ -122,8 +143,9 @@ void TFrmPrefCarte::ConstruitControles() {
     cbcCentral = new TComboBoxColor(TabSheet2);
     grilleCouleurs->addWidget(cbcCentral, 3, 1);
     grilleCouleurs->setRowStretch(4, 1);
-    AdvOfficePager1->addTab(TabSheet2, T("Couleurs"));
-    AdvOfficePager1->setCurrentWidget(TabSheet2);
+    grilleCouleurs->setColumnStretch(1, 1);
+    AdvOfficePager1->addTab(defilante(TabSheet2), T("Couleurs"));
+    AdvOfficePager1->setCurrentIndex(1); // "Couleurs" first
 
     // Every control reports a change.
     for (QRadioButton* b : {cbAffCapitale, cbAffPrefec, cbAffSsPrefec})

@@ -9,8 +9,10 @@
 #include "mapview/frm_france.h"
 #include "mapview/frm_pref_carte.h"
 #include "mapview/icones.h"
+#include "search/disposition.h"
 #include "search/export_texte.h"
 #include "search/fom_patienter.h"
+#include "search/libelle_elide.h"
 #include "search/parametres.h"
 #include "search/phrases.h"
 
@@ -32,6 +34,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -122,8 +125,7 @@ TFormIhm2::TFormIhm2(QWidget* owner) : QWidget(owner, Qt::Window) {
         QMessageBox::warning(this, QStringLiteral("Orlavine"), texte);
     };
     OuvreDocument = [](const QString& chemin) {
-        // The result is not checked: without a desktop the file simply stays there.
-        QDesktopServices::openUrl(QUrl::fromLocalFile(chemin));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(chemin));
     };
     EnvoieCourriel = [this](const AnsiString& destinataire, const AnsiString& sujet,
                             const AnsiString& corps, const AnsiString& piece) {
@@ -154,6 +156,9 @@ void TFormIhm2::ConstruitFenetre() {
     setObjectName(QStringLiteral("FormIhm2"));
     setWindowTitle(QStringLiteral("Localisation"));
     resize(1027, 687);
+    // Every page stays readable down to this size: the map keeps most of the width, the
+    // left panel and the preferences scroll.
+    setMinimumSize(800, 600);
 
     auto* principal = new QVBoxLayout(this);
     principal->setContentsMargins(4, 4, 4, 4);
@@ -213,10 +218,26 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     // ---- Left: the choice of a commune, then the map preferences ----
     PanOption = new QWidget(Splitter1);
     PanOption->setObjectName(QStringLiteral("PanOption"));
+    PanOption->setMinimumWidth(280);
     auto* gauche = new QVBoxLayout(PanOption);
     gauche->setContentsMargins(0, 0, 0, 0);
+    // The choice of a commune over the preferences; the user moves the boundary.
+    auto* separateur = new TSeparateurOptions(PanOption);
+    SplitterOption = separateur;
+    SplitterOption->setObjectName(QStringLiteral("SplitterOption"));
+    gauche->addWidget(SplitterOption);
 
-    AdvPanel1 = new QGroupBox(QStringLiteral("Choix d'une commune"), PanOption);
+    // Scrolls rather than squeezing its wrapped texts when the window is small.
+    auto* defilementChoix = new QScrollArea(SplitterOption);
+    defilementChoix->setObjectName(QStringLiteral("DefilementChoix"));
+    defilementChoix->setWidgetResizable(true);
+    defilementChoix->setFrameShape(QFrame::NoFrame);
+    defilementChoix->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* contenuChoix = new TContenuDefilant;
+    auto* dansDefilement = new QVBoxLayout(contenuChoix);
+    dansDefilement->setContentsMargins(0, 0, 0, 0);
+    AdvPanel1 = new QGroupBox(QStringLiteral("Choix d'une commune"), contenuChoix);
+    dansDefilement->addWidget(AdvPanel1);
     AdvPanel1->setObjectName(QStringLiteral("AdvPanel1"));
     auto* choix = new QVBoxLayout(AdvPanel1);
 
@@ -233,7 +254,9 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     zeVille1 = new QLineEdit(PanelSaisieCom1);
     zeVille1->setObjectName(QStringLiteral("zeVille1"));
     zeVille1->setClearButtonEnabled(true);
-    zaVilleSel1 = new QLabel(QStringLiteral("--"), PanelSaisieCom1);
+    auto* villeSel1 = new TLibelleElide(QStringLiteral("--"), PanelSaisieCom1);
+    villeSel1->LargeurPreferee = 200; // a long name is cut, not the edit
+    zaVilleSel1 = villeSel1;
     zaVilleSel1->setObjectName(QStringLiteral("zaVilleSel1"));
     FixeTag(zaVilleSel1, -1);
     saisie1->addWidget(zeVille1, 1);
@@ -257,7 +280,9 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     zeVille2 = new QLineEdit(PanelSaisieCom2);
     zeVille2->setObjectName(QStringLiteral("zeVille2"));
     zeVille2->setClearButtonEnabled(true);
-    zaVilleSel2 = new QLabel(QStringLiteral("--"), PanelSaisieCom2);
+    auto* villeSel2 = new TLibelleElide(QStringLiteral("--"), PanelSaisieCom2);
+    villeSel2->LargeurPreferee = 200; // a long name is cut, not the edit
+    zaVilleSel2 = villeSel2;
     zaVilleSel2->setObjectName(QStringLiteral("zaVilleSel2"));
     FixeTag(zaVilleSel2, -1);
     saisie2->addWidget(Label1, 0, 0, 1, 2);
@@ -274,6 +299,7 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     choix->addWidget(la2);
     lvCom = NouvelleListe(AdvPanel1, QStringLiteral("lvCom"),
                           {QStringLiteral("Code INSEE"), QStringLiteral("Libellé")}, {90, 220});
+    lvCom->setMinimumHeight(110); // a few rows at least; the panel scrolls beyond
     choix->addWidget(lvCom, 1);
 
     la3 = new QLabel(QStringLiteral("3. Choisissez une distance de recherche :"), AdvPanel1);
@@ -293,18 +319,21 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     rayon->addWidget(tbRayon, 1);
     rayon->addWidget(laRayon);
     choix->addLayout(rayon);
-    gauche->addWidget(AdvPanel1, 1);
+    defilementChoix->setWidget(contenuChoix);
+    SplitterOption->addWidget(defilementChoix);
 
-    PanReference = new QWidget(PanOption);
+    PanReference = new QWidget(SplitterOption);
     PanReference->setObjectName(QStringLiteral("PanReference"));
-    PanReference->setMinimumHeight(217);
+    PanReference->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     auto* reference = new QVBoxLayout(PanReference);
     reference->setContentsMargins(0, 0, 0, 0);
-    gauche->addWidget(PanReference);
+    SplitterOption->addWidget(PanReference);
+    separateur->FixePanneaux(defilementChoix, PanReference);
 
     // ---- Right: the neighbour list and the map ----
     pcMain = new QTabWidget(Splitter1);
     pcMain->setObjectName(QStringLiteral("pcMain"));
+    pcMain->setMinimumWidth(440);
 
     tsVilles = new QWidget;
     tsVilles->setObjectName(QStringLiteral("tsVilles"));
@@ -364,7 +393,8 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
                                            "Vous devez continuer à zoomer ..."));
     zaCVabsente->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
     zaCVabsente->hide();
-    LabelStatusCarteGeo = new QLabel(QStringLiteral("..."), tsCarteGeo);
+    // The hovered town's text: cut to the room there is, never widening the window.
+    LabelStatusCarteGeo = new TLibelleElide(QStringLiteral("..."), tsCarteGeo);
     LabelStatusCarteGeo->setObjectName(QStringLiteral("LabelStatusCarteGeo"));
     statut->addWidget(zaCVabsente);
     statut->addWidget(LabelStatusCarteGeo, 1);
@@ -381,9 +411,10 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
 
     Splitter1->addWidget(PanOption);
     Splitter1->addWidget(pcMain);
+    Splitter1->setChildrenCollapsible(false);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({410, 610});
+    Splitter1->setSizes({430, 590});
 
     // ---- Events ----
     connect(zeVille1, &QLineEdit::textChanged, this, &TFormIhm2::zeVilleChange);
@@ -392,6 +423,7 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     zeVille2->installEventFilter(this);
     connect(sbChoix2Villes, &QPushButton::clicked, this, &TFormIhm2::sbChoix2VillesClick);
     connect(lvCom, &QTreeWidget::itemSelectionChanged, this, &TFormIhm2::lvComSelectItem);
+    connect(lvCom, &QTreeWidget::itemSelectionChanged, this, &TFormIhm2::MajActionsExport);
     connect(lvCom->header(), &QHeaderView::sectionClicked, this, &TFormIhm2::lvComColumnClick);
     connect(lvComVois, &QTreeWidget::itemSelectionChanged, this, &TFormIhm2::lvComVoisSelectItem);
     connect(lvComVois, &QTreeWidget::itemDoubleClicked, this, &TFormIhm2::lvComVoisDblClick);
@@ -430,6 +462,7 @@ void TFormIhm2::ConstruitMapEtPreferences() {
     connect(FrmPrefCarte, &TFrmPrefCarte::OnChange, this, &TFormIhm2::LanceTimerPreference,
             Qt::UniqueConnection);
     FrmPrefCarte->show();
+    static_cast<TSeparateurOptions*>(SplitterOption)->Equilibre();
 }
 
 void TFormIhm2::InitCommuneFrance() {
@@ -842,9 +875,14 @@ AnsiString TFormIhm2::TexteInfo() const {
     return VersAnsi(laInfo->text());
 }
 
+bool TFormIhm2::ExportPossible() const {
+    // The heading of the export names the first town, and its rows are that town's
+    // neighbours: a search that found nothing leaves nothing to export.
+    return Carte && Tag(zaVilleSel1) != -1 && !lvCom->selectedItems().isEmpty();
+}
+
 void TFormIhm2::MajActionsExport() {
-    // The heading of the export names the first town: without one there is nothing to send.
-    const bool actif = Carte && Tag(zaVilleSel1) != -1;
+    const bool actif = ExportPossible();
     ActionImpression->setEnabled(actif);
     ActionCopierPressePapier->setEnabled(actif);
     ActionEnvoiMail->setEnabled(actif);
@@ -967,7 +1005,7 @@ AnsiString TFormIhm2::TexteExport(bool compact) const {
 }
 
 void TFormIhm2::ActionImpressionExecute() {
-    if (!Carte || Tag(zaVilleSel1) == -1) return;
+    if (!ExportPossible()) return;
     const QString chemin = CheminExportVoisines();
     QDir().mkpath(QFileInfo(chemin).absolutePath());
     QFile::remove(chemin);
@@ -979,16 +1017,19 @@ void TFormIhm2::ActionImpressionExecute() {
         AfficheMessage(QStringLiteral("Impossible d'écrire le fichier « %1 ».").arg(chemin));
         return;
     }
-    OuvreDocument(chemin);
+    if (!OuvreDocument(chemin))
+        AfficheMessage(QStringLiteral("Aucun logiciel n'a pu ouvrir le document texte : il est "
+                                      "enregistré dans « %1 ».")
+                           .arg(QDir::toNativeSeparators(chemin)));
 }
 
 void TFormIhm2::ActionCopierPressePapierExecute() {
-    if (!Carte || Tag(zaVilleSel1) == -1) return;
+    if (!ExportPossible()) return;
     QGuiApplication::clipboard()->setText(VersQString(TexteExport(false)));
 }
 
 void TFormIhm2::ActionEnvoyerMailExecute() {
-    if (!Carte || Tag(zaVilleSel1) == -1) return;
+    if (!ExportPossible()) return;
     EnvoieCourriel("", "Ville voisines", TexteExport(true), "");
 }
 

@@ -54,8 +54,9 @@ public:
     std::filesystem::path DossierAtlas;
     // How a message is shown to the user (a warning dialog unless replaced).
     std::function<void(const QString&)> AfficheMessage;
-    // How the exported text file is opened (the desktop's default editor unless replaced).
-    std::function<void(const QString&)> OuvreDocument;
+    // How the exported text file is opened (the desktop's default editor unless replaced);
+    // false when nothing could open it.
+    std::function<bool(const QString&)> OuvreDocument;
     // How the e-mail is prepared (the host's mail service unless replaced).
     std::function<void(const AnsiString& destinataire, const AnsiString& sujet,
                        const AnsiString& corps, const AnsiString& piece)>
@@ -73,6 +74,8 @@ public:
 
     QSplitter* Splitter1 = nullptr;
     QWidget* PanOption = nullptr;
+    // Choice of a commune above, preferences below (TSeparateurOptions).
+    QSplitter* SplitterOption = nullptr;
     QGroupBox* AdvPanel1 = nullptr;
     QWidget* PanReference = nullptr;
     QLabel* la1 = nullptr;
@@ -200,6 +203,8 @@ private:
     void ConstruitMapEtPreferences();
     void ViderListeCommunes();
     void MajActionsExport();
+    // The neighbour list belongs to a selected first town: there is something to export.
+    bool ExportPossible() const;
     void FixeInfo(const AnsiString& texte);
     AnsiString TexteInfo() const;
     void FixeTexteEdit(QLineEdit* edit, const AnsiString& texte);

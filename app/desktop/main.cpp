@@ -6,6 +6,7 @@
 //   orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] [TEXTE]
 #include "a_propos.h"
 #include "mapview/frm_france.h"
+#include "mapview/traductions_qt.h"
 #include "search/form_ihm2.h"
 
 #include <QApplication>
@@ -170,6 +171,11 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Orlavine"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orlavine"));
+    // Qt's dialogs (save, print, colour) and standard buttons in French.
+    if (!orlavine::InstalleTraductionsQt())
+        std::fputs("orlavine : traductions françaises de Qt absentes (paquet "
+                   "qt6-translations-l10n) ; les boîtes de dialogue de Qt seront en anglais.\n",
+                   stderr);
 
     orlavine::TFormIhm2 fenetre;
     fenetre.DossierAtlas = o.atlas;

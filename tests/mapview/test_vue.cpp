@@ -8,10 +8,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
+#include <QMessageBox>
+#include <QPageLayout>
 #include <QPainter>
+#include <QPrinter>
+#include <QProcess>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -166,13 +174,15 @@ TEST_F(Carte, AnimationDuZoomJusquACent) {
     EXPECT_EQ(voisines.count(), 1);
     EXPECT_TRUE(atlas->AfficherVoisines);
     EXPECT_TRUE(frm.ActionAfficherCommunesVoisines->isChecked());
-    // Whole map: back to 1.2, neighbours off.
+    // Whole map: fitted to the view, neighbours off.
     frm.ActionZoomCarteEntiereExecute();
-    EXPECT_DOUBLE_EQ(frm.Zoom, 1.2);
+    const double entiere = frm.Zoom;
+    EXPECT_LE(frm.RectImage.Largeur(), frm.Width()); // not shown: its own size
+    EXPECT_LE(frm.RectImage.Hauteur(), frm.Height());
     EXPECT_FALSE(atlas->AfficherVoisines);
     EXPECT_FALSE(frm.ActionAfficherCommunesVoisines->isChecked());
     frm.ActionZoomPlusExecute();
-    EXPECT_DOUBLE_EQ(frm.Zoom, 1.2 * 1.2);
+    EXPECT_DOUBLE_EQ(frm.Zoom, entiere * 1.2);
     frm.ActionAfficherDisqueExecute();
     EXPECT_FALSE(atlas->AfficherDisque);
     EXPECT_FALSE(frm.ActionAfficherDisque->isChecked());
@@ -249,14 +259,110 @@ TEST_F(Carte, SurvolTexteEtTexteInfo) {
     EXPECT_EQ(textes[2][0].toString(), QString::fromUtf8("Versailles à 17 km de Paris"));
 }
 
-TEST(Impression, EchelleEtCentrage) {
-    EXPECT_EQ(RectImpression(600, 400, 4800, 6000), (TRect{1800, 2600, 3000, 3400}));
-    const TRect r = RectImpression(600, 400, 1000, 1400);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.Largeur(), 1000);
-    EXPECT_EQ(r.Hauteur(), static_cast<int>(400 * (1000.0f / 600.0f)));
+TEST(Impression, LaCarteRemplitLaLargeurOuLaHauteurCentree) {
+    // Limited by the width: as wide as the area, centred vertically.
+    EXPECT_EQ(RectImpression(600, 400, 4800, 6000), (TRect{0, 1400, 4800, 4600}));
+    EXPECT_EQ(RectImpression(600, 400, 1000, 1400), (TRect{0, 366, 1000, 1033}));
+    // Limited by the height (a landscape page): as high as the area, centred horizontally.
+    EXPECT_EQ(RectImpression(600, 400, 6000, 2000), (TRect{1500, 0, 4500, 2000}));
+    // A picture larger than the area shrinks to it.
+    EXPECT_EQ(RectImpression(3000, 100, 600, 600), (TRect{0, 290, 600, 310}));
     EXPECT_TRUE(RectImpression(0, 400, 1000, 1000).EstVide());
     EXPECT_TRUE(RectImpression(600, 0, 1000, 1000).EstVide());
+    EXPECT_TRUE(RectImpression(600, 400, 0, 1000).EstVide());
+}
+
+// A PDF printer at several resolutions, in portrait and landscape: the printed picture
+// fills the printable width or height with the view's proportions, centred.
+TEST_F(Carte, ImpressionPdfRemplitLaPage) {
+    CarteEssai frm(nullptr, atlas.get());
+    Montre(frm, 600, 400);
+    const QSize vue(frm.LargeurUtile, frm.HauteurUtile);
+    const double proportions = static_cast<double>(vue.width()) / vue.height();
+    QTemporaryDir dossier;
+    for (const int ppp : {300, 600, 1200, 2400}) {
+        for (const auto sens : {QPageLayout::Portrait, QPageLayout::Landscape}) {
+            const QString pdf =
+                dossier.filePath(QStringLiteral("carte-%1-%2.pdf").arg(ppp).arg(sens));
+            QPrinter imprimante(QPrinter::HighResolution);
+            imprimante.setOutputFormat(QPrinter::PdfFormat);
+            imprimante.setOutputFileName(pdf);
+            imprimante.setResolution(ppp);
+            imprimante.setPageSize(QPageSize(QPageSize::A4));
+            imprimante.setPageOrientation(sens);
+            imprimante.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+            const QRect zone = imprimante.pageLayout().paintRectPixels(imprimante.resolution());
+            const TRect r = frm.ImprimeGraphique(imprimante);
+            SCOPED_TRACE(pdf.toStdString());
+            ASSERT_FALSE(r.EstVide());
+            EXPECT_TRUE(r.Largeur() == zone.width() || r.Hauteur() == zone.height());
+            EXPECT_LE(r.Largeur(), zone.width());
+            EXPECT_LE(r.Hauteur(), zone.height());
+            EXPECT_NEAR(static_cast<double>(r.Largeur()) / r.Hauteur(), proportions, 0.01);
+            EXPECT_LE(std::abs(r.left - (zone.width() - r.right)), 1);
+            EXPECT_LE(std::abs(r.top - (zone.height() - r.bottom)), 1);
+            // At least 90 % of the printable width on a portrait page, whatever the dots
+            // per inch the printer reports.
+            if (sens == QPageLayout::Portrait) {
+                EXPECT_GE(r.Largeur() * 10, zone.width() * 9);
+            }
+            EXPECT_GT(QFileInfo(pdf).size(), 1000);
+        }
+    }
+}
+
+// The drawn area of one real PDF page, rasterised: the picture (on a grey background, to
+// tell it from the paper) spans the printable height of a landscape A4 page, centred.
+TEST_F(Carte, ImpressionPdfMesureeSurLaPageRasterisee) {
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm (poppler-utils) absent";
+    CarteEssai frm(nullptr, atlas.get());
+    QPalette palette = frm.viewport()->palette();
+    palette.setColor(QPalette::Window, QColor(128, 128, 128));
+    palette.setColor(QPalette::Base, QColor(128, 128, 128));
+    frm.viewport()->setPalette(palette);
+    Montre(frm, 400, 300);           // 4:3, narrower than the landscape printable area
+    frm.ZoomTo(0.3, nullptr, false); // the map in the middle, grey all around
+    QApplication::processEvents();
+    QTemporaryDir dossier;
+    const QString pdf = dossier.filePath(QStringLiteral("carte.pdf"));
+    QPrinter imprimante(QPrinter::HighResolution);
+    imprimante.setOutputFormat(QPrinter::PdfFormat);
+    imprimante.setOutputFileName(pdf);
+    imprimante.setResolution(1200);
+    imprimante.setPageSize(QPageSize(QPageSize::A4));
+    imprimante.setPageOrientation(QPageLayout::Landscape);
+    imprimante.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    ASSERT_FALSE(frm.ImprimeGraphique(imprimante).EstVide());
+
+    QProcess rasterise;
+    rasterise.start(pdftoppm, {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+                               QStringLiteral("-singlefile"), pdf, dossier.filePath("page")});
+    ASSERT_TRUE(rasterise.waitForFinished(30000));
+    ASSERT_EQ(rasterise.exitCode(), 0) << rasterise.readAllStandardError().toStdString();
+    const QImage page(dossier.filePath(QStringLiteral("page.png")));
+    ASSERT_FALSE(page.isNull());
+    // Landscape A4 at 100 dpi: 1169 x 827 pixels, 10 mm margins of 39 pixels.
+    EXPECT_NEAR(page.width(), 1169, 2);
+    EXPECT_NEAR(page.height(), 827, 2);
+    int gauche = page.width(), droite = -1, haut = page.height(), bas = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 250) {
+                gauche = std::min(gauche, x);
+                droite = std::max(droite, x);
+                haut = std::min(haut, y);
+                bas = std::max(bas, y);
+            }
+    ASSERT_GE(droite, gauche);
+    const int largeur = droite - gauche + 1;
+    const int hauteur = bas - haut + 1;
+    const double marge = 10 / 25.4 * 100;
+    EXPECT_NEAR(hauteur, page.height() - 2 * marge, 3); // the whole printable height
+    EXPECT_NEAR(static_cast<double>(largeur) / hauteur,
+                static_cast<double>(frm.LargeurUtile) / frm.HauteurUtile, 0.02);
+    EXPECT_NEAR(gauche, page.width() - 1 - droite, 3); // centred
+    EXPECT_NEAR(haut, page.height() - 1 - bas, 3);
 }
 
 TEST_F(Carte, ExportSansBarresDeDefilement) {
@@ -312,6 +418,65 @@ TEST_F(Carte, RenduDisqueContourEtSymbole) {
     prefs.PositionLegende = 1;
     frm.CalculPositionLegende();
     EXPECT_EQ(frm.PointLegende, (TPoint{5, 5}));
+}
+
+// The map sent by e-mail is attached under a name that says what it is.
+TEST_F(Carte, LaCarteEnvoyeeParCourrielPorteLeNomDesVilles) {
+    CarteEssai frm(nullptr, atlas.get());
+    Montre(frm, 400, 300);
+    EXPECT_EQ(frm.NomPieceJointe(), "carte-versailles.bmp");
+    const int cyr = essai::IndexCode(atlas->Communes, "78545");
+    atlas->AjouteCommuneAffichee(cyr, "", true, false);
+    atlas->AjouteCommuneAffichee(essai::IndexCode(atlas->Communes, "76351"), "", false, false);
+    EXPECT_EQ(frm.NomPieceJointe(), "carte-versailles-saint-cyr-l-ecole.bmp"); // blinking only
+    atlas->Communes[static_cast<std::size_t>(cyr)].Nom = "\xC9VRY-SUR-\xC0"
+                                                         "A";
+    EXPECT_EQ(frm.NomPieceJointe(), "carte-versailles-evry-sur-aa.bmp");
+    atlas->ViderCommunesAffichees();
+    EXPECT_EQ(frm.NomPieceJointe(), "carte.bmp");
+
+    // The action itself, with no mail program: the saved message holds the picture under
+    // that name.
+    atlas->AjouteCommuneAffichee(ville, "", true, true);
+    QTemporaryDir dossier;
+    const QByteArray path = qgetenv("PATH"), donnees = qgetenv("XDG_DATA_HOME"),
+                     temporaire = qgetenv("TMPDIR");
+    qputenv("PATH", dossier.path().toUtf8()); // no xdg-email there
+    qputenv("TMPDIR", dossier.path().toUtf8());
+    qputenv("XDG_DATA_HOME", dossier.filePath("donnees").toUtf8());
+    QString message;
+    QTimer ferme;
+    QObject::connect(&ferme, &QTimer::timeout, [&] {
+        if (auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            message = boite->text();
+            boite->accept();
+        }
+    });
+    ferme.start(10);
+    frm.ActionEnvoyerMailExecute();
+    ferme.stop();
+    qputenv("PATH", path);
+    if (temporaire.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", temporaire);
+    if (donnees.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", donnees);
+    EXPECT_TRUE(message.contains(QString::fromUtf8("courriel"))) << message.toStdString();
+    const QFileInfoList messages =
+        QDir(dossier.filePath("donnees/Orlavine")).entryInfoList({"*.eml"}, QDir::Files);
+    ASSERT_EQ(messages.size(), 1);
+    QFile eml(messages[0].filePath());
+    ASSERT_TRUE(eml.open(QIODevice::ReadOnly));
+    const QByteArray texte = eml.readAll();
+    EXPECT_TRUE(texte.contains("filename=\"carte-versailles.bmp\""))
+        << texte.left(800).toStdString();
+    EXPECT_TRUE(texte.contains("Content-Type: image/bmp"));
+    const QStringList pieces = QDir(dossier.path()).entryList({"orv*"}, QDir::Dirs);
+    ASSERT_EQ(pieces.size(), 1);
+    EXPECT_TRUE(QFileInfo::exists(dossier.filePath(pieces[0] + "/carte-versailles.bmp")));
 }
 
 TEST(Icones, OnzeImagesDessinees) {

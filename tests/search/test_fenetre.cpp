@@ -69,7 +69,10 @@ protected:
         auto fenetre = std::make_unique<TFormIhm2>();
         fenetre->DossierAtlas = atlas;
         fenetre->AfficheMessage = [this](const QString& m) { messages << m; };
-        fenetre->OuvreDocument = [this](const QString& c) { ouverts << c; };
+        fenetre->OuvreDocument = [this](const QString& c) {
+            ouverts << c;
+            return ouvrable;
+        };
         fenetre->show();
         fenetre->InitCommuneFrance();
         return fenetre;
@@ -87,6 +90,7 @@ protected:
     std::unique_ptr<TFormIhm2> f;
     QStringList messages;
     QStringList ouverts;
+    bool ouvrable = true; // whether something opens the exported file
 };
 
 QTemporaryDir* Fenetre::dossier_ = nullptr;
@@ -445,6 +449,47 @@ TEST_F(Fenetre, ExportToFileClipboardAndMail) {
     ASSERT_NE(f->LignesVoisines().front().Code, avant.front().Code);
     f->ActionCopierPressePapier->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), VersQString(texte(false)));
+}
+
+// A search that finds nothing leaves no town selected: the exports are off and neither
+// the file, nor the clipboard, nor a mail is touched. A file nothing can open is named.
+TEST_F(Fenetre, ExportsNeedASelectedTownAndSayWhereTheFileIs) {
+    int courriels = 0;
+    f->EnvoieCourriel = [&](const AnsiString&, const AnsiString&, const AnsiString&,
+                            const AnsiString&) { ++courriels; };
+    Cherche(f->zeVille1, "versailles");
+    for (QAction* a : {f->ActionImpression, f->ActionCopierPressePapier, f->ActionEnvoiMail})
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+
+    // Nothing opens the file: the message says where it is.
+    ouvrable = false;
+    f->ActionImpression->trigger();
+    ASSERT_EQ(ouverts.size(), 1);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QDir::toNativeSeparators(CheminExportVoisines())))
+        << messages[0].toStdString();
+    QFile fichier(CheminExportVoisines());
+    ASSERT_TRUE(fichier.open(QIODevice::ReadOnly));
+    const QByteArray avant = fichier.readAll();
+    fichier.close();
+    EXPECT_TRUE(avant.contains("VERSAILLES"));
+
+    Cherche(f->zeVille1, "paradoxe"); // finds nothing
+    ASSERT_EQ(f->lvCom->topLevelItemCount(), 0);
+    for (QAction* a : {f->ActionImpression, f->ActionCopierPressePapier, f->ActionEnvoiMail})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    QGuiApplication::clipboard()->setText("avant");
+    f->ActionImpressionExecute(); // even called directly, nothing happens
+    f->ActionCopierPressePapierExecute();
+    f->ActionEnvoyerMailExecute();
+    EXPECT_EQ(ouverts.size(), 1);
+    EXPECT_EQ(courriels, 0);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "avant");
+    ASSERT_TRUE(fichier.open(QIODevice::ReadOnly));
+    EXPECT_EQ(fichier.readAll(), avant); // the previous file is kept
+
+    Cherche(f->zeVille1, "versailles");
+    EXPECT_TRUE(f->ActionImpression->isEnabled());
 }
 
 TEST_F(Fenetre, TheMapFallsBackToDefaultPreferencesWhenTheirWindowGoesFirst) {
