@@ -1,6 +1,9 @@
-// TFormIhm2: the main window ("Localisation") with its three pages. The communes page
-// finds a commune by the first letters of its name or by a code, lists the communes around
-// it or measures two towns, shows them on the embedded map and exports the neighbour list.
+// TFormIhm2: the main window ("Localisation"), a frame around three pages. The frame
+// (form_ihm2.cpp) holds the pager, the buttons, the entry points of the host, the page
+// changes, the delayed preferences and what is kept between sessions. The communes page
+// (page_communes.cpp) finds a commune by the first letters of its name or by a code, lists
+// the communes around it or measures two towns, shows them on the embedded map and exports
+// the neighbour list.
 #pragma once
 
 #include "atlas/carte_france.h"
@@ -132,7 +135,8 @@ public:
     static int Tag(const QLabel* label);
     static void FixeTag(QLabel* label, int index);
 
-    // ---- Search (typing, analysis, keys, modes) ----
+    // ---- Communes page (page_communes.cpp) ----
+    // Search (typing, analysis, keys, modes)
     void Recherche(AnsiString texte, int mode);
     // Moves the selection of lvCom for a navigation key (Windows key code) typed in a town
     // edit; sets `touche` to 0 when the key stops there.
