@@ -1,0 +1,273 @@
+#include "geoloc/page_monde.h"
+
+#include "geoloc/carte_navigateur.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace orlavine::geoloc {
+
+std::string QuestionRelocalisation(std::string_view texteLieu, std::string_view lieuDit) {
+    std::string q = "Souhaitez-vous relocaliser l'adresse : ";
+    q += "Lieu : ";
+    q += texteLieu;
+    q += ". Lieu-dit : ";
+    q += lieuDit;
+    q += " ? ";
+    return q;
+}
+
+std::string TexteDegres(double degres, char separateurDecimal) {
+    if (!std::isfinite(degres)) return "0";
+    char tampon[64];
+    std::snprintf(tampon, sizeof tampon, "%.7f", degres);
+    std::string t = tampon;
+    while (!t.empty() && t.back() == '0')
+        t.pop_back();
+    if (!t.empty() && t.back() == '.') t.pop_back();
+    if (t == "-0") t = "0"; // a tiny negative value rounds to zero, without its sign
+    for (char& c : t)
+        if (c == '.') c = separateurDecimal;
+    return t;
+}
+
+std::string TexteLatLong(double latitude, double longitude, char separateurDecimal) {
+    return "Lat : " + TexteDegres(latitude, separateurDecimal) +
+           " , Long : " + TexteDegres(longitude, separateurDecimal);
+}
+
+// ---------------------------------------------------------------------------------------
+// Entry points
+// ---------------------------------------------------------------------------------------
+
+void TPageMondeLogique::SetSGeoChps(const SGeoChps* lieu) {
+    LieuGeo.reset();
+    if (lieu) LieuGeo = std::make_unique<SGeoChps>(*lieu);
+}
+
+void TPageMondeLogique::ShowMapWorld() {
+    ClearCurrentAddress();
+    if (LieuGeo) {
+        const std::string texte = hote_ ? hote_->TexteLieu(LieuGeo->IdPlace) : std::string();
+        // The lieu-dit leads when there is one; a place alone is shown as it is stored.
+        TextePlace = LieuGeo->LieuDit.empty() ? texte : LieuGeo->LieuDit + " ; " + texte;
+        vue_.AfficheLieu(TextePlace);
+        LieuTexte = texte;
+        vue_.AffichePanneau(true);
+        if (LieuGeo->Etat == EtatHorsTable) {
+            vue_.AffichePosition("Cette adresse n'a pas encore été localisée.");
+        } else {
+            UpdateMapLatLong(LieuGeo->Latitude, LieuGeo->Longitude);
+            if (LieuGeo->AdresseRech.empty()) {
+                vue_.AjouteAdresse(TextePlace);
+            } else {
+                AddAddressToHistory(LieuGeo->AdresseRech, 0);
+                UpdateComboAddress(0);
+            }
+        }
+        vue_.AfficheValidation(LieuGeo->Etat == EtatValide);
+    } else {
+        vue_.AffichePanneau(false);
+    }
+    vue_.MontrePageMonde();
+}
+
+void TPageMondeLogique::FormShow() {
+    if (LieuGeo) vue_.AfficheValidation(LieuGeo->Etat == EtatValide);
+}
+
+// ---------------------------------------------------------------------------------------
+// Operations
+// ---------------------------------------------------------------------------------------
+
+void TPageMondeLogique::UpdateMapLatLong(double latitude, double longitude) {
+    Latitude = latitude;
+    Longitude = longitude;
+    vue_.AffichePosition(TexteLatLong(latitude, longitude, SeparateurDecimal));
+}
+
+void TPageMondeLogique::Log(const std::string& ligne) {
+    if (hote_) hote_->AddLog(ligne);
+}
+
+bool TPageMondeLogique::AChercherOuRelocaliser() const {
+    return RelocalisationEnCours || (LieuGeo && LieuGeo->Etat == EtatHorsTable);
+}
+
+void TPageMondeLogique::LocaliseParRecherche(int etat) {
+    RelocalisationEnCours = false;
+    if (!LieuGeo) return; // a relocation without a place has nothing to store
+    LieuGeo->Etat = etat;
+    vue_.FixeTexteAdresse({});
+    SaveLocation();
+}
+
+void TPageMondeLogique::SearchAdress(const std::string& adresse, int idPlace,
+                                     const std::string& lieuDit) {
+    double lon = 0, lat = 0;
+    const std::string texte =
+        hote_ ? hote_->NormalizeAddress(lon, lat, adresse, idPlace, lieuDit) : adresse;
+    if (lat != 0 && lon != 0 && lieuDit.empty()) {
+        // The host knows the commune: no search at all.
+        UpdateMapLatLong(lat, lon);
+        vue_.ChangementPage();
+        if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatCommunePays);
+        Log(" - Geolocalisation via BDD : " + adresse);
+    } else if (vue_.PageCourante() == TPageFenetre::Navigateur && vue_.NavigateurPresent()) {
+        vue_.ChargeNavigateur(UrlCarteRecherche(adresse));
+        Log(" - Geolocalisation via Google Api : " + adresse);
+    } else {
+        // Without a browser the map control searches, whatever the page.
+        vue_.ChercheAdresseCarte(texte);
+        Log(" - Geolocalisation via ArgGis : " + adresse);
+    }
+}
+
+bool TPageMondeLogique::PositionConnue() const {
+    return !(Latitude == 0 && Longitude == 0) && std::isfinite(Latitude) &&
+           std::isfinite(Longitude) && std::abs(Latitude) <= 90 && std::abs(Longitude) <= 180;
+}
+
+void TPageMondeLogique::SaveLocation() {
+    if (!LieuGeo) return;
+    LieuGeo->Latitude = Latitude;
+    LieuGeo->Longitude = Longitude;
+    if (OnLocalisationSauvee) OnLocalisationSauvee(LieuGeo.get());
+    vue_.AfficheValidation(LieuGeo->Etat == EtatValide);
+}
+
+void TPageMondeLogique::AddAddressToHistory(const std::string& adresse, int i) {
+    if (i >= 0 && static_cast<std::size_t>(i) < HistoriqueAdresses.size())
+        HistoriqueAdresses[static_cast<std::size_t>(i)] = adresse;
+    else
+        HistoriqueAdresses.push_back(adresse);
+}
+
+void TPageMondeLogique::UpdateComboAddress(int i) {
+    const int n = static_cast<int>(HistoriqueAdresses.size());
+    vue_.RemplitAdresses(HistoriqueAdresses, i >= 0 && i < n ? i : -1);
+}
+
+void TPageMondeLogique::ClearCurrentAddress() {
+    for (std::string& a : HistoriqueAdresses)
+        a.clear();
+    vue_.RemplitAdresses({}, -1);
+}
+
+std::string TPageMondeLogique::UrlNavigateur() const {
+    if (LieuGeo) return UrlCarteLieu(Latitude, Longitude);
+    return UrlCarteRecherche(LieuTexte);
+}
+
+// ---------------------------------------------------------------------------------------
+// Events
+// ---------------------------------------------------------------------------------------
+
+void TPageMondeLogique::TimerMapLoadedTimer() {
+    if (!vue_.CartePrete()) {
+        vue_.RelanceAttenteCarte();
+        return;
+    }
+    if (LieuGeo) {
+        if (LieuGeo->Etat == EtatHorsTable)
+            SearchAdress(TextePlace, LieuGeo->IdPlace, LieuGeo->LieuDit);
+        else
+            vue_.CentreCarte(LieuGeo->Latitude, LieuGeo->Longitude);
+        return;
+    }
+    std::string adresse = LieuTexte;
+    if (adresse.empty()) {
+        const std::string ville = vue_.TexteVille1();
+        if (ville.empty()) {
+            vue_.RelanceAttenteCarte();
+            return;
+        }
+        adresse = ville + " France";
+    }
+    SearchAdress(adresse, -1, {});
+}
+
+void TPageMondeLogique::BtSearchClick() {
+    if (RelocalisationEnCours) return;
+    const std::string adresse = vue_.TexteAdresse();
+    SearchAdress(adresse, -1, {});
+    AddAddressToHistory(adresse, 0);
+    UpdateComboAddress(0);
+}
+
+void TPageMondeLogique::BtRelocateClick() {
+    bool avecLieuDit = true;
+    if (LieuGeo && !LieuGeo->LieuDit.empty()) {
+        const std::string texte = hote_ ? hote_->TexteLieu(LieuGeo->IdPlace) : std::string();
+        const TReponseRelocalisation r =
+            vue_.DemandeRelocalisation(QuestionRelocalisation(texte, LieuGeo->LieuDit));
+        if (r.Answer != ReponseOui) return;
+        avecLieuDit = r.UseLieuDit;
+    }
+    RelocalisationEnCours = true;
+    SearchAdress(TextePlace, LieuGeo ? LieuGeo->IdPlace : -1,
+                 LieuGeo && avecLieuDit ? LieuGeo->LieuDit : std::string());
+}
+
+void TPageMondeLogique::BtLocatePersoClick() {
+    if (!LieuGeo) return;
+    if (!PositionConnue()) {
+        vue_.Message("Cliquez d'abord sur la carte à l'endroit exact du lieu.");
+        return;
+    }
+    LieuGeo->Etat = EtatPlaceALaMain;
+    const std::string adresse = vue_.TexteAdresse();
+    if (adresse != TextePlace) LieuGeo->AdresseRech = adresse;
+    SaveLocation();
+}
+
+void TPageMondeLogique::btValidateClick() {
+    if (!LieuGeo) return;
+    if (!PositionConnue()) {
+        vue_.Message("Ce lieu n'est pas localisé : il n'y a pas de position à valider.");
+        return;
+    }
+    LieuGeo->Etat = EtatValide;
+    SaveLocation();
+}
+
+void TPageMondeLogique::WebOSMapsMapClick(double latitude, double longitude) {
+    UpdateMapLatLong(latitude, longitude);
+    vue_.ChercheLieuCarte(latitude, longitude);
+}
+
+void TPageMondeLogique::WebOSMapsMapResultSearchCoordinated(const std::string& adresse) {
+    AddAddressToHistory(adresse, 1);
+    UpdateComboAddress(1);
+}
+
+void TPageMondeLogique::WebOSMapsMapResultSearchAddress(double latitude, double longitude) {
+    if (latitude == 0 && longitude == 0) {
+        RelocalisationEnCours = false;
+        return;
+    }
+    vue_.CentreCarte(latitude, longitude);
+    UpdateMapLatLong(latitude, longitude);
+    if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatAdresseTrouvee);
+}
+
+void TPageMondeLogique::UrlChange(const std::string& url) {
+    double lat = 0, lon = 0;
+    GetCorURL(url, lat, lon);
+    if (lat != 0 && lon != 0) UpdateMapLatLong(lat, lon);
+}
+
+void TPageMondeLogique::LoadEndGoogleMap(bool /*fini*/) {
+    double lat = 0, lon = 0;
+    GetCorURL(vue_.AdresseNavigateur(), lat, lon);
+    if (lat != 0 && lon != 0) {
+        UpdateMapLatLong(lat, lon);
+        if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatAdresseTrouvee);
+    } else {
+        // A page that carries no position answers "nothing found": a relocation ends here
+        // rather than blocking the search button for good.
+        RelocalisationEnCours = false;
+    }
+}
+
+} // namespace orlavine::geoloc
