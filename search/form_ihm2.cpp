@@ -13,6 +13,10 @@
 #include "search/fom_patienter.h"
 #include "search/parametres.h"
 #include "search/phrases.h"
+#include "search/vue_page_monde.h"
+#if __has_include("mapview/web_osmaps.h")
+#include "mapview/web_osmaps.h"
+#endif
 
 #include <QAction>
 #include <QApplication>
@@ -56,6 +60,10 @@ TFormIhm2::TFormIhm2(QWidget* owner) : QWidget(owner, Qt::Window) {
     };
     ConstruitFenetre();
     LecturePositFenetre(ClePositionFenetre, this, true, true, false);
+    // The world map starts loading at once; the page polls it until it is ready.
+#if __has_include("mapview/web_osmaps.h")
+    if (WebOSMaps) WebOSMaps->Launch();
+#endif
 }
 
 TFormIhm2::~TFormIhm2() {
@@ -86,14 +94,9 @@ void TFormIhm2::ConstruitFenetre() {
     AdvOfficePagerMain->setStyleSheet(
         QStringLiteral("QTabBar::tab { min-width: 150px; min-height: 28px; }"));
 
-    PageMapWorld = new QWidget;
-    PageMapWorld->setObjectName(QStringLiteral("PageMapWorld"));
-    PanelSearchPlace = new QWidget(PageMapWorld);
-    PanelSearchPlace->setObjectName(QStringLiteral("PanelSearchPlace"));
-    PanelSearchPlace->hide();
+    PageMapWorld = ConstruitPageMonde();
     PageMapFrance = ConstruitPageCommunes();
-    PageMapGoogle = new QWidget;
-    PageMapGoogle->setObjectName(QStringLiteral("PageMapGoogle"));
+    PageMapGoogle = ConstruitPageNavigateur();
 
     AdvOfficePagerMain->addTab(PageMapWorld, QStringLiteral("Localiser sur la carte"));
     AdvOfficePagerMain->addTab(PageMapFrance, QStringLiteral("Orlavine"));
@@ -127,15 +130,13 @@ void TFormIhm2::ConstruitFenetre() {
 // Entry points and lifecycle
 // ---------------------------------------------------------------------------------------
 
-void TFormIhm2::ShowMapWorld(const QString& /*texte*/) {
-    AdvOfficePagerMain->setCurrentWidget(PageMapWorld);
-}
-
 void TFormIhm2::ShowCommuneFrance(const QString& texte) {
     if (!Carte) InitCommuneFrance();
     LieuTexte = VersAnsi(texte);
+    Monde->LieuTexte = texte.toStdString();
     FixeTexteEdit(zeVille1, TexteVillePourLieu(LieuTexte));
     AdvOfficePagerMain->setCurrentWidget(PageMapFrance);
+    panneauVisible_ = false;
     PanelSearchPlace->hide();
 }
 
@@ -229,13 +230,14 @@ void TFormIhm2::WriteRegData() {
 void TFormIhm2::AdvOfficePagerMainChange() {
     QWidget* page = AdvOfficePagerMain->currentWidget();
     if (page == PageMapWorld) {
-        PanelSearchPlace->setParent(PageMapWorld);
+        PlacePanneauRecherche(PageMapWorld);
+        TimerMapLoaded->start();
     } else if (page == PageMapFrance) {
         if (!Carte && !echecChargement_) InitCommuneFrance();
         if (!LieuTexte.empty() && zeVille1->text().isEmpty())
             FixeTexteEdit(zeVille1, TexteVillePourLieu(LieuTexte));
     } else if (page == PageMapGoogle) {
-        PanelSearchPlace->setParent(PageMapGoogle);
+        ChargePageNavigateur();
     }
 }
 

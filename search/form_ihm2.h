@@ -7,6 +7,7 @@
 #pragma once
 
 #include "atlas/carte_france.h"
+#include "geoloc/page_monde.h"
 #include "search/tri.h"
 
 #include <QString>
@@ -18,6 +19,7 @@
 #include <vector>
 
 class QAction;
+class QComboBox;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
@@ -33,7 +35,10 @@ class QTreeWidgetItem;
 
 namespace orlavine {
 
+class TFrmBrowserChromium;
 class TFrmFrance;
+class TVueFenetreMonde;
+class TWebOSMaps;
 class TFrmPrefCarte;
 
 class TFormIhm2 : public QWidget {
@@ -44,7 +49,9 @@ public:
     ~TFormIhm2() override;
 
     // ---- Entry points of the host ----
-    // Opens the world map page (its content comes with the geolocation of places).
+    // The place to locate on the world map page: the window keeps its own copy (null: none).
+    void SetSGeoChps(const SGeoChps* lieu);
+    // Opens the world map page on that place (the text has no effect).
     void ShowMapWorld(const QString& texte);
     // Opens the communes page for a place text ("Paris ; 75001; Ile de France ; France"
     // puts "Paris" into the first town edit).
@@ -52,6 +59,14 @@ public:
     // Builds the atlas, the embedded map and the preferences panel; a failed load shows
     // the loader's message and leaves the window usable without an atlas.
     void InitCommuneFrance();
+
+    // Called each time the world map page saves the place (the host stores it).
+    std::function<void(SGeoChps*)> OnLocalisationSauvee;
+    // The host's data for the world map page: place texts, normalisation, log (not owned;
+    // null: typed addresses are searched as they are and nothing is logged).
+    void FixeServicesLieux(geoloc::IHotePageMonde* services);
+    // How the ask-location question is asked (the dialog TFormAskLocation unless replaced).
+    std::function<geoloc::TReponseRelocalisation(const QString& question)> DemandeRelocalisation;
 
     // Folder of the three atlas files (the current directory when empty).
     std::filesystem::path DossierAtlas;
@@ -72,6 +87,27 @@ public:
     QWidget* PageMapGoogle = nullptr;
     QWidget* PanelSearchPlace = nullptr;
     QPushButton* btQuit = nullptr;
+
+    // World map page (page_monde.cpp)
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* lbPlace = nullptr;
+    QPushButton* BtRelocate = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QComboBox* cbAddress = nullptr;
+    QPushButton* BtSearch = nullptr;
+    QLabel* LbLatLong = nullptr;
+    QPushButton* BtLocatePerso = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QLabel* Label3 = nullptr;
+    QPushButton* btValidate = nullptr;
+    QLabel* LabelValidate = nullptr;
+    QLabel* Label2 = nullptr;
+    TWebOSMaps* WebOSMaps = nullptr;
+    QTimer* TimerMapLoaded = nullptr; // waits for the map, 2000 ms
+    // Browser page (page_navigateur.cpp): the browser, created on its first display; the
+    // sentence shown instead when this build has no browser engine.
+    TFrmBrowserChromium* Navigateur = nullptr;
+    QLabel* LabelSansNavigateur = nullptr;
     // The row of btQuit, where a host may add its own buttons (left of "Fermer").
     QHBoxLayout* BarreBoutons = nullptr;
 
@@ -131,6 +167,10 @@ public:
     // The message of a failed atlas load (empty when it loaded or was not tried).
     QString ErreurChargement;
 
+    // The world map page's state and decisions (LieuGeo, Latitude, Longitude,
+    // RelocalisationEnCours, HistoriqueAdresses...).
+    std::unique_ptr<geoloc::TPageMondeLogique> Monde;
+
     // The commune index held by a selection label (-1: none).
     static int Tag(const QLabel* label);
     static void FixeTag(QLabel* label, int index);
@@ -189,6 +229,20 @@ public slots:
     void AdvOfficePagerMainChange();
     void btQuitClick();
 
+    // World map page events
+    void BtSearchClick();
+    void BtRelocateClick();
+    void BtLocatePersoClick();
+    void btValidateClick();
+    void TimerMapLoadedTimer();
+    void WebOSMapsMapClick(QObject* sender, double latitude, double longitude, int x, int y);
+    void WebOSMapsMapResultSearchCoordinated(QObject* sender, const QString& adresse);
+    void WebOSMapsMapResultSearchAddress(QObject* sender, double latitude, double longitude, int,
+                                         int);
+    // Browser callbacks
+    void LoadEndGoogleMap(bool fini);
+    void UrlChange(const AnsiString& url);
+
 signals:
     // The preferences were applied to the map (once per burst of changes).
     void PreferencesAppliquees();
@@ -200,9 +254,16 @@ signals:
 protected:
     bool eventFilter(QObject* objet, QEvent* evenement) override;
     void closeEvent(QCloseEvent* evenement) override;
+    void showEvent(QShowEvent* evenement) override;
 
 private:
     void ConstruitFenetre();
+    QWidget* ConstruitPageMonde();
+    QWidget* ConstruitPageNavigateur();
+    // Puts the address panel at the top of `page` (shown when the window has a place).
+    void PlacePanneauRecherche(QWidget* page);
+    // The browser page was shown: its address, the browser created on first need.
+    void ChargePageNavigateur();
     QWidget* ConstruitPageCommunes();
     void ConstruitMapEtPreferences();
     void ViderListeCommunes();
@@ -215,6 +276,9 @@ private:
     AnsiString TexteExport(bool compact) const;
     void MajIndicateurTri(int liste);
 
+    friend class TVueFenetreMonde;
+    std::unique_ptr<TVueFenetreMonde> vueMonde_;
+    bool panneauVisible_ = false;
     std::uint64_t generationRemplissage_ = 0;
     bool echecChargement_ = false;
 };

@@ -1,0 +1,187 @@
+// The world map page, the browser page and the ask-location dialog in the window: captions,
+// states shown, the dialog's remembered box and placement, the relocation question.
+#include "mapview/ansi_qt.h"
+#include "search/form_ask_location.h"
+#include "search/form_ihm2.h"
+#include "search/page_navigateur.h"
+#include "search/parametres.h"
+
+#include <QtTest>
+#include <QtWidgets>
+#include <gtest/gtest.h>
+
+using namespace orlavine;
+
+namespace {
+
+struct HoteEssai : geoloc::IHotePageMonde {
+    std::vector<std::string> Journal;
+    std::string TexteLieu(int id) const override {
+        return id == 4 ? "Saint-Amadou, 09120, Ariège, France" : std::string();
+    }
+    std::string NormalizeAddress(double&, double&, std::string_view adresse, int,
+                                 std::string_view) const override {
+        return std::string(adresse);
+    }
+    void AddLog(const std::string& l) override { Journal.push_back(l); }
+};
+
+SGeoChps Lieu(int etat, std::string lieuDit = {}) {
+    SGeoChps l;
+    l.IdPlace = 4;
+    l.LieuDit = std::move(lieuDit);
+    l.Etat = etat;
+    l.Latitude = 43.1;
+    l.Longitude = 1.7;
+    return l;
+}
+
+class PageMondeFenetre : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto reglages = OuvreParametres();
+        reglages->clear();
+        reglages->sync();
+        f = std::make_unique<TFormIhm2>();
+        f->AfficheMessage = [this](const QString& m) { messages << m; };
+        f->FixeServicesLieux(&hote);
+        f->OnLocalisationSauvee = [this](SGeoChps* l) { sauves.push_back(*l); };
+        f->show();
+    }
+    HoteEssai hote;
+    std::unique_ptr<TFormIhm2> f;
+    QStringList messages;
+    std::vector<SGeoChps> sauves;
+};
+
+} // namespace
+
+TEST_F(PageMondeFenetre, CaptionsAndTheStateOfAValidatedPlace) {
+    EXPECT_EQ(f->AdvOfficePagerMain->tabText(0), "Localiser sur la carte");
+    EXPECT_EQ(f->AdvOfficePagerMain->tabText(2), "Google Maps");
+    EXPECT_EQ(f->GroupBox1->title(), "Adresse d'origine :  ");
+    EXPECT_EQ(f->GroupBox2->title(), "Adresse actuelle : ");
+    EXPECT_EQ(f->GroupBox3->title(), "Adresse validée : ");
+    EXPECT_EQ(f->BtRelocate->text(), "Relocaliser l'adresse");
+    EXPECT_EQ(f->BtLocatePerso->text(), "Choisir cette localisation");
+    EXPECT_EQ(f->Label3->text(), "Vous avez verifié la localisation de l'adresse, vous pouvez "
+                                 "maintenant la marquer comme \"Validée\"");
+    EXPECT_EQ(f->Label2->text(), "La localisation est imprécise ? Cliquez sur la carte à "
+                                 "l'endroit exact puis cliquez sur le bouton \"Choisir cette "
+                                 "localisation\"");
+    EXPECT_FALSE(f->PanelSearchPlace->isVisible()); // no place yet
+
+    const SGeoChps lieu = Lieu(EtatValide);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    EXPECT_EQ(f->AdvOfficePagerMain->currentWidget(), f->PageMapWorld);
+    EXPECT_TRUE(f->PanelSearchPlace->isVisible());
+    EXPECT_EQ(f->lbPlace->text(), "Saint-Amadou, 09120, Ariège, France");
+    EXPECT_TRUE(f->LabelValidate->isVisible());
+    EXPECT_FALSE(f->btValidate->isVisible());
+    EXPECT_TRUE(f->LbLatLong->text().startsWith("Lat : 43"));
+    EXPECT_TRUE(f->TimerMapLoaded->isActive());
+    EXPECT_EQ(f->LieuTexte, VersAnsi(QStringLiteral("Saint-Amadou, 09120, Ariège, France")));
+}
+
+TEST_F(PageMondeFenetre, ThePanelFollowsTheBrowserPageWhichSaysWhyItIsEmpty) {
+    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    f->AdvOfficePagerMain->setCurrentWidget(f->PageMapGoogle);
+    EXPECT_EQ(f->PanelSearchPlace->parentWidget(), f->PageMapGoogle);
+    EXPECT_TRUE(f->PanelSearchPlace->isVisible());
+    QString raison;
+    if (!CanUseCef4(raison)) {
+        EXPECT_EQ(f->Navigateur, nullptr);
+        ASSERT_NE(f->LabelSansNavigateur, nullptr);
+        EXPECT_TRUE(f->LabelSansNavigateur->text().contains("sans navigateur intégré"));
+        // The same map is offered in the user's browser, on the place's position.
+        EXPECT_TRUE(f->LabelSansNavigateur->text().contains(
+            "https://www.openstreetmap.org/?mlat=43.1&amp;mlon=1.7"));
+    }
+    f->AdvOfficePagerMain->setCurrentWidget(f->PageMapWorld);
+    EXPECT_EQ(f->PanelSearchPlace->parentWidget(), f->PageMapWorld);
+    EXPECT_TRUE(f->PanelSearchPlace->isVisible());
+
+    // The communes page hides the panel.
+    f->ShowCommuneFrance("Paris ; 75001");
+    EXPECT_FALSE(f->PanelSearchPlace->isVisible());
+}
+
+TEST_F(PageMondeFenetre, RelocatingAPlaceWithALieuDitAsksFirst) {
+    const SGeoChps lieu = Lieu(EtatAdresseTrouvee, "Le Moulin");
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    QString question;
+    f->DemandeRelocalisation = [&](const QString& q) {
+        question = q;
+        return geoloc::TReponseRelocalisation{geoloc::ReponseAnnuler, true};
+    };
+    f->BtRelocate->click();
+    EXPECT_EQ(question, "Souhaitez-vous relocaliser l'adresse : Lieu : Saint-Amadou, 09120, "
+                        "Ariège, France. Lieu-dit : Le Moulin ? ");
+    EXPECT_FALSE(f->Monde->RelocalisationEnCours);
+    EXPECT_TRUE(hote.Journal.empty());
+}
+
+TEST(FormAskLocation, AnswersAndTheRememberedBoxAndPlacement) {
+    {
+        auto reglages = OuvreParametres();
+        reglages->clear();
+    }
+    {
+        TFormAskLocation boite;
+        EXPECT_EQ(boite.windowTitle(), "Confirmation");
+        EXPECT_EQ(boite.CBLieuDit->text(), "Ignorer le lieu-dit dans la localisation automatique");
+        EXPECT_EQ(boite.BtYes->text(), "Oui");
+        EXPECT_EQ(boite.BtNo->text(), "Non");
+        EXPECT_EQ(boite.BtCancel->text(), "Annuler");
+        EXPECT_EQ(boite.Answer, -1);
+        EXPECT_TRUE(boite.UseLieuDit());
+        // A long question wraps inside the label's area.
+        boite.SetMessage(QString("Souhaitez-vous relocaliser l'adresse : ").repeated(3));
+        boite.show();
+        EXPECT_EQ(boite.Label->width(), 310);
+        EXPECT_LE(boite.Label->height(), 54);
+        EXPECT_TRUE(boite.Label->wordWrap());
+        boite.CBLieuDit->setChecked(true);
+        boite.move(120, 90);
+        boite.BtYes->click();
+        EXPECT_EQ(boite.Answer, 1);
+        EXPECT_FALSE(boite.UseLieuDit());
+        EXPECT_FALSE(boite.isVisible());
+    }
+    {
+        // The next question opens with the box checked, where the last one was.
+        TFormAskLocation boite;
+        EXPECT_EQ(OuvreParametres()
+                      ->value(TFormAskLocation::GroupeStockage() + "/CBLieuDit.Checked")
+                      .toString(),
+                  "TRUE");
+        boite.show();
+        EXPECT_TRUE(boite.CBLieuDit->isChecked());
+        EXPECT_EQ(boite.Answer, -1);
+        EXPECT_EQ(boite.pos(), QPoint(120, 90));
+        boite.CBLieuDit->setChecked(false);
+        // Closed by the title bar: no answer.
+        boite.reject();
+        EXPECT_EQ(boite.Answer, -1);
+    }
+    {
+        TFormAskLocation boite;
+        boite.FormShow(); // its logic, without showing it
+        EXPECT_FALSE(boite.CBLieuDit->isChecked());
+        boite.BtYesClick(boite.BtNo);
+        EXPECT_EQ(boite.Answer, 2);
+        boite.BtYesClick(boite.BtCancel);
+        EXPECT_EQ(boite.Answer, 3);
+    }
+    {
+        // Words other programs store for true are read too.
+        OuvreParametres()->setValue(TFormAskLocation::GroupeStockage() + "/CBLieuDit.Checked", "y");
+        TFormAskLocation boite;
+        boite.FormShow();
+        EXPECT_TRUE(boite.CBLieuDit->isChecked());
+    }
+}
