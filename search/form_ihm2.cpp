@@ -670,6 +670,7 @@ void TFormIhm2::Recherche(AnsiString texte, int mode) {
     if (!Carte) return;
     Carte->RechercheCommunes(ResultatsRecherche, texte, -1, -1, mode);
     Trier();
+    Carte->CommuneActuelleEnTete(ResultatsRecherche, texte, mode);
     Afficher();
 }
 
