@@ -112,22 +112,26 @@ TCommune CommunePlacee(PointGeo position, const std::string& code, std::string_v
     return t;
 }
 
-// GeoNames places by department and atlas name, for the places GeoNames files under
-// another commune's code than their own.
-using LieuxParNom = std::map<std::pair<std::string, AnsiString>, std::vector<const LieuGeoNames*>>;
+// GeoNames places by department and atlas name, with the code GeoNames files them under,
+// for the places filed under another commune's code than their own.
+using LieuxParNom = std::map<std::pair<std::string, AnsiString>,
+                             std::vector<std::pair<const std::string*, const LieuGeoNames*>>>;
 
 LieuxParNom IndexeParNom(const std::map<std::string, std::vector<LieuGeoNames>>& geonames) {
     LieuxParNom index;
     for (const auto& [code, lieux] : geonames)
         for (const LieuGeoNames& l : lieux)
-            index[{code.substr(0, 2), NomAtlas(l.Nom)}].push_back(&l);
+            index[{code.substr(0, 2), NomAtlas(l.Nom)}].push_back({&code, &l});
     return index;
 }
 
 // The GeoNames place named `nomAtlas` among those of the codes given, else the only place
-// of that name in the department of the first code; null when there is none.
+// of that name in the department of the first code, unless it is filed under a current
+// commune of that very name (a namesake, not this place); null when there is none.
 const LieuGeoNames* LieuNomme(const std::map<std::string, std::vector<LieuGeoNames>>& geonames,
-                              const LieuxParNom& parNom, std::initializer_list<std::string> codes,
+                              const LieuxParNom& parNom,
+                              const std::map<std::string, AnsiString>& nomsActuels,
+                              std::initializer_list<std::string> codes,
                               const AnsiString& nomAtlas) {
     for (const std::string& code : codes) {
         const auto it = geonames.find(code);
@@ -136,7 +140,10 @@ const LieuGeoNames* LieuNomme(const std::map<std::string, std::vector<LieuGeoNam
         if (NomAtlas(l.Nom) == nomAtlas) return &l;
     }
     const auto it = parNom.find({codes.begin()->substr(0, 2), nomAtlas});
-    return it != parNom.end() && it->second.size() == 1 ? it->second.front() : nullptr;
+    if (it == parNom.end() || it->second.size() != 1) return nullptr;
+    const auto [code, lieu] = it->second.front();
+    const auto homonyme = nomsActuels.find(*code);
+    return homonyme != nomsActuels.end() && homonyme->second == nomAtlas ? nullptr : lieu;
 }
 
 } // namespace
@@ -148,6 +155,9 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
     const CodeOfficiel code = LitCodeOfficiel(options.Sources / CheminCodeOfficiel);
     const auto geonames = LitGeoNames(options.Sources / CheminGeoNames);
     const LieuxParNom geonamesParNom = IndexeParNom(geonames);
+    std::map<std::string, AnsiString> nomsActuels;
+    for (const CommuneOfficielle& c : code.Communes)
+        nomsActuels[c.Code] = NomAtlas(c.Nom);
     std::map<std::string, Centroide> centroides;
     if (options.Centroides) centroides = LitCentroides(*options.Centroides);
     const std::vector<Anneau> anneaux =
@@ -178,8 +188,8 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
         } else if (const auto g = geonames.find(c.Code); g != geonames.end()) {
             position = ChoisitLieu(g->second, NomAtlas(c.Nom)).Position;
             source = PositionGeoNames;
-        } else if (const LieuGeoNames* l =
-                       LieuNomme(geonames, geonamesParNom, {c.Code}, NomAtlas(c.Nom))) {
+        } else if (const LieuGeoNames* l = LieuNomme(geonames, geonamesParNom, nomsActuels,
+                                                     {c.Code}, NomAtlas(c.Nom))) {
             // A commune restored since 2018: GeoNames may still file it under the
             // commune it had joined.
             position = l->Position;
@@ -230,8 +240,8 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
             position = centroide->second.Position;
             source = PositionCentroide;
             centroidesUtilises.insert(codeLiee);
-        } else if ((lieu = LieuNomme(geonames, geonamesParNom, {codeLiee, parent}, nomAtlas)) !=
-                   nullptr) {
+        } else if ((lieu = LieuNomme(geonames, geonamesParNom, nomsActuels, {codeLiee, parent},
+                                     nomAtlas)) != nullptr) {
             position = lieu->Position;
             source = PositionGeoNames;
         } else {
