@@ -144,6 +144,27 @@ TEST(Voisinage, GridFindsExactlyWhatAllPairsFind) {
     // The duplicate of commune 0 is its neighbour at 0 km, first in the list.
     ASSERT_FALSE(communes[0].Voisins.empty());
     EXPECT_EQ(communes[0].DistancesVoisins[0], 0);
+
+    // With one commune in five that may be nobody's neighbour: every list is the same all
+    // pairs gives, less those communes.
+    std::vector<bool> possibles(communes.size());
+    for (std::size_t i = 0; i < communes.size(); ++i)
+        possibles[i] = i % 5 != 3;
+    CalculeVoisins(communes, rayon, possibles);
+    for (std::size_t i = 0; i < communes.size(); ++i) {
+        std::vector<std::pair<int, std::uint16_t>> attendus;
+        for (std::size_t j = 0; j < communes.size(); ++j) {
+            if (j == i || !possibles[j]) continue;
+            const int d = TCarteFrance::DistanceCommunes(communes[i], communes[j]);
+            if (d <= rayon) attendus.push_back({d, static_cast<std::uint16_t>(j)});
+        }
+        std::sort(attendus.begin(), attendus.end());
+        std::vector<std::pair<int, std::uint16_t>> obtenus;
+        for (std::size_t k = 0; k < communes[i].Voisins.size(); ++k)
+            obtenus.push_back({communes[i].DistancesVoisins[k], communes[i].Voisins[k]});
+        ASSERT_EQ(obtenus, attendus) << "commune " << i;
+    }
+    EXPECT_THROW(CalculeVoisins(communes, rayon, std::vector<bool>(3)), std::invalid_argument);
 }
 
 TEST_F(ConstructionFactice, ValidationPassesAndCatchesEachFault) {
