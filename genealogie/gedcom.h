@@ -44,9 +44,10 @@ struct LigneGedcom {
 };
 
 enum class SourceCoordonnees : std::uint8_t {
-    PlacMap, // PLAC.MAP.LATI/LONG
-    AddrMap, // ADDR.MAP.LATI/LONG of the same event
-    LatiLong // ADDR._LATI/_LONG or _LATI/_LONG of the event
+    PlacMap,  // PLAC.MAP.LATI/LONG
+    AddrMap,  // ADDR.MAP.LATI/LONG of the same event
+    LatiLong, // ADDR._LATI/_LONG, or _LATI/_LONG of the event or of the PLAC
+    EvenMap   // MAP written directly under the event
 };
 
 struct CoordonneesLues {
@@ -57,7 +58,7 @@ struct CoordonneesLues {
 };
 
 // One event (or any structure) carrying a PLAC. Where several sources give coordinates, the
-// first of PLAC.MAP, ADDR.MAP, _LATI/_LONG wins.
+// first of PLAC.MAP, the event's own MAP, ADDR.MAP, _LATI/_LONG wins.
 struct LieuEvenement {
     std::string_view Proprietaire;     // xref of the level-0 record ("I12"), may be empty
     std::string_view TypeProprietaire; // its tag ("INDI", "FAM"...)

@@ -2,6 +2,7 @@
 // French layouts met in exported files) and the coordinates of MAP.LATI/LONG. Toolkit-free.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -45,15 +46,12 @@ using TestCommune = std::function<bool(std::string_view nom)>;
 std::vector<Juridiction> LitFormeLieu(std::string_view forme);
 
 // Splits a place text into its parts. `forme` empty: the layout is recognised from the content
-// (lieu-dit first or last, "[Lieu-dit] - Commune", a 5-digit code; `estCommune` when given
-// settles which element is the town).
+// (lieu-dit first or last, "[Lieu-dit] - Commune", a 5-digit code; `estCommune`, when given,
+// settles which element is the town). `texteLieu`, when given, receives the place record's text:
+// the place without its lieu-dit slot (empty or not), the remaining elements trimmed and joined
+// by ", ", trailing empty elements dropped.
 PartiesLieu DecoupeLieu(std::string_view texte, const std::vector<Juridiction>& forme,
-                        const TestCommune& estCommune = {});
-
-// The place record's text: the place without its lieu-dit. The remaining elements, trimmed,
-// joined by ", ", trailing empty elements dropped; a "[Lieu-dit] - " prefix is removed.
-std::string TexteSansLieuDit(std::string_view texte, const std::vector<Juridiction>& forme,
-                             const PartiesLieu& parties);
+                        const TestCommune& estCommune = {}, std::string* texteLieu = nullptr);
 
 // Reads a latitude or longitude in the forms met in files: "N48.8566", "E2.35", "-2.35",
 // "48.85N", "2,35E" (decimal comma), with spaces around. `lettre` receives the hemisphere
