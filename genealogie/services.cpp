@@ -3,6 +3,7 @@
 #include "host/ini.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
@@ -12,10 +13,22 @@ namespace orlavine {
 
 namespace fs = std::filesystem;
 
+namespace {
+// A single-precision degree value as the decimal its caller wrote: 48.11f is 48.110001 when
+// widened as is, and the file would get that spurious digit.
+double Elargit(float valeur) {
+    char texte[32];
+    const auto fin = std::to_chars(texte, texte + sizeof texte, valeur).ptr;
+    double d = valeur;
+    std::from_chars(texte, fin, d);
+    return d;
+}
+} // namespace
+
 SGeoChps::SGeoChps(int idPlace, std::string lieuDit, float latitude, float longitude, int etat,
                    std::string adresse)
     : IdPlace(idPlace), LieuDit(std::move(lieuDit)), AdresseRech(std::move(adresse)),
-      Latitude(latitude), Longitude(longitude), Etat(etat) {}
+      Latitude(Elargit(latitude)), Longitude(Elargit(longitude)), Etat(etat) {}
 
 bool EtatDansFiltre(int etat, TypeFilterDisplayList filtre) {
     switch (filtre) {

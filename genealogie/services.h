@@ -39,7 +39,8 @@ struct SGeoChps {
     int Etat = EtatNonLocalise;
 
     SGeoChps() = default;
-    // The coordinates are passed in single precision, as the host's record takes them.
+    // The coordinates are passed in single precision, as the host's record takes them, and
+    // widened to the shortest decimal that gives the same float (48.11f -> 48.11).
     SGeoChps(int idPlace, std::string lieuDit, float latitude, float longitude, int etat,
              std::string adresse = {});
     explicit SGeoChps(const SGeoChps* autre) : SGeoChps(*autre) {}
