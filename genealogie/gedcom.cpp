@@ -256,6 +256,7 @@ void Lecteur::Decoupe(std::string_view corps, std::size_t debut) {
     }
     // A last line without a line end, and an odd byte at the end of UTF-16, stay in the file.
     if (debutLigne < corps.size()) ajoute(debutLigne, corps.size(), corps.size());
+    Progresse(doc_.Octets.size());
     doc_.Fins = crlf >= lf && crlf >= cr ? FinDeLigne::CRLF
                 : lf >= cr               ? FinDeLigne::LF
                                          : FinDeLigne::CR;
