@@ -219,7 +219,7 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
         ConnexionSqlite c(provisoire.Chemin(), ConnexionSqlite::Acces::Ecriture);
         // The file is thrown away unless complete: no journal is needed while it is built.
         c.Execute("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
-                  "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -65536;"
+                  "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -16384;"
                   "PRAGMA foreign_keys = ON;");
         c.Execute("PRAGMA application_id = " + std::to_string(IdApplication));
         TransactionSqlite t(c);

@@ -74,6 +74,9 @@ void EcritAtomique(const fs::path& chemin, std::string_view octets) {
 }
 
 TContenuImport ContenuDe(DocumentGedcom&& document) {
+    // The lines are not needed any more (the places point into the text, not into them):
+    // freed first, they do not add to the peak of the conversion.
+    std::vector<LigneGedcom>().swap(document.Lignes);
     TContenuImport c;
     c.NomFichier = document.NomFichier;
     c.Octets = std::move(document.Octets);
