@@ -124,11 +124,12 @@ struct CoordonneesEvenement {
     bool Retirer = false;
 };
 
-// The file's bytes, unchanged when `changements` is empty. Otherwise only the MAP subtree
-// under each named PLAC is replaced (or added at the end of the PLAC's substructures, or
-// removed): "MAP", "LATI" then "LONG", hemisphere letters, at most 6 decimals, at the PLAC's
-// level + 1 and + 2, in the file's character set and with the PLAC line's own line end.
-// Throws ErreurGenealogie when a line number names no PLAC, or for a position out of range.
+// The file's bytes, unchanged when `changements` is empty. Otherwise only the MAP under each
+// named PLAC is replaced (or added after the PLAC's substructures, or removed): "MAP", "LATI"
+// then "LONG", hemisphere letters, at most 6 decimals, at the replaced MAP's level (else the
+// PLAC's level + 1), in the file's character set and with that line's own line end. What else
+// a MAP holds stays under it. Throws ErreurGenealogie when a line number names no PLAC, for a
+// position out of range, and for a UTF-16 file with an odd number of bytes.
 std::string EcritGedcom(const DocumentGedcom& document,
                         const std::vector<CoordonneesEvenement>& changements);
 

@@ -55,6 +55,9 @@ private:
         return EncodeAscii(doc_.Jeu, fin);
     }
     std::vector<std::string> Lignes(std::int32_t niveau, const CoordonneesEvenement& c) const {
+        if (niveau + 2 > 999)
+            throw ErreurGenealogie(doc_.NomFichier, 0,
+                                   "niveau trop profond pour y écrire des coordonnées");
         return {EncodeAscii(doc_.Jeu, std::to_string(niveau + 1) + " MAP"),
                 EncodeAscii(doc_.Jeu,
                             std::to_string(niveau + 2) + " LATI " + EcritLatitude(c.Latitude)),
@@ -86,19 +89,26 @@ void Ecrivain::Change(std::size_t plac, const CoordonneesEvenement& c) {
     for (std::size_t j = plac + 1; j < fin; ++j)
         if (L(j).Parent == plac && L(j).Niveau >= 0 && L(j).Etiquette == "MAP") cartes.push_back(j);
 
+    // LATI and LONG lines go (those with substructures of their own stay, nothing under them is
+    // dropped); a MAP goes when nothing else is left under it. The first MAP, when a position
+    // is written, becomes the new MAP, LATI and LONG, followed by what stays under it.
     for (std::size_t k = 0; k < cartes.size(); ++k) {
         const std::size_t m = cartes[k];
-        if (k == 0 && !c.Retirer) {
-            // The first MAP becomes the new one; its LATI and LONG go, anything else stays.
-            const std::size_t finCarte = FinSousArbre(m);
-            retouches_.push_back({L(m).Debut, FinOctets(m), Bloc(Lignes(niveau, c), m, false)});
-            for (std::size_t j = m + 1; j < finCarte; ++j)
-                if (L(j).Parent == m && L(j).Niveau >= 0 &&
-                    (L(j).Etiquette == "LATI" || L(j).Etiquette == "LONG"))
-                    retouches_.push_back({L(j).Debut, FinOctets(DerniereLigne(j)), {}});
-        } else {
-            retouches_.push_back({L(m).Debut, FinOctets(DerniereLigne(m)), {}});
+        const std::size_t finCarte = FinSousArbre(m);
+        bool autres = false;
+        for (std::size_t j = m + 1; j < finCarte; ++j) {
+            if (L(j).Parent != m || L(j).Niveau < 0) continue;
+            if ((L(j).Etiquette == "LATI" || L(j).Etiquette == "LONG") && DerniereLigne(j) == j)
+                retouches_.push_back({L(j).Debut, FinOctets(j), {}});
+            else
+                autres = true;
         }
+        // At the MAP's own level: after a level jump the lines that follow keep their parent.
+        if (k == 0 && !c.Retirer)
+            retouches_.push_back(
+                {L(m).Debut, FinOctets(m), Bloc(Lignes(L(m).Niveau - 1, c), m, false)});
+        else if (!autres)
+            retouches_.push_back({L(m).Debut, FinOctets(m), {}});
     }
     if (cartes.empty() && !c.Retirer) {
         const std::size_t d = DerniereLigne(plac);
@@ -145,8 +155,17 @@ std::string EcritGedcom(const DocumentGedcom& document,
                                    "position hors limites : latitude " +
                                        std::to_string(c.Latitude) + ", longitude " +
                                        std::to_string(c.Longitude));
+        if (document.Lignes[i].Niveau > 900)
+            throw ErreurGenealogie(document.NomFichier, c.LignePlac,
+                                   "niveau trop profond pour y écrire des coordonnées");
         parPlac[i] = c;
     }
+    // A UTF-16 file cut in the middle of a character: lines added after its last byte would
+    // be read back shifted by one byte.
+    if (LargeurUnite(document.Jeu) == 2 && (document.Octets.size() - (document.Bom ? 2 : 0)) % 2)
+        throw ErreurGenealogie(document.NomFichier, 0,
+                               "fichier UTF-16 tronqué (nombre impair d'octets) : coordonnées "
+                               "non écrites");
     Ecrivain e(document);
     for (const auto& [plac, c] : parPlac)
         e.Change(plac, c);

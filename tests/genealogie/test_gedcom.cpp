@@ -346,12 +346,32 @@ TEST(Gedcom, EcritureRemplaceOuRetireLaCarteSeulement) {
               "0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 PLAC A\n3 FORM Commune\n"
               "3 MAP\n4 LATI N2.123457\n4 LONG E3.0\n4 _PREC 10\n3 NOTE n\n"
               "2 DATE 1900\n0 TRLR\n");
+    // Removing: what else the MAP holds stays, and the MAP with it.
     EXPECT_EQ(EcritGedcom(d, {{4, 0, 0, true}}),
-              "0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 PLAC A\n3 FORM Commune\n3 NOTE n\n"
-              "2 DATE 1900\n0 TRLR\n");
+              "0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 PLAC A\n3 FORM Commune\n3 MAP\n4 _PREC 10\n"
+              "3 NOTE n\n2 DATE 1900\n0 TRLR\n");
+    const DocumentGedcom simple =
+        LitGedcom("0 HEAD\r\n0 @I1@ INDI\r\n1 BIRT\r\n2 PLAC A\r\n3 MAP\r\n4 LONG E1\r\n"
+                  "4 LATI N1\r\n3 MAP\r\n4 LATI N2\r\n4 LONG E2\r\n0 TRLR\r\n",
+                  "s.ged");
+    EXPECT_EQ(EcritGedcom(simple, {{4, 0, 0, true}}),
+              "0 HEAD\r\n0 @I1@ INDI\r\n1 BIRT\r\n2 PLAC A\r\n0 TRLR\r\n");
+    // Two MAPs become one, LATI before LONG.
+    EXPECT_EQ(EcritGedcom(simple, {{4, 3, 4, false}}),
+              "0 HEAD\r\n0 @I1@ INDI\r\n1 BIRT\r\n2 PLAC A\r\n3 MAP\r\n4 LATI N3.0\r\n"
+              "4 LONG E4.0\r\n0 TRLR\r\n");
     // The last change for a PLAC wins.
     EXPECT_EQ(EcritGedcom(d, {{4, 5, 5, false}, {4, 0, 0, true}}),
               EcritGedcom(d, {{4, 0, 0, true}}));
+    // After a level jump, the new MAP takes the old one's level so that the CONC after it
+    // still belongs to the PLAC.
+    const DocumentGedcom saut =
+        LitGedcom("0 HEAD\n0 @I1@ INDI\n1 PLAC A\n3 MAP\n4 LATI N1\n4 LONG E1\n3 CONC B\n", "j");
+    const std::string sautEcrit = EcritGedcom(saut, {{3, 2, 2, false}});
+    EXPECT_EQ(sautEcrit,
+              "0 HEAD\n0 @I1@ INDI\n1 PLAC A\n3 MAP\n4 LATI N2.0\n4 LONG E2.0\n3 CONC B\n");
+    EXPECT_EQ(LitGedcom(sautEcrit, "j").Lieux[0].Texte, "AB");
+
     EXPECT_THROW(EcritGedcom(d, {{3, 1, 1, false}}), ErreurGenealogie);
     EXPECT_THROW(EcritGedcom(d, {{99, 1, 1, false}}), ErreurGenealogie);
     EXPECT_THROW(EcritGedcom(d, {{4, 91, 1, false}}), ErreurGenealogie);
