@@ -5,6 +5,8 @@
 //   orlavine [--atlas DOSSIER] [TEXTE]
 //   orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] [TEXTE]
 #include "a_propos.h"
+#include "app/donnees.h"
+#include "base_bureau.h"
 #include "mapview/frm_france.h"
 #include "search/form_ihm2.h"
 
@@ -12,8 +14,10 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -33,7 +37,8 @@
 namespace {
 
 struct Options {
-    std::string atlas = ORLAVINE_ATLAS_DEFAUT;
+    std::string atlas = orlavine::CheminDonnees("atlas", ORLAVINE_ATLAS_DEFAUT);
+    std::string base;
     std::string capture;
     std::string onglet;
     std::string texte;
@@ -43,7 +48,7 @@ struct Options {
 
 void Usage(std::FILE* sortie) {
     std::fputs(
-        "Usage : orlavine [--atlas DOSSIER] [TEXTE]\n"
+        "Usage : orlavine [--atlas DOSSIER] [--base BASE.sqlite] [TEXTE]\n"
         "        orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] "
         "[TEXTE]\n"
         "\n"
@@ -52,6 +57,7 @@ void Usage(std::FILE* sortie) {
         "\n"
         "  --atlas DOSSIER     dossier des fichiers cc.dat, departement.txt et pointdepii.dat\n"
         "                      (par défaut : " ORLAVINE_ATLAS_DEFAUT ")\n"
+        "  --base BASE.sqlite  ouvre cette base généalogique (sinon la dernière ouverte)\n"
         "  --capture FICHIER   enregistre une image PNG de la fenêtre, une fois la recherche\n"
         "                      et la carte affichées, puis quitte (fonctionne sans écran)\n"
         "  --onglet NOM        page de droite de la capture : « carte » (par défaut) ou\n"
@@ -77,6 +83,8 @@ Options LitOptions(int argc, char** argv) {
             valeur(o.atlas);
         else if (a == "--capture")
             valeur(o.capture);
+        else if (a == "--base")
+            valeur(o.base);
         else if (a == "--onglet")
             valeur(o.onglet);
         else if (a.rfind("--", 0) == 0)
@@ -187,6 +195,24 @@ int main(int argc, char** argv) {
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), &fenetre);
     QObject::connect(f1, &QShortcut::activated, &fenetre,
                      [&fenetre] { orlavine::AfficheAPropos(&fenetre); });
+
+    // The genealogy base: a menu button, the base named on the command line or the last one.
+    orlavine::BaseBureau base(&fenetre, o.atlas);
+    if (!o.capture.empty())
+        base.AfficheMessage = [](const QString& m, bool) {
+            std::fprintf(stderr, "orlavine : %s\n", m.toLocal8Bit().constData());
+        };
+    base.BaseOuverte = [&fenetre](const QString& chemin) {
+        fenetre.setWindowTitle(
+            QStringLiteral("Localisation - %1").arg(QFileInfo(chemin).fileName()));
+    };
+    auto* boutonBase = new QPushButton(QStringLiteral("Base de données"), &fenetre);
+    boutonBase->setMenu(base.Menu());
+    fenetre.BarreBoutons->insertWidget(1, boutonBase);
+    if (!o.base.empty())
+        base.Ouvre(QString::fromLocal8Bit(o.base.c_str()));
+    else
+        base.OuvreDerniere();
 
     fenetre.show();
     if (!o.texte.empty())
