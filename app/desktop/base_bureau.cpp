@@ -171,10 +171,13 @@ void BaseBureau::Ouvrir() {
     if (!chemin.isEmpty()) Ouvre(chemin);
 }
 
-void BaseBureau::Importer() {
-    const QString gedcom = QFileDialog::getOpenFileName(
-        fenetre_, QStringLiteral("Importer un fichier GEDCOM"), QString(),
-        QStringLiteral("Fichiers GEDCOM (*.ged *.GED);;Tous les fichiers (*)"));
+void BaseBureau::Importer(const QString& fichier) {
+    const QString gedcom =
+        !fichier.isEmpty()
+            ? fichier
+            : QFileDialog::getOpenFileName(
+                  fenetre_, QStringLiteral("Importer un fichier GEDCOM"), QString(),
+                  QStringLiteral("Fichiers GEDCOM (*.ged *.GED);;Tous les fichiers (*)"));
     if (gedcom.isEmpty()) return;
     const QFileInfo info(gedcom);
     // The dialog asks before overwriting an existing base: an answer yes means replace it.

@@ -32,6 +32,8 @@ public:
     // Imports `gedcom` into a new base `base` and opens it; `remplacer` allows overwriting.
     bool Importe(const QString& gedcom, const QString& base, bool remplacer);
     bool Exporte(const QString& sortie);
+    // Asks where to create the base of `gedcom` (empty: asks for the file first), then imports.
+    void Importer(const QString& gedcom = {});
 
     TBaseGenealogie* Base() const { return base_.get(); }
     // Shows a message (a message box; the tests and captures replace it).
@@ -41,7 +43,6 @@ public:
 
 private:
     void Ouvrir();
-    void Importer();
     void Exporter();
     void Retient(const QString& chemin);
 

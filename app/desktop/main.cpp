@@ -58,6 +58,7 @@ void Usage(std::FILE* sortie) {
         "  --atlas DOSSIER     dossier des fichiers cc.dat, departement.txt et pointdepii.dat\n"
         "                      (par défaut : " ORLAVINE_ATLAS_DEFAUT ")\n"
         "  --base BASE.sqlite  ouvre cette base généalogique (sinon la dernière ouverte)\n"
+        "  FICHIER.ged         importe ce fichier GEDCOM dans une nouvelle base\n"
         "  --capture FICHIER   enregistre une image PNG de la fenêtre, une fois la recherche\n"
         "                      et la carte affichées, puis quitte (fonctionne sans écran)\n"
         "  --onglet NOM        page de droite de la capture : « carte » (par défaut) ou\n"
@@ -214,8 +215,17 @@ int main(int argc, char** argv) {
     else
         base.OuvreDerniere();
 
+    // A GEDCOM file given (the desktop opens .ged files with the program): import it.
+    const QFileInfo gedcom(QString::fromLocal8Bit(o.texte.c_str()));
+    const bool importer =
+        gedcom.suffix().compare(QStringLiteral("ged"), Qt::CaseInsensitive) == 0 &&
+        gedcom.isFile() && o.capture.empty();
+
     fenetre.show();
-    if (!o.texte.empty())
+    if (importer)
+        QTimer::singleShot(0, &fenetre,
+                           [&base, gedcom] { base.Importer(gedcom.absoluteFilePath()); });
+    else if (!o.texte.empty())
         fenetre.ShowCommuneFrance(QString::fromLocal8Bit(o.texte.c_str()));
     else
         fenetre.AdvOfficePagerMain->setCurrentWidget(fenetre.PageMapFrance);
