@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -145,6 +146,39 @@ void VideJournalAncienneBase(const fs::path& chemin) {
                                "recommencez");
 }
 
+// Closes the descriptor (and so releases its lock) at the end of the import.
+class VerrouImport {
+public:
+    explicit VerrouImport(int fd) : fd_(fd) {}
+    ~VerrouImport() { ::close(fd_); }
+    VerrouImport(const VerrouImport&) = delete;
+    VerrouImport& operator=(const VerrouImport&) = delete;
+
+private:
+    int fd_;
+};
+
+// Removes the temporary files that killed imports of this base left behind: those whose lock
+// nobody holds any more.
+void RetireImportsAbandonnes(const fs::path& chemin) {
+    const std::string prefixe = "." + chemin.filename().string() + ".import-";
+    std::error_code ec;
+    const fs::path dossier = chemin.parent_path().empty() ? fs::path(".") : chemin.parent_path();
+    for (const auto& entree : fs::directory_iterator(dossier, ec)) {
+        const std::string nom = entree.path().filename().string();
+        if (nom.size() != prefixe.size() + 6 || nom.compare(0, prefixe.size(), prefixe) != 0)
+            continue;
+        const int fd = ::open(entree.path().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            std::error_code ignore;
+            for (const char* suffixe : {"", "-journal", "-wal", "-shm"})
+                fs::remove(fs::path(entree.path().string() + suffixe), ignore);
+        }
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 std::string_view NomProvenance(Provenance p) {
@@ -205,9 +239,12 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
 
     // The temporary file: same folder, so that the final rename is atomic.
     std::string modele = (dossier / ("." + chemin.filename().string() + ".import-XXXXXX")).string();
+    RetireImportsAbandonnes(chemin);
     const int fd = ::mkstemp(modele.data());
     if (fd < 0) EchecSysteme(chemin, errno, "impossible d'écrire dans ce dossier");
-    ::close(fd);
+    // Held until the end: a file of a killed import is told from one being written by its lock.
+    VerrouImport verrou(fd);
+    ::flock(fd, LOCK_EX);
     FichierProvisoire provisoire{fs::path(modele)};
     ::chmod(modele.c_str(), 0644);
 

@@ -117,7 +117,8 @@ public:
 // Builds a new base from `contenu` in a temporary file of the target's folder, then renames
 // it over `chemin`. An existing base is refused unless `options.Remplacer`. Whatever stops
 // the import (error, cancel, a killed process), the target is either untouched or the
-// complete new base; a killed import may leave a hidden ".NOM.import-XXXXXX" file beside it.
+// complete new base; a killed import may leave a hidden ".NOM.import-XXXXXX" file beside it,
+// which the next import of the same base removes.
 TComptesBase CreeBase(const TContenuImport& contenu, const std::filesystem::path& chemin,
                       const OptionsImport& options = {});
 

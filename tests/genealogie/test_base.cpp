@@ -204,9 +204,19 @@ TEST(Base, CancelledOrKilledImportLeavesNoBaseOrTheOldOne) {
         }
     EXPECT_FALSE(fs::exists(d / "neuve.sqlite"));
     EXPECT_EQ(Octets(d / "ancienne.sqlite"), avant);
-    TBaseGenealogie base(d / "ancienne.sqlite");
-    EXPECT_EQ(base.VerifieIntegrite(), "ok");
-    EXPECT_EQ(base.Lieux().size(), 3u);
+    {
+        TBaseGenealogie base(d / "ancienne.sqlite");
+        EXPECT_EQ(base.VerifieIntegrite(), "ok");
+        EXPECT_EQ(base.Lieux().size(), 3u);
+    }
+    // Each import removes what the killed imports of the same base left: one file is left
+    // per base, by its last killed import, until the next import.
+    EXPECT_EQ(Fichiers(d()).size(), 3u);
+    OptionsImport remplacer;
+    remplacer.Remplacer = true;
+    CreeBase(ContenuSimple(), d / "neuve.sqlite", remplacer);
+    CreeBase(ContenuSimple(), d / "ancienne.sqlite", remplacer);
+    EXPECT_EQ(Fichiers(d()), (std::vector<std::string>{"ancienne.sqlite", "neuve.sqlite"}));
 }
 
 TEST(Base, UnwritableOrFullTargetGivesAFrenchMessageAndKeepsTheOldBase) {
