@@ -58,6 +58,7 @@ bool EstEspace(char c) {
 void PrelitEntete(std::string_view corps, std::string& valeurChar, std::string& version) {
     std::size_t pos = 0;
     bool dansGedc = false;
+    bool dansEntete = false;
     for (int n = 0; n < 5000 && pos < corps.size(); ++n) {
         std::size_t fin = pos;
         while (fin < corps.size() && corps[fin] != '\r' && corps[fin] != '\n')
@@ -80,7 +81,8 @@ void PrelitEntete(std::string_view corps, std::string& valeurChar, std::string& 
             espace == std::string_view::npos ? std::string_view() : l.substr(espace + 1);
         while (!valeur.empty() && EstEspace(valeur.back()))
             valeur.remove_suffix(1);
-        if (niveau == '0' && n > 0) return; // end of the header
+        if (niveau == '0' && dansEntete) return; // end of the header
+        if (niveau == '0') dansEntete = true;
         if (niveau == '1') dansGedc = etiquette == "GEDC";
         if (niveau == '1' && etiquette == "CHAR") valeurChar = valeur;
         if (niveau == '2' && dansGedc && etiquette == "VERS") version = valeur;
@@ -133,6 +135,7 @@ private:
     const OptionsLecture& options_;
     std::shared_ptr<std::string> texte_;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> decodees_; // offset and length in texte_
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> placs_;    // PLAC line and its record
     std::size_t avertissementsPerdus_ = 0;
     bool version7_ = false;
 
@@ -208,6 +211,15 @@ void Lecteur::Decoupe(std::string_view corps, std::size_t debut) {
         texte_->assign(corps);
     else
         texte_->reserve(corps.size() + corps.size() / 2 + 16);
+
+    // As many lines as line ends at most, plus a last one: no growing the big vectors.
+    const std::size_t finsMax =
+        largeur == 1
+            ? static_cast<std::size_t>(std::count_if(corps.begin(), corps.end(),
+                                                     [](char c) { return c == '\n' || c == '\r'; }))
+            : corps.size() / 40;
+    doc_.Lignes.reserve(finsMax + 1);
+    decodees_.reserve(finsMax + 1);
 
     std::size_t lf = 0, crlf = 0, cr = 0;
     std::size_t i = 0;
@@ -387,16 +399,9 @@ void Lecteur::AnalyseLigne(std::size_t i) {
     if (niveau == 1 && (typeEnregistrement_ == "INDI" || typeEnregistrement_ == "FAM") &&
         EstEvenement(etiquette))
         ++doc_.Evenements;
-    if (etiquette == "PLAC" && enregistrement_ != SIZE_MAX) {
-        LieuEvenement lieu;
-        const LigneGedcom& proprietaire = doc_.Lignes[enregistrement_];
-        lieu.Proprietaire = proprietaire.Xref;
-        lieu.TypeProprietaire = proprietaire.Etiquette;
-        lieu.Evenement = parent.Etiquette;
-        lieu.IndexPlac = static_cast<std::uint32_t>(i);
-        lieu.LignePlac = l.Numero;
-        doc_.Lieux.push_back(std::move(lieu));
-    }
+    if (etiquette == "PLAC" && enregistrement_ != SIZE_MAX)
+        placs_.emplace_back(static_cast<std::uint32_t>(i),
+                            static_cast<std::uint32_t>(enregistrement_));
 }
 
 void Lecteur::Analyse() {
@@ -489,10 +494,16 @@ void Lecteur::LitLieux() {
         if (!cible && c) cible = c;
     };
 
-    std::size_t k = 0;
-    for (LieuEvenement& lieu : doc_.Lieux) {
-        if ((++k & 0x3FFF) == 0) Progresse(doc_.Octets.size());
-        const std::size_t plac = lieu.IndexPlac;
+    doc_.Lieux.reserve(placs_.size());
+    for (const auto& [plac, proprietaire] : placs_) {
+        if ((doc_.Lieux.size() & 0x3FFF) == 0) Progresse(doc_.Octets.size());
+        LieuEvenement& lieu = doc_.Lieux.emplace_back();
+        const LigneGedcom& p = doc_.Lignes[proprietaire];
+        lieu.Proprietaire = p.Xref;
+        lieu.TypeProprietaire = p.Etiquette;
+        lieu.Evenement = doc_.Lignes[doc_.Lignes[plac].Parent].Etiquette;
+        lieu.IndexPlac = plac;
+        lieu.LignePlac = doc_.Lignes[plac].Numero;
         lieu.Texte = doc_.TexteComplet(plac);
         std::vector<Juridiction> forme;
         bool aForme = false;
@@ -582,6 +593,7 @@ void Lecteur::Lit() {
     texte_ = std::make_shared<std::string>();
     Decoupe(corps, debut);
     Analyse();
+    decodees_ = {};
     LitLieux();
     Resume();
     doc_.Texte = texte_;

@@ -300,6 +300,12 @@ TEST(Gedcom, JeuxDeclaresContreLeContenu) {
     EXPECT_EQ(d.Lignes[2].Valeur, "Andr\xEF\xBF\xBD");
     EXPECT_TRUE(Contient(d, 3, "remplacé"));
     EXPECT_EQ(EcritGedcom(d, {}), "0 HEAD\n1 CHAR UTF-8\n1 NOTE Andr\xE9\n0 TRLR\n");
+    // Blank lines before the header do not hide its CHAR.
+    d = LitGedcom("\r\n\r\n0 HEAD\r\n1 CHAR ANSEL\r\n1 NOTE \xE2"
+                  "e\r\n0 TRLR\r\n",
+                  "a.ged");
+    EXPECT_EQ(d.Jeu, Encodage::Ansel);
+    EXPECT_EQ(d.Lignes[4].Valeur, "é");
     // No CHAR and not UTF-8.
     d = LitGedcom("0 HEAD\n1 NOTE Andr\xE9\n0 TRLR\n", "a.ged");
     EXPECT_EQ(d.Jeu, Encodage::Windows1252);
