@@ -64,9 +64,10 @@ CREATE TABLE geolocalisation(
 };
 static_assert(std::size(Migrations) == TBaseGenealogie::VersionSchema);
 
-// The index of the traversal by place is made after the bulk insert (faster than keeping it).
-constexpr std::string_view IndexEvenements =
-    "CREATE INDEX IF NOT EXISTS evenements_par_lieu ON evenements(lieu, lieu_dit)";
+// The index of the traversal by place, made after the bulk insert (faster than keeping it up).
+// It holds every column the traversal reads, so the traversal never visits the table itself.
+constexpr std::string_view IndexEvenements = "CREATE INDEX IF NOT EXISTS evenements_par_lieu ON "
+                                             "evenements(lieu, lieu_dit, ligne_plac)";
 
 void Applique(ConnexionSqlite& c, int depuis) {
     for (int v = depuis; v < TBaseGenealogie::VersionSchema; ++v) {
@@ -466,9 +467,9 @@ void TBaseGenealogie::MarqueLieuSupprime(int id, bool supprime) {
 std::vector<TEvenementLieu> TBaseGenealogie::EvenementsParLieu() {
     std::vector<TEvenementLieu> evenements;
     evenements.reserve(static_cast<std::size_t>(NombreEvenements()));
-    // Served by the index (lieu, lieu_dit), whose entries end with the row id.
+    // A scan of the index (lieu, lieu_dit, ligne_plac); the lines give the file order.
     RequeteSqlite r(connexion_, "SELECT lieu, lieu_dit, ligne_plac FROM evenements "
-                                "ORDER BY lieu, lieu_dit, id");
+                                "ORDER BY lieu, lieu_dit, ligne_plac");
     while (r.Pas())
         evenements.push_back({static_cast<int>(r.Entier(0)), std::string(r.Texte(1)),
                               static_cast<long>(r.Entier(2))});

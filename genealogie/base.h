@@ -9,7 +9,7 @@
 //   lieux(id from 1, texte, commune, code_insee, code_postal, departement, region, pays,
 //         supprime)
 //   evenements(id, lieu -> lieux, lieu_dit, ligne_plac, etiquette, latitude_lue, longitude_lue,
-//              map_sous_plac)
+//              map_sous_plac), indexed on (lieu, lieu_dit, ligne_plac)
 //   geolocalisation(lieu -> lieux, lieu_dit, latitude, longitude, etat 0..7, adresse,
 //                   provenance, date)       one row per place and lieu-dit
 // Texts are UTF-8. Coordinates are decimal degrees, north and east positive.
