@@ -580,11 +580,10 @@ void Lecteur::Lit() {
         doc_.Bom = true;
         doc_.Jeu = Encodage::Utf16BE;
         debut = 2;
-    } else if (commence(std::string_view("0\0", 2))) {
+    } else if (o.size() >= 2 && o[0] != '\0' && o[1] == '\0') {
+        // No BOM: a text file has no zero byte, UTF-16 has one in every ASCII character.
         doc_.Jeu = Encodage::Utf16LE;
-    } else if (commence(std::string_view("\0"
-                                         "0",
-                                         2))) {
+    } else if (o.size() >= 2 && o[0] == '\0' && o[1] != '\0') {
         doc_.Jeu = Encodage::Utf16BE;
     }
     const std::string_view corps = o.substr(debut);

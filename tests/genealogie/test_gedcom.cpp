@@ -306,6 +306,10 @@ TEST(Gedcom, JeuxDeclaresContreLeContenu) {
                   "a.ged");
     EXPECT_EQ(d.Jeu, Encodage::Ansel);
     EXPECT_EQ(d.Lignes[4].Valeur, "é");
+    // UTF-16 without a BOM that starts with a blank line.
+    d = LitGedcom(Iconv("\r\n0 HEAD\r\n1 NOTE Ã©\r\n0 TRLR\r\n", "UTF-16BE"), "u.ged");
+    EXPECT_EQ(d.Jeu, Encodage::Utf16BE);
+    EXPECT_EQ(d.Lignes[2].Valeur, "Ã©");
     // No CHAR and not UTF-8.
     d = LitGedcom("0 HEAD\n1 NOTE Andr\xE9\n0 TRLR\n", "a.ged");
     EXPECT_EQ(d.Jeu, Encodage::Windows1252);
