@@ -136,6 +136,7 @@ private:
     std::shared_ptr<std::string> texte_;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> decodees_; // offset and length in texte_
     std::vector<std::pair<std::uint32_t, std::uint32_t>> placs_;    // PLAC line and its record
+    std::vector<std::size_t> enregistrementsLieux_;                 // _PLAC, _PLAC_DEFN, _LOC
     std::size_t avertissementsPerdus_ = 0;
     bool version7_ = false;
 
@@ -375,6 +376,8 @@ void Lecteur::AnalyseLigne(std::size_t i) {
     if (niveau == 0) {
         enregistrement_ = i;
         typeEnregistrement_ = etiquette;
+        if (etiquette == "_PLAC" || etiquette == "_PLAC_DEFN" || etiquette == "_LOC")
+            enregistrementsLieux_.push_back(i);
         if (etiquette == "INDI")
             ++doc_.Individus;
         else if (etiquette == "FAM")
@@ -399,7 +402,8 @@ void Lecteur::AnalyseLigne(std::size_t i) {
     if (niveau == 1 && (typeEnregistrement_ == "INDI" || typeEnregistrement_ == "FAM") &&
         EstEvenement(etiquette))
         ++doc_.Evenements;
-    if (etiquette == "PLAC" && enregistrement_ != SIZE_MAX)
+    // A PLAC right under a record names a place (place definitions), not an event's place.
+    if (etiquette == "PLAC" && enregistrement_ != SIZE_MAX && parent.Niveau >= 1)
         placs_.emplace_back(static_cast<std::uint32_t>(i),
                             static_cast<std::uint32_t>(enregistrement_));
 }
@@ -494,6 +498,32 @@ void Lecteur::LitLieux() {
         if (!cible && c) cible = c;
     };
 
+    // Place records some programs write: "0 _PLAC name" with a MAP, "0 _PLAC_DEFN" holding
+    // "1 PLAC name" with a MAP, "0 @L1@ _LOC" with a MAP that a PLAC points to with "_LOC @L1@".
+    std::unordered_map<std::string, CoordonneesLues> parNom;
+    std::unordered_map<std::string_view, CoordonneesLues> parXref;
+    auto carte = [&](std::size_t i) {
+        std::optional<CoordonneesLues> r;
+        enfants(i, [&](std::size_t j) {
+            if (doc_.Lignes[j].Etiquette == "MAP")
+                garde(r, paire(j, "LATI", "LONG", SourceCoordonnees::EnregistrementLieu));
+        });
+        return r;
+    };
+    for (const std::size_t i : enregistrementsLieux_) {
+        const LigneGedcom& r = doc_.Lignes[i];
+        if (r.Etiquette == "_PLAC") {
+            if (const auto c = carte(i)) parNom.try_emplace(doc_.TexteComplet(i), *c);
+        } else if (r.Etiquette == "_PLAC_DEFN") {
+            enfants(i, [&](std::size_t j) {
+                if (doc_.Lignes[j].Etiquette != "PLAC") return;
+                if (const auto c = carte(j)) parNom.try_emplace(doc_.TexteComplet(j), *c);
+            });
+        } else if (const auto c = carte(i); c && !r.Xref.empty()) {
+            parXref.try_emplace(r.Xref, *c);
+        }
+    }
+
     doc_.Lieux.reserve(placs_.size());
     for (const auto& [plac, proprietaire] : placs_) {
         if ((doc_.Lieux.size() & 0x3FFF) == 0) Progresse(doc_.Octets.size());
@@ -507,7 +537,8 @@ void Lecteur::LitLieux() {
         lieu.Texte = doc_.TexteComplet(plac);
         std::vector<Juridiction> forme;
         bool aForme = false;
-        std::optional<CoordonneesLues> c[4]; // PLAC.MAP, event MAP, ADDR.MAP, _LATI/_LONG
+        // PLAC.MAP, event MAP, ADDR.MAP, _LATI/_LONG or a place record
+        std::optional<CoordonneesLues> c[4];
         enfants(plac, [&](std::size_t j) {
             const std::string_view e = doc_.Lignes[j].Etiquette;
             if (e == "FORM" && !aForme) {
@@ -532,6 +563,16 @@ void Lecteur::LitLieux() {
             }
         });
         garde(c[3], paire(evenement, "_LATI", "_LONG", SourceCoordonnees::LatiLong));
+        if (!c[0] && !c[1] && !c[2] && !c[3] && (!parXref.empty() || !parNom.empty())) {
+            enfants(plac, [&](std::size_t j) {
+                const LigneGedcom& l = doc_.Lignes[j];
+                if (l.Etiquette != "_LOC" || l.Valeur.size() < 3 || l.Valeur.front() != '@') return;
+                const auto it = parXref.find(l.Valeur.substr(1, l.Valeur.size() - 2));
+                if (it != parXref.end()) garde(c[3], it->second);
+            });
+            if (const auto it = parNom.find(lieu.Texte); it != parNom.end())
+                garde(c[3], it->second);
+        }
         for (auto& coordonnees : c)
             if (coordonnees) {
                 lieu.Coordonnees = coordonnees;

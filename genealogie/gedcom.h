@@ -44,10 +44,11 @@ struct LigneGedcom {
 };
 
 enum class SourceCoordonnees : std::uint8_t {
-    PlacMap,  // PLAC.MAP.LATI/LONG
-    AddrMap,  // ADDR.MAP.LATI/LONG of the same event
-    LatiLong, // ADDR._LATI/_LONG, or _LATI/_LONG of the event or of the PLAC
-    EvenMap   // MAP written directly under the event
+    PlacMap,           // PLAC.MAP.LATI/LONG
+    AddrMap,           // ADDR.MAP.LATI/LONG of the same event
+    LatiLong,          // ADDR._LATI/_LONG, or _LATI/_LONG of the event or of the PLAC
+    EvenMap,           // MAP written directly under the event
+    EnregistrementLieu // the MAP of a place record: "0 _PLAC", "0 _PLAC_DEFN", "0 _LOC"
 };
 
 struct CoordonneesLues {
@@ -57,8 +58,9 @@ struct CoordonneesLues {
     std::uint32_t NumeroLigne = 0; // line of the LATI (or _LATI)
 };
 
-// One event (or any structure) carrying a PLAC. Where several sources give coordinates, the
-// first of PLAC.MAP, the event's own MAP, ADDR.MAP, _LATI/_LONG wins.
+// One event (or any structure below a record) carrying a PLAC. Where several sources give
+// coordinates, the first of PLAC.MAP, the event's own MAP, ADDR.MAP, _LATI/_LONG, a place record
+// (by its _LOC pointer, else by the same text) wins.
 struct LieuEvenement {
     std::string_view Proprietaire;     // xref of the level-0 record ("I12"), may be empty
     std::string_view TypeProprietaire; // its tag ("INDI", "FAM"...)

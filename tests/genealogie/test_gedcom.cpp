@@ -347,6 +347,27 @@ TEST(Gedcom, CoordonneesMalFormeesOuHorsLimites) {
     EXPECT_DOUBLE_EQ(Lieu(d, "I1", "EVEN").Coordonnees->Longitude, -44.5);
 }
 
+TEST(Gedcom, CoordonneesDesEnregistrementsDeLieux) {
+    const DocumentGedcom d = LitGedcom("0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 PLAC Brest\n"
+                                       "1 DEAT\n2 PLAC Quimper\n3 _LOC @L1@\n"
+                                       "0 _PLAC Brest\n1 MAP\n2 LATI N48.39\n2 LONG W4.49\n"
+                                       "0 @L1@ _LOC\n1 NAME Quimper\n1 MAP\n2 LATI N47.99\n"
+                                       "2 LONG W4.1\n0 _PLAC_DEFN\n1 PLAC Morlaix\n2 MAP\n"
+                                       "3 LATI N48.58\n3 LONG W3.83\n0 @I2@ INDI\n1 BIRT\n"
+                                       "2 PLAC Morlaix\n0 TRLR\n",
+                                       "r.ged");
+    // The PLAC of the place definition is no event's place.
+    ASSERT_EQ(d.Lieux.size(), 3u);
+    for (const auto& [qui, quoi, latitude] :
+         {std::tuple{"I1", "BIRT", 48.39}, std::tuple{"I1", "DEAT", 47.99},
+          std::tuple{"I2", "BIRT", 48.58}}) {
+        const LieuEvenement& l = Lieu(d, qui, quoi);
+        ASSERT_TRUE(l.Coordonnees) << l.Texte;
+        EXPECT_EQ(l.Coordonnees->Source, SourceCoordonnees::EnregistrementLieu);
+        EXPECT_DOUBLE_EQ(l.Coordonnees->Latitude, latitude);
+    }
+}
+
 TEST(Gedcom, EcritureRemplaceOuRetireLaCarteSeulement) {
     const std::string octets = "0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 PLAC A\n3 FORM Commune\n"
                                "3 MAP\n4 LATI N1\n4 _PREC 10\n4 LONG E1\n3 NOTE n\n"
@@ -376,11 +397,15 @@ TEST(Gedcom, EcritureRemplaceOuRetireLaCarteSeulement) {
     // After a level jump, the new MAP takes the old one's level so that the CONC after it
     // still belongs to the PLAC.
     const DocumentGedcom saut =
-        LitGedcom("0 HEAD\n0 @I1@ INDI\n1 PLAC A\n3 MAP\n4 LATI N1\n4 LONG E1\n3 CONC B\n", "j");
-    const std::string sautEcrit = EcritGedcom(saut, {{3, 2, 2, false}});
-    EXPECT_EQ(sautEcrit,
-              "0 HEAD\n0 @I1@ INDI\n1 PLAC A\n3 MAP\n4 LATI N2.0\n4 LONG E2.0\n3 CONC B\n");
-    EXPECT_EQ(LitGedcom(sautEcrit, "j").Lieux[0].Texte, "AB");
+        LitGedcom("0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 PLAC A\n4 MAP\n5 LATI N1\n5 LONG E1\n"
+                  "4 CONC B\n",
+                  "j");
+    const std::string sautEcrit = EcritGedcom(saut, {{4, 2, 2, false}});
+    EXPECT_EQ(sautEcrit, "0 HEAD\n0 @I1@ INDI\n1 BIRT\n2 PLAC A\n4 MAP\n5 LATI N2.0\n"
+                         "5 LONG E2.0\n4 CONC B\n");
+    const DocumentGedcom sautRelu = LitGedcom(sautEcrit, "j");
+    ASSERT_EQ(sautRelu.Lieux.size(), 1u);
+    EXPECT_EQ(sautRelu.Lieux[0].Texte, "AB");
 
     EXPECT_THROW(EcritGedcom(d, {{3, 1, 1, false}}), ErreurGenealogie);
     EXPECT_THROW(EcritGedcom(d, {{99, 1, 1, false}}), ErreurGenealogie);
