@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <ostream>
 
@@ -173,7 +174,15 @@ int Exporter(const OptionsBase& o, std::ostream& out) {
 }
 
 int Lieux(const OptionsBase& o, std::ostream& out) {
-    TBaseGenealogie base(o.base, true);
+    // Opened for writing when it can be (closing then leaves no side file behind), else read
+    // only (a base on a read-only disk).
+    std::unique_ptr<TBaseGenealogie> ouverte;
+    try {
+        ouverte = std::make_unique<TBaseGenealogie>(o.base);
+    } catch (const ErreurGenealogie&) {
+        ouverte = std::make_unique<TBaseGenealogie>(o.base, true);
+    }
+    TBaseGenealogie& base = *ouverte;
     TGestFichier gestion(base);
     const TListePlaces liste = InitListPlaces(gestion);
     const char* sep = o.tsv ? "\t" : " | ";
