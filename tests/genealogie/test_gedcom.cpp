@@ -427,6 +427,35 @@ TEST(Gedcom, RefusEtAnnulation) {
     EXPECT_THROW(LitGedcom("0 HEAD\n0 TRLR\n", "a.ged", options), LectureGedcomAnnulee);
 }
 
+TEST(Gedcom, AtlasProgressionEtFinsMelangees) {
+    const std::string octets = "0 HEAD\r\n0 @I1@ INDI\n1 BIRT\r2 PLAC Le Bourg, Montbrison, "
+                               "Loire\r\n1 DEAT\n2 PLAC Le Bourg, Feurs, Loire\n0 TRLR\r\n";
+    OptionsLecture options;
+    options.EstCommune = [](std::string_view nom) { return nom == "Montbrison"; };
+    std::vector<std::uint64_t> etapes;
+    options.Progression = [&](std::uint64_t lus, std::uint64_t total) {
+        EXPECT_EQ(total, octets.size());
+        etapes.push_back(lus);
+        return true;
+    };
+    const DocumentGedcom d = LitGedcom(octets, "m.ged", options);
+    ASSERT_FALSE(etapes.empty());
+    EXPECT_TRUE(std::is_sorted(etapes.begin(), etapes.end()));
+    EXPECT_EQ(etapes.back(), octets.size());
+    EXPECT_EQ(Lieu(d, "I1", "BIRT").Parties.LieuDit, "Le Bourg");
+    EXPECT_EQ(Lieu(d, "I1", "BIRT").Parties.Commune, "Montbrison");
+    // The atlas does not know Feurs: the first element is taken for the town.
+    EXPECT_EQ(Lieu(d, "I1", "DEAT").Parties.Commune, "Le Bourg");
+    EXPECT_EQ(d.Fins, FinDeLigne::CRLF);
+    EXPECT_TRUE(Contient(d, 0, "fins de ligne mélangées (3 LF, 3 CRLF, 1 CR)"));
+    EXPECT_EQ(EcritGedcom(d, {}), octets);
+    // Lines added after a PLAC take that line's own end.
+    EXPECT_EQ(EcritGedcom(d, {{4, 45.6, 4.06, false}}),
+              "0 HEAD\r\n0 @I1@ INDI\n1 BIRT\r2 PLAC Le Bourg, Montbrison, Loire\r\n"
+              "3 MAP\r\n4 LATI N45.6\r\n4 LONG E4.06\r\n1 DEAT\n2 PLAC Le Bourg, Feurs, "
+              "Loire\n0 TRLR\r\n");
+}
+
 TEST(LieuxGedcom, EtiquettesDeForme) {
     using J = Juridiction;
     EXPECT_EQ(
