@@ -32,7 +32,7 @@ const std::unordered_set<std::string_view>& EtiquettesConnues() {
         "RFN",  "RIN",    "ROLE",  "ROMN", "SCHMA", "SDATE", "SEX",    "SLGC", "SLGS", "SNOTE",
         "SOUR", "SPFX",   "SSN",   "STAE", "STAT",  "SUBM",  "SUBN",   "SURN", "TAG",  "TEMP",
         "TEXT", "TIME",   "TITL",  "TOP",  "TRAN",  "TRLR",  "TYPE",   "UID",  "VERS", "WIDTH",
-        "WIFE", "WILL",   "WWW",   "CROP", "MIME",  "INIL",  "NO",
+        "WIFE", "WILL",   "WWW",   "CREA",
     };
     return etiquettes;
 }
