@@ -88,6 +88,8 @@ struct OptionsLecture {
     std::size_t MaxAvertissements = 1000;
 };
 
+// The views of Lignes and Lieux point into Texte only: a caller that keeps just the places may
+// free Lignes (the biggest part) and Octets; the writer needs both.
 struct DocumentGedcom {
     std::string NomFichier;
     std::string Octets; // the file as read, BOM included
