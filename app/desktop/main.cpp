@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -179,6 +180,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Orlavine"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orlavine"));
+    // The installed menu entry and icon (share/applications, share/icons) go with the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orlavine"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orlavine")));
 
     orlavine::TFormIhm2 fenetre;
     fenetre.DossierAtlas = o.atlas;
