@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <sqlite3.h>
 #include <string_view>
 #include <sys/file.h>
@@ -182,6 +185,18 @@ void RetireImportsAbandonnes(const fs::path& chemin) {
 
 } // namespace
 
+bool EstBaseOrlavine(const fs::path& chemin) {
+    // The header of an SQLite file: its 16-byte signature, the application id at byte 68.
+    unsigned char entete[72] = {};
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
+                                                      &std::fclose);
+    if (!f || std::fread(entete, 1, sizeof entete, f.get()) != sizeof entete) return false;
+    if (std::memcmp(entete, "SQLite format 3", 16) != 0) return false;
+    const std::int64_t id =
+        (std::int64_t{entete[68]} << 24) | (entete[69] << 16) | (entete[70] << 8) | entete[71];
+    return id == IdApplication;
+}
+
 std::string_view NomProvenance(Provenance p) {
     switch (p) {
     case Provenance::Gedcom:
@@ -227,6 +242,10 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
                                "(demandez son remplacement pour l'écraser)");
     if (fs::is_directory(chemin, ec))
         throw ErreurGenealogie(chemin.string(), 0, RaisonSysteme(EISDIR));
+    // Replacing is for bases: any other file (a GEDCOM file named by mistake) is kept.
+    if (fs::exists(chemin, ec) && !EstBaseOrlavine(chemin))
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "ce fichier n'est pas une base Orlavine ; il n'a pas été remplacé");
     const fs::path dossier = chemin.parent_path();
     if (!dossier.empty() && !fs::is_directory(dossier, ec))
         throw ErreurGenealogie(chemin.string(), 0,

@@ -114,8 +114,12 @@ public:
     using ErreurGenealogie::ErreurGenealogie;
 };
 
+// True when the file is a base made by CreeBase (its SQLite header carries our application id).
+bool EstBaseOrlavine(const std::filesystem::path& chemin);
+
 // Builds a new base from `contenu` in a temporary file of the target's folder, then renames
-// it over `chemin`. An existing base is refused unless `options.Remplacer`. Whatever stops
+// it over `chemin`. An existing base is refused unless `options.Remplacer`; a file that is not
+// a base is never replaced. Whatever stops
 // the import (error, cancel, a killed process), the target is either untouched or the
 // complete new base; a killed import may leave a hidden ".NOM.import-XXXXXX" file beside it,
 // which the next import of the same base removes.

@@ -117,6 +117,12 @@ ResultatImport ImporteGedcom(const fs::path& fichier, const fs::path& base,
         throw ErreurGenealogie(base.string(), 0,
                                "une base existe déjà à cet endroit ; elle n'a pas été modifiée "
                                "(demandez son remplacement pour l'écraser)");
+    if (fs::exists(base, ec) && fs::equivalent(fichier, base, ec))
+        throw ErreurGenealogie(base.string(), 0,
+                               "la base ne peut pas remplacer le fichier GEDCOM importé");
+    if (fs::exists(base, ec) && !fs::is_directory(base, ec) && !EstBaseOrlavine(base))
+        throw ErreurGenealogie(base.string(), 0,
+                               "ce fichier n'est pas une base Orlavine ; il n'a pas été remplacé");
     OptionsLecture lecture;
     lecture.EstCommune = options.EstCommune;
     if (options.Progression)
@@ -143,6 +149,12 @@ ResultatImport ImporteGedcom(const fs::path& fichier, const fs::path& base,
 }
 
 std::size_t ExporteGedcom(TBaseGenealogie& base, const fs::path& sortie) {
+    std::error_code ec;
+    // A GEDCOM file written over a base would lose the base (this one or another).
+    if (fs::exists(sortie, ec) && EstBaseOrlavine(sortie))
+        throw ErreurGenealogie(sortie.string(), 0,
+                               "ce fichier est une base Orlavine : il n'a pas été remplacé ; "
+                               "choisissez un autre nom pour le fichier GEDCOM");
     const std::string nom = base.NomFichierOrigine();
     // The stored bytes are read again as they were at the import: the PLAC line numbers of
     // the base name the same lines.

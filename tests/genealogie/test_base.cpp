@@ -139,6 +139,17 @@ TEST(Base, ExistingBaseIsRefusedUnlessReplaced) {
 
     OptionsImport remplacer;
     remplacer.Remplacer = true;
+    // A file that is no base is never replaced, even on request.
+    std::ofstream(d / "arbre.ged") << "0 HEAD\n0 TRLR\n";
+    EXPECT_NE(Message([&] {
+                  CreeBase(autre, d / "arbre.ged", remplacer);
+              }).find("n'est pas une base Orlavine"),
+              std::string::npos);
+    EXPECT_EQ(Octets(d / "arbre.ged"), "0 HEAD\n0 TRLR\n");
+    EXPECT_TRUE(EstBaseOrlavine(chemin));
+    EXPECT_FALSE(EstBaseOrlavine(d / "arbre.ged"));
+    fs::remove(d / "arbre.ged");
+
     CreeBase(autre, chemin, remplacer);
     {
         TBaseGenealogie base(chemin);

@@ -159,8 +159,15 @@ TEST_F(BaseGedcom, FailuresLeaveEverythingAsItWas) {
     }
     EXPECT_EQ(Octets(d_ / "b.sqlite"), avant);
 
-    // An export into a missing folder: a French message naming the file, nothing written.
+    // The GEDCOM file named as the base to replace: refused, the file kept.
+    o.Progression = nullptr;
+    EXPECT_THROW(ImporteGedcom(d_ / "arbre.ged", d_ / "arbre.ged", o), ErreurGenealogie);
+    EXPECT_EQ(Octets(d_ / "arbre.ged"), Fixture());
+
+    // An export over a base, or into a missing folder: a French message naming the file,
+    // nothing written.
     TBaseGenealogie base(d_ / "b.sqlite");
+    EXPECT_THROW(ExporteGedcom(base, d_ / "b.sqlite"), ErreurGenealogie);
     try {
         ExporteGedcom(base, d_ / "absent" / "sortie.ged");
         ADD_FAILURE();
