@@ -573,14 +573,22 @@ void Lecteur::LitLieux() {
             if (const auto it = parNom.find(lieu.Texte); it != parNom.end())
                 garde(c[3], it->second);
         }
+        std::string_view texte = lieu.Texte;
+        double latitude = 0, longitude = 0;
+        std::string_view reste;
+        if (LitCoordonneesTexte(lieu.Texte, latitude, longitude, reste)) {
+            texte = reste;
+            garde(c[3], CoordonneesLues{latitude, longitude, SourceCoordonnees::TextePlac,
+                                        doc_.Lignes[plac].Numero});
+        }
         for (auto& coordonnees : c)
             if (coordonnees) {
                 lieu.Coordonnees = coordonnees;
                 ++doc_.CoordonneesLues;
                 break;
             }
-        lieu.Parties = DecoupeLieu(lieu.Texte, aForme ? forme : formeTete, options_.EstCommune,
-                                   &lieu.TexteLieu);
+        lieu.Parties =
+            DecoupeLieu(texte, aForme ? forme : formeTete, options_.EstCommune, &lieu.TexteLieu);
     }
 }
 

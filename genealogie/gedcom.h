@@ -44,11 +44,12 @@ struct LigneGedcom {
 };
 
 enum class SourceCoordonnees : std::uint8_t {
-    PlacMap,           // PLAC.MAP.LATI/LONG
-    AddrMap,           // ADDR.MAP.LATI/LONG of the same event
-    LatiLong,          // ADDR._LATI/_LONG, or _LATI/_LONG of the event or of the PLAC
-    EvenMap,           // MAP written directly under the event
-    EnregistrementLieu // the MAP of a place record: "0 _PLAC", "0 _PLAC_DEFN", "0 _LOC"
+    PlacMap,            // PLAC.MAP.LATI/LONG
+    AddrMap,            // ADDR.MAP.LATI/LONG of the same event
+    LatiLong,           // ADDR._LATI/_LONG, or _LATI/_LONG of the event or of the PLAC
+    EvenMap,            // MAP written directly under the event
+    EnregistrementLieu, // the MAP of a place record: "0 _PLAC", "0 _PLAC_DEFN", "0 _LOC"
+    TextePlac           // degrees, minutes, seconds at the end of the PLAC text
 };
 
 struct CoordonneesLues {
@@ -60,7 +61,8 @@ struct CoordonneesLues {
 
 // One event (or any structure below a record) carrying a PLAC. Where several sources give
 // coordinates, the first of PLAC.MAP, the event's own MAP, ADDR.MAP, _LATI/_LONG, a place record
-// (by its _LOC pointer, else by the same text) wins.
+// (by its _LOC pointer, else by the same text), a position ending the PLAC text wins. Such a
+// position is left out of the parts and of TexteLieu (Texte keeps it).
 struct LieuEvenement {
     std::string_view Proprietaire;     // xref of the level-0 record ("I12"), may be empty
     std::string_view TypeProprietaire; // its tag ("INDI", "FAM"...)

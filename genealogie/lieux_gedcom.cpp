@@ -359,6 +359,38 @@ std::optional<double> LitCoordonnee(std::string_view valeur, char& lettre) {
     return d;
 }
 
+bool LitCoordonneesTexte(std::string_view texte, double& latitude, double& longitude,
+                         std::string_view& reste) {
+    const std::string_view t = Rogne(texte);
+    if (t.size() < 15) return false;
+    const std::string_view c = t.substr(t.size() - 15);
+    auto chiffres = [&](std::size_t debut, std::size_t n) {
+        int v = 0;
+        for (std::size_t i = debut; i < debut + n; ++i) {
+            if (!EstChiffre(c[i])) return -1;
+            v = v * 10 + (c[i] - '0');
+        }
+        return v;
+    };
+    const int latD = chiffres(0, 2), latM = chiffres(2, 2), latS = chiffres(4, 2);
+    const int lonD = chiffres(7, 3), lonM = chiffres(10, 2), lonS = chiffres(12, 2);
+    if (latD < 0 || latM < 0 || latS < 0 || lonD < 0 || lonM < 0 || lonS < 0) return false;
+    if ((c[6] != 'N' && c[6] != 'S') || (c[14] != 'E' && c[14] != 'W')) return false;
+    if (latM >= 60 || latS >= 60 || lonM >= 60 || lonS >= 60) return false;
+    // The position stands alone: at the start, or after a space or a comma.
+    std::string_view avant = t.substr(0, t.size() - 15);
+    if (!avant.empty() && avant.back() != ' ' && avant.back() != ',') return false;
+    latitude = latD + latM / 60.0 + latS / 3600.0;
+    longitude = lonD + lonM / 60.0 + lonS / 3600.0;
+    if (latitude > 90 || longitude > 180) return false;
+    if (c[6] == 'S') latitude = -latitude;
+    if (c[14] == 'W') longitude = -longitude;
+    avant = Rogne(avant);
+    if (!avant.empty() && avant.back() == ',') avant.remove_suffix(1);
+    reste = Rogne(avant);
+    return true;
+}
+
 std::string EcritLatitude(double latitude) {
     return EcritCoordonnee(latitude, 'N', 'S');
 }

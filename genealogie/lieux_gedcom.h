@@ -58,6 +58,12 @@ PartiesLieu DecoupeLieu(std::string_view texte, const std::vector<Juridiction>& 
 // letter ('N', 'S', 'E', 'W', upper case) or 0 when there was none. No value when unreadable.
 std::optional<double> LitCoordonnee(std::string_view valeur, char& lettre);
 
+// A position some programs append to the place text, degrees, minutes and seconds:
+// "Philadelphie, 395945N0751013W". True when the text ends with one; `reste` is then the text
+// before it, without the separator.
+bool LitCoordonneesTexte(std::string_view texte, double& latitude, double& longitude,
+                         std::string_view& reste);
+
 // "N48.8566", "W1.5": hemisphere letter, at most 6 decimals, trailing zeros dropped (one kept).
 std::string EcritLatitude(double latitude);
 std::string EcritLongitude(double longitude);

@@ -354,10 +354,11 @@ TEST(Gedcom, CoordonneesDesEnregistrementsDeLieux) {
                                        "0 @L1@ _LOC\n1 NAME Quimper\n1 MAP\n2 LATI N47.99\n"
                                        "2 LONG W4.1\n0 _PLAC_DEFN\n1 PLAC Morlaix\n2 MAP\n"
                                        "3 LATI N48.58\n3 LONG W3.83\n0 @I2@ INDI\n1 BIRT\n"
-                                       "2 PLAC Morlaix\n0 TRLR\n",
+                                       "2 PLAC Morlaix\n1 RESI\n2 PLAC Philadelphie, "
+                                       "Pennsylvanie, Ãtats-Unis, 395945N0751013W\n0 TRLR\n",
                                        "r.ged");
     // The PLAC of the place definition is no event's place.
-    ASSERT_EQ(d.Lieux.size(), 3u);
+    ASSERT_EQ(d.Lieux.size(), 4u);
     for (const auto& [qui, quoi, latitude] :
          {std::tuple{"I1", "BIRT", 48.39}, std::tuple{"I1", "DEAT", 47.99},
           std::tuple{"I2", "BIRT", 48.58}}) {
@@ -366,6 +367,23 @@ TEST(Gedcom, CoordonneesDesEnregistrementsDeLieux) {
         EXPECT_EQ(l.Coordonnees->Source, SourceCoordonnees::EnregistrementLieu);
         EXPECT_DOUBLE_EQ(l.Coordonnees->Latitude, latitude);
     }
+    // A position ending the place text, in degrees, minutes and seconds.
+    const LieuEvenement& philadelphie = Lieu(d, "I2", "RESI");
+    ASSERT_TRUE(philadelphie.Coordonnees);
+    EXPECT_EQ(philadelphie.Coordonnees->Source, SourceCoordonnees::TextePlac);
+    EXPECT_NEAR(philadelphie.Coordonnees->Latitude, 39 + 59 / 60.0 + 45 / 3600.0, 1e-12);
+    EXPECT_NEAR(philadelphie.Coordonnees->Longitude, -(75 + 10 / 60.0 + 13 / 3600.0), 1e-12);
+    EXPECT_EQ(philadelphie.TexteLieu, "Philadelphie, Pennsylvanie, Ãtats-Unis");
+    EXPECT_EQ(philadelphie.Parties.Pays, "Ãtats-Unis");
+    double la = 0, lo = 0;
+    std::string_view reste;
+    EXPECT_TRUE(LitCoordonneesTexte("395945S0751013E", la, lo, reste));
+    EXPECT_LT(la, 0);
+    EXPECT_GT(lo, 0);
+    EXPECT_EQ(reste, "");
+    for (const char* faux : {"Lyon395945N0751013W", "Lyon, 396045N0751013W", "Lyon, 395945N075101W",
+                             "Lyon, 395945X0751013W"})
+        EXPECT_FALSE(LitCoordonneesTexte(faux, la, lo, reste)) << faux;
 }
 
 TEST(Gedcom, EcritureRemplaceOuRetireLaCarteSeulement) {
