@@ -61,7 +61,9 @@ void LoadAllPlace(TGestFichier& gestion, TListePlaces& liste, const bool* annule
             premierParTexte.try_emplace(texte, lieux.size());
             lieux.push_back(std::move(l));
         }
-        progression.SetProgress(barre, i * 100 / nombre);
+        // The bar moves (and the window handles its events) when the percentage changes.
+        if (i * 100 / nombre != (i - 1) * 100 / nombre)
+            progression.SetProgress(barre, i * 100 / nombre);
         if (Annule(annuler)) break;
     }
 
