@@ -213,12 +213,15 @@ void Lecteur::Decoupe(std::string_view corps, std::size_t debut) {
     else
         texte_->reserve(corps.size() + corps.size() / 2 + 16);
 
-    // As many lines as line ends at most, plus a last one: no growing the big vectors.
-    const std::size_t finsMax =
-        largeur == 1
-            ? static_cast<std::size_t>(std::count_if(corps.begin(), corps.end(),
-                                                     [](char c) { return c == '\n' || c == '\r'; }))
-            : corps.size() / 40;
+    // As many lines as line ends (CRLF counting once), plus a last one: the big vectors are
+    // allocated once, at their size.
+    std::size_t finsMax = corps.size() / 40;
+    if (largeur == 1) {
+        finsMax = 0;
+        for (std::size_t k = 0; k < corps.size(); ++k)
+            finsMax += corps[k] == '\n' ||
+                       (corps[k] == '\r' && (k + 1 == corps.size() || corps[k + 1] != '\n'));
+    }
     doc_.Lignes.reserve(finsMax + 1);
     decodees_.reserve(finsMax + 1);
 
