@@ -1,5 +1,7 @@
 #include "app/cli/commandes.h"
 
+#include "app/cli/base.h"
+
 #include "atlas/erreurs.h"
 #include "atlas/recherche.h"
 
@@ -215,6 +217,7 @@ int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std:
 
 int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,
               std::ostream& out, std::ostream& err, bool avecCarte) {
+    if (EstCommandeBase(args)) return CommandeBase(args, dossierParDefaut, out, err);
     for (const auto& a : args)
         if (a == "--aide" || a == "--help" || a == "-h") {
             Aide(out, avecCarte);
