@@ -14,9 +14,11 @@ if(TARGET orlavine_search)
   add_executable(orlavine
     ${CMAKE_CURRENT_LIST_DIR}/desktop/main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.h)
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.h
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.h)
   target_include_directories(orlavine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/desktop)
-  target_link_libraries(orlavine PRIVATE orlavine_search)
+  target_link_libraries(orlavine PRIVATE orlavine_search orlavine_app_commun)
   target_compile_definitions(orlavine PRIVATE
     ORLAVINE_ATLAS_DEFAUT="${ORLAVINE_DATA_DIR}/atlas"
     ORLAVINE_DATA_README="${ORLAVINE_DATA_DIR}/README.md")

@@ -50,6 +50,7 @@ TCarteFrance::TCarteFrance(const std::filesystem::path& dossier, IProgression* a
     ChargeContours(Departements, dossier);
     ChargeCommunes(Communes, dossier, attente);
     ChargeNomsDepartements(NomsDepartements, dossier, attente);
+    ChargeCommunesLiees(CommunesLiees, dossier, Communes.size());
     AfficherDepartements = true;
     AfficherVoisines = false;
     PhaseClignotement = 0;
@@ -58,9 +59,13 @@ TCarteFrance::TCarteFrance(const std::filesystem::path& dossier, IProgression* a
 }
 
 TCarteFrance::TCarteFrance(std::vector<TDepartement> departements, std::vector<TCommune> communes,
-                           std::vector<AnsiString> nomsDepartements)
+                           std::vector<AnsiString> nomsDepartements,
+                           std::vector<TCommuneLiee> communesLiees)
     : Departements(std::move(departements)), NomsDepartements(std::move(nomsDepartements)),
       Communes(std::move(communes)) {
+    // Checked like the file: a list that does not fit this table is refused.
+    EcritCommunesLiees(communesLiees, Communes.size());
+    CommunesLiees = std::move(communesLiees);
     VerifieOrdreNoms();
 }
 
@@ -69,6 +74,7 @@ TCarteFrance::~TCarteFrance() {
     CommunesVoisines.clear();
     TexteInfo.clear();
     CommunesAffichees.clear();
+    CommunesLiees.clear();
     Communes.clear();
     NomsDepartements.clear();
     Departements.clear();
@@ -116,6 +122,77 @@ AnsiString TCarteFrance::NomDepartement(const AnsiString& codeInsee) const {
     if (n < 1 || static_cast<std::size_t>(n) > NomsDepartements.size()) return "";
     // The particles are lowered as on the map labels: "Hauts-de-Seine", not "Hauts-De-Seine".
     return NomPropre(NomsDepartements[static_cast<std::size_t>(n - 1)]);
+}
+
+// ---- Current, delegated, associated and former communes -------------------------------
+
+namespace {
+
+const TCommuneLiee* Liee(const std::vector<TCommuneLiee>& liees, int index) {
+    if (index < 0 || index > 0xFFFF) return nullptr;
+    const auto it =
+        std::lower_bound(liees.begin(), liees.end(), static_cast<std::uint16_t>(index),
+                         [](const TCommuneLiee& l, std::uint16_t i) { return l.Index < i; });
+    return it != liees.end() && it->Index == index ? &*it : nullptr;
+}
+
+} // namespace
+
+TNatureCommune TCarteFrance::NatureCommune(int indexCommune) const {
+    const TCommuneLiee* l = Liee(CommunesLiees, indexCommune);
+    return l ? l->Nature : TNatureCommune::Actuelle;
+}
+
+int TCarteFrance::CommuneDeRattachement(int indexCommune) const {
+    const TCommuneLiee* l = Liee(CommunesLiees, indexCommune);
+    return l ? l->Parent : -1;
+}
+
+namespace {
+
+// "de" or "\xE0" joined to a commune's name as French writes it: "d'Audierne", "du Mans",
+// "des Sables", "au Mans", "aux Sables", "de La Baule". `nom` is Windows-1252, as on the map.
+AnsiString Contracte(bool de, const AnsiString& nom) {
+    if (nom.rfind("Le ", 0) == 0) return (de ? "du " : "au ") + nom.substr(3);
+    if (nom.rfind("Les ", 0) == 0) return (de ? "des " : "aux ") + nom.substr(4);
+    const AnsiString voyelles = "AEIOUY\xC2\xC8\xC9\xCA\xCE\xD4";
+    if (de && !nom.empty() && voyelles.find(nom[0]) != AnsiString::npos) return "d'" + nom;
+    return (de ? "de " : "\xE0 ") + nom;
+}
+
+} // namespace
+
+AnsiString TCarteFrance::QualificatifCommune(int indexCommune) const {
+    const TCommuneLiee* l = Liee(CommunesLiees, indexCommune);
+    if (!l) return {};
+    const AnsiString parent = LibelleCarte(l->Parent);
+    switch (l->Nature) {
+    case TNatureCommune::Deleguee:
+        return "commune d\xE9l\xE9gu\xE9"
+               "e " +
+               Contracte(true, parent);
+    case TNatureCommune::Associee:
+        return "commune associ\xE9"
+               "e " +
+               Contracte(false, parent);
+    case TNatureCommune::Ancienne:
+        return "ancienne commune, rattach\xE9"
+               "e " +
+               Contracte(false, parent);
+    case TNatureCommune::Actuelle:
+        break;
+    }
+    return {};
+}
+
+void TCarteFrance::CommuneActuelleEnTete(std::vector<std::uint16_t>& resultats,
+                                         const AnsiString& texte, int mode) const {
+    if (mode != SaisieCode || CommunesLiees.empty()) return;
+    const auto actuelle = std::find_if(resultats.begin(), resultats.end(), [&](std::uint16_t i) {
+        return i < Communes.size() && Communes[i].CodeInsee == texte &&
+               NatureCommune(i) == TNatureCommune::Actuelle;
+    });
+    if (actuelle != resultats.end()) std::rotate(resultats.begin(), actuelle, actuelle + 1);
 }
 
 // ---- Search ---------------------------------------------------------------------------

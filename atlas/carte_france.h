@@ -26,12 +26,14 @@ struct TLigneVoisine {
 class TCarteFrance {
 public:
     // Loads "pointdepii.dat", "cc.dat" and "departement.txt", in this order, from `dossier`
-    // (the current directory by default), showing `attente` meanwhile. Raises ErreurAtlas.
+    // (the current directory by default), showing `attente` meanwhile, then the side file
+    // "ccliees.dat" when the folder has one. Raises ErreurAtlas.
     explicit TCarteFrance(const std::filesystem::path& dossier = std::filesystem::current_path(),
                           IProgression* attente = nullptr);
     // An atlas made of given data, for tools and tests.
     TCarteFrance(std::vector<TDepartement> departements, std::vector<TCommune> communes,
-                 std::vector<AnsiString> nomsDepartements);
+                 std::vector<AnsiString> nomsDepartements,
+                 std::vector<TCommuneLiee> communesLiees = {});
     ~TCarteFrance();
     TCarteFrance(const TCarteFrance&) = delete;
     TCarteFrance& operator=(const TCarteFrance&) = delete;
@@ -49,6 +51,9 @@ public:
     AnsiString TexteInfo;
     std::vector<TCommuneVoisine> CommunesVoisines;
     std::int32_t IndexCommuneCentree = -1;
+    // Delegated, associated and former communes among Communes, by increasing index
+    // ("ccliees.dat"); every other commune is a current one.
+    std::vector<TCommuneLiee> CommunesLiees;
     // The map preferences (owned by the preferences window); the defaults when null.
     const TPreferencesCarte* Preferences = nullptr;
 
@@ -67,6 +72,23 @@ public:
     // The same answer by a plain scan of the whole range, without the binary-search start.
     void RechercheCommunesLineaire(std::vector<std::uint16_t>& resultats, AnsiString texte, int fin,
                                    int debut, int mode) const;
+
+    // ---- Current, delegated, associated and former communes ----
+    // What commune `indexCommune` is (Actuelle for an index out of the table).
+    TNatureCommune NatureCommune(int indexCommune) const;
+    // Index of the current commune a delegated, associated or former one belongs to; -1 for
+    // a current commune.
+    int CommuneDeRattachement(int indexCommune) const;
+    // "commune déléguée de Sevremoine", "commune associée à Saint-Souplet", "ancienne
+    // commune, rattachée à Annecy" (Windows-1252, the parent's map label); "" for a current
+    // commune. The information sentence and the command line's
+    // rows add it after the name.
+    AnsiString QualificatifCommune(int indexCommune) const;
+    // After a code search for `texte` (as searched): when it is the whole code of a current
+    // commune, that commune moves to the head of `resultats`, the others keeping their
+    // order, so that a code shared with a delegated commune gives the current one first.
+    void CommuneActuelleEnTete(std::vector<std::uint16_t>& resultats, const AnsiString& texte,
+                               int mode) const;
 
     // ---- Distances ----
     // Kilometres between two communes, to the nearest kilometre, exactly as the extended

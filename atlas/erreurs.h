@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include "host/erreur.h"
+
+#include <string>
 
 namespace orlavine {
 

@@ -4,6 +4,7 @@
 #include "atlas/progression.h"
 #include "host/ini.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -65,7 +66,12 @@ std::vector<std::uint8_t> LitFichierEntier(const fs::path& chemin,
         throw ErreurAtlas("Impossible d'ouvrir le fichier \"" + chemin.filename().string() + "\".");
     std::vector<std::uint8_t> octets;
     const auto taille = fs::file_size(chemin, ec);
-    if (!ec) octets.reserve(static_cast<std::size_t>(taille));
+    // Read in one go when the size is known, then whatever may have been appended since.
+    if (!ec) {
+        octets.resize(static_cast<std::size_t>(taille));
+        flux.read(reinterpret_cast<char*>(octets.data()), static_cast<std::streamsize>(taille));
+        octets.resize(static_cast<std::size_t>(flux.gcount()));
+    }
     char tampon[65536];
     while (flux) {
         flux.read(tampon, sizeof tampon);
@@ -213,6 +219,10 @@ void LitCommunes(std::span<const std::uint8_t> octets, std::vector<TCommune>& co
         if (progression) progression->FixePosition(progression->Position() + 1);
     }
     if (progression) progression->FixePosition(n);
+    if (communes.empty()) {
+        communes = std::move(lues);
+        return;
+    }
     communes.reserve(communes.size() + lues.size());
     std::move(lues.begin(), lues.end(), std::back_inserter(communes));
 }
@@ -393,6 +403,117 @@ std::vector<std::uint8_t> EcritContours(const std::vector<TPointsDep>& contours)
         AjouteEntier32(sortie, static_cast<std::int32_t>(c.Indices.size()), cle_contours::Nombre);
         for (std::int32_t v : c.Indices)
             AjouteEntier32(sortie, v, cle_contours::Nombre);
+    }
+    return sortie;
+}
+
+// ---- "ccliees.dat" -------------------------------------------------------------------
+
+namespace {
+
+constexpr char SignatureCommunesLiees[4] = {'C', 'C', 'L', 'I'};
+constexpr std::size_t TailleEnteteLiees = 4 + 2 + 4 + 4;
+constexpr std::size_t TailleEntreeLiee = 5;
+
+// The first fault of a list of entries against a communes file of `n` records, "" if none.
+std::string DefautLiees(const std::vector<TCommuneLiee>& liees, std::size_t n, std::size_t& k) {
+    for (k = 0; k < liees.size(); ++k) {
+        const TCommuneLiee& l = liees[k];
+        const auto nature = static_cast<int>(l.Nature);
+        if (nature < 1 || nature > 3) return "nature " + std::to_string(nature) + " inconnue";
+        if (l.Index >= n || l.Parent >= n)
+            return "commune " + std::to_string(l.Index >= n ? l.Index : l.Parent) +
+                   " hors de la table (" + std::to_string(n) + " communes)";
+        if (k > 0 && l.Index <= liees[k - 1].Index)
+            return "entr\xC3\xA9"
+                   "es hors d'ordre";
+        if (l.Parent == l.Index)
+            return "commune rattach\xC3\xA9"
+                   "e \xC3\xA0 elle-m\xC3\xAAme";
+    }
+    // A parent must be a current commune: no entry names it.
+    for (k = 0; k < liees.size(); ++k) {
+        const auto it =
+            std::lower_bound(liees.begin(), liees.end(), liees[k].Parent,
+                             [](const TCommuneLiee& l, std::uint16_t i) { return l.Index < i; });
+        if (it != liees.end() && it->Index == liees[k].Parent)
+            return "rattach\xC3\xA9"
+                   "e \xC3\xA0 la commune " +
+                   std::to_string(liees[k].Parent) + ", qui n'est pas une commune actuelle";
+    }
+    return {};
+}
+
+} // namespace
+
+void LitCommunesLiees(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
+                      std::vector<TCommuneLiee>& liees) {
+    LecteurOctets lecteur(octets, NomFichierCommunesLiees);
+    if (octets.size() < TailleEnteteLiees) lecteur.Endommage("en-t\xC3\xAAte incomplet");
+    const auto signature = lecteur.Bloc(4);
+    if (!std::equal(signature.begin(), signature.end(), SignatureCommunesLiees))
+        lecteur.Endommage("signature CCLI absente");
+    const std::uint16_t version = lecteur.Mot16();
+    if (version != VersionCommunesLiees)
+        lecteur.Endommage("version " + std::to_string(version) + " inconnue (" +
+                          std::to_string(VersionCommunesLiees) + " attendue)");
+    const std::int32_t n = lecteur.Entier32();
+    if (n < 0 || static_cast<std::size_t>(n) != nombreCommunes)
+        lecteur.Endommage("il accompagne un \"cc.dat\" de " + std::to_string(n) +
+                          " communes, celui-ci en a " + std::to_string(nombreCommunes));
+    const std::int32_t m = lecteur.Entier32();
+    if (m < 0 || static_cast<std::size_t>(m) > nombreCommunes ||
+        static_cast<std::size_t>(m) * TailleEntreeLiee != lecteur.Restant())
+        lecteur.Endommage("il annonce " + std::to_string(m) +
+                          " entr\xC3\xA9"
+                          "es pour " +
+                          std::to_string(lecteur.Restant()) + " octets");
+    std::vector<TCommuneLiee> lues(static_cast<std::size_t>(m));
+    for (std::size_t k = 0; k < lues.size(); ++k) {
+        lecteur.Enregistrement(static_cast<long>(k) + 1);
+        lues[k].Index = lecteur.Mot16();
+        lues[k].Nature = static_cast<TNatureCommune>(lecteur.Octet());
+        lues[k].Parent = lecteur.Mot16();
+    }
+    std::size_t k = 0;
+    if (const std::string defaut = DefautLiees(lues, nombreCommunes, k); !defaut.empty()) {
+        lecteur.Enregistrement(static_cast<long>(k) + 1);
+        lecteur.EndommageEnregistrement(defaut);
+    }
+    liees = std::move(lues);
+}
+
+void ChargeCommunesLiees(std::vector<TCommuneLiee>& liees, const fs::path& dossier,
+                         std::size_t nombreCommunes) {
+    const fs::path chemin = dossier / NomFichierCommunesLiees;
+    std::error_code ec;
+    if (!fs::exists(chemin, ec)) {
+        liees.clear();
+        return;
+    }
+    const auto octets = LitFichierEntier(chemin, MessageAbsent(NomFichierCommunesLiees));
+    LitCommunesLiees(octets, nombreCommunes, liees);
+}
+
+std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& liees,
+                                             std::size_t nombreCommunes) {
+    std::size_t k = 0;
+    if (nombreCommunes > NombreMaxCommunes)
+        throw ErreurAtlas("Trop de communes pour un atlas : " + std::to_string(nombreCommunes) +
+                          ".");
+    if (const std::string defaut = DefautLiees(liees, nombreCommunes, k); !defaut.empty())
+        throw ErreurAtlas("Commune li\xC3\xA9"
+                          "e " +
+                          std::to_string(k + 1) + " : " + defaut + ".");
+    std::vector<std::uint8_t> sortie(SignatureCommunesLiees, SignatureCommunesLiees + 4);
+    sortie.reserve(TailleEnteteLiees + liees.size() * TailleEntreeLiee);
+    AjouteMot16(sortie, VersionCommunesLiees);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(nombreCommunes), 0);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(liees.size()), 0);
+    for (const TCommuneLiee& l : liees) {
+        AjouteMot16(sortie, l.Index);
+        AjouteOctet(sortie, static_cast<std::uint8_t>(l.Nature));
+        AjouteMot16(sortie, l.Parent);
     }
     return sortie;
 }

@@ -17,6 +17,8 @@ class IProgression;
 inline constexpr const char* NomFichierCommunes = "cc.dat";
 inline constexpr const char* NomFichierDepartements = "departement.txt";
 inline constexpr const char* NomFichierContours = "pointdepii.dat";
+// Side file of "cc.dat": which records are delegated, associated or former communes.
+inline constexpr const char* NomFichierCommunesLiees = "ccliees.dat";
 
 // Scrambling keys of "cc.dat": part of the format, shared by reader and writer.
 namespace cle_communes {
@@ -102,5 +104,25 @@ void ChargeContours(std::vector<TDepartement>& departements, const std::filesyst
 // One record per outline (points and indices of Contour), padded with empty records to 203.
 // More than 203 outlines raise ErreurAtlas.
 std::vector<std::uint8_t> EcritContours(const std::vector<TPointsDep>& contours);
+
+// ---- "ccliees.dat" -------------------------------------------------------------------
+// Little-endian, in the clear: the signature "CCLI", the format version (16-bit, 1), the
+// record count of the "cc.dat" it goes with (32-bit), the entry count m (32-bit), then m
+// entries of 5 bytes: record index (16-bit), kind (1 delegated, 2 associated, 3 former),
+// parent's record index (16-bit). Entries in increasing index order; a parent is a current
+// commune, that is a record no entry names.
+inline constexpr std::uint16_t VersionCommunesLiees = 1;
+
+// Reads a whole file's bytes, checked against a communes file of `nombreCommunes` records,
+// into `liees` (replaced only when the whole file is sound).
+void LitCommunesLiees(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
+                      std::vector<TCommuneLiee>& liees);
+// Reads `dossier`/"ccliees.dat". An atlas folder without it (the three files only) has
+// current communes only: `liees` is emptied and nothing is raised.
+void ChargeCommunesLiees(std::vector<TCommuneLiee>& liees, const std::filesystem::path& dossier,
+                         std::size_t nombreCommunes);
+// Raises ErreurAtlas on entries the reader would refuse.
+std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& liees,
+                                             std::size_t nombreCommunes);
 
 } // namespace orlavine

@@ -111,6 +111,8 @@ TResultatRecherche RechercheTolerante(const TCarteFrance& carte, AnsiString text
 
     carte.RechercheCommunes(r.Communes, texte, -1, -1, mode);
     if (mode == SaisieCode) {
+        // A code shared by a current commune and its delegated communes gives the current one first.
+        carte.CommuneActuelleEnTete(r.Communes, texte, mode);
         r.NombreInsee = r.Communes.size();
         if (EstChiffres(texte)) AjouteCodesPostaux(carte, texte, r.Communes);
         r.Etape = r.Communes.empty() ? TEtapeRecherche::Aucune : TEtapeRecherche::Code;

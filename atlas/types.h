@@ -39,6 +39,27 @@ enum TRangCommune : std::uint8_t {
     RangCapitale = 9,
 };
 
+// What a record of the communes file stands for. Every record is a commune for the
+// search, the map and the distances; the side file "ccliees.dat" says which records are
+// places that were communes and are now part of another one (their parent), which stays a
+// current commune.
+enum class TNatureCommune : std::uint8_t {
+    Actuelle = 0, // a current commune (every record the side file does not name)
+    Deleguee = 1, // delegated commune of a new commune
+    Associee = 2, // associated commune of a merged commune
+    Ancienne = 3, // former commune, merged into its parent
+};
+
+// One record of "ccliees.dat": record `Index` of "cc.dat" is a place of kind `Nature`
+// belonging to the current commune of record `Parent`.
+struct TCommuneLiee {
+    std::uint16_t Index = 0;
+    TNatureCommune Nature = TNatureCommune::Deleguee;
+    std::uint16_t Parent = 0;
+
+    friend bool operator==(const TCommuneLiee&, const TCommuneLiee&) = default;
+};
+
 // "Ville", "Chef-lieu de Canton", "Sous-Préfecture", "Préfecture", "Capitale de région",
 // "Capitale" for 4 to 9 (Windows-1252); "" for any other value.
 AnsiString LibelleRang(int rang);

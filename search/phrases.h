@@ -13,7 +13,8 @@ AnsiString TexteRayon(int rayonKm);
 
 // The sentence about the chosen commune and its neighbours in CommunesVoisines:
 // "Versailles, code INSEE : 78646, code Postal : 78000, du département Yvelines, est
-// entourée de 12 communes à moins de 9 km."
+// entourée de 12 communes à moins de 9 km."; for a commune that is part of another one:
+// "Esquibien, commune déléguée de Audierne, code INSEE : 29049, du département ..."
 AnsiString PhraseCommuneSel(const TCarteFrance& carte, int indexCommune, int rayonKm);
 
 // The sentence about one neighbour row: "Le Chesnay est à 3 km de Versailles."

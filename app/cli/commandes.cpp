@@ -1,5 +1,7 @@
 #include "app/cli/commandes.h"
 
+#include "app/cli/base.h"
+
 #include "atlas/erreurs.h"
 #include "atlas/recherche.h"
 
@@ -35,13 +37,17 @@ void LigneCommune(const TCarteFrance& carte, int index, bool tsv, std::ostream& 
     const std::string nom = U(TCarteFrance::NomComplet(c));
     const std::string departement = U(carte.NomDepartement(c.CodeInsee));
     const std::string rang = U(LibelleRang(c.Rang));
+    // "commune déléguée de X"... for a commune that is part of another one, else "".
+    const std::string qualificatif = U(carte.QualificatifCommune(index));
     if (tsv) {
         out << c.CodeInsee << '\t' << nom << '\t' << departement << '\t' << rang;
         if (!distance.empty()) out << '\t' << distance;
+        if (!qualificatif.empty()) out << '\t' << qualificatif;
     } else {
         out << c.CodeInsee << "  " << nom;
         if (!departement.empty()) out << " (" << departement << ")";
         if (!rang.empty()) out << ", " << rang;
+        if (!qualificatif.empty()) out << ", " << qualificatif;
         if (!distance.empty()) out << " : " << distance << " km";
     }
     out << '\n';
@@ -70,7 +76,8 @@ void Aide(std::ostream& out, bool avecCarte) {
     out << "\n"
            "Options :\n"
            "  --atlas DOSSIER   dossier de cc.dat, departement.txt et pointdepii.dat\n"
-           "  --tsv             champs séparés par des tabulations\n";
+           "  --tsv             champs séparés par des tabulations ; une commune déléguée,\n"
+           "                    associée ou ancienne dit ce qu'elle est au dernier champ\n";
 }
 
 std::optional<Options> LitOptions(const std::vector<std::string>& args,
@@ -210,6 +217,7 @@ int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std:
 
 int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,
               std::ostream& out, std::ostream& err, bool avecCarte) {
+    if (EstCommandeBase(args)) return CommandeBase(args, dossierParDefaut, out, err);
     for (const auto& a : args)
         if (a == "--aide" || a == "--help" || a == "-h") {
             Aide(out, avecCarte);

@@ -1,5 +1,6 @@
 // orlavine-cli: searches, neighbours and distances of the atlas from the command line.
 #include "app/cli/commandes.h"
+#include "app/donnees.h"
 
 #include <iostream>
 #include <sstream>
@@ -14,10 +15,11 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string atlas = orlavine::CheminDonnees("atlas", ORLAVINE_ATLAS_DEFAUT);
 #ifdef ORLAVINE_AVEC_CARTE
     // Only to route the map command: the usage messages come from Principal below.
     std::ostringstream silence;
-    const auto options = orlavine::cli::LitOptions(args, ORLAVINE_ATLAS_DEFAUT, silence);
+    const auto options = orlavine::cli::LitOptions(args, atlas, silence);
     if (options && options->commande == "carte") {
         const auto carte = orlavine::cli::ChargeAtlas(options->dossierAtlas, std::cerr);
         if (!carte) return orlavine::cli::SortieDonnees;
@@ -29,5 +31,5 @@ int main(int argc, char** argv) {
 #else
     constexpr bool avecCarte = false;
 #endif
-    return orlavine::cli::Principal(args, ORLAVINE_ATLAS_DEFAUT, std::cout, std::cerr, avecCarte);
+    return orlavine::cli::Principal(args, atlas, std::cout, std::cerr, avecCarte);
 }

@@ -1,5 +1,7 @@
 #include "a_propos.h"
 
+#include "app/donnees.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -43,7 +45,8 @@ void AfficheAPropos(QWidget* parent) {
                        "deux villes et carte.\n\n"
                        "**Données de l'atlas**\n\n%2")
             .arg(QApplication::applicationVersion(),
-                 AttributionsDonnees(QStringLiteral(ORLAVINE_DATA_README))));
+                 AttributionsDonnees(
+                     QString::fromStdString(CheminDonnees("README.md", ORLAVINE_DATA_README)))));
     boite.exec();
 }
 

@@ -5,6 +5,8 @@
 //   orlavine [--atlas DOSSIER] [TEXTE]
 //   orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] [TEXTE]
 #include "a_propos.h"
+#include "app/donnees.h"
+#include "base_bureau.h"
 #include "mapview/frm_france.h"
 #include "mapview/traductions_qt.h"
 #include "search/form_ihm2.h"
@@ -13,8 +15,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
@@ -34,7 +39,8 @@
 namespace {
 
 struct Options {
-    std::string atlas = ORLAVINE_ATLAS_DEFAUT;
+    std::string atlas = orlavine::CheminDonnees("atlas", ORLAVINE_ATLAS_DEFAUT);
+    std::string base;
     std::string capture;
     std::string onglet;
     std::string texte;
@@ -44,7 +50,7 @@ struct Options {
 
 void Usage(std::FILE* sortie) {
     std::fputs(
-        "Usage : orlavine [--atlas DOSSIER] [TEXTE]\n"
+        "Usage : orlavine [--atlas DOSSIER] [--base BASE.sqlite] [TEXTE]\n"
         "        orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] "
         "[TEXTE]\n"
         "\n"
@@ -53,6 +59,8 @@ void Usage(std::FILE* sortie) {
         "\n"
         "  --atlas DOSSIER     dossier des fichiers cc.dat, departement.txt et pointdepii.dat\n"
         "                      (par défaut : " ORLAVINE_ATLAS_DEFAUT ")\n"
+        "  --base BASE.sqlite  ouvre cette base généalogique (sinon la dernière ouverte)\n"
+        "  FICHIER.ged         importe ce fichier GEDCOM dans une nouvelle base\n"
         "  --capture FICHIER   enregistre une image PNG de la fenêtre, une fois la recherche\n"
         "                      et la carte affichées, puis quitte (fonctionne sans écran)\n"
         "  --onglet NOM        page de droite de la capture : « carte » (par défaut) ou\n"
@@ -78,6 +86,8 @@ Options LitOptions(int argc, char** argv) {
             valeur(o.atlas);
         else if (a == "--capture")
             valeur(o.capture);
+        else if (a == "--base")
+            valeur(o.base);
         else if (a == "--onglet")
             valeur(o.onglet);
         else if (a.rfind("--", 0) == 0)
@@ -176,6 +186,9 @@ int main(int argc, char** argv) {
         std::fputs("orlavine : traductions françaises de Qt absentes (paquet "
                    "qt6-translations-l10n) ; les boîtes de dialogue de Qt seront en anglais.\n",
                    stderr);
+    // The installed menu entry and icon (share/applications, share/icons) go with the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("orlavine"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orlavine")));
 
     orlavine::TFormIhm2 fenetre;
     fenetre.DossierAtlas = o.atlas;
@@ -194,8 +207,35 @@ int main(int argc, char** argv) {
     QObject::connect(f1, &QShortcut::activated, &fenetre,
                      [&fenetre] { orlavine::AfficheAPropos(&fenetre); });
 
+    // The genealogy base: a menu button, the base named on the command line or the last one.
+    orlavine::BaseBureau base(&fenetre, o.atlas);
+    if (!o.capture.empty())
+        base.AfficheMessage = [](const QString& m, bool) {
+            std::fprintf(stderr, "orlavine : %s\n", m.toLocal8Bit().constData());
+        };
+    base.BaseOuverte = [&fenetre](const QString& chemin) {
+        fenetre.setWindowTitle(
+            QStringLiteral("Localisation - %1").arg(QFileInfo(chemin).fileName()));
+    };
+    auto* boutonBase = new QPushButton(QStringLiteral("Base de données"), &fenetre);
+    boutonBase->setMenu(base.Menu());
+    fenetre.BarreBoutons->insertWidget(1, boutonBase);
+    if (!o.base.empty())
+        base.Ouvre(QString::fromLocal8Bit(o.base.c_str()));
+    else
+        base.OuvreDerniere();
+
+    // A GEDCOM file given (the desktop opens .ged files with the program): import it.
+    const QFileInfo gedcom(QString::fromLocal8Bit(o.texte.c_str()));
+    const bool importer =
+        gedcom.suffix().compare(QStringLiteral("ged"), Qt::CaseInsensitive) == 0 &&
+        gedcom.isFile() && o.capture.empty();
+
     fenetre.show();
-    if (!o.texte.empty())
+    if (importer)
+        QTimer::singleShot(0, &fenetre,
+                           [&base, gedcom] { base.Importer(gedcom.absoluteFilePath()); });
+    else if (!o.texte.empty())
         fenetre.ShowCommuneFrance(QString::fromLocal8Bit(o.texte.c_str()));
     else
         fenetre.AdvOfficePagerMain->setCurrentWidget(fenetre.PageMapFrance);

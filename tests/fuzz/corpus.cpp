@@ -1,6 +1,6 @@
 // orlavine-fuzz-corpus DOSSIER: writes the seed inputs of the fuzzing harnesses with the atlas
-// writers, one folder per harness: DOSSIER/communes, DOSSIER/departements, DOSSIER/contours
-// and DOSSIER/recherche (empty).
+// writers, one folder per harness: DOSSIER/communes, DOSSIER/departements, DOSSIER/contours,
+// DOSSIER/liees and DOSSIER/recherche (empty).
 #include "atlas/erreurs.h"
 #include "atlas/fichiers.h"
 
@@ -110,6 +110,13 @@ void EcritCorpus(const fs::path& dossier) {
     const fs::path contours = dossier / "contours";
     Ecrit(contours / "petit.dat", EcritContours(Contours()));
     Ecrit(contours / "vide.dat", EcritContours({}));
+
+    const fs::path liees = dossier / "liees";
+    Ecrit(liees / "petit.dat", EcritCommunesLiees({{0, TNatureCommune::Deleguee, 1},
+                                                   {3, TNatureCommune::Associee, 1},
+                                                   {6, TNatureCommune::Ancienne, 7}},
+                                                  PetitAtlas().size()));
+    Ecrit(liees / "vide.dat", EcritCommunesLiees({}, PetitAtlas().size()));
 
     // The lookup harness starts from nothing: its input is not a file.
     fs::create_directories(dossier / "recherche");

@@ -1,5 +1,6 @@
 // The main window on a small atlas: typed search, lists, keys, selection and neighbours,
 // two towns, persisted towns, preferences and export.
+#include "atlas/fichiers.h"
 #include "atlas/recherche.h"
 #include "mapview/ansi_qt.h"
 #include "mapview/frm_pref_carte.h"
@@ -250,6 +251,33 @@ TEST_F(Fenetre, SortingByColumnClicks) {
     EXPECT_TRUE(std::is_sorted(d.rbegin(), d.rend()));
     d = distances();
     EXPECT_TRUE(std::is_sorted(d.begin(), d.end()));
+}
+
+TEST_F(Fenetre, ADelegatedCommuneIsFoundByItsNameAndSaysWhatItIs) {
+    // The same atlas, with Viroflay made a delegated commune of Versailles.
+    QTemporaryDir autre;
+    const std::filesystem::path dossier = autre.path().toStdString();
+    essai::EcritAtlasEssai(dossier);
+    const auto communes = essai::CommunesEssai();
+    const auto viroflay = static_cast<std::uint16_t>(essai::IndexCode(communes, "78686"));
+    const auto versailles = static_cast<std::uint16_t>(essai::IndexCode(communes, "78646"));
+    EcritFichierAtomique(
+        dossier / NomFichierCommunesLiees,
+        EcritCommunesLiees({{viroflay, TNatureCommune::Deleguee, versailles}}, communes.size()));
+    f = Nouvelle(dossier);
+    Cherche(f->zeVille1, "viroflay");
+    EXPECT_EQ(Noms(), QStringList{"VIROFLAY"});
+    ASSERT_EQ(TFormIhm2::Tag(f->zaVilleSel1), viroflay);
+    EXPECT_TRUE(VersAnsi(f->laInfo->text())
+                    .starts_with("Viroflay, commune d\xE9l\xE9gu\xE9"
+                                 "e de Versailles, code INSEE : 78686, code Postal : 78220, du "
+                                 "d\xE9partement Yvelines, est entour\xE9"
+                                 "e de "))
+        << f->laInfo->text().toStdString();
+    // On the map it is drawn as an ordinary commune.
+    ASSERT_FALSE(f->Carte->CommunesAffichees.empty());
+    EXPECT_EQ(f->Carte->CommunesAffichees[0].IndexCommune, viroflay);
+    EXPECT_EQ(f->Carte->CommunesAffichees[0].Forme, 2);
 }
 
 TEST_F(Fenetre, NeighboursAndSentencesAtRadiusNineAndZero) {

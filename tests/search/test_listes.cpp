@@ -1,7 +1,9 @@
 // The lists of the communes page: the Shell sort of the results, its reversal rule, the
 // neighbour list comparison, keyboard navigation and the texts of the page.
+#include "atlas/saisie.h"
 #include "search/phrases.h"
 #include "search/tri.h"
+#include "tests/commun/outils.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -140,4 +142,35 @@ TEST(Phrases, TextsOfThePage) {
     EXPECT_EQ(TexteVillePourLieu(""), "");
     EXPECT_EQ(PhraseComVois("LE CHESNAY", "3 km", "VERSAILLES"),
               "Le Chesnay est \xE0 3 km de Versailles.");
+}
+
+TEST(Phrases, ADelegatedCommuneFoundByItsNameSaysWhatItIs) {
+    auto commune = [](const char* nom, const char* code, const char* postal) {
+        TCommune c;
+        c.Nom = nom;
+        c.CodeInsee = code;
+        c.CodePostal = postal;
+        c.Latitude = 48.0f;
+        c.Longitude = -4.5f;
+        return c;
+    };
+    // AUDIERNE, ESQUIBIEN (delegated, no postal code of its own), PONT-CROIX.
+    TCarteFrance carte({},
+                       {commune("AUDIERNE", "29003", "29770"), commune("ESQUIBIEN", "29049", ""),
+                        commune("PONT-CROIX", "29218", "29790")},
+                       test::NomsDepartements(), {{1, TNatureCommune::Deleguee, 0}});
+    std::vector<std::uint16_t> r;
+    carte.RechercheCommunes(r, "ESQUI", -1, -1, SaisieNom);
+    ASSERT_EQ(r, std::vector<std::uint16_t>{1});
+    carte.CommunesVoisines = {{{0}, 2}};
+    EXPECT_EQ(PhraseCommuneSel(carte, r[0], 9),
+              "Esquibien, commune d\xE9l\xE9gu\xE9"
+              "e d'Audierne, code INSEE : 29049, du d\xE9partement Departement 29, est "
+              "entour\xE9"
+              "e de 1 communes \xE0 moins de 9 km.");
+    // A current commune keeps the sentence it had.
+    EXPECT_EQ(PhraseCommuneSel(carte, 0, 9),
+              "Audierne, code INSEE : 29003, code Postal : 29770, du d\xE9partement Departement "
+              "29, est entour\xE9"
+              "e de 1 communes \xE0 moins de 9 km.");
 }

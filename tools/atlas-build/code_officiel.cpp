@@ -148,12 +148,31 @@ CodeOfficiel LitCodeOfficiel(const std::filesystem::path& dossier) {
     {
         const FichierJson f(dossier / "communes.json");
         std::map<std::string, std::size_t> vus;
+        std::vector<std::pair<CommuneLieeOfficielle, std::size_t>> liees;
+        std::set<std::string> liesVues;
         for (std::size_t i = 0; i < f.Racine().size(); ++i) {
             const Json& o = f.Objet(i);
             const std::string codeCommune = f.Texte(o, i, "code");
-            if (f.Texte(o, i, "type") != "commune-actuelle") continue;
+            const std::string type = f.Texte(o, i, "type");
             const std::string departement = f.TexteFacultatif(o, i, "departement");
             if (!EstDepartementMetropolitain(departement)) continue;
+            if (type == "commune-deleguee" || type == "commune-associee") {
+                CommuneLieeOfficielle l;
+                l.Code = codeCommune;
+                // Its code keeps the department it had: Escaufourt (02285) is associated
+                // with a commune of the Nord.
+                if (l.Code.size() != 5 || !EstDepartementMetropolitain(l.Code.substr(0, 2)))
+                    f.Erreur(i, "code commune « " + l.Code + " » invalide");
+                l.Nom = f.Texte(o, i, "nom");
+                if (l.Nom.empty()) f.Erreur(i, "nom vide");
+                l.TypeLiaison = static_cast<int>(f.Entier(o, i, "typeLiaison", 0));
+                l.Nature = type == "commune-deleguee" ? TNatureCommune::Deleguee
+                                                      : TNatureCommune::Associee;
+                l.Parent = f.Texte(o, i, "chefLieu");
+                liees.emplace_back(std::move(l), i);
+                continue;
+            }
+            if (type != "commune-actuelle") continue;
             if (codeCommune.size() != 5 || codeCommune.compare(0, 2, departement) != 0)
                 f.Erreur(i, "code commune « " + codeCommune + " » hors de son département");
             if (!vus.emplace(codeCommune, i).second)
@@ -175,7 +194,26 @@ CodeOfficiel LitCodeOfficiel(const std::filesystem::path& dossier) {
                     c.CodesPostaux.push_back(cp.get<std::string>());
                 }
             }
+            if (const auto it = o.find("anciensCodes"); it != o.end() && !it->is_null()) {
+                if (!it->is_array()) f.Erreur(i, "champ « anciensCodes » non tableau");
+                for (const Json& a : *it) {
+                    if (!a.is_string() || a.get<std::string>().size() != 5)
+                        f.Erreur(i, "ancien code invalide");
+                    c.AnciensCodes.push_back(a.get<std::string>());
+                }
+            }
             code.Communes.push_back(std::move(c));
+        }
+        // A delegated or associated commune belongs to a current commune of the file, and
+        // its code is no other current commune's.
+        for (auto& [l, i] : liees) {
+            if (!vus.count(l.Parent))
+                f.Erreur(i, "commune de rattachement « " + l.Parent + " » inconnue");
+            if (l.Code != l.Parent && vus.count(l.Code))
+                f.Erreur(i, "code « " + l.Code + " » d'une autre commune actuelle");
+            if (!liesVues.insert(l.Code + l.Nom).second)
+                f.Erreur(i, "commune « " + l.Code + " » en double");
+            code.Liees.push_back(std::move(l));
         }
     }
     return code;
@@ -202,6 +240,45 @@ NomDecoupe DecoupeNom(std::string_view nomUtf8, int typeLiaison) {
     }
     d.Nom = NomAtlas(nomUtf8);
     return d;
+}
+
+AnsiString SansArticle(const AnsiString& nomAtlas) {
+    for (const char* article : {"LE-", "LA-", "LES-", "L'"}) {
+        const std::string_view a(article);
+        if (nomAtlas.size() > a.size() && nomAtlas.compare(0, a.size(), a) == 0)
+            return nomAtlas.substr(a.size());
+    }
+    return nomAtlas;
+}
+
+void VerifieVersionPaquet(const std::filesystem::path& dossier, std::string_view nom,
+                          std::string_view version) {
+    const std::filesystem::path chemin = dossier / "package.json";
+    const std::string texte = LitTexte(chemin);
+    Json paquet;
+    try {
+        paquet = Json::parse(texte);
+    } catch (const Json::parse_error& e) {
+        throw ErreurSource(chemin, LigneDePosition(texte, e.byte > 0 ? e.byte - 1 : 0),
+                           "JSON invalide");
+    }
+    // The line of a field, for the message: where its key first appears.
+    auto ligne = [&](const char* champ) {
+        const auto p = texte.find(std::string("\"") + champ + "\"");
+        return p == std::string::npos ? 0L : LigneDePosition(texte, p);
+    };
+    const auto texteDe = [&](const char* champ) {
+        const auto it = paquet.is_object() ? paquet.find(champ) : paquet.end();
+        return it != paquet.end() && it->is_string() ? it->get<std::string>() : std::string();
+    };
+    if (texteDe("name") != nom)
+        throw ErreurSource(chemin, ligne("name"),
+                           "paquet « " + texteDe("name") + " », « " + std::string(nom) +
+                               " » attendu");
+    if (texteDe("version") != version)
+        throw ErreurSource(chemin, ligne("version"),
+                           "version « " + texteDe("version") + " » de " + std::string(nom) +
+                               ", « " + std::string(version) + " » attendue");
 }
 
 } // namespace orlavine::atlasbuild

@@ -2,6 +2,7 @@
 // published in JSON, and the form of names the atlas stores.
 #pragma once
 
+#include "atlas/types.h"
 #include "host/chaines.h"
 
 #include <filesystem>
@@ -22,6 +23,17 @@ struct CommuneOfficielle {
     std::string Arrondissement;
     std::vector<std::string> CodesPostaux;
     long Population = 0;
+    std::vector<std::string> AnciensCodes; // codes of the communes it was made from
+};
+
+// A delegated or associated commune of metropolitan France ("commune-deleguee",
+// "commune-associee"), which belongs to the current commune `Parent`.
+struct CommuneLieeOfficielle {
+    std::string Code; // its own code; a delegated commune may share its parent's
+    std::string Nom;  // with its article, UTF-8
+    int TypeLiaison = 0;
+    TNatureCommune Nature = TNatureCommune::Deleguee;
+    std::string Parent; // code of the current commune ("chefLieu")
 };
 
 struct DepartementOfficiel {
@@ -32,6 +44,7 @@ struct DepartementOfficiel {
 
 struct CodeOfficiel {
     std::vector<CommuneOfficielle> Communes;       // in the order of the source
+    std::vector<CommuneLieeOfficielle> Liees;      // in the order of the source
     std::vector<DepartementOfficiel> Departements; // metropolitan, in the order of the source
     std::set<std::string> ChefsLieuxRegions;       // metropolitan regions only
     std::set<std::string> ChefsLieuxArrondissements;
@@ -46,8 +59,9 @@ std::string CodeDepartement(int numero);
 int NumeroDepartement(std::string_view code);
 
 // Reads communes.json, departements.json, regions.json and arrondissements.json of
-// `dossier`. Keeps the current communes (type "commune-actuelle") of metropolitan France.
-// Raises ErreurSource naming the file and the line of the first fault.
+// `dossier`. Keeps the current communes (type "commune-actuelle") of metropolitan France
+// and their delegated and associated communes. Raises ErreurSource naming the file and the
+// line of the first fault.
 CodeOfficiel LitCodeOfficiel(const std::filesystem::path& dossier);
 
 // The atlas form of a name given in UTF-8: Windows-1252, upper case without accents,
@@ -62,5 +76,14 @@ struct NomDecoupe {
     AnsiString Nom;     // "HAVRE", "LES-ANDELYS", "L'ISLE-ADAM"
 };
 NomDecoupe DecoupeNom(std::string_view nomUtf8, int typeLiaison);
+
+// An atlas name without a leading article "LE-", "LA-", "LES-" or "L'", the form in which
+// the centroid file gives names: "LES-ANDELYS" -> "ANDELYS".
+AnsiString SansArticle(const AnsiString& nomAtlas);
+
+// Checks that the npm package unpacked in `dossier` is `nom` at `version` (its
+// package.json); raises ErreurSource naming package.json and the line otherwise.
+void VerifieVersionPaquet(const std::filesystem::path& dossier, std::string_view nom,
+                          std::string_view version);
 
 } // namespace orlavine::atlasbuild

@@ -88,53 +88,228 @@ bool AvantDansAtlas(const TCommune& a, const TCommune& b) {
     return OctetsAvant(a.CodeInsee, b.CodeInsee);
 }
 
+namespace {
+
+// A record on its way into the atlas: the commune, what it is and its parent's code.
+struct Enregistrement {
+    TCommune Commune;
+    TNatureCommune Nature = TNatureCommune::Actuelle;
+    std::string Parent;
+};
+
+TCommune CommunePlacee(PointGeo position, const std::string& code, std::string_view nomUtf8,
+                       int typeLiaison) {
+    TCommune t;
+    t.Latitude = static_cast<float>(position.Latitude);
+    t.Longitude = static_cast<float>(position.Longitude);
+    const PointPlan carte = VersCarte(position);
+    t.XCarte = static_cast<float>(carte.X);
+    t.YCarte = static_cast<float>(carte.Y);
+    NomDecoupe nom = DecoupeNom(nomUtf8, typeLiaison);
+    t.Nom = std::move(nom.Nom);
+    t.Article = std::move(nom.Article);
+    t.CodeInsee = code;
+    return t;
+}
+
+// GeoNames places by department and atlas name, with the code GeoNames files them under,
+// for the places filed under another commune's code than their own.
+using LieuxParNom = std::map<std::pair<std::string, AnsiString>,
+                             std::vector<std::pair<const std::string*, const LieuGeoNames*>>>;
+
+LieuxParNom IndexeParNom(const std::map<std::string, std::vector<LieuGeoNames>>& geonames) {
+    LieuxParNom index;
+    for (const auto& [code, lieux] : geonames)
+        for (const LieuGeoNames& l : lieux)
+            index[{code.substr(0, 2), NomAtlas(l.Nom)}].push_back({&code, &l});
+    return index;
+}
+
+// The GeoNames place named `nomAtlas` among those of the codes given, else the only place
+// of that name in the department of the first code, unless it is filed under a current
+// commune of that very name (a namesake, not this place); null when there is none.
+const LieuGeoNames* LieuNomme(const std::map<std::string, std::vector<LieuGeoNames>>& geonames,
+                              const LieuxParNom& parNom,
+                              const std::map<std::string, AnsiString>& nomsActuels,
+                              std::initializer_list<std::string> codes,
+                              const AnsiString& nomAtlas) {
+    for (const std::string& code : codes) {
+        const auto it = geonames.find(code);
+        if (it == geonames.end()) continue;
+        const LieuGeoNames& l = ChoisitLieu(it->second, nomAtlas);
+        if (NomAtlas(l.Nom) == nomAtlas) return &l;
+    }
+    const auto it = parNom.find({codes.begin()->substr(0, 2), nomAtlas});
+    if (it == parNom.end() || it->second.size() != 1) return nullptr;
+    const auto [code, lieu] = it->second.front();
+    const auto homonyme = nomsActuels.find(*code);
+    return homonyme != nomsActuels.end() && homonyme->second == nomAtlas ? nullptr : lieu;
+}
+
+} // namespace
+
 AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
     AtlasConstruit atlas;
+    for (const PaquetSource& p : PaquetsSources)
+        VerifieVersionPaquet(options.Sources / p.Dossier, p.Nom, p.Version);
     const CodeOfficiel code = LitCodeOfficiel(options.Sources / CheminCodeOfficiel);
     const auto geonames = LitGeoNames(options.Sources / CheminGeoNames);
-    std::map<std::string, PointGeo> csv;
-    if (options.Coordonnees) csv = LitCoordonneesCsv(*options.Coordonnees);
+    const LieuxParNom geonamesParNom = IndexeParNom(geonames);
+    std::map<std::string, AnsiString> nomsActuels;
+    for (const CommuneOfficielle& c : code.Communes)
+        nomsActuels[c.Code] = NomAtlas(c.Nom);
+    std::map<std::string, Centroide> centroides;
+    if (options.Centroides) centroides = LitCentroides(*options.Centroides);
     const std::vector<Anneau> anneaux =
         options.Contours ? LitContoursGeoJson(*options.Contours)
                          : LitContoursSvg(options.Sources / CheminDessinDepartements);
 
     BilanSources& bilan = atlas.Bilan;
     bilan.CommunesOfficielles = code.Communes.size();
-    std::set<std::string> codes;
+    std::vector<Enregistrement> enregistrements;
+    std::set<std::string> centroidesUtilises;
+    auto compte = [&](TNatureCommune nature, SourcePosition source) {
+        ++bilan.Positions[static_cast<std::size_t>(nature)][source];
+    };
+
+    // Current communes: their 2018 centroid, else GeoNames, else the centre of the
+    // communes they were made from.
+    std::map<std::string, PointGeo> positionsActuelles;
+    std::set<std::string> codesActuels;
     for (const CommuneOfficielle& c : code.Communes) {
-        codes.insert(c.Code);
+        codesActuels.insert(c.Code);
+        ++bilan.Officielles[0];
         PointGeo position;
-        if (const auto it = csv.find(c.Code); it != csv.end()) {
-            position = it->second;
-            ++bilan.PositionsCsv;
+        SourcePosition source = PositionAucune;
+        if (const auto it = centroides.find(c.Code); it != centroides.end()) {
+            position = it->second.Position;
+            source = PositionCentroide;
+            centroidesUtilises.insert(c.Code);
         } else if (const auto g = geonames.find(c.Code); g != geonames.end()) {
             position = ChoisitLieu(g->second, NomAtlas(c.Nom)).Position;
-            ++bilan.PositionsGeoNames;
+            source = PositionGeoNames;
+        } else if (const LieuGeoNames* l = LieuNomme(geonames, geonamesParNom, nomsActuels,
+                                                     {c.Code}, NomAtlas(c.Nom))) {
+            // A commune restored since 2018: GeoNames may still file it under the
+            // commune it had joined.
+            position = l->Position;
+            source = PositionGeoNames;
         } else {
-            ++bilan.CommunesSansPosition;
+            int n = 0;
+            PointGeo somme;
+            for (const std::string& ancien : c.AnciensCodes)
+                if (const auto it = centroides.find(ancien); it != centroides.end()) {
+                    centroidesUtilises.insert(ancien);
+                    somme.Latitude += it->second.Position.Latitude;
+                    somme.Longitude += it->second.Position.Longitude;
+                    ++n;
+                }
+            if (n > 0) {
+                position = {somme.Latitude / n, somme.Longitude / n};
+                source = PositionCommunesOrigine;
+            }
+        }
+        compte(TNatureCommune::Actuelle, source);
+        if (source == PositionAucune) continue;
+        positionsActuelles[c.Code] = position;
+        Enregistrement e;
+        e.Commune = CommunePlacee(position, c.Code, c.Nom, c.TypeLiaison);
+        e.Commune.Rang = static_cast<std::uint8_t>(RangOfficiel(c, code));
+        e.Commune.CodePostal = c.CodesPostaux.empty() ? std::string() : c.CodesPostaux.front();
+        enregistrements.push_back(std::move(e));
+    }
+
+    // Delegated, associated and former communes: their own 2018 centroid when they were
+    // still communes in 2018, else the GeoNames place of their name, else their parent's
+    // position. A code shared with the parent has its own centroid only when the 2018 name
+    // was theirs.
+    auto ajouteLiee = [&](const std::string& codeLiee, const std::string& nomUtf8, int typeLiaison,
+                          TNatureCommune nature, const std::string& parent) {
+        const auto positionParent = positionsActuelles.find(parent);
+        if (positionParent == positionsActuelles.end()) {
+            compte(nature, PositionAucune); // its parent has no position either
+            return;
+        }
+        const AnsiString nomAtlas = NomAtlas(nomUtf8);
+        PointGeo position;
+        SourcePosition source;
+        const auto centroide = centroides.find(codeLiee);
+        const LieuGeoNames* lieu = nullptr;
+        if (centroide != centroides.end() &&
+            (codeLiee != parent || NomAtlas(centroide->second.Nom) == SansArticle(nomAtlas))) {
+            position = centroide->second.Position;
+            source = PositionCentroide;
+            centroidesUtilises.insert(codeLiee);
+        } else if ((lieu = LieuNomme(geonames, geonamesParNom, nomsActuels, {codeLiee, parent},
+                                     nomAtlas)) != nullptr) {
+            position = lieu->Position;
+            source = PositionGeoNames;
+        } else {
+            position = positionParent->second;
+            source = PositionRattachement;
+        }
+        compte(nature, source);
+        Enregistrement e;
+        e.Commune = CommunePlacee(position, codeLiee, nomUtf8, typeLiaison);
+        e.Commune.Rang = RangCommune;
+        e.Nature = nature;
+        e.Parent = parent;
+        enregistrements.push_back(std::move(e));
+    };
+    std::map<std::string, const CommuneOfficielle*> parCode;
+    for (const CommuneOfficielle& c : code.Communes)
+        parCode[c.Code] = &c;
+    std::set<std::string> codesLies;
+    for (const CommuneLieeOfficielle& l : code.Liees) {
+        codesLies.insert(l.Code);
+        ++bilan.Officielles[static_cast<std::size_t>(l.Nature)];
+        // The delegated commune that bears the name and code of its new commune is that
+        // commune: searching either finds the current one.
+        if (l.Code == l.Parent && NomAtlas(l.Nom) == NomAtlas(parCode.at(l.Parent)->Nom)) {
+            ++bilan.DelegueesConfondues;
             continue;
         }
-        TCommune t;
-        t.Latitude = static_cast<float>(position.Latitude);
-        t.Longitude = static_cast<float>(position.Longitude);
-        const PointPlan carte = VersCarte(position);
-        t.XCarte = static_cast<float>(carte.X);
-        t.YCarte = static_cast<float>(carte.Y);
-        t.Rang = static_cast<std::uint8_t>(RangOfficiel(c, code));
-        NomDecoupe nom = DecoupeNom(c.Nom, c.TypeLiaison);
-        t.Nom = std::move(nom.Nom);
-        t.Article = std::move(nom.Article);
-        t.CodeInsee = c.Code;
-        t.CodePostal = c.CodesPostaux.empty() ? std::string() : c.CodesPostaux.front();
-        atlas.Communes.push_back(std::move(t));
+        ajouteLiee(l.Code, l.Nom, l.TypeLiaison, l.Nature, l.Parent);
     }
-    for (const auto& [c, p] : csv)
-        if (!codes.count(c)) ++bilan.LignesCsvInconnues;
-    if (atlas.Communes.size() > NombreMaxCommunes)
+    // Former communes: the codes a current commune was made from that are neither a
+    // delegated nor an associated commune, when the centroid file names them.
+    for (const CommuneOfficielle& c : code.Communes)
+        for (const std::string& ancien : c.AnciensCodes) {
+            if (codesLies.count(ancien) || codesActuels.count(ancien)) continue;
+            const auto it = centroides.find(ancien);
+            if (it == centroides.end()) continue;
+            codesLies.insert(ancien);
+            ++bilan.Officielles[static_cast<std::size_t>(TNatureCommune::Ancienne)];
+            ajouteLiee(ancien, it->second.Nom, 0, TNatureCommune::Ancienne, c.Code);
+        }
+    bilan.CentroidesInutilises = centroides.size() - centroidesUtilises.size();
+    if (enregistrements.size() > NombreMaxCommunes)
         throw ErreurSource("plus de 65 536 communes positionnées : l'atlas n'en admet pas tant");
 
-    std::sort(atlas.Communes.begin(), atlas.Communes.end(), AvantDansAtlas);
-    CalculeVoisins(atlas.Communes, RayonVoisinsKm);
+    // Names in byte order; for one name and code, the current commune first.
+    std::sort(enregistrements.begin(), enregistrements.end(),
+              [](const Enregistrement& a, const Enregistrement& b) {
+                  if (AvantDansAtlas(a.Commune, b.Commune)) return true;
+                  if (AvantDansAtlas(b.Commune, a.Commune)) return false;
+                  return a.Nature < b.Nature;
+              });
+    std::map<std::string, std::uint16_t> indexActuels;
+    std::vector<bool> actuelles;
+    for (std::size_t i = 0; i < enregistrements.size(); ++i) {
+        const Enregistrement& e = enregistrements[i];
+        if (e.Nature == TNatureCommune::Actuelle)
+            indexActuels[e.Commune.CodeInsee] = static_cast<std::uint16_t>(i);
+        actuelles.push_back(e.Nature == TNatureCommune::Actuelle);
+    }
+    for (std::size_t i = 0; i < enregistrements.size(); ++i) {
+        Enregistrement& e = enregistrements[i];
+        if (e.Nature != TNatureCommune::Actuelle)
+            atlas.Liees.push_back(
+                {static_cast<std::uint16_t>(i), e.Nature, indexActuels.at(e.Parent)});
+        atlas.Communes.push_back(std::move(e.Commune));
+    }
+    // Only current communes are anybody's neighbours; the others list those around them.
+    CalculeVoisins(atlas.Communes, RayonVoisinsKm, actuelles);
 
     const std::filesystem::path departementsJson =
         options.Sources / CheminCodeOfficiel / "departements.json";
@@ -174,6 +349,7 @@ FichiersAtlas EcritFichiers(const AtlasConstruit& atlas) {
     f.Communes = EcritCommunes(atlas.Communes);
     f.Departements = EcritNomsDepartements(atlas.NomsDepartements);
     f.Contours = EcritContours(atlas.Contours);
+    f.CommunesLiees = EcritCommunesLiees(atlas.Liees, atlas.Communes.size());
     return f;
 }
 
@@ -181,6 +357,13 @@ RapportValidation ValideAtlas(const AtlasConstruit& atlas, const FichiersAtlas& 
     RapportValidation r;
     const auto& communes = atlas.Communes;
     r.Communes = communes.size();
+    std::vector<bool> actuelle(communes.size(), true);
+    r.ParNature[0] = communes.size();
+    for (const TCommuneLiee& l : atlas.Liees) {
+        if (l.Index < actuelle.size()) actuelle[l.Index] = false;
+        --r.ParNature[0];
+        ++r.ParNature[static_cast<std::size_t>(l.Nature)];
+    }
     for (const DepartementOfficiel& d : atlas.Departements)
         r.CommunesParDepartement[d.Code] = 0;
     for (const TCommune& c : communes)
@@ -235,6 +418,7 @@ RapportValidation ValideAtlas(const AtlasConstruit& atlas, const FichiersAtlas& 
                 ++r.IndexHorsBornes;
                 continue;
             }
+            if (!actuelle[j]) ++r.VoisinesNonActuelles;
             if (c.DistancesVoisins[k] != TCarteFrance::DistanceCommunes(c, communes[j]) ||
                 c.DistancesVoisins[k] > RayonVoisinsKm)
                 ++r.DistancesFausses;
@@ -251,7 +435,10 @@ RapportValidation ValideAtlas(const AtlasConstruit& atlas, const FichiersAtlas& 
         LitNomsDepartements(fichiers.Departements, noms);
         std::vector<TDepartement> contours;
         LitContours(fichiers.Contours, contours);
+        std::vector<TCommuneLiee> liees;
+        LitCommunesLiees(fichiers.CommunesLiees, relues.size(), liees);
         bool identiques = relues == communes && noms == atlas.NomsDepartements &&
+                          liees == atlas.Liees &&
                           contours.size() == static_cast<std::size_t>(NombreContours);
         for (std::size_t i = 0; identiques && i < contours.size(); ++i) {
             const std::vector<TPoint> attendus =
@@ -268,7 +455,8 @@ RapportValidation ValideAtlas(const AtlasConstruit& atlas, const FichiersAtlas& 
 bool RapportValidation::Valide() const {
     return Communes > 0 && PrefecturesManquantes.empty() && DepartementsSansContour.empty() &&
            PartDansDepartement >= PartMinimaleDansDepartement && DistancesFausses == 0 &&
-           IndexHorsBornes == 0 && VoisinesNonTriees == 0 && NomsTries && RelectureIdentique;
+           IndexHorsBornes == 0 && VoisinesNonTriees == 0 && VoisinesNonActuelles == 0 &&
+           NomsTries && RelectureIdentique;
 }
 
 std::string RapportValidation::Texte(const AtlasConstruit& atlas) const {
@@ -276,13 +464,30 @@ std::string RapportValidation::Texte(const AtlasConstruit& atlas) const {
     const BilanSources& b = atlas.Bilan;
     t << "Rapport de validation de l'atlas\n";
     t << "Sources : " << b.CommunesOfficielles
-      << " communes métropolitaines dans le code officiel, " << b.PositionsGeoNames
-      << " positionnées par GeoNames, " << b.PositionsCsv << " par le fichier de coordonnées, "
-      << b.CommunesSansPosition << " sans position (écartées)";
-    if (b.LignesCsvInconnues > 0)
-        t << ", " << b.LignesCsvInconnues << " codes du fichier de coordonnées inconnus";
+      << " communes actuelles de métropole dans le code officiel, " << b.Officielles[1]
+      << " déléguées, " << b.Officielles[2] << " associées, " << b.Officielles[3]
+      << " anciennes communes nommées par les centroïdes 2018";
+    if (b.DelegueesConfondues > 0)
+        t << " (" << b.DelegueesConfondues
+          << " déléguées de même nom et code que leur commune, confondues avec elle)";
     t << "\n";
-    t << "Communes : " << Communes << "\n";
+    t << "Positions par source :\n";
+    static const char* const natures[] = {"actuelles", "déléguées", "associées", "anciennes"};
+    for (std::size_t n = 0; n < 4; ++n) {
+        const auto& p = b.Positions[n];
+        t << "  " << natures[n] << " : " << p[PositionCentroide] << " centroïde 2018, "
+          << p[PositionGeoNames] << " GeoNames, ";
+        if (n == 0)
+            t << p[PositionCommunesOrigine] << " centre des communes d'origine, ";
+        else
+            t << p[PositionRattachement] << " position de la commune de rattachement, ";
+        t << p[PositionAucune] << " sans position (écartées)\n";
+    }
+    if (b.CentroidesInutilises > 0)
+        t << "Centroïdes 2018 sans emploi (communes disparues sans nom ou sans rattachement) : "
+          << b.CentroidesInutilises << "\n";
+    t << "Communes : " << Communes << " (" << ParNature[0] << " actuelles, " << ParNature[1]
+      << " déléguées, " << ParNature[2] << " associées, " << ParNature[3] << " anciennes)\n";
     t << "Communes par département :\n";
     int colonne = 0;
     for (const auto& [code, n] : CommunesParDepartement) {
@@ -311,7 +516,8 @@ std::string RapportValidation::Texte(const AtlasConstruit& atlas) const {
       << ", distances égales à DistanceCommunes : " << OuiNon(DistancesFausses == 0);
     if (DistancesFausses) t << " (" << DistancesFausses << " fausses)";
     t << ", triées : " << OuiNon(VoisinesNonTriees == 0)
-      << ", index dans les bornes : " << OuiNon(IndexHorsBornes == 0) << "\n";
+      << ", index dans les bornes : " << OuiNon(IndexHorsBornes == 0)
+      << ", toutes actuelles : " << OuiNon(VoisinesNonActuelles == 0) << "\n";
     t << "Noms triés : " << OuiNon(NomsTries) << "\n";
     t << "Relecture des fichiers identique : " << OuiNon(RelectureIdentique) << "\n";
     t << "Durée de construction : " << Virgule(DureeSecondes, 2) << " s\n";
@@ -355,7 +561,8 @@ void InstalleAtlas(const FichiersAtlas& fichiers, const std::filesystem::path& s
     const std::pair<const char*, const std::vector<std::uint8_t>*> contenus[] = {
         {NomFichierContours, &fichiers.Contours},
         {NomFichierCommunes, &fichiers.Communes},
-        {NomFichierDepartements, &fichiers.Departements}};
+        {NomFichierDepartements, &fichiers.Departements},
+        {NomFichierCommunesLiees, &fichiers.CommunesLiees}};
     for (const auto& [nom, octets] : contenus) {
         std::ofstream f(temporaire / nom, std::ios::binary | std::ios::trunc);
         f.write(reinterpret_cast<const char*>(octets->data()),

@@ -1,13 +1,13 @@
 // Errors in the source files of the atlas builder, and the helpers that locate them.
 #pragma once
 
+#include "host/erreur.h"
+
 #include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "host/erreur.h"
 
 namespace orlavine::atlasbuild {
 

@@ -95,38 +95,65 @@ const LieuGeoNames& ChoisitLieu(const std::vector<LieuGeoNames>& lieux,
                              [&](const auto& a, const auto& b) { return cle(a) < cle(b); });
 }
 
-std::map<std::string, PointGeo> LitCoordonneesCsv(const std::filesystem::path& chemin) {
-    std::string texte = LitTexte(chemin);
-    if (texte.starts_with("\xEF\xBB\xBF")) texte.erase(0, 3);
-    std::map<std::string, PointGeo> positions;
-    bool entete = true;
+std::map<std::string, Centroide> LitCentroides(const std::filesystem::path& chemin) {
+    const std::string texte = LitTexte(chemin);
+    std::map<std::string, Centroide> centroides;
+    enum { Version, Entete, Lignes } etape = Version;
     ParLigne(texte, [&](long numero, std::string_view ligne) {
-        if (SansBlancs(ligne).empty()) return;
-        const auto c = Champs(ligne, ';', 4);
-        if (c.size() < 4 || Champs(c[3], ';', 2).size() > 1)
-            throw ErreurSource(chemin, numero,
-                               "4 colonnes attendues : code_insee;nom;latitude;longitude");
-        if (entete) {
-            entete = false;
-            if (SansBlancs(c[0]) != "code_insee")
+        if (!ligne.empty() && ligne.back() == '\r') ligne.remove_suffix(1);
+        if (etape == Version) {
+            const std::string_view attendu = EnteteCentroides;
+            if (!ligne.starts_with(attendu))
                 throw ErreurSource(chemin, numero,
-                                   "en-tête « code_insee;nom;latitude;longitude » attendu");
+                                   "première ligne « " + std::string(attendu) +
+                                       std::to_string(FormatCentroides) +
+                                       " » attendue : ce n'est pas un fichier de centroïdes "
+                                       "(scripts/compact-centroids.sh le fabrique)");
+            long format = 0;
+            if (!LitEntierLong(ligne.substr(attendu.size()), format) || format != FormatCentroides)
+                throw ErreurSource(chemin, numero,
+                                   "format « " + std::string(ligne.substr(attendu.size())) +
+                                       " » inconnu, " + std::to_string(FormatCentroides) +
+                                       " attendu");
+            etape = Entete;
             return;
         }
-        const std::string_view code = SansBlancs(c[0]);
-        if (code.size() != 5) throw ErreurSource(chemin, numero, "code INSEE invalide");
-        PointGeo p;
-        if (!LitReel(SansBlancs(c[2]), p.Latitude))
-            throw ErreurSource(chemin, numero, "latitude invalide « " + std::string(c[2]) + " »");
-        if (!LitReel(SansBlancs(c[3]), p.Longitude))
+        if (ligne.starts_with("#")) {
+            if (etape == Entete) return;
+            throw ErreurSource(chemin, numero, "commentaire après l'en-tête");
+        }
+        if (etape == Entete) {
+            if (ligne != "code_insee;nom;latitude;longitude")
+                throw ErreurSource(chemin, numero,
+                                   "en-tête « code_insee;nom;latitude;longitude » attendu");
+            etape = Lignes;
+            return;
+        }
+        const auto c = Champs(ligne, ';', 5);
+        if (c.size() != 4)
             throw ErreurSource(chemin, numero,
-                               "longitude invalide « " + std::string(SansBlancs(c[3])) + " »");
-        if (!PositionValide(p))
-            throw ErreurSource(chemin, numero, "latitude ou longitude hors limites");
-        positions[std::string(code)] = p;
+                               "4 colonnes attendues : code_insee;nom;latitude;longitude");
+        const std::string code(c[0]);
+        if (code.size() != 5 || !EstDepartementMetropolitain(code.substr(0, 2)) ||
+            !std::all_of(code.begin() + 2, code.end(), [](char x) { return x >= '0' && x <= '9'; }))
+            throw ErreurSource(chemin, numero, "code INSEE « " + code + " » invalide");
+        Centroide centroide;
+        centroide.Nom = std::string(c[1]);
+        if (centroide.Nom.empty()) throw ErreurSource(chemin, numero, "nom vide");
+        PointGeo& p = centroide.Position;
+        if (!LitReel(c[2], p.Latitude))
+            throw ErreurSource(chemin, numero, "latitude invalide « " + std::string(c[2]) + " »");
+        if (!LitReel(c[3], p.Longitude))
+            throw ErreurSource(chemin, numero, "longitude invalide « " + std::string(c[3]) + " »");
+        // Metropolitan France and Corsica, with a margin.
+        if (p.Latitude < 41.0 || p.Latitude > 51.5 || p.Longitude < -5.5 || p.Longitude > 10.0)
+            throw ErreurSource(chemin, numero, "position hors de la France métropolitaine");
+        if (!centroides.emplace(code, std::move(centroide)).second)
+            throw ErreurSource(chemin, numero, "code « " + code + " » en double");
     });
-    if (entete) throw ErreurSource(chemin, 1, "fichier vide");
-    return positions;
+    if (etape != Lignes)
+        throw ErreurSource(chemin, 0, etape == Version ? "fichier vide" : "en-tête absent");
+    return centroides;
 }
 
 } // namespace orlavine::atlasbuild

@@ -1,5 +1,5 @@
-// Positions of the communes: the GeoNames table of populated places and the optional CSV
-// of commune positions.
+// Positions of the communes: the official 2018 centroids and the GeoNames table of
+// populated places.
 #pragma once
 
 #include "host/chaines.h"
@@ -31,8 +31,21 @@ std::map<std::string, std::vector<LieuGeoNames>> LitGeoNames(const std::filesyst
 // administrative seat, else the most populated, else the first in identifier order.
 const LieuGeoNames& ChoisitLieu(const std::vector<LieuGeoNames>& lieux, const AnsiString& nomAtlas);
 
-// "code_insee;nom;latitude;longitude" lines after one header line, UTF-8. A later line for
-// the same code replaces an earlier one. Raises ErreurSource naming the bad line.
-std::map<std::string, PointGeo> LitCoordonneesCsv(const std::filesystem::path& chemin);
+// One line of the centroid file: a commune of 2018 and the centroid of its outline.
+struct Centroide {
+    std::string Nom; // UTF-8, without its article: "Havre", "Andelys"
+    PointGeo Position;
+};
+
+// The first line of the centroid file, without the format number that follows it.
+inline constexpr const char* EnteteCentroides = "# centroides-communes-2018 format ";
+inline constexpr int FormatCentroides = 1;
+
+// The committed centroid file (scripts/compact-centroids.sh): the line
+// "# centroides-communes-2018 format 1", comment lines beginning with "#", the header
+// "code_insee;nom;latitude;longitude", then one line per commune of metropolitan France,
+// UTF-8. Raises ErreurSource naming the line of a wrong format number, a malformed line, a
+// code given twice or a position outside metropolitan France.
+std::map<std::string, Centroide> LitCentroides(const std::filesystem::path& chemin);
 
 } // namespace orlavine::atlasbuild

@@ -10,12 +10,15 @@ namespace orlavine::atlasbuild {
 namespace {
 
 constexpr const char* Usage =
-    "Usage : atlas-build --sources DOSSIER --out DOSSIER [--coordinates FICHIER.csv] "
-    "[--outlines FICHIER.geojson]\n"
-    "  --sources      dossier des sources (scripts/fetch-sources.sh)\n"
-    "  --out          dossier où écrire cc.dat, departement.txt et pointdepii.dat\n"
-    "  --coordinates  CSV code_insee;nom;latitude;longitude qui remplace ou complète GeoNames\n"
-    "  --outlines     contours des départements en GeoJSON WGS84 au lieu du dessin SVG\n";
+    "Usage : atlas-build --sources DOSSIER --out DOSSIER [--centroids FICHIER.csv | "
+    "--no-centroids] [--outlines FICHIER.geojson]\n"
+    "  --sources       dossier des sources (scripts/fetch-sources.sh)\n"
+    "  --out           dossier où écrire cc.dat, departement.txt, pointdepii.dat et "
+    "ccliees.dat\n"
+    "  --centroids     centroïdes 2018 des communes (par défaut "
+    "data/sources/centroides-communes-2018.csv)\n"
+    "  --no-centroids  positions de GeoNames seules\n"
+    "  --outlines      contours des départements en GeoJSON WGS84 au lieu du dessin SVG\n";
 
 } // namespace
 
@@ -24,13 +27,20 @@ int ProgrammeAtlasBuild(const std::vector<std::string>& arguments, std::ostream&
     OptionsConstruction options;
     std::filesystem::path dossierSortie;
     bool sources = false;
+#ifdef ORLAVINE_CENTROIDES_PAR_DEFAUT
+    options.Centroides = std::filesystem::path(ORLAVINE_CENTROIDES_PAR_DEFAUT);
+#endif
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         if (a == "--help" || a == "-h") {
             sortie << Usage;
             return 0;
         }
-        if (a != "--sources" && a != "--out" && a != "--coordinates" && a != "--outlines") {
+        if (a == "--no-centroids") {
+            options.Centroides.reset();
+            continue;
+        }
+        if (a != "--sources" && a != "--out" && a != "--centroids" && a != "--outlines") {
             erreurs << "atlas-build : option inconnue « " << a << " »\n" << Usage;
             return 2;
         }
@@ -44,8 +54,8 @@ int ProgrammeAtlasBuild(const std::vector<std::string>& arguments, std::ostream&
             sources = true;
         } else if (a == "--out") {
             dossierSortie = valeur;
-        } else if (a == "--coordinates") {
-            options.Coordonnees = valeur;
+        } else if (a == "--centroids") {
+            options.Centroides = valeur;
         } else {
             options.Contours = valeur;
         }

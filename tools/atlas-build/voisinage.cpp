@@ -13,10 +13,16 @@
 
 namespace orlavine::atlasbuild {
 
-void CalculeVoisins(std::vector<TCommune>& communes, int rayonKm) {
+void CalculeVoisins(std::vector<TCommune>& communes, int rayonKm,
+                    const std::vector<bool>& voisinesPossibles) {
     if (communes.size() > NombreMaxCommunes)
         throw std::length_error("plus de 65 536 communes : index des voisines hors de 16 bits");
     if (rayonKm < 0 || rayonKm > 255) throw std::out_of_range("rayon des voisines hors de 0..255");
+    if (!voisinesPossibles.empty() && voisinesPossibles.size() != communes.size())
+        throw std::invalid_argument("une marque de voisine possible par commune est attendue");
+    auto possible = [&](std::size_t i) {
+        return voisinesPossibles.empty() || voisinesPossibles[i];
+    };
 
     // Candidates are taken from a square wider than the radius: the plane's scale and the
     // sphere of DistanceCommunes differ from each other by well under 1 % over France.
@@ -34,6 +40,7 @@ void CalculeVoisins(std::vector<TCommune>& communes, int rayonKm) {
     for (std::size_t i = 0; i < communes.size(); ++i) {
         const PointPlan p = Lambert93({communes[i].Latitude, communes[i].Longitude});
         positions[i] = {p.X / 1000.0, p.Y / 1000.0};
+        if (!possible(i)) continue;
         grille[{cellule(positions[i].x), cellule(positions[i].y)}].push_back(
             static_cast<std::uint32_t>(i));
     }
@@ -46,14 +53,17 @@ void CalculeVoisins(std::vector<TCommune>& communes, int rayonKm) {
                 const auto it = grille.find({gx, gy});
                 if (it == grille.end()) continue;
                 for (const std::uint32_t j : it->second) {
-                    if (j <= i) continue; // each pair once, stored on both sides
+                    // Each pair of possible neighbours once, stored on both sides; another
+                    // commune takes its neighbours without being one.
+                    const bool deuxSens = possible(i);
+                    if (deuxSens ? j <= i : j == i) continue;
                     const double dx = positions[j].x - positions[i].x;
                     const double dy = positions[j].y - positions[i].y;
                     if (dx * dx + dy * dy > portee * portee) continue;
                     const int d = TCarteFrance::DistanceCommunes(communes[i], communes[j]);
                     if (d > rayonKm) continue;
                     voisins[i].push_back({d, static_cast<std::uint16_t>(j)});
-                    voisins[j].push_back({d, static_cast<std::uint16_t>(i)});
+                    if (deuxSens) voisins[j].push_back({d, static_cast<std::uint16_t>(i)});
                 }
             }
         }

@@ -11,6 +11,9 @@ namespace orlavine::atlasbuild {
 // distance (TCarteFrance::DistanceCommunes, so that the stored value is the atlas's own)
 // is at most `rayonKm` (0..255), sorted by distance then index. Candidates come from a grid
 // of square cells over the Lambert-93 plane, not from all pairs. At most 65,536 communes.
-void CalculeVoisins(std::vector<TCommune>& communes, int rayonKm);
+// When `voisinesPossibles` is given (one flag per commune), only the communes it flags are
+// anybody's neighbours; the others still get the list of those around them.
+void CalculeVoisins(std::vector<TCommune>& communes, int rayonKm,
+                    const std::vector<bool>& voisinesPossibles = {});
 
 } // namespace orlavine::atlasbuild

@@ -1,0 +1,208 @@
+#include "base_bureau.h"
+
+#include "app/communes_atlas.h"
+#include "genealogie/base_gedcom.h"
+#include "search/parametres.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QSettings>
+#include <filesystem>
+
+namespace orlavine {
+
+namespace {
+
+const QString CleDerniere = QStringLiteral("Base/Derniere");
+
+std::filesystem::path Chemin(const QString& q) {
+    return std::filesystem::path(q.toStdString());
+}
+
+QString Texte(const std::string& utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+} // namespace
+
+BaseBureau::BaseBureau(QWidget* fenetre, std::string dossierAtlas)
+    : fenetre_(fenetre), dossierAtlas_(std::move(dossierAtlas)) {
+    AfficheMessage = [this](const QString& texte, bool erreur) {
+        if (erreur)
+            QMessageBox::warning(fenetre_, QStringLiteral("Base de données"), texte);
+        else
+            QMessageBox::information(fenetre_, QStringLiteral("Base de données"), texte);
+    };
+}
+
+BaseBureau::~BaseBureau() = default;
+
+QMenu* BaseBureau::Menu() {
+    if (menu_) return menu_;
+    menu_ = new QMenu(fenetre_);
+    menu_->addAction(QStringLiteral("Ouvrir une base..."), [this] { Ouvrir(); });
+    menu_->addAction(QStringLiteral("Importer un fichier GEDCOM..."), [this] { Importer(); });
+    QAction* exporter =
+        menu_->addAction(QStringLiteral("Exporter en GEDCOM..."), [this] { Exporter(); });
+    QObject::connect(menu_, &QMenu::aboutToShow, menu_,
+                     [this, exporter] { exporter->setEnabled(base_ != nullptr); });
+    return menu_;
+}
+
+void BaseBureau::Retient(const QString& chemin) {
+    OuvreParametres()->setValue(CleDerniere, QFileInfo(chemin).absoluteFilePath());
+    if (BaseOuverte) BaseOuverte(chemin);
+}
+
+bool BaseBureau::Ouvre(const QString& chemin) {
+    try {
+        auto base = std::make_unique<TBaseGenealogie>(Chemin(chemin));
+        base_ = std::move(base);
+        Retient(chemin);
+        return true;
+    } catch (const Erreur& e) {
+        AfficheMessage(Texte(e.what()), true);
+    }
+    return false;
+}
+
+void BaseBureau::OuvreDerniere() {
+    const QString derniere = OuvreParametres()->value(CleDerniere).toString();
+    if (derniere.isEmpty()) return;
+    if (!QFileInfo::exists(derniere)) {
+        OuvreParametres()->remove(CleDerniere); // moved or deleted since: nothing to say
+        return;
+    }
+    Ouvre(derniere);
+}
+
+bool BaseBureau::Importe(const QString& gedcom, const QString& base, bool remplacer) {
+    OptionsImportGedcom options;
+    options.Remplacer = remplacer;
+    // The atlas settles which element of a place without FORM is the town.
+    std::unique_ptr<TCarteFrance> carte;
+    std::unique_ptr<CommunesAtlas> communes;
+    QString remarque;
+    try {
+        carte = std::make_unique<TCarteFrance>(dossierAtlas_);
+        communes = std::make_unique<CommunesAtlas>(*carte);
+        options.EstCommune = communes->Test();
+    } catch (const std::exception& e) {
+        remarque = QStringLiteral("\n\nL'atlas n'a pas pu être lu (%1) : les lieux sans format "
+                                  "déclaré ont été découpés sans lui.")
+                       .arg(Texte(e.what()));
+    }
+
+    QProgressDialog progression(
+        QStringLiteral("Import de « %1 »...").arg(QFileInfo(gedcom).fileName()),
+        QStringLiteral("Annuler"), 0, 100, fenetre_);
+    progression.setWindowTitle(QStringLiteral("Import GEDCOM"));
+    progression.setWindowModality(Qt::WindowModal);
+    progression.setMinimumDuration(0);
+    progression.setAutoReset(false);
+    progression.setValue(0);
+    options.Progression = [&progression](int pourcent) {
+        progression.setValue(pourcent);
+        QApplication::processEvents();
+        return !progression.wasCanceled();
+    };
+
+    // The open base is closed while it is replaced, and opened again when the import fails.
+    const bool memeBase = base_ && QFileInfo(Texte(base_->Chemin().string())) == QFileInfo(base);
+    if (memeBase) base_.reset();
+    try {
+        const ResultatImport r = ImporteGedcom(Chemin(gedcom), Chemin(base), options);
+        progression.close();
+        base_ = std::make_unique<TBaseGenealogie>(Chemin(base));
+        Retient(base);
+        const TComptesBase& c = r.Comptes;
+        AfficheMessage(QStringLiteral("Base « %1 » créée.\n\n"
+                                      "Individus : %2\nFamilles : %3\nÉvénements : %4\n"
+                                      "Lieux : %5\nLieux-dits : %6\nCoordonnées lues : %7\n"
+                                      "Lignes ignorées : %8\nAvertissements : %9")
+                               .arg(QFileInfo(base).fileName())
+                               .arg(c.Individus)
+                               .arg(c.Familles)
+                               .arg(c.Evenements)
+                               .arg(c.Lieux)
+                               .arg(c.LieuxDits)
+                               .arg(c.CoordonneesLues)
+                               .arg(c.LignesIgnorees)
+                               .arg(r.Avertissements.size()) +
+                           remarque,
+                       false);
+        return true;
+    } catch (const ImportAnnule&) {
+        progression.close();
+        AfficheMessage(QStringLiteral("Import annulé : aucune base n'a été écrite ni modifiée."),
+                       false);
+    } catch (const Erreur& e) {
+        progression.close();
+        AfficheMessage(Texte(e.what()), true);
+    }
+    if (memeBase) Ouvre(base);
+    return false;
+}
+
+bool BaseBureau::Exporte(const QString& sortie) {
+    if (!base_) return false;
+    try {
+        const std::size_t n = ExporteGedcom(*base_, Chemin(sortie));
+        AfficheMessage(QStringLiteral("Fichier « %1 » écrit : %2 lieu(x) d'événement aux "
+                                      "coordonnées ajoutées, modifiées ou retirées.")
+                           .arg(QFileInfo(sortie).fileName())
+                           .arg(n),
+                       false);
+        return true;
+    } catch (const Erreur& e) {
+        AfficheMessage(Texte(e.what()), true);
+    }
+    return false;
+}
+
+void BaseBureau::Ouvrir() {
+    const QString chemin = QFileDialog::getOpenFileName(
+        fenetre_, QStringLiteral("Ouvrir une base"), QString(),
+        QStringLiteral("Bases Orlavine (*.sqlite);;Tous les fichiers (*)"));
+    if (!chemin.isEmpty()) Ouvre(chemin);
+}
+
+void BaseBureau::Importer(const QString& fichier) {
+    const QString gedcom =
+        !fichier.isEmpty()
+            ? fichier
+            : QFileDialog::getOpenFileName(
+                  fenetre_, QStringLiteral("Importer un fichier GEDCOM"), QString(),
+                  QStringLiteral("Fichiers GEDCOM (*.ged *.GED);;Tous les fichiers (*)"));
+    if (gedcom.isEmpty()) return;
+    const QFileInfo info(gedcom);
+    // The dialog asks before overwriting an existing base: an answer yes means replace it.
+    const QString base = QFileDialog::getSaveFileName(
+        fenetre_, QStringLiteral("Base à créer"),
+        info.absoluteDir().filePath(info.completeBaseName() + QStringLiteral(".sqlite")),
+        QStringLiteral("Bases Orlavine (*.sqlite)"));
+    if (base.isEmpty()) return;
+    Importe(gedcom, base, true);
+}
+
+void BaseBureau::Exporter() {
+    if (!base_) return;
+    // Proposed beside the base under a new name: the imported file is replaced only when the
+    // user picks it.
+    const QFileInfo origine(Texte(base_->NomFichierOrigine()));
+    const QFileInfo base(Texte(base_->Chemin().string()));
+    const QString propose = base.absoluteDir().filePath((origine.completeBaseName().isEmpty()
+                                                             ? base.completeBaseName()
+                                                             : origine.completeBaseName()) +
+                                                        QStringLiteral("-geolocalise.ged"));
+    const QString sortie =
+        QFileDialog::getSaveFileName(fenetre_, QStringLiteral("Exporter en GEDCOM"), propose,
+                                     QStringLiteral("Fichiers GEDCOM (*.ged)"));
+    if (!sortie.isEmpty()) Exporte(sortie);
+}
+
+} // namespace orlavine

@@ -1,0 +1,55 @@
+// The genealogy base in the desktop program: open a base, import a GEDCOM file into a new base
+// (with a progress bar and a cancel button), export the base as GEDCOM; the last base opened
+// is remembered (key "Base/Derniere" of the program's settings) and opened again at the next
+// start.
+#pragma once
+
+#include "genealogie/base.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+class QMenu;
+class QWidget;
+
+namespace orlavine {
+
+class BaseBureau {
+public:
+    BaseBureau(QWidget* fenetre, std::string dossierAtlas);
+    ~BaseBureau();
+
+    // "Ouvrir une base...", "Importer un fichier GEDCOM...", "Exporter en GEDCOM...", owned by
+    // the window.
+    QMenu* Menu();
+
+    // Opens a base; on failure the message is shown and the previous base stays open.
+    bool Ouvre(const QString& chemin);
+    // The last base, when there is one and it still exists (silent when it was removed).
+    void OuvreDerniere();
+    // Imports `gedcom` into a new base `base` and opens it; `remplacer` allows overwriting.
+    bool Importe(const QString& gedcom, const QString& base, bool remplacer);
+    bool Exporte(const QString& sortie);
+    // Asks where to create the base of `gedcom` (empty: asks for the file first), then imports.
+    void Importer(const QString& gedcom = {});
+
+    TBaseGenealogie* Base() const { return base_.get(); }
+    // Shows a message (a message box; the tests and captures replace it).
+    std::function<void(const QString& texte, bool erreur)> AfficheMessage;
+    // Called after a base was opened or imported (title of the window...).
+    std::function<void(const QString& chemin)> BaseOuverte;
+
+private:
+    void Ouvrir();
+    void Exporter();
+    void Retient(const QString& chemin);
+
+    QWidget* fenetre_;
+    std::string dossierAtlas_;
+    std::unique_ptr<TBaseGenealogie> base_;
+    QMenu* menu_ = nullptr;
+};
+
+} // namespace orlavine

@@ -1,0 +1,642 @@
+#include "genealogie/base.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sqlite3.h>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+
+namespace orlavine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int64_t IdApplication = 0x4F524C56; // "ORLV"
+
+// Each entry brings the schema from its index to the next version.
+constexpr std::string_view Migrations[] = {
+    // 0 -> 1
+    R"sql(
+CREATE TABLE meta(
+    cle TEXT PRIMARY KEY,
+    valeur TEXT NOT NULL) WITHOUT ROWID;
+CREATE TABLE fichier_origine(
+    id INTEGER PRIMARY KEY CHECK (id = 1),
+    nom TEXT NOT NULL,
+    octets BLOB NOT NULL);
+CREATE TABLE lieux(
+    id INTEGER PRIMARY KEY CHECK (id >= 1),
+    texte TEXT NOT NULL,
+    commune TEXT NOT NULL DEFAULT '',
+    code_insee TEXT NOT NULL DEFAULT '',
+    code_postal TEXT NOT NULL DEFAULT '',
+    departement TEXT NOT NULL DEFAULT '',
+    region TEXT NOT NULL DEFAULT '',
+    pays TEXT NOT NULL DEFAULT '',
+    supprime INTEGER NOT NULL DEFAULT 0 CHECK (supprime IN (0, 1)));
+CREATE TABLE evenements(
+    id INTEGER PRIMARY KEY,
+    lieu INTEGER NOT NULL REFERENCES lieux(id),
+    lieu_dit TEXT NOT NULL DEFAULT '',
+    ligne_plac INTEGER NOT NULL CHECK (ligne_plac >= 1),
+    etiquette TEXT NOT NULL DEFAULT '',
+    latitude_lue REAL,
+    longitude_lue REAL,
+    map_sous_plac INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE geolocalisation(
+    lieu INTEGER NOT NULL REFERENCES lieux(id),
+    lieu_dit TEXT NOT NULL DEFAULT '',
+    latitude REAL NOT NULL DEFAULT 0 CHECK (latitude BETWEEN -90 AND 90),
+    longitude REAL NOT NULL DEFAULT 0 CHECK (longitude BETWEEN -180 AND 180),
+    etat INTEGER NOT NULL CHECK (etat BETWEEN 0 AND 7),
+    adresse TEXT NOT NULL DEFAULT '',
+    provenance TEXT NOT NULL CHECK (provenance IN ('gedcom', 'atlas', 'geocodeur', 'main')),
+    date TEXT NOT NULL,
+    PRIMARY KEY (lieu, lieu_dit)) WITHOUT ROWID;
+)sql",
+};
+static_assert(std::size(Migrations) == TBaseGenealogie::VersionSchema);
+
+// The index of the traversal by place, made after the bulk insert (faster than keeping it up).
+// It holds every column the traversal reads, so the traversal never visits the table itself.
+constexpr std::string_view IndexEvenements = "CREATE INDEX IF NOT EXISTS evenements_par_lieu ON "
+                                             "evenements(lieu, lieu_dit, ligne_plac)";
+
+void Applique(ConnexionSqlite& c, int depuis) {
+    for (int v = depuis; v < TBaseGenealogie::VersionSchema; ++v) {
+        c.Execute(Migrations[v]);
+        if (v == 0) c.Execute(IndexEvenements);
+    }
+    c.Execute("PRAGMA user_version = " + std::to_string(TBaseGenealogie::VersionSchema));
+}
+
+std::string Joint(std::initializer_list<std::string_view> parties) {
+    std::string texte;
+    for (std::string_view p : parties) {
+        if (p.empty()) continue;
+        if (!texte.empty()) texte += ", ";
+        texte += p;
+    }
+    return texte;
+}
+
+// Removes a file (and the side files SQLite may have made) unless released.
+class FichierProvisoire {
+public:
+    explicit FichierProvisoire(fs::path chemin) : chemin_(std::move(chemin)) {}
+    ~FichierProvisoire() {
+        if (chemin_.empty()) return;
+        std::error_code ec;
+        for (const char* suffixe : {"", "-journal", "-wal", "-shm"})
+            fs::remove(fs::path(chemin_.string() + suffixe), ec);
+    }
+    FichierProvisoire(const FichierProvisoire&) = delete;
+    FichierProvisoire& operator=(const FichierProvisoire&) = delete;
+    const fs::path& Chemin() const { return chemin_; }
+    void Libere() { chemin_.clear(); }
+
+private:
+    fs::path chemin_;
+};
+
+[[noreturn]] void EchecSysteme(const fs::path& chemin, int numero, std::string_view quoi) {
+    throw ErreurGenealogie(chemin.string(), 0, std::string(quoi) + " : " + RaisonSysteme(numero));
+}
+
+void SynchroniseFichier(const fs::path& chemin) {
+    const int fd = ::open(chemin.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) EchecSysteme(chemin, errno, "écriture de la base impossible");
+    const int rc = ::fsync(fd);
+    const int numero = errno;
+    ::close(fd);
+    if (rc != 0) EchecSysteme(chemin, numero, "écriture de la base impossible");
+}
+
+void SynchroniseDossier(const fs::path& dossier) {
+    const int fd = ::open(dossier.empty() ? "." : dossier.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return; // the rename is done; durability of the folder entry is best effort
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Before a base is renamed over an old one, the old one's write-ahead log must be empty:
+// SQLite would otherwise replay it onto the new file.
+void VideJournalAncienneBase(const fs::path& chemin) {
+    const fs::path wal = chemin.string() + "-wal";
+    std::error_code ec;
+    try {
+        ConnexionSqlite ancienne(chemin, ConnexionSqlite::Acces::Ecriture);
+        ancienne.Execute("PRAGMA wal_checkpoint(TRUNCATE)");
+        ancienne.Ferme();
+    } catch (const ErreurGenealogie&) {
+        // Not a base we can open: it is being replaced on request; its log is worthless.
+        fs::remove(wal, ec);
+        fs::remove(fs::path(chemin.string() + "-shm"), ec);
+        return;
+    }
+    if (fs::exists(wal, ec) && fs::file_size(wal, ec) > 0)
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "la base est utilisée par un autre programme ; fermez-le puis "
+                               "recommencez");
+}
+
+// Closes the descriptor (and so releases its lock) at the end of the import.
+class VerrouImport {
+public:
+    explicit VerrouImport(int fd) : fd_(fd) {}
+    ~VerrouImport() { ::close(fd_); }
+    VerrouImport(const VerrouImport&) = delete;
+    VerrouImport& operator=(const VerrouImport&) = delete;
+
+private:
+    int fd_;
+};
+
+// Removes the temporary files that killed imports of this base left behind: those whose lock
+// nobody holds any more.
+void RetireImportsAbandonnes(const fs::path& chemin) {
+    const std::string prefixe = "." + chemin.filename().string() + ".import-";
+    std::error_code ec;
+    const fs::path dossier = chemin.parent_path().empty() ? fs::path(".") : chemin.parent_path();
+    for (const auto& entree : fs::directory_iterator(dossier, ec)) {
+        const std::string nom = entree.path().filename().string();
+        if (nom.size() != prefixe.size() + 6 || nom.compare(0, prefixe.size(), prefixe) != 0)
+            continue;
+        const int fd = ::open(entree.path().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            std::error_code ignore;
+            for (const char* suffixe : {"", "-journal", "-wal", "-shm"})
+                fs::remove(fs::path(entree.path().string() + suffixe), ignore);
+        }
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool EstBaseOrlavine(const fs::path& chemin) {
+    // The header of an SQLite file: its 16-byte signature, the application id at byte 68.
+    unsigned char entete[72] = {};
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
+                                                      &std::fclose);
+    if (!f || std::fread(entete, 1, sizeof entete, f.get()) != sizeof entete) return false;
+    if (std::memcmp(entete, "SQLite format 3", 16) != 0) return false;
+    const std::int64_t id =
+        (std::int64_t{entete[68]} << 24) | (entete[69] << 16) | (entete[70] << 8) | entete[71];
+    return id == IdApplication;
+}
+
+std::string_view NomProvenance(Provenance p) {
+    switch (p) {
+    case Provenance::Gedcom:
+        return "gedcom";
+    case Provenance::Atlas:
+        return "atlas";
+    case Provenance::Geocodeur:
+        return "geocodeur";
+    case Provenance::Main:
+        return "main";
+    }
+    return "main";
+}
+
+std::optional<Provenance> LitProvenance(std::string_view nom) {
+    for (Provenance p :
+         {Provenance::Gedcom, Provenance::Atlas, Provenance::Geocodeur, Provenance::Main})
+        if (NomProvenance(p) == nom) return p;
+    return std::nullopt;
+}
+
+std::string TLieu::TexteDesParties() const {
+    return Joint({Commune, Code(), Departement, Region, Pays});
+}
+
+std::string DateMaintenant() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char texte[32];
+    std::strftime(texte, sizeof texte, "%Y-%m-%dT%H:%M:%SZ", &tm);
+    return texte;
+}
+
+// ---- Import -------------------------------------------------------------------------------
+
+TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
+                      const OptionsImport& options) {
+    std::error_code ec;
+    if (!options.Remplacer && fs::exists(chemin, ec))
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "une base existe déjà à cet endroit ; elle n'a pas été modifiée "
+                               "(demandez son remplacement pour l'écraser)");
+    if (fs::is_directory(chemin, ec))
+        throw ErreurGenealogie(chemin.string(), 0, RaisonSysteme(EISDIR));
+    // Replacing is for bases: any other file (a GEDCOM file named by mistake) is kept.
+    if (fs::exists(chemin, ec) && !EstBaseOrlavine(chemin))
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "ce fichier n'est pas une base Orlavine ; il n'a pas été remplacé");
+    const fs::path dossier = chemin.parent_path();
+    if (!dossier.empty() && !fs::is_directory(dossier, ec))
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "le dossier « " + dossier.string() + " » n'existe pas");
+
+    auto avance = [&](int pourcent) {
+        if (options.Progression && !options.Progression(pourcent))
+            throw ImportAnnule(chemin.string(), 0, "import annulé ; aucune base n'a été écrite");
+    };
+    avance(0);
+
+    // The temporary file: same folder, so that the final rename is atomic.
+    std::string modele = (dossier / ("." + chemin.filename().string() + ".import-XXXXXX")).string();
+    RetireImportsAbandonnes(chemin);
+    const int fd = ::mkstemp(modele.data());
+    if (fd < 0) EchecSysteme(chemin, errno, "impossible d'écrire dans ce dossier");
+    // Held until the end: a file of a killed import is told from one being written by its lock.
+    VerrouImport verrou(fd);
+    ::flock(fd, LOCK_EX);
+    FichierProvisoire provisoire{fs::path(modele)};
+    ::chmod(modele.c_str(), 0644);
+
+    TComptesBase comptes;
+    comptes.Individus = contenu.Individus;
+    comptes.Familles = contenu.Familles;
+    comptes.LignesIgnorees = contenu.LignesIgnorees;
+    {
+        ConnexionSqlite c(provisoire.Chemin(), ConnexionSqlite::Acces::Ecriture);
+        // The file is thrown away unless complete: no journal is needed while it is built.
+        c.Execute("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF;"
+                  "PRAGMA locking_mode = EXCLUSIVE; PRAGMA cache_size = -16384;"
+                  "PRAGMA foreign_keys = ON;");
+        c.Execute("PRAGMA application_id = " + std::to_string(IdApplication));
+        TransactionSqlite t(c);
+        c.Execute(Migrations[0]);
+        Applique(c, 1);
+
+        const std::string date = DateMaintenant();
+        {
+            RequeteSqlite f(c, "INSERT INTO fichier_origine(id, nom, octets) VALUES (1, ?, ?)");
+            f.Lie(1, contenu.NomFichier).LieOctets(2, contenu.Octets).Execute();
+        }
+
+        {
+            RequeteSqlite insereLieu(c, "INSERT INTO lieux(id, texte, commune, code_insee, "
+                                        "code_postal, departement, region, pays, supprime) "
+                                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+            RequeteSqlite insereEvenement(c, "INSERT INTO evenements(lieu, lieu_dit, ligne_plac, "
+                                             "etiquette, latitude_lue, longitude_lue, "
+                                             "map_sous_plac) VALUES (?, ?, ?, ?, ?, ?, ?)");
+            RequeteSqlite insereGeo(c, "INSERT INTO geolocalisation(lieu, lieu_dit, latitude, "
+                                       "longitude, etat, adresse, provenance, date) "
+                                       "VALUES (?, ?, ?, ?, ?, '', 'gedcom', ?) "
+                                       "ON CONFLICT(lieu, lieu_dit) DO NOTHING");
+            std::unordered_map<std::string, int> idParTexte;
+            std::unordered_map<std::string, char> lieuxDits; // "id\x1flieu-dit"
+            const std::size_t total = contenu.Evenements.size();
+            for (std::size_t i = 0; i < total; ++i) {
+                const TContenuImport::Evenement& e = contenu.Evenements[i];
+                std::string texte = e.Lieu.Texte.empty() ? e.Lieu.TexteDesParties() : e.Lieu.Texte;
+                auto [it, nouveau] = idParTexte.try_emplace(
+                    std::move(texte), static_cast<int>(idParTexte.size() + 1));
+                const int id = it->second;
+                if (nouveau) {
+                    insereLieu.Lie(1, id)
+                        .Lie(2, it->first)
+                        .Lie(3, e.Lieu.Commune)
+                        .Lie(4, e.Lieu.CodeInsee)
+                        .Lie(5, e.Lieu.CodePostal)
+                        .Lie(6, e.Lieu.Departement)
+                        .Lie(7, e.Lieu.Region)
+                        .Lie(8, e.Lieu.Pays)
+                        .Lie(9, e.Lieu.Supprime ? 1 : 0)
+                        .Execute();
+                    insereLieu.Reinitialise();
+                }
+                if (!e.LieuDit.empty())
+                    lieuxDits.try_emplace(std::to_string(id) + '\x1f' + e.LieuDit, 0);
+                insereEvenement.Lie(1, id)
+                    .Lie(2, e.LieuDit)
+                    .Lie(3, static_cast<std::int64_t>(e.LignePlac))
+                    .Lie(4, e.Etiquette)
+                    .Lie(5, e.Latitude)
+                    .Lie(6, e.Longitude)
+                    .Lie(7, e.SousPlac && e.Latitude && e.Longitude ? 1 : 0)
+                    .Execute();
+                insereEvenement.Reinitialise();
+                if (e.Latitude && e.Longitude) {
+                    ++comptes.CoordonneesLues;
+                    // The first coordinates met for a place and lieu-dit are kept.
+                    insereGeo.Lie(1, id)
+                        .Lie(2, e.LieuDit)
+                        .Lie(3, *e.Latitude)
+                        .Lie(4, *e.Longitude)
+                        .Lie(5, EtatLuDansGedcom)
+                        .Lie(6, date)
+                        .Execute();
+                    insereGeo.Reinitialise();
+                }
+                if ((i & 0x3fff) == 0) avance(static_cast<int>(i * 90 / (total ? total : 1)));
+            }
+            c.Execute(IndexEvenements);
+            comptes.Evenements = static_cast<long>(total);
+            comptes.Lieux = static_cast<long>(idParTexte.size());
+            comptes.LieuxDits = static_cast<long>(lieuxDits.size());
+
+            RequeteSqlite meta(c, "INSERT INTO meta(cle, valeur) VALUES (?, ?)");
+            const std::pair<const char*, std::string> valeurs[] = {
+                {"individus", std::to_string(comptes.Individus)},
+                {"familles", std::to_string(comptes.Familles)},
+                {"coordonnees_lues", std::to_string(comptes.CoordonneesLues)},
+                {"lignes_ignorees", std::to_string(comptes.LignesIgnorees)},
+                {"encodage", contenu.Encodage},
+                {"date_import", date},
+            };
+            for (const auto& [cle, valeur] : valeurs) {
+                meta.Lie(1, cle).Lie(2, valeur).Execute();
+                meta.Reinitialise();
+            }
+        }
+        avance(95);
+        t.Valide();
+        // Written in the header, so every later connection uses the write-ahead log.
+        c.Execute("PRAGMA journal_mode = WAL");
+        c.Ferme();
+    }
+    SynchroniseFichier(provisoire.Chemin());
+    avance(100);
+
+    if (options.Remplacer && fs::exists(chemin, ec)) VideJournalAncienneBase(chemin);
+    fs::rename(provisoire.Chemin(), chemin, ec);
+    if (ec) EchecSysteme(chemin, ec.value(), "impossible de remplacer la base");
+    provisoire.Libere();
+    SynchroniseDossier(dossier);
+    return comptes;
+}
+
+// ---- Opened base --------------------------------------------------------------------------
+
+TBaseGenealogie::TBaseGenealogie(const fs::path& chemin, bool lectureSeule)
+    : connexion_(chemin,
+                 lectureSeule ? ConnexionSqlite::Acces::Lecture : ConnexionSqlite::Acces::Ecriture),
+      lectureSeule_(lectureSeule) {
+    std::optional<std::int64_t> id;
+    try {
+        id = connexion_.Entier("PRAGMA application_id");
+    } catch (const ErreurGenealogie&) {
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "ce fichier n'est pas une base Orlavine (ou il est endommagé)");
+    }
+    if (id.value_or(0) != IdApplication)
+        throw ErreurGenealogie(chemin.string(), 0, "ce fichier n'est pas une base Orlavine");
+    const auto version = connexion_.Entier("PRAGMA user_version").value_or(0);
+    if (version > VersionSchema)
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "base créée par une version plus récente d'Orlavine (schéma " +
+                                   std::to_string(version) + ")");
+    if (!lectureSeule_) {
+        connexion_.Execute("PRAGMA foreign_keys = ON");
+        connexion_.Execute("PRAGMA journal_mode = WAL");
+        if (version < VersionSchema) Migre();
+    } else if (version < VersionSchema) {
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "base d'une version antérieure : ouvrez-la en écriture pour la "
+                               "mettre à jour");
+    }
+}
+
+void TBaseGenealogie::Migre() {
+    TransactionSqlite t(connexion_);
+    const auto version = connexion_.Entier("PRAGMA user_version").value_or(0);
+    Applique(connexion_, static_cast<int>(version));
+    t.Valide();
+}
+
+std::string TBaseGenealogie::Meta(std::string_view cle) {
+    RequeteSqlite r(connexion_, "SELECT valeur FROM meta WHERE cle = ?");
+    r.Lie(1, cle);
+    return r.Pas() ? std::string(r.Texte(0)) : std::string();
+}
+
+TComptesBase TBaseGenealogie::Comptes() {
+    auto nombre = [&](std::string_view cle) {
+        const std::string v = Meta(cle);
+        return v.empty() ? 0L : std::stol(v);
+    };
+    TComptesBase c;
+    c.Individus = nombre("individus");
+    c.Familles = nombre("familles");
+    c.CoordonneesLues = nombre("coordonnees_lues");
+    c.LignesIgnorees = nombre("lignes_ignorees");
+    c.Evenements = NombreEvenements();
+    c.Lieux = static_cast<long>(connexion_.Entier("SELECT count(*) FROM lieux").value_or(0));
+    c.LieuxDits = static_cast<long>(
+        connexion_
+            .Entier("SELECT count(*) FROM (SELECT DISTINCT lieu, lieu_dit FROM evenements "
+                    "WHERE lieu_dit <> '')")
+            .value_or(0));
+    return c;
+}
+
+std::string TBaseGenealogie::NomFichierOrigine() {
+    RequeteSqlite r(connexion_, "SELECT nom FROM fichier_origine WHERE id = 1");
+    return r.Pas() ? std::string(r.Texte(0)) : std::string();
+}
+
+std::string TBaseGenealogie::OctetsOrigine() {
+    RequeteSqlite r(connexion_, "SELECT octets FROM fichier_origine WHERE id = 1");
+    if (!r.Pas()) throw ErreurGenealogie(Chemin().string(), 0, "le fichier importé manque");
+    return std::string(r.Octets(0));
+}
+
+std::vector<TLieu> TBaseGenealogie::Lieux() {
+    std::vector<TLieu> lieux;
+    RequeteSqlite r(connexion_, "SELECT id, texte, commune, code_insee, code_postal, "
+                                "departement, region, pays, supprime FROM lieux ORDER BY id");
+    while (r.Pas()) {
+        TLieu l;
+        l.Id = static_cast<int>(r.Entier(0));
+        l.Texte = r.Texte(1);
+        l.Commune = r.Texte(2);
+        l.CodeInsee = r.Texte(3);
+        l.CodePostal = r.Texte(4);
+        l.Departement = r.Texte(5);
+        l.Region = r.Texte(6);
+        l.Pays = r.Texte(7);
+        l.Supprime = r.Entier(8) != 0;
+        lieux.push_back(std::move(l));
+    }
+    return lieux;
+}
+
+void TBaseGenealogie::MarqueLieuSupprime(int id, bool supprime) {
+    RequeteSqlite r(connexion_, "UPDATE lieux SET supprime = ? WHERE id = ?");
+    r.Lie(1, supprime ? 1 : 0).Lie(2, id).Execute();
+}
+
+std::vector<TEvenementLieu> TBaseGenealogie::EvenementsParLieu() {
+    std::vector<TEvenementLieu> evenements;
+    evenements.reserve(static_cast<std::size_t>(NombreEvenements()));
+    // A scan of the index (lieu, lieu_dit, ligne_plac); the lines give the file order.
+    RequeteSqlite r(connexion_, "SELECT lieu, lieu_dit, ligne_plac FROM evenements "
+                                "ORDER BY lieu, lieu_dit, ligne_plac");
+    while (r.Pas())
+        evenements.push_back({static_cast<int>(r.Entier(0)), std::string(r.Texte(1)),
+                              static_cast<long>(r.Entier(2))});
+    return evenements;
+}
+
+long TBaseGenealogie::NombreEvenements() {
+    return static_cast<long>(connexion_.Entier("SELECT count(*) FROM evenements").value_or(0));
+}
+
+namespace {
+TGeolocalisation LitGeo(const RequeteSqlite& r, const fs::path& chemin) {
+    TGeolocalisation g;
+    g.IdLieu = static_cast<int>(r.Entier(0));
+    g.LieuDit = r.Texte(1);
+    g.Latitude = r.Reel(2);
+    g.Longitude = r.Reel(3);
+    g.Etat = static_cast<int>(r.Entier(4));
+    g.Adresse = r.Texte(5);
+    const auto p = LitProvenance(r.Texte(6));
+    if (!p)
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "provenance inconnue dans la table de géolocalisation");
+    g.Origine = *p;
+    g.Date = r.Texte(7);
+    return g;
+}
+constexpr std::string_view ColonnesGeo =
+    "SELECT lieu, lieu_dit, latitude, longitude, etat, adresse, provenance, date "
+    "FROM geolocalisation";
+} // namespace
+
+std::vector<TGeolocalisation> TBaseGenealogie::Geolocalisations() {
+    std::vector<TGeolocalisation> geos;
+    RequeteSqlite r(connexion_, std::string(ColonnesGeo) + " ORDER BY lieu, lieu_dit");
+    while (r.Pas())
+        geos.push_back(LitGeo(r, Chemin()));
+    return geos;
+}
+
+std::optional<TGeolocalisation> TBaseGenealogie::Geolocalisation(int idLieu,
+                                                                 std::string_view lieuDit) {
+    RequeteSqlite r(connexion_, std::string(ColonnesGeo) + " WHERE lieu = ? AND lieu_dit = ?");
+    r.Lie(1, idLieu).Lie(2, lieuDit);
+    if (!r.Pas()) return std::nullopt;
+    return LitGeo(r, Chemin());
+}
+
+bool TBaseGenealogie::AjouteGeolocalisation(const TGeolocalisation& g) {
+    RequeteSqlite r(connexion_, "INSERT INTO geolocalisation(lieu, lieu_dit, latitude, "
+                                "longitude, etat, adresse, provenance, date) "
+                                "VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                                "ON CONFLICT(lieu, lieu_dit) DO NOTHING");
+    r.Lie(1, g.IdLieu)
+        .Lie(2, g.LieuDit)
+        .Lie(3, g.Latitude)
+        .Lie(4, g.Longitude)
+        .Lie(5, g.Etat)
+        .Lie(6, g.Adresse)
+        .Lie(7, NomProvenance(g.Origine))
+        .Lie(8, g.Date.empty() ? DateMaintenant() : g.Date)
+        .Execute();
+    return connexion_.Changements() > 0;
+}
+
+bool TBaseGenealogie::MetAJourGeolocalisation(int idLieu, std::string_view lieuDit, double latitude,
+                                              double longitude, int etat, Provenance origine) {
+    // Provenance and date follow the position: validating a position keeps where it came from.
+    RequeteSqlite r(connexion_,
+                    "UPDATE geolocalisation SET "
+                    "provenance = CASE WHEN latitude = ?3 AND longitude = ?4 THEN provenance "
+                    "ELSE ?6 END, "
+                    "date = CASE WHEN latitude = ?3 AND longitude = ?4 THEN date ELSE ?7 END, "
+                    "latitude = ?3, longitude = ?4, etat = ?5 "
+                    "WHERE lieu = ?1 AND lieu_dit = ?2");
+    r.Lie(1, idLieu)
+        .Lie(2, lieuDit)
+        .Lie(3, latitude)
+        .Lie(4, longitude)
+        .Lie(5, etat)
+        .Lie(6, NomProvenance(origine))
+        .Lie(7, DateMaintenant())
+        .Execute();
+    return connexion_.Changements() > 0;
+}
+
+bool TBaseGenealogie::SupprimeGeolocalisation(int idLieu, std::string_view lieuDit) {
+    RequeteSqlite r(connexion_, "DELETE FROM geolocalisation WHERE lieu = ? AND lieu_dit = ?");
+    r.Lie(1, idLieu).Lie(2, lieuDit).Execute();
+    return connexion_.Changements() > 0;
+}
+
+int TBaseGenealogie::SupprimeGeolocalisations(std::span<const int> etats) {
+    TransactionSqlite t(connexion_);
+    RequeteSqlite r(connexion_, "DELETE FROM geolocalisation WHERE etat = ?");
+    int n = 0;
+    for (int etat : etats) {
+        r.Lie(1, etat).Execute();
+        n += connexion_.Changements();
+        r.Reinitialise();
+    }
+    t.Valide();
+    return n;
+}
+
+std::vector<TBaseGenealogie::Changement> TBaseGenealogie::ChangementsAExporter() {
+    // Positions stored since the import (not read from the file), of located states only.
+    RequeteSqlite r(connexion_,
+                    "SELECT e.ligne_plac, g.latitude, g.longitude, e.latitude_lue, "
+                    "e.longitude_lue FROM evenements e JOIN geolocalisation g "
+                    "ON g.lieu = e.lieu AND g.lieu_dit = e.lieu_dit "
+                    "WHERE g.provenance <> 'gedcom' AND g.etat NOT IN (1, 3) "
+                    "AND NOT (g.latitude = 0 AND g.longitude = 0) ORDER BY e.ligne_plac");
+    // The file keeps at most 6 decimals: a position equal to what the event carries at that
+    // precision is no change.
+    auto memes = [](double a, double b) { return std::llround(a * 1e6) == std::llround(b * 1e6); };
+    std::vector<Changement> changements;
+    while (r.Pas()) {
+        const Changement c{static_cast<long>(r.Entier(0)), r.Reel(1), r.Reel(2)};
+        if (!r.EstNul(3) && !r.EstNul(4) && memes(r.Reel(3), c.Latitude) &&
+            memes(r.Reel(4), c.Longitude))
+            continue;
+        changements.push_back(c);
+    }
+    // PLAC.MAPs read from the file whose position the user deleted (no row left, or a row
+    // that says "not located").
+    RequeteSqlite retraits(connexion_,
+                           "SELECT e.ligne_plac FROM evenements e LEFT JOIN geolocalisation g "
+                           "ON g.lieu = e.lieu AND g.lieu_dit = e.lieu_dit "
+                           "WHERE e.map_sous_plac = 1 AND (g.lieu IS NULL OR g.etat IN (1, 3) "
+                           "OR (g.latitude = 0 AND g.longitude = 0))");
+    while (retraits.Pas())
+        changements.push_back({static_cast<long>(retraits.Entier(0)), 0, 0, true});
+    std::sort(changements.begin(), changements.end(),
+              [](const Changement& a, const Changement& b) { return a.LignePlac < b.LignePlac; });
+    return changements;
+}
+
+std::string TBaseGenealogie::VerifieIntegrite() {
+    RequeteSqlite r(connexion_, "PRAGMA integrity_check");
+    std::string resultat;
+    while (r.Pas()) {
+        if (!resultat.empty()) resultat += "\n";
+        resultat += r.Texte(0);
+    }
+    RequeteSqlite fk(connexion_, "PRAGMA foreign_key_check");
+    if (fk.Pas()) resultat += (resultat == "ok" ? "\n" : "") + std::string("clé étrangère");
+    return resultat;
+}
+
+} // namespace orlavine

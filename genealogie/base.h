@@ -1,0 +1,187 @@
+// The genealogy base: one SQLite file made by importing a GEDCOM file. It keeps what the
+// geolocation of places needs (the places, the events that name them, the geolocation table)
+// and the imported file's bytes, so that the file can be written back with only its
+// coordinates changed.
+//
+// Layout (schema version 1; PRAGMA user_version, application_id "ORLV"):
+//   meta(cle, valeur)                      counts and facts of the import
+//   fichier_origine(id = 1, nom, octets)   the imported file, byte for byte
+//   lieux(id from 1, texte, commune, code_insee, code_postal, departement, region, pays,
+//         supprime)
+//   evenements(id, lieu -> lieux, lieu_dit, ligne_plac, etiquette, latitude_lue, longitude_lue,
+//              map_sous_plac), indexed on (lieu, lieu_dit, ligne_plac)
+//   geolocalisation(lieu -> lieux, lieu_dit, latitude, longitude, etat 0..7, adresse,
+//                   provenance, date)       one row per place and lieu-dit
+// Texts are UTF-8. Coordinates are decimal degrees, north and east positive.
+#pragma once
+
+#include "genealogie/base_sqlite.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace orlavine {
+
+// Where a stored position comes from.
+enum class Provenance { Gedcom, Atlas, Geocodeur, Main };
+std::string_view NomProvenance(Provenance p); // "gedcom", "atlas", "geocodeur", "main"
+std::optional<Provenance> LitProvenance(std::string_view nom);
+
+// Coordinates read from the GEDCOM file enter the geolocation table in this located state
+// (2: "located, as the table stores it"), with the provenance Gedcom.
+inline constexpr int EtatLuDansGedcom = 2;
+
+// A place record: the place without its lieu-dit.
+struct TLieu {
+    int Id = 0;          // from 1, in the order the import met the places
+    std::string Texte;   // display text: the parts that are not empty, joined by ", "
+    std::string Commune; // town, without lieu-dit
+    std::string CodeInsee;
+    std::string CodePostal;
+    std::string Departement;
+    std::string Region;
+    std::string Pays;
+    bool Supprime = false;
+
+    // The postal code, else the INSEE code.
+    const std::string& Code() const { return CodePostal.empty() ? CodeInsee : CodePostal; }
+    // The display text made of the parts (commune, code, department, region, country).
+    std::string TexteDesParties() const;
+};
+
+struct TGeolocalisation {
+    int IdLieu = 0;
+    std::string LieuDit; // empty for the place itself
+    double Latitude = 0;
+    double Longitude = 0;
+    int Etat = 1;
+    std::string Adresse; // the search address the user chose; empty when none
+    Provenance Origine = Provenance::Main;
+    std::string Date; // when the position was stored, "AAAA-MM-JJTHH:MM:SSZ" (UTC)
+};
+
+// An event as the traversal by place gives it.
+struct TEvenementLieu {
+    int IdLieu = 0;
+    std::string LieuDit;
+    long LignePlac = 0; // line of its PLAC in the imported file, from 1
+};
+
+struct TComptesBase {
+    long Individus = 0;
+    long Familles = 0;
+    long Evenements = 0; // events that name a place
+    long Lieux = 0;
+    long LieuxDits = 0;       // distinct (place, lieu-dit) pairs with a lieu-dit
+    long CoordonneesLues = 0; // events whose place carried coordinates
+    long LignesIgnorees = 0;  // lines the reader kept but did not understand
+};
+
+// What an import stores, whoever read the file.
+struct TContenuImport {
+    std::string NomFichier; // the file's name, for messages
+    std::string Octets;     // the file as it was
+    long Individus = 0;
+    long Familles = 0;
+    long LignesIgnorees = 0;
+    std::string Encodage; // the character set the reader used, for information
+    struct Evenement {
+        long LignePlac = 0;
+        std::string Etiquette; // BIRT, MARR...
+        TLieu Lieu;            // Id ignored; Texte made of the parts when empty
+        std::string LieuDit;
+        std::optional<double> Latitude;
+        std::optional<double> Longitude;
+        bool SousPlac = false; // the coordinates were the PLAC's own MAP
+    };
+    std::vector<Evenement> Evenements;
+};
+
+struct OptionsImport {
+    bool Remplacer = false; // an existing base at the target is replaced
+    // Called from time to time with 0..100; returning false stops the import.
+    std::function<bool(int)> Progression;
+};
+
+// The user stopped an import: nothing was written.
+class ImportAnnule : public ErreurGenealogie {
+public:
+    using ErreurGenealogie::ErreurGenealogie;
+};
+
+// True when the file is a base made by CreeBase (its SQLite header carries our application id).
+bool EstBaseOrlavine(const std::filesystem::path& chemin);
+
+// Builds a new base from `contenu` in a temporary file of the target's folder, then renames
+// it over `chemin`. An existing base is refused unless `options.Remplacer`; a file that is not
+// a base is never replaced. Whatever stops
+// the import (error, cancel, a killed process), the target is either untouched or the
+// complete new base; a killed import may leave a hidden ".NOM.import-XXXXXX" file beside it,
+// which the next import of the same base removes.
+TComptesBase CreeBase(const TContenuImport& contenu, const std::filesystem::path& chemin,
+                      const OptionsImport& options = {});
+
+class TBaseGenealogie {
+public:
+    static constexpr int VersionSchema = 1;
+
+    // Opens an existing base; an older schema is migrated (not when read-only).
+    explicit TBaseGenealogie(const std::filesystem::path& chemin, bool lectureSeule = false);
+
+    const std::filesystem::path& Chemin() const { return connexion_.Chemin(); }
+    ConnexionSqlite& Connexion() { return connexion_; }
+
+    TComptesBase Comptes();
+    std::string Meta(std::string_view cle);
+    std::string NomFichierOrigine();
+    std::string OctetsOrigine();
+
+    // Places in id order (deleted ones included, flagged).
+    std::vector<TLieu> Lieux();
+    void MarqueLieuSupprime(int id, bool supprime);
+
+    // Every event that names a place, by place id, then lieu-dit (byte order), then file order.
+    std::vector<TEvenementLieu> EvenementsParLieu();
+    long NombreEvenements();
+
+    // The geolocation table, by place id then lieu-dit.
+    std::vector<TGeolocalisation> Geolocalisations();
+    std::optional<TGeolocalisation> Geolocalisation(int idLieu, std::string_view lieuDit);
+    // False when the table already holds this place and lieu-dit (nothing changed then).
+    bool AjouteGeolocalisation(const TGeolocalisation& g);
+    // Stores position and state of an existing row; the provenance and date change only when
+    // the position does. False when there is no such row.
+    bool MetAJourGeolocalisation(int idLieu, std::string_view lieuDit, double latitude,
+                                 double longitude, int etat, Provenance origine);
+    bool SupprimeGeolocalisation(int idLieu, std::string_view lieuDit);
+    // Removes the rows whose state is one of `etats`; gives how many.
+    int SupprimeGeolocalisations(std::span<const int> etats);
+
+    // The PLAC lines whose place or lieu-dit got a new position since the import, with that
+    // position, and those whose position the user deleted: what the export changes, by line.
+    struct Changement {
+        long LignePlac = 0;
+        double Latitude = 0;
+        double Longitude = 0;
+        bool Retirer = false; // the user deleted the position: the PLAC's MAP goes
+    };
+    std::vector<Changement> ChangementsAExporter();
+
+    // PRAGMA integrity_check: "ok" or the first problems.
+    std::string VerifieIntegrite();
+
+private:
+    void Migre();
+    ConnexionSqlite connexion_;
+    bool lectureSeule_ = false;
+};
+
+// Now as "AAAA-MM-JJTHH:MM:SSZ".
+std::string DateMaintenant();
+
+} // namespace orlavine

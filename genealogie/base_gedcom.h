@@ -1,0 +1,46 @@
+// GEDCOM file <-> base: the import reads the file with the GEDCOM reader and builds a new base;
+// the export writes the stored file back with the positions changed since the import.
+#pragma once
+
+#include "genealogie/base.h"
+#include "genealogie/gedcom.h"
+
+#include <filesystem>
+#include <functional>
+
+namespace orlavine {
+
+struct OptionsImportGedcom {
+    bool Remplacer = false;
+    // Recognises town names where a place's layout must be guessed (the program's atlas).
+    TestCommune EstCommune;
+    // 0..100 over the whole import; false stops it (ImportAnnule, nothing written).
+    std::function<bool(int)> Progression;
+};
+
+struct ResultatImport {
+    TComptesBase Comptes;
+    std::vector<AvertissementGedcom> Avertissements;
+    std::string Encodage; // the character set the file was read in
+};
+
+// What the base keeps of a read document (the document's bytes are moved out of it).
+TContenuImport ContenuDe(DocumentGedcom&& document);
+
+// Reads `fichier` and creates the base `base` from it (see CreeBase for what a failure leaves).
+ResultatImport ImporteGedcom(const std::filesystem::path& fichier,
+                             const std::filesystem::path& base,
+                             const OptionsImportGedcom& options = {});
+
+// Writes the base's file to `sortie`, atomically, with the positions stored since the import.
+// Gives the number of PLACs whose coordinates were written or removed.
+std::size_t ExporteGedcom(TBaseGenealogie& base, const std::filesystem::path& sortie);
+
+// Writes through a temporary file of the same folder renamed over `chemin`; on failure the
+// previous file is untouched and ErreurGenealogie gives the French reason.
+void EcritAtomique(const std::filesystem::path& chemin, std::string_view octets);
+
+// The whole file, or ErreurGenealogie with a French reason.
+std::string LitOctets(const std::filesystem::path& fichier);
+
+} // namespace orlavine

@@ -1,0 +1,165 @@
+#include "app/cli/commandes.h"
+#include "app/communes_atlas.h"
+#include "tests/commun/outils.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace orlavine {
+namespace {
+
+using test::Commune;
+
+std::vector<TCommune> Communes() {
+    auto havre = Commune("HAVRE", "76351", 49.4938f, 0.1077f, 6, "LE");
+    havre.CodePostal = "76600";
+    auto malo = Commune("SAINT-MALO", "35288", 48.6493f, -2.0257f);
+    malo.CodePostal = "35400";
+    auto villeneuve35 = Commune("VILLENEUVE", "35999", 48.0f, -1.5f);
+    villeneuve35.CodePostal = "35130";
+    auto villeneuve44 = Commune("VILLENEUVE", "44999", 47.2f, -1.5f);
+    villeneuve44.CodePostal = "44130";
+    auto ajaccio = Commune("AJACCIO", "2A004", 41.9192f, 8.7386f, 7);
+    ajaccio.CodePostal = "20000";
+    // Sorted by name, as the communes file is.
+    return {ajaccio, havre, malo, villeneuve35, villeneuve44};
+}
+
+TEST(CommunesAtlas, TownAndCodeMatching) {
+    test::DossierTemporaire dossier;
+    dossier.EcritAtlas(Communes());
+    const TCarteFrance carte(dossier.Chemin().string());
+    const CommunesAtlas atlas(carte);
+
+    EXPECT_TRUE(atlas.EstCommune("Le Havre"));
+    EXPECT_TRUE(atlas.EstCommune("ST MALO"));
+    EXPECT_TRUE(atlas.EstCommune("saint-malo"));
+    EXPECT_FALSE(atlas.EstCommune("Havre"));
+    EXPECT_FALSE(atlas.EstCommune(""));
+
+    auto code = [&](std::string_view ville, std::string_view c, std::string_view pays = "Fr") {
+        const auto r = atlas.Cherche(ville, c, pays);
+        return r ? r->CodePostal : std::string("-");
+    };
+    EXPECT_EQ(code("Le Havre", ""), "76600");
+    EXPECT_EQ(code("Le Havre", "", "Belgique"), "-");
+    EXPECT_EQ(code("Le Havre", "", "FRANCE"), "76600");
+    // Homonyms: the code settles it (INSEE, postal, or only the department); alone, none.
+    EXPECT_EQ(code("Villeneuve", ""), "-");
+    EXPECT_EQ(code("Villeneuve", "44999"), "44130");
+    EXPECT_EQ(code("Villeneuve", "35130"), "35130");
+    EXPECT_EQ(code("Villeneuve", "35000"), "35130");
+    EXPECT_EQ(code("Villeneuve", "75001"), "-");
+    // A name and a code that disagree are not guessed between.
+    EXPECT_EQ(code("Saint-Malo", "76600"), "-");
+    EXPECT_EQ(code("Ajaccio", "20167"), "20000"); // Corsica: 2A and 20 are one department
+    // A code alone.
+    EXPECT_EQ(code("", "35288"), "35400");
+    EXPECT_EQ(code("", "76600"), "76600");
+    EXPECT_EQ(code("", "99999"), "-");
+
+    // Through the country file: longitude first.
+    TFicPays pays;
+    pays.DefinitRecherche(atlas.Recherche());
+    double lon = 0, lat = 0;
+    EXPECT_EQ(pays.GetCPByCom("Saint-Malo", "", "Fr", lon, lat), "35400");
+    EXPECT_NEAR(lon, -2.0257, 1e-4);
+    EXPECT_NEAR(lat, 48.6493, 1e-4);
+}
+
+class CommandeBase : public ::testing::Test {
+protected:
+    void SetUp() override {
+        atlas_.EcritAtlas(Communes());
+        // No FORM: the lieu-dit is found before the town that the atlas knows.
+        test::EcritFichier(Chemin("arbre.ged"), "0 HEAD\n"
+                                                "1 CHAR UTF-8\n"
+                                                "0 @I1@ INDI\n"
+                                                "1 BIRT\n"
+                                                "2 PLAC Le Havre, 76600, Seine-Maritime, France\n"
+                                                "3 MAP\n"
+                                                "4 LATI N49.4938\n"
+                                                "4 LONG E0.1077\n"
+                                                "1 DEAT\n"
+                                                "2 PLAC Le Moulin, Saint-Malo, 35400, France\n"
+                                                "0 @I2@ INDI\n"
+                                                "1 BIRT\n"
+                                                "2 PLAC Le Havre, 76600, Seine-Maritime, France\n"
+                                                "0 @F1@ FAM\n"
+                                                "0 TRLR\n");
+    }
+    std::string Chemin(const std::string& nom) const { return (dossier_.Chemin() / nom).string(); }
+    int Lance(std::vector<std::string> args) {
+        sortie_.str("");
+        erreurs_.str("");
+        return cli::Principal(args, atlas_.Chemin().string(), sortie_, erreurs_);
+    }
+
+    test::DossierTemporaire atlas_;
+    test::DossierTemporaire dossier_;
+    std::ostringstream sortie_;
+    std::ostringstream erreurs_;
+};
+
+TEST_F(CommandeBase, ImportListExport) {
+    const std::string base = Chemin("b.sqlite");
+    ASSERT_EQ(Lance({"base", "importer", Chemin("arbre.ged"), "--base", base}), 0)
+        << erreurs_.str();
+    EXPECT_EQ(sortie_.str(), "individus : 2\n"
+                             "familles : 1\n"
+                             "événements : 3\n"
+                             "lieux : 2\n"
+                             "lieux-dits : 1\n"
+                             "coordonnées lues : 1\n"
+                             "lignes ignorées : 0\n");
+
+    ASSERT_EQ(Lance({"--tsv", "base", "lieux", "--base", base}), 0) << erreurs_.str();
+    EXPECT_EQ(sortie_.str(), "0\t1\t\tLe Havre, 76600, Seine-Maritime, France\t49.4938\t0.1077\t2\n"
+                             "1\t2\tLe Moulin\tSaint-Malo, 35400, France\t0\t0\t3\n");
+    ASSERT_EQ(Lance({"base", "lieux", "--filtre", "non-localises", "--base", base}), 0);
+    EXPECT_EQ(sortie_.str(), "1 | 2 | Le Moulin | Saint-Malo, 35400, France | 0 | 0 | 3\n");
+    ASSERT_EQ(Lance({"base", "lieux", "--base", base, "--filtre", "valides"}), 0);
+    EXPECT_EQ(sortie_.str(), "");
+
+    ASSERT_EQ(Lance({"base", "exporter", "--base", base, Chemin("sortie.ged")}), 0);
+    EXPECT_EQ(test::LitFichier(Chemin("sortie.ged")), test::LitFichier(Chemin("arbre.ged")));
+
+    // Refused without --remplacer: the base stays as it was.
+    const std::string avant = test::LitFichier(base);
+    EXPECT_EQ(Lance({"base", "importer", Chemin("sortie.ged"), "--base", base}), 1);
+    EXPECT_NE(erreurs_.str().find("b.sqlite"), std::string::npos) << erreurs_.str();
+    EXPECT_NE(erreurs_.str().find("--remplacer"), std::string::npos) << erreurs_.str();
+    EXPECT_EQ(test::LitFichier(base), avant);
+    EXPECT_EQ(Lance({"base", "importer", Chemin("sortie.ged"), "--base", base, "--remplacer"}), 0);
+}
+
+TEST_F(CommandeBase, BadFilesAndUsage) {
+    const std::string base = Chemin("b.sqlite");
+    test::EcritFichier(Chemin("faux.ged"), "pas du GEDCOM\n");
+    EXPECT_EQ(Lance({"base", "importer", Chemin("faux.ged"), "--base", base}), 1);
+    EXPECT_NE(erreurs_.str().find("faux.ged"), std::string::npos) << erreurs_.str();
+    EXPECT_FALSE(std::filesystem::exists(base));
+    EXPECT_EQ(Lance({"base", "lieux", "--base", Chemin("absente.sqlite")}), 1);
+    EXPECT_NE(erreurs_.str().find("absente.sqlite"), std::string::npos) << erreurs_.str();
+    EXPECT_EQ(Lance({"base", "lieux", "--base", Chemin("arbre.ged")}), 1);
+    EXPECT_NE(erreurs_.str().find("arbre.ged"), std::string::npos) << erreurs_.str();
+
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"base"},
+             {"base", "lieux"},
+             {"base", "ranger", "--base", base},
+             {"base", "importer", "--base", base},
+             {"base", "exporter", "--base", base, "a.ged", "b.ged"},
+             {"base", "lieux", "--base", base, "--filtre", "tous"},
+             {"base", "lieux", "--base", base, "--remplacer"},
+             {"base", "lieux", "--base"},
+         }) {
+        EXPECT_EQ(Lance(args), 2) << args.back();
+        EXPECT_NE(erreurs_.str().find("orlavine-cli : "), std::string::npos);
+    }
+    EXPECT_EQ(Lance({"base", "--aide"}), 0);
+    EXPECT_NE(sortie_.str().find("base importer"), std::string::npos);
+}
+
+} // namespace
+} // namespace orlavine

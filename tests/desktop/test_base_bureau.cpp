@@ -1,0 +1,109 @@
+#include "base_bureau.h"
+#include "search/parametres.h"
+#include "tests/commun/atlas_essai.h"
+
+#include <QFileInfo>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace orlavine {
+namespace {
+
+const char* const Arbre = "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 BIRT\n"
+                          "2 PLAC Versailles, 78646, Yvelines, France\n"
+                          "3 MAP\n4 LATI N48.8049\n4 LONG E2.1204\n0 TRLR\n";
+
+std::string Octets(const QString& chemin) {
+    std::ifstream f(chemin.toStdString(), std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+class Bureau : public ::testing::Test {
+protected:
+    void SetUp() override {
+        essai::EcritAtlasEssai(Chemin("atlas").toStdString());
+        std::ofstream(Chemin("arbre.ged").toStdString(), std::ios::binary) << Arbre;
+        std::ofstream(Chemin("faux.ged").toStdString(), std::ios::binary) << "rien\n";
+        OuvreParametres()->remove(QStringLiteral("Base/Derniere"));
+    }
+    QString Chemin(const QString& nom) const { return dossier_.filePath(nom); }
+    std::unique_ptr<BaseBureau> Nouveau() {
+        auto b = std::make_unique<BaseBureau>(&fenetre_, Chemin("atlas").toStdString());
+        b->AfficheMessage = [this](const QString& m, bool erreur) {
+            messages_ += m + QStringLiteral("\n");
+            erreurs_ += erreur ? 1 : 0;
+        };
+        return b;
+    }
+    QTemporaryDir dossier_;
+    QWidget fenetre_;
+    QString messages_;
+    int erreurs_ = 0;
+};
+
+TEST_F(Bureau, ImportOpensAndRemembersTheBase) {
+    auto b = Nouveau();
+    QString ouverte;
+    b->BaseOuverte = [&](const QString& c) { ouverte = c; };
+    ASSERT_TRUE(b->Importe(Chemin("arbre.ged"), Chemin("b.sqlite"), false))
+        << messages_.toStdString();
+    ASSERT_NE(b->Base(), nullptr);
+    EXPECT_EQ(ouverte, Chemin("b.sqlite"));
+    EXPECT_TRUE(messages_.contains(QStringLiteral("Individus : 1"))) << messages_.toStdString();
+    EXPECT_TRUE(messages_.contains(QStringLiteral("Coordonnées lues : 1")));
+    EXPECT_EQ(erreurs_, 0);
+    EXPECT_EQ(OuvreParametres()->value(QStringLiteral("Base/Derniere")).toString(),
+              QFileInfo(Chemin("b.sqlite")).absoluteFilePath());
+
+    auto suivant = Nouveau();
+    suivant->OuvreDerniere();
+    ASSERT_NE(suivant->Base(), nullptr);
+    EXPECT_EQ(suivant->Base()->Comptes().Lieux, 1);
+
+    // Removed since: forgotten without a word.
+    suivant.reset();
+    b.reset();
+    QFile::remove(Chemin("b.sqlite"));
+    auto plusTard = Nouveau();
+    plusTard->OuvreDerniere();
+    EXPECT_EQ(plusTard->Base(), nullptr);
+    EXPECT_FALSE(OuvreParametres()->contains(QStringLiteral("Base/Derniere")));
+    EXPECT_EQ(erreurs_, 0);
+}
+
+TEST_F(Bureau, FailuresKeepTheOpenBase) {
+    auto b = Nouveau();
+    ASSERT_TRUE(b->Importe(Chemin("arbre.ged"), Chemin("b.sqlite"), false));
+    const std::string avant = Octets(Chemin("b.sqlite"));
+
+    // Replacing the open base by a file that is no GEDCOM: refused, the base opened again.
+    messages_.clear();
+    EXPECT_FALSE(b->Importe(Chemin("faux.ged"), Chemin("b.sqlite"), true));
+    EXPECT_TRUE(messages_.contains(QStringLiteral("faux.ged"))) << messages_.toStdString();
+    ASSERT_NE(b->Base(), nullptr);
+    EXPECT_EQ(b->Base()->Comptes().Lieux, 1);
+
+    // Not a base: message, the previous base stays open.
+    messages_.clear();
+    EXPECT_FALSE(b->Ouvre(Chemin("arbre.ged")));
+    EXPECT_TRUE(messages_.contains(QStringLiteral("arbre.ged")));
+    ASSERT_NE(b->Base(), nullptr);
+
+    // Export: the same bytes; into a missing folder, a message and no file.
+    EXPECT_TRUE(b->Exporte(Chemin("sortie.ged")));
+    EXPECT_EQ(Octets(Chemin("sortie.ged")), Arbre);
+    messages_.clear();
+    EXPECT_FALSE(b->Exporte(Chemin("absent/sortie.ged")));
+    EXPECT_TRUE(messages_.contains(QStringLiteral("sortie.ged")));
+    b.reset();
+    EXPECT_EQ(Octets(Chemin("b.sqlite")), avant);
+}
+
+} // namespace
+} // namespace orlavine
