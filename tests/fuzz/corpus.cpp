@@ -1,8 +1,10 @@
 // orlavine-fuzz-corpus DOSSIER: writes the seed inputs of the fuzzing harnesses with the atlas
 // writers, one folder per harness: DOSSIER/communes, DOSSIER/departements, DOSSIER/contours
-// and DOSSIER/recherche (empty).
+// DOSSIER/recherche (empty) and DOSSIER/monde (the geocoder's world file).
 #include "atlas/erreurs.h"
 #include "atlas/fichiers.h"
+#include "geocodeur/monde.h"
+#include "tests/geocodeur/monde_essai.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -110,6 +112,10 @@ void EcritCorpus(const fs::path& dossier) {
     const fs::path contours = dossier / "contours";
     Ecrit(contours / "petit.dat", EcritContours(Contours()));
     Ecrit(contours / "vide.dat", EcritContours({}));
+
+    const fs::path monde = dossier / "monde";
+    Ecrit(monde / "essai.dat", geocodeur::EcritMonde(geocodeur::essai::MondeEssai()));
+    Ecrit(monde / "vide.dat", geocodeur::EcritMonde({}));
 
     // The lookup harness starts from nothing: its input is not a file.
     fs::create_directories(dossier / "recherche");
