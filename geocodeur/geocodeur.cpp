@@ -18,6 +18,10 @@ constexpr double KmParDegre = RayonTerreKm * std::numbers::pi / 180.0;
 constexpr double PasGrille = 0.5; // degrees
 constexpr int ColonnesGrille = static_cast<int>(360 / PasGrille);
 constexpr int LignesGrille = static_cast<int>(180 / PasGrille);
+// Bounds of what a search reads: bytes of text, pieces, words of a text without separators.
+constexpr std::size_t LongueurMaxTexte = 1024;
+constexpr std::size_t NombreMaxMorceaux = 16;
+constexpr std::size_t NombreMaxMots = 12;
 
 struct Zone {
     enum Genre : std::uint8_t { Pays, Province, Departement, Region } genre;
@@ -137,6 +141,9 @@ struct TGeocodeur::Interne {
         return std::nullopt;
     }
 
+    // Every commune of the atlas under the key of its full name. Communes of other kinds
+    // (delegated, associated, former) will come the same way, each under its own name and
+    // with its own label, pointing at its record; the search needs nothing else of them.
     void IndexeCommunes() {
         if (!carte) return;
         departementCommune.reserve(carte->Communes.size());
@@ -575,11 +582,23 @@ struct TGeocodeur::Interne {
     }
 
     std::vector<TCandidat> Recherche(std::string_view texte) const {
-        const std::vector<Morceau> morceaux = Decoupe(texte);
+        // A place text is short: what lies beyond these bounds is not read, so that a pasted
+        // page costs no more than a long address.
+        if (texte.size() > LongueurMaxTexte) {
+            std::size_t n = LongueurMaxTexte;
+            while (n > 0 && (static_cast<unsigned char>(texte[n]) & 0xC0) == 0x80)
+                --n;
+            texte = texte.substr(0, n);
+        }
+        std::vector<Morceau> morceaux = Decoupe(texte);
+        if (morceaux.size() > NombreMaxMorceaux) morceaux.resize(NombreMaxMorceaux);
         auto candidats = ChercheMorceaux(morceaux);
         if (!candidats.empty()) return candidats;
         const bool unSeulNom = morceaux.size() == 1 && morceaux[0].genre == Morceau::Nom;
-        if (unSeulNom && !ConnuCommeNom(morceaux[0].cle)) return ChercheMots(morceaux[0].texte);
+        if (unSeulNom && !ConnuCommeNom(morceaux[0].cle) &&
+            std::count(morceaux[0].texte.begin(), morceaux[0].texte.end(), ' ') <
+                static_cast<std::ptrdiff_t>(NombreMaxMots))
+            return ChercheMots(morceaux[0].texte);
         // A code answers alone only when the text names no town: a town that is not found
         // is not replaced by its neighbours of the same postal code.
         for (const Morceau& m : morceaux)
@@ -597,7 +616,7 @@ struct TGeocodeur::Interne {
         const int lignes = static_cast<int>(std::ceil(rayon / (KmParDegre * PasGrille))) + 1;
         const auto [l0, c0] = Cellule(latitude, longitude);
         const double cosLat = std::cos(Radians(latitude));
-        double meilleur = 1e300;
+        double meilleur = 1e300, kmTrouve = 0;
         const PointGrille* trouve = nullptr;
         for (int l = std::max(0, l0 - lignes); l <= std::min(LignesGrille - 1, l0 + lignes); ++l) {
             // Columns to look at: wide enough at the latitude of the band nearest a pole.
@@ -617,21 +636,20 @@ struct TGeocodeur::Interne {
                     if (dLon > 180) dLon = 360 - dLon;
                     const double dx = dLon * cosLat, dy = p.latitude - latitude;
                     const double d2 = dx * dx + dy * dy;
-                    const double limite =
-                        (p.ref >= 0 ? DistanceMaxAtlasKm : DistanceMaxMondeKm) / KmParDegre;
-                    if (d2 < meilleur && d2 <= limite * limite * 1.1) {
-                        meilleur = d2;
-                        trouve = &p;
-                    }
+                    if (d2 >= meilleur) continue;
+                    // Nearer than the best so far: is it within its own limit?
+                    const double km = DistanceKm(latitude, longitude, p.latitude, p.longitude);
+                    if (km > (p.ref >= 0 ? DistanceMaxAtlasKm : DistanceMaxMondeKm)) continue;
+                    meilleur = d2;
+                    trouve = &p;
+                    kmTrouve = km;
                 }
             }
         }
         if (!trouve) return std::nullopt;
-        const double km = DistanceKm(latitude, longitude, trouve->latitude, trouve->longitude);
-        if (km > (trouve->ref >= 0 ? DistanceMaxAtlasKm : DistanceMaxMondeKm)) return std::nullopt;
         TCandidat r = trouve->ref >= 0 ? CandidatCommune(trouve->ref)
                                        : CandidatLieu(static_cast<std::uint32_t>(-1 - trouve->ref));
-        r.DistanceKm = km;
+        r.DistanceKm = kmTrouve;
         r.Score = ScoreNom;
         return r;
     }

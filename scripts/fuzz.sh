@@ -6,14 +6,14 @@
 # the input that caused it is kept under <build>/fuzz-artefacts/.
 #   ORLAVINE_FUZZ_BUILD  build folder (default: build-fuzz)
 #   ORLAVINE_FUZZ_DUREE  seconds per harness (default: 30)
-#   ORLAVINE_FUZZ_HARNAIS  harnesses to run (default: communes departements contours recherche monde)
+#   ORLAVINE_FUZZ_HARNAIS  harnesses to run (default: communes departements contours recherche monde geocodage)
 set -euo pipefail
 
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$racine"
 build=${ORLAVINE_FUZZ_BUILD:-build-fuzz}
 duree=${ORLAVINE_FUZZ_DUREE:-30}
-read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours recherche monde}"
+read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours recherche monde geocodage}"
 
 bash scripts/bootstrap.sh
 

@@ -100,6 +100,8 @@ DonneesMonde MondeEssai() {
     lieu("Londres", ES, -1, 40.0, -3.0, 600); // a namesake under its own name
     lieu("Sainte-Rose", GP, -1, 16.33238, -61.69793, 20192);
     lieu("Valencia", ES, -1, 39.46975, -0.37739, 814208, {"Valence"});
+    // 40 km north of a point that lies 31 km north of Saint-Martin (2A).
+    lieu("Punta Nord", ES, -1, 41.70 + 71.0 / 111.2, 8.90, 500);
     lieu("Levuka Est", FJ, -1, -17.68, 179.95, 1000);
     lieu("Vunisea Ouest", FJ, -1, -17.68, -179.95, 1000);
     for (auto& [cle, cibles] : cles)

@@ -120,6 +120,19 @@ TEST_F(Recherche, ReadsTheTextsOfTheDatabase) {
     EXPECT_EQ(Codes("Introuvable"), V{});
 }
 
+TEST_F(Recherche, OverlongTextsAreReadOnlyAsFarAsAPlaceTextGoes) {
+    std::string long_ = "Le Havre";
+    for (int i = 0; i < 20000; ++i)
+        long_ += " ; x";
+    EXPECT_EQ(Codes(long_), V{"76351"});
+    std::string mots;
+    for (int i = 0; i < 20000; ++i)
+        mots += "mot ";
+    EXPECT_EQ(Codes(mots), V{});
+    // Cut within a character: no broken UTF-8 reaches the keys.
+    EXPECT_EQ(Codes(std::string(1023, 'a') + "Ã©" + "; Paris"), V{});
+}
+
 TEST_F(Recherche, OverseasFranceIsFrance) {
     EXPECT_EQ(Codes("Sainte-Rose ; Guadeloupe"), V{"GP:Sainte-Rose"});
     EXPECT_EQ(Codes("Sainte-Rose ; 971"), V{"GP:Sainte-Rose"});
@@ -171,6 +184,11 @@ TEST_F(Recherche, ReverseSearchFindsTheNearestWithinItsLimit) {
     EXPECT_FALSE(geocodeur_->RechercheInverse(std::nan(""), 0.0));
     // A commune 35 km away is beyond the atlas's limit.
     EXPECT_FALSE(geocodeur_->RechercheInverse(44.9256 + 35.0 / 111.2, 4.8920));
+    // A commune just beyond its limit does not hide a place abroad within its own.
+    const auto punta = geocodeur_->RechercheInverse(41.70 + 31.0 / 111.2, 8.90);
+    ASSERT_TRUE(punta);
+    EXPECT_EQ(punta->Libelle, "Punta Nord, Espagne");
+    EXPECT_NEAR(punta->DistanceKm, 40.0, 0.5);
 }
 
 TEST(GeocodeurSansAtlas, TheWorldAlone) {
