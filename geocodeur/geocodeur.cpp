@@ -234,10 +234,36 @@ struct TGeocodeur::Interne {
                     }
                 }
             }
+            // "75001 Paris", "Paris 75001": the address line of a letter, the town first.
+            if (const auto coupe = CodeEnTete(piece)) {
+                morceaux.push_back(Lit(coupe->second));
+                piece = coupe->first;
+            }
             if (!piece.empty()) morceaux.push_back(Lit(piece));
             debut = fin + 1;
         }
         return morceaux;
+    }
+
+    // A piece made of a 5-character code and a name, in either order: (code, name).
+    static std::optional<std::pair<std::string_view, std::string_view>>
+    CodeEnTete(std::string_view piece) {
+        auto estCode = [](std::string_view t) {
+            return t.size() == 5 &&
+                   (QueChiffres(t) || ((t.substr(0, 2) == "2A" || t.substr(0, 2) == "2B") &&
+                                       QueChiffres(t.substr(2))));
+        };
+        if (piece.size() > 6 && piece[5] == ' ' && estCode(piece.substr(0, 5))) {
+            const auto nom = SansEspaces(piece.substr(6));
+            if (!nom.empty() && !QueChiffres(nom)) return std::pair{piece.substr(0, 5), nom};
+        }
+        if (piece.size() > 6 && piece[piece.size() - 6] == ' ' &&
+            estCode(piece.substr(piece.size() - 5))) {
+            const auto nom = SansEspaces(piece.substr(0, piece.size() - 6));
+            if (!nom.empty() && !QueChiffres(nom))
+                return std::pair{piece.substr(piece.size() - 5), nom};
+        }
+        return std::nullopt;
     }
 
     Morceau Lit(std::string_view piece) const {
@@ -497,14 +523,16 @@ struct TGeocodeur::Interne {
     }
 
     std::vector<TCandidat> ChercheMorceaux(const std::vector<Morceau>& morceaux) const {
-        bool premierNom = true;
+        // The first piece known as a place name is the town, even when it also names a
+        // department or a province ("rue de Rivoli, Paris", "Le Bourg ; Genève ; Suisse");
+        // once a town was tried, a department, region or country is no longer a town.
+        bool villeEssayee = false;
         for (std::size_t t = 0; t < morceaux.size(); ++t) {
             const Morceau& ville = morceaux[t];
             if (ville.genre != Morceau::Nom) continue;
-            // A region, province or country after the first name is not a town.
-            const bool peutEtreVille = premierNom || !ville.zones;
-            premierNom = false;
-            if (!peutEtreVille || !ConnuCommeNom(ville.cle)) continue;
+            if (villeEssayee && ville.zones) continue;
+            if (!ConnuCommeNom(ville.cle)) continue;
+            villeEssayee = true;
             std::vector<const Morceau*> indices;
             for (std::size_t j = t + 1; j < morceaux.size(); ++j)
                 if (morceaux[j].genre != Morceau::LieuDit) indices.push_back(&morceaux[j]);

@@ -107,6 +107,15 @@ TEST_F(Recherche, ReadsTheTextsOfTheDatabase) {
     EXPECT_EQ(Codes("LE HAVRE ; ; ; FRANCE"), V{"76351"});
     EXPECT_EQ(Codes("Havre (Le)"), V{"76351"});
     EXPECT_EQ(Codes("Le Havre (76)"), V{"76351"});
+    // The address line of a letter, code before or after the town.
+    EXPECT_EQ(Codes("12 rue de Paris, 76600 Le Havre"), V{"76351"});
+    EXPECT_EQ(Codes("12 rue de Rivoli, 75001 Paris"), V{"75056"});
+    EXPECT_EQ(Codes("rue de Rivoli ; Paris ; France"), V{"75056"});
+    // A town that was tried and refused is not replaced by the region after it.
+    EXPECT_EQ(Codes("Saint-Martin ; Paris ; France"), V{});
+    EXPECT_EQ(Codes("Saint-Martin 09100"), V{"09270"});
+    EXPECT_EQ(Codes("20100 Saint-Martin ; France"), V{"2A300"});
+    EXPECT_EQ(Codes("75001 Saint-Martin"), V{});
     // Exported GEDCOM layouts.
     EXPECT_EQ(Codes("Valence,26000,26,,,"), V{"26362"});
     EXPECT_EQ(Codes("Valence, 82400, Tarn-et-Garonne, Midi-Pyrénées, France, "), V{"82186"});
