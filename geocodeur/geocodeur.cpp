@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <set>
+#include <unordered_map>
 
 namespace orlavine::geocodeur {
 
@@ -286,7 +286,9 @@ struct TGeocodeur::Interne {
             m.genre = Morceau::Neutre;
             if (haut.size() <= 2) {
                 m.code = haut.size() == 1 ? "0" + haut : haut;
-                if (departementParCode.count(m.code)) m.genre = Morceau::NumeroDepartement;
+                // 20: Corsica before 1976, either of its departments today.
+                if (departementParCode.count(m.code) || m.code == "20")
+                    m.genre = Morceau::NumeroDepartement;
             } else if (haut.size() == 3 && departementParCode.count(haut)) {
                 m.code = haut;
                 m.genre = Morceau::NumeroDepartement;
@@ -374,7 +376,7 @@ struct TGeocodeur::Interne {
                     score += ScoreIndice;
                 }
             } else if (m->genre == Morceau::NumeroDepartement) {
-                if (m->code != dep) return -1;
+                if (m->code != dep && !(m->code == "20" && (dep == "2A" || dep == "2B"))) return -1;
                 score += ScoreIndice;
             } else if (m->zones) {
                 const bool dedans =

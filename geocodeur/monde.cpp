@@ -459,7 +459,10 @@ TMonde::TMonde(std::vector<std::uint8_t> octets, std::string fichier)
         if (i > 0 && !(precedente < cle)) l.Endommage("clés mal triées");
         precedente = cle;
     }
-    if (position != index.size()) l.Section("index des clés"), l.Endommage("octets en trop");
+    if (position != index.size()) {
+        l.Section("index des clés");
+        l.Endommage("octets en trop");
+    }
 }
 
 TMonde TMonde::Charge(const fs::path& chemin) {

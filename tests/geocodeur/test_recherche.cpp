@@ -49,6 +49,7 @@ TEST_F(Recherche, HomonymsStayAmbiguousUntilTheTextTellsThemApart) {
     EXPECT_EQ(Codes("Saint-Martin ; 76"), V{"76601"});
     EXPECT_EQ(Codes("Saint-Martin, 9"), V{"09270"});
     EXPECT_EQ(Codes("Saint-Martin ; 2a"), V{"2A300"});
+    EXPECT_EQ(Codes("Saint-Martin ; 20"), V{"2A300"});    // Corsica before 1976
     EXPECT_EQ(Codes("Saint-Martin ; 09100"), V{"09270"}); // postal code
     EXPECT_EQ(Codes("Saint-Martin ; 20100"), V{"2A300"}); // 20: either Corsica
     EXPECT_EQ(Codes("Saint-Martin ; 2A300"), V{"2A300"}); // INSEE code

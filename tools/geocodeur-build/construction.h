@@ -18,7 +18,8 @@ inline constexpr const char* CheminDepartements = "decoupage-administratif/data/
 inline constexpr const char* CheminRegions = "decoupage-administratif/data/regions.json";
 
 // Alternate names of GeoNames are kept for places of at least this population, and for
-// capitals and seats of divisions; every place keeps its name and its ASCII name.
+// capitals and seats of first- and second-level divisions (PPLC, PPLA, PPLA2); every place
+// keeps its name and its ASCII name.
 inline constexpr std::uint32_t PopulationNomsAlternatifs = 15000;
 
 // Our own additions, written in alias.cpp.
