@@ -26,7 +26,8 @@ std::string Degres(double valeur) {
 void Usage(std::ostream& err, const std::string& message) {
     err << "orlavine-cli : " << message << "\n"
         << "Usage : orlavine-cli [--atlas DOSSIER] [--geocodeur FICHIER] [--tsv] geocoder TEXTE\n"
-           "        orlavine-cli normaliser TEXTE\n";
+           "        orlavine-cli normaliser TEXTE\n"
+        << geocodeur::AttributionGeoNames << "\n";
 }
 
 } // namespace

@@ -67,6 +67,10 @@ TEST_F(DonneesLivrees, ExonymsAndOurAliases) {
               "bec");
     EXPECT_EQ(Premier("Gen\xC3\xA8ve ; Suisse"), "CH:Gen\xC3\xA8ve");
     EXPECT_EQ(Premier("Alger ; ALGERIE"), "DZ:Algiers");
+    // Belgian provinces stand for their region.
+    EXPECT_EQ(Premier("Arlon ; Luxembourg ; Belgique"), "BE:Arlon");
+    EXPECT_EQ(Premier("Huy, LiÃ¨ge, Belgique"), "BE:Huy");
+    EXPECT_EQ(Premier("Luxembourg ; Belgique"), "");
 }
 
 TEST_F(DonneesLivrees, NamesakesInAnotherCountryAreRefused) {
