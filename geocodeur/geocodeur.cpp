@@ -667,9 +667,13 @@ struct TGeocodeur::Interne {
                     const double dx = dLon * cosLat, dy = p.latitude - latitude;
                     const double d2 = dx * dx + dy * dy;
                     if (d2 >= meilleur) continue;
-                    // Nearer than the best so far: is it within its own limit?
+                    // Nearer than the best so far: is it within its own limit? The flat
+                    // estimate rules out the far ones before the exact distance.
+                    const double limiteKm = p.ref >= 0 ? DistanceMaxAtlasKm : DistanceMaxMondeKm;
+                    const double limiteDeg = limiteKm / KmParDegre;
+                    if (d2 > limiteDeg * limiteDeg * 1.5) continue;
                     const double km = DistanceKm(latitude, longitude, p.latitude, p.longitude);
-                    if (km > (p.ref >= 0 ? DistanceMaxAtlasKm : DistanceMaxMondeKm)) continue;
+                    if (km > limiteKm) continue;
                     meilleur = d2;
                     trouve = &p;
                     kmTrouve = km;
