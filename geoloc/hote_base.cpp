@@ -1,0 +1,51 @@
+#include "geoloc/hote_base.h"
+
+#include "host/erreur.h"
+
+#include <cmath>
+
+namespace orlavine::geoloc {
+
+TPartiesLieu TServicesLieuxBase::PartiesLieu(int idLieu) const {
+    TFicheDupli fiche(&gestion_.FicDupli, 0, false);
+    if (!fiche.LectureMemoire(idLieu)) return {};
+    TPartiesLieu parties;
+    fiche.Texte.GetVilleRegionPays(parties.Ville, parties.Region, parties.Pays);
+    parties.Code = fiche.CodeCommune;
+    return parties;
+}
+
+std::string TServicesLieuxBase::PaysParDefaut() const {
+    return asPaysParDefaut();
+}
+
+std::string TServicesLieuxBase::GetCPByCom(const std::string& ville, const std::string& code,
+                                           const std::string& codePays, double& longitude,
+                                           double& latitude) const {
+    return gestion_.FicPays.GetCPByCom(ville, code, codePays, longitude, latitude);
+}
+
+std::string THotePageMondeBase::TexteLieu(int idPlace) const {
+    return gestion_.FicDupli.Charge(idPlace);
+}
+
+std::string THotePageMondeBase::NormalizeAddress(double& longitude, double& latitude,
+                                                 std::string_view adresse, int idPlace,
+                                                 std::string_view lieuDit) const {
+    return geoloc::NormalizeAddress(lieux_, longitude, latitude, adresse, idPlace, lieuDit);
+}
+
+void THotePageMondeBase::AddLog(const std::string& ligne) {
+    orlavine::AddLog(ligne, {}, {});
+}
+
+void THotePageMondeBase::EnregistreLieu(const SGeoChps& lieu) {
+    if (!std::isfinite(lieu.Latitude) || !std::isfinite(lieu.Longitude) ||
+        std::abs(lieu.Latitude) > 90 || std::abs(lieu.Longitude) > 180)
+        throw Erreur("Position hors limites pour le lieu " + std::to_string(lieu.IdPlace) +
+                     " : latitude " + std::to_string(lieu.Latitude) + ", longitude " +
+                     std::to_string(lieu.Longitude) + ".");
+    gestion_.ModuleBDD.UpdateCoordGeo(&lieu);
+}
+
+} // namespace orlavine::geoloc

@@ -1,0 +1,45 @@
+// The world map page's host over the genealogy base: the place texts of the places file, the
+// normalisation with the places and country files, the log, and the storing of a located
+// place into the geolocation table. No toolkit here.
+#pragma once
+
+#include "genealogie/services.h"
+#include "geoloc/normalisation.h"
+#include "geoloc/page_monde.h"
+
+namespace orlavine::geoloc {
+
+// The normalisation's view of the places file, the default country and the country file.
+class TServicesLieuxBase final : public IServicesLieux {
+public:
+    explicit TServicesLieuxBase(const TGestFichier& gestion) : gestion_(gestion) {}
+    TPartiesLieu PartiesLieu(int idLieu) const override;
+    std::string PaysParDefaut() const override;
+    std::string GetCPByCom(const std::string& ville, const std::string& code,
+                           const std::string& codePays, double& longitude,
+                           double& latitude) const override;
+
+private:
+    const TGestFichier& gestion_;
+};
+
+class THotePageMondeBase final : public IHotePageMonde {
+public:
+    explicit THotePageMondeBase(TGestFichier& gestion) : gestion_(gestion), lieux_(gestion) {}
+
+    std::string TexteLieu(int idPlace) const override;
+    std::string NormalizeAddress(double& longitude, double& latitude, std::string_view adresse,
+                                 int idPlace, std::string_view lieuDit) const override;
+    void AddLog(const std::string& ligne) override;
+
+    // Stores the position and state of a place saved by the page (a place the table does not
+    // hold yet is added). A position out of range is refused (orlavine::Erreur), the base
+    // unchanged.
+    void EnregistreLieu(const SGeoChps& lieu);
+
+private:
+    TGestFichier& gestion_;
+    TServicesLieuxBase lieux_;
+};
+
+} // namespace orlavine::geoloc
