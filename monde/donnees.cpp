@@ -41,11 +41,17 @@ public:
 
     std::size_t Restant() const { return octets_.size() - position_; }
     std::size_t Position() const { return position_; }
-    void Lieu(std::string lieu) { lieu_ = std::move(lieu); }
+    // Where the reader is, for the messages: a layer and a part in it (0: none).
+    void Lieu(std::string lieu) {
+        lieu_ = std::move(lieu);
+        partie_ = 0;
+    }
+    void Partie(long partie) { partie_ = partie; }
 
     [[noreturn]] void Endommage(const std::string& detail) const {
         std::string m = "Fichier \"" + fichier_ + "\" endommag\xC3\xA9";
         if (!lieu_.empty()) m += ", " + lieu_;
+        if (partie_ > 0) m += ", trac\xC3\xA9 " + std::to_string(partie_);
         throw ErreurMonde(m + " : " + detail + ".");
     }
 
@@ -91,6 +97,7 @@ private:
     std::size_t position_ = 0;
     std::string fichier_;
     std::string lieu_;
+    long partie_ = 0;
 };
 
 // Unsigned LEB128 of at most 32 bits, read from a payload.
@@ -104,6 +111,8 @@ std::uint32_t Varint(std::span<const std::uint8_t> b, std::size_t& i, const Lect
         const std::uint8_t o = b[i++];
         v |= static_cast<std::uint64_t>(o & 0x7Fu) << decalage;
         if ((o & 0x80u) == 0) {
+            // One way only to write a number: no trailing zero group.
+            if (o == 0 && decalage > 0) l.Endommage("entier mal cod\xC3\xA9");
             if (v > std::numeric_limits<std::uint32_t>::max()) l.Endommage("entier hors limites");
             return static_cast<std::uint32_t>(v);
         }
@@ -169,9 +178,9 @@ void LitCouche(Lecteur& l, TCoucheMonde& c) {
     c.Debuts.assign(1, 0);
     c.Debuts.reserve(std::size_t{parties} + 1);
     std::size_t i = 0;
-    const std::string lieuCouche = std::string("couche ") + NomGenre(c.Genre);
+    l.Lieu(std::string("couche ") + NomGenre(c.Genre));
     for (std::uint32_t p = 0; p < parties; ++p) {
-        l.Lieu(lieuCouche + ", trac\xC3\xA9 " + std::to_string(p + 1));
+        l.Partie(static_cast<long>(p) + 1);
         const std::uint32_t n = Varint(b, i, l);
         if (n < minimum)
             l.Endommage("trac\xC3\xA9 de moins de " + std::to_string(minimum) + " points");
@@ -193,7 +202,7 @@ void LitCouche(Lecteur& l, TCoucheMonde& c) {
         }
         c.Debuts.push_back(static_cast<std::uint32_t>(c.X.size()));
     }
-    l.Lieu(lieuCouche);
+    l.Partie(0);
     if (c.X.size() != points)
         l.Endommage("nombre de points diff\xC3\xA9rent de celui annonc\xC3\xA9");
     if (i != b.size()) l.Endommage("octets en trop apr\xC3\xA8s le dernier trac\xC3\xA9");

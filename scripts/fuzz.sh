@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# Fuzzing of the three atlas readers and of the commune lookup: builds the libFuzzer
+# Fuzzing of the three atlas readers, the commune lookup and the world file: builds the libFuzzer
 # harnesses with clang (AddressSanitizer + UndefinedBehaviorSanitizer), writes the seed
 # corpus with the atlas writers, runs each harness for ORLAVINE_FUZZ_DUREE seconds (30 by
 # default) and prints the executions of each. Exits non-zero when a harness finds a fault;
 # the input that caused it is kept under <build>/fuzz-artefacts/.
 #   ORLAVINE_FUZZ_BUILD  build folder (default: build-fuzz)
 #   ORLAVINE_FUZZ_DUREE  seconds per harness (default: 30)
-#   ORLAVINE_FUZZ_HARNAIS  harnesses to run (default: communes departements contours recherche)
+#   ORLAVINE_FUZZ_HARNAIS  harnesses to run (default: communes departements contours recherche monde)
 set -euo pipefail
 
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$racine"
 build=${ORLAVINE_FUZZ_BUILD:-build-fuzz}
 duree=${ORLAVINE_FUZZ_DUREE:-30}
-read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours recherche}"
+read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours recherche monde}"
 
 bash scripts/bootstrap.sh
 

@@ -3,6 +3,7 @@
 // and DOSSIER/recherche (empty).
 #include "atlas/erreurs.h"
 #include "atlas/fichiers.h"
+#include "monde/donnees.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -110,6 +111,19 @@ void EcritCorpus(const fs::path& dossier) {
     const fs::path contours = dossier / "contours";
     Ecrit(contours / "petit.dat", EcritContours(Contours()));
     Ecrit(contours / "vide.dat", EcritContours({}));
+
+    // The world file: two small layers, one of them across the 180th meridian, and none.
+    monde::TDonneesMonde petitMonde;
+    monde::TCoucheMonde terres;
+    terres.Grille = {0.01, 0.01, 0.0, 0.0};
+    terres.AjoutePartie(std::vector<std::int32_t>{17000, 19000, 19000, 17000},
+                        std::vector<std::int32_t>{-1000, -1000, 1000, 1000});
+    monde::TCoucheMonde frontieres = terres;
+    frontieres.Genre = monde::GenreCouche::Frontieres;
+    frontieres.Detail = monde::Niveau::Monde10M;
+    petitMonde.Couches = {terres, frontieres};
+    Ecrit(dossier / "monde" / "petit.bin", monde::EcritDonneesMonde(petitMonde));
+    Ecrit(dossier / "monde" / "vide.bin", monde::EcritDonneesMonde({}));
 
     // The lookup harness starts from nothing: its input is not a file.
     fs::create_directories(dossier / "recherche");

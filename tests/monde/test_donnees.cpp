@@ -132,6 +132,13 @@ TEST(FichierMonde, DamagedStructureIsNamed) {
     TDonneesMonde deux = PetitMonde();
     deux.Couches.push_back(deux.Couches[0]);
     EXPECT_NE(Message(EcritDonneesMonde(deux)).find("couche en double"), std::string::npos);
+    // A number written the long way (4 as 0x84 0x00): refused, so that a file has one
+    // spelling only.
+    auto longue = bon;
+    longue[Charge1] = 0x84;
+    longue.insert(longue.begin() + Charge1 + 1, 0x00);
+    ++longue[Parties1 + 8];
+    EXPECT_NE(Message(Resigne(longue)).find("entier mal cod"), std::string::npos);
     // An over-long varint.
     auto o = bon;
     for (std::size_t i = Charge1; i < Charge1 + 6; ++i)
