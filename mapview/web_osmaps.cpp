@@ -2,6 +2,7 @@
 
 #include "mapview/geocodage.h"
 #include "mapview/surface_qt.h"
+#include "mapview/tuiles.h"
 
 #include <QDebug>
 #include <QKeyEvent>
@@ -65,9 +66,16 @@ TWebOSMaps::TWebOSMaps(QWidget* parent) : QWidget(parent) {
     connect(moins_, &QToolButton::clicked, this,
             [this] { ZoomeAutour(1.0 / FacteurBouton, vue_.Largeur / 2.0, vue_.Hauteur / 2.0); });
     PlaceBoutons();
+    tuiles_ = new TCoucheTuiles(this);
+    connect(tuiles_, &TCoucheTuiles::TuileArrivee, this, qOverload<>(&QWidget::update));
 }
 
 TWebOSMaps::~TWebOSMaps() = default;
+
+void TWebOSMaps::FixeParametresTuiles(const TParametresTuiles& parametres) {
+    tuiles_->FixeParametres(parametres);
+    update();
+}
 
 void TWebOSMaps::Launch() {
     if (chargementLance_) return;
@@ -168,8 +176,23 @@ void TWebOSMaps::DessineSur(QPainter& painter, int largeur, int hauteur) {
     v.Hauteur = std::max(1, hauteur);
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    TSurfaceQt surface(painter, PoliceCarteDefaut());
-    bilan_ = carte_->Dessine(surface, v, options_);
+    if (!tuiles_->Active()) {
+        TSurfaceQt surface(painter, PoliceCarteDefaut());
+        bilan_ = carte_->Dessine(surface, v, options_);
+    } else {
+        // The offline map beneath shows wherever a tile has not come yet; the tiles carry
+        // their own place names, so the communes are left out.
+        monde::TOptionsDessinMonde options = options_;
+        options.Communes = false;
+        options.AttributionEnLigne = AttributionTuiles;
+        {
+            TSurfaceQt fond(painter, PoliceCarteDefaut());
+            bilan_ = carte_->DessineFond(fond, v, options);
+        }
+        tuiles_->Dessine(painter, v);
+        TSurfaceQt surcouches(painter, PoliceCarteDefaut());
+        carte_->DessineSurcouches(surcouches, v, options, bilan_);
+    }
     if (!erreur_.isEmpty()) {
         painter.setPen(QColor(160, 0, 0));
         painter.drawText(QRect(44, 8, v.Largeur - 52, 60), Qt::TextWordWrap, erreur_);

@@ -21,6 +21,8 @@ namespace orlavine {
 
 class IGeocodage;
 class TCarteFrance;
+class TCoucheTuiles;
+struct TParametresTuiles;
 
 // The world file shared by every map of the program: read once, released with the last map.
 // Raises monde::ErreurMonde.
@@ -40,6 +42,10 @@ public:
     void FixeFichierMonde(const std::filesystem::path& chemin) { fichierMonde_ = chemin; }
     void FixeAtlas(const TCarteFrance* atlas) { atlas_ = atlas; }
     void FixeGeocodage(IGeocodage* geocodage) { geocodage_ = geocodage; }
+
+    // The online tiles drawn over the offline map (off unless `parametres.Actif`).
+    void FixeParametresTuiles(const TParametresTuiles& parametres);
+    const TCoucheTuiles& Tuiles() const { return *tuiles_; }
 
     // Starts loading the map; Pret() becomes true later, on the user-interface thread.
     void Launch();
@@ -119,6 +125,7 @@ private:
     QPoint appui_, dernier_;
     QToolButton* plus_ = nullptr;
     QToolButton* moins_ = nullptr;
+    TCoucheTuiles* tuiles_ = nullptr;
 };
 
 } // namespace orlavine

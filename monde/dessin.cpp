@@ -382,6 +382,13 @@ void TCarteMonde::DessineCommunes(ISurfaceDessin& s, const TVueMonde& v, double 
 
 TBilanDessinMonde TCarteMonde::Dessine(ISurfaceDessin& s, const TVueMonde& v,
                                        const TOptionsDessinMonde& options) {
+    TBilanDessinMonde bilan = DessineFond(s, v, options);
+    DessineSurcouches(s, v, options, bilan);
+    return bilan;
+}
+
+TBilanDessinMonde TCarteMonde::DessineFond(ISurfaceDessin& s, const TVueMonde& v,
+                                           const TOptionsDessinMonde& options) {
     TBilanDessinMonde bilan;
     const double n = v.DenominateurEchelle();
     bilan.Detail = NiveauPourEchelle(n);
@@ -435,8 +442,9 @@ TBilanDessinMonde TCarteMonde::Dessine(ISurfaceDessin& s, const TVueMonde& v,
 
     // The overlays' frames, reserved before the labels so that no label runs under them.
     const int hauteurTexte = s.HauteurTexte("Ag");
-    const AnsiString attribution = TexteAttribution();
-    const int largeurAttribution = s.EtendueTexte(attribution).cx;
+    bilan.Attribution = TexteAttribution();
+    if (!options.AttributionEnLigne.empty()) bilan.Attribution += ", " + options.AttributionEnLigne;
+    const int largeurAttribution = s.EtendueTexte(bilan.Attribution).cx;
     bilan.RectAttribution = {v.Largeur - MargeCadre - largeurAttribution - 8,
                              v.Hauteur - MargeCadre - hauteurTexte - 4, v.Largeur - MargeCadre,
                              v.Hauteur - MargeCadre};
@@ -455,7 +463,14 @@ TBilanDessinMonde TCarteMonde::Dessine(ISurfaceDessin& s, const TVueMonde& v,
                        v.Hauteur - MargeCadre};
     std::vector<TRect> occupe{Grow(bilan.RectAttribution, 2, 2), Grow(bilan.RectBarre, 2, 2)};
 
-    if (atlas_ != nullptr) DessineCommunes(s, v, n, occupe, bilan);
+    if (atlas_ != nullptr && options.Communes) DessineCommunes(s, v, n, occupe, bilan);
+    return bilan;
+}
+
+void TCarteMonde::DessineSurcouches(ISurfaceDessin& s, const TVueMonde& v,
+                                    const TOptionsDessinMonde& options, TBilanDessinMonde& bilan) {
+    const int ppp = std::max(1, s.PointsParPouce());
+    const auto taille = [ppp](int px96) { return std::max(1, (px96 * ppp + 48) / 96); };
 
     // Marker: a red disk ringed with white, with a dark centre.
     if (options.Marqueur) {
@@ -500,8 +515,7 @@ TBilanDessinMonde TCarteMonde::Dessine(ISurfaceDessin& s, const TVueMonde& v,
     s.FixeStylePlume(StylePlume::Aucun);
     s.FixeCouleurBrosse(Rvb(255, 255, 255));
     s.Rectangle(bilan.RectAttribution);
-    s.TexteA(bilan.RectAttribution.left + 4, bilan.RectAttribution.top + 2, attribution);
-    return bilan;
+    s.TexteA(bilan.RectAttribution.left + 4, bilan.RectAttribution.top + 2, bilan.Attribution);
 }
 
 } // namespace orlavine::monde

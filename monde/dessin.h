@@ -47,6 +47,9 @@ struct TOptionsDessinMonde {
     TPointGeo PositionMarqueur;
     bool Lacs = true;
     bool Fleuves = true;
+    bool Communes = true; // the atlas's communes when the scale calls for them
+    // Credit for a map drawn under the overlays (online tiles), appended to the attribution.
+    AnsiString AttributionEnLigne;
 };
 
 // What a paint drew, for the window's status and for tests.
@@ -59,8 +62,9 @@ struct TBilanDessinMonde {
     int Libelles = 0;      // commune labels drawn
     bool MarqueurDessine = false;
     TBarreEchelle Barre;
-    TRect RectBarre;       // frame of the scale bar
-    TRect RectAttribution; // frame of the attribution
+    TRect RectBarre;        // frame of the scale bar
+    TRect RectAttribution;  // frame of the attribution
+    AnsiString Attribution; // its text
 };
 
 class TCarteMonde {
@@ -69,8 +73,16 @@ public:
     // atlas: no departments nor communes).
     explicit TCarteMonde(const TDonneesMonde* donnees, const TCarteFrance* atlas = nullptr);
 
+    // The whole map: DessineFond then DessineSurcouches.
     TBilanDessinMonde Dessine(ISurfaceDessin& surface, const TVueMonde& vue,
                               const TOptionsDessinMonde& options);
+    // Sea, land, lakes, rivers, departments, borders and communes; the overlays' frames are
+    // reserved (no label runs under them) but not drawn.
+    TBilanDessinMonde DessineFond(ISurfaceDessin& surface, const TVueMonde& vue,
+                                  const TOptionsDessinMonde& options);
+    // The marker, the scale bar and the attribution, last, in the frames of `bilan`.
+    void DessineSurcouches(ISurfaceDessin& surface, const TVueMonde& vue,
+                           const TOptionsDessinMonde& options, TBilanDessinMonde& bilan);
 
     // Colours (0x00BBGGRR).
     static constexpr TColor CouleurMer = Rvb(170, 211, 223);
