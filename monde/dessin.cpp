@@ -365,7 +365,9 @@ void TCarteMonde::DessineCommunes(ISurfaceDessin& s, const TVueMonde& v, double 
                            place.Symbole.right + 1 + l, place.Centre.y - hauteur / 2 + hauteur};
         const TRect gauche{place.Symbole.left - 1 - l, droite.top, place.Symbole.left - 1,
                            droite.bottom};
-        for (const TRect& t : {droite, gauche}) {
+        // Beside the point, else a little further off (past the marker, say).
+        const int pas = taille(8);
+        for (const TRect& t : {droite, gauche, droite + TPoint{pas, 0}, gauche - TPoint{pas, 0}}) {
             if (t.left < 0 || t.right > v.Largeur || t.top < 0 || t.bottom > v.Hauteur) continue;
             // Shrunk by a pixel: the text's leading may touch its neighbours.
             if (!occupation.Libre(Grow(t, 0, -2))) continue;
@@ -462,6 +464,16 @@ TBilanDessinMonde TCarteMonde::DessineFond(ISurfaceDessin& s, const TVueMonde& v
                        MargeCadre + std::max(bilan.Barre.Pixels, largeurLibelle) + 8,
                        v.Hauteur - MargeCadre};
     std::vector<TRect> occupe{Grow(bilan.RectAttribution, 2, 2), Grow(bilan.RectBarre, 2, 2)};
+    if (options.Marqueur) {
+        // The marker is drawn over the map: no label under it.
+        const TPointEcran m = v.VersEcran(options.PositionMarqueur);
+        if (std::abs(m.X) < 1e6 && std::abs(m.Y) < 1e6) {
+            const int x = static_cast<int>(std::lround(m.X)),
+                      y = static_cast<int>(std::lround(m.Y));
+            const int r = taille(10);
+            occupe.push_back({x - r, y - r, x + r + 1, y + r + 1});
+        }
+    }
 
     if (atlas_ != nullptr && options.Communes) DessineCommunes(s, v, n, occupe, bilan);
     return bilan;

@@ -191,6 +191,12 @@ TEST(GeocodageCommunes, FindsCommunesByNameAndCodeAndTheNearestOne) {
     ASSERT_TRUE(p.has_value());
     EXPECT_FLOAT_EQ(static_cast<float>(p->Latitude), c[static_cast<std::size_t>(v)].Latitude);
     EXPECT_FALSE(g.ChercheAdresse("Versailles, 13").has_value()) << "wrong department";
+    // Articles and case as people write them, the department after a semicolon.
+    const auto havre = g.ChercheAdresse("le havre, 76600, Seine-Maritime, FRANCE");
+    ASSERT_TRUE(havre.has_value());
+    EXPECT_NEAR(havre->Latitude, 49.49663, 1e-4);
+    ASSERT_TRUE(g.ChercheAdresse("La Rochelle ; 17").has_value());
+    EXPECT_FALSE(g.ChercheAdresse("Havre").has_value()) << "a name is matched whole";
     EXPECT_FALSE(g.ChercheAdresse("").has_value());
     EXPECT_FALSE(g.ChercheAdresse("Atlantide").has_value());
     const std::string lieu = g.ChercheLieu(c[static_cast<std::size_t>(v)].Latitude + 0.001,
