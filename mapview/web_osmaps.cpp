@@ -5,6 +5,7 @@
 #include "mapview/tuiles.h"
 
 #include <QDebug>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -44,7 +45,7 @@ DonneesMondePartagees(const std::filesystem::path& chemin) {
 TWebOSMaps::TWebOSMaps(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::WheelFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(false);
+    setMouseTracking(true);
     vue_.Centre = {LatitudeDefaut, LongitudeDefaut};
     vue_.Largeur = std::max(1, width());
     vue_.Hauteur = std::max(1, height());
@@ -193,6 +194,16 @@ void TWebOSMaps::DessineSur(QPainter& painter, int largeur, int hauteur) {
         TSurfaceQt surcouches(painter, PoliceCarteDefaut());
         carte_->DessineSurcouches(surcouches, v, options, bilan_);
     }
+    // The pointer's position, top right.
+    if (const QString position = TextePositionSouris(); !position.isEmpty()) {
+        const QFontMetrics m(PoliceCarteDefaut(), painter.device());
+        const QRect cadre(v.Largeur - m.horizontalAdvance(position) - 18, 6,
+                          m.horizontalAdvance(position) + 12, m.height() + 4);
+        painter.setFont(PoliceCarteDefaut());
+        painter.fillRect(cadre, QColor(255, 255, 255, 220));
+        painter.setPen(Qt::black);
+        painter.drawText(cadre, Qt::AlignCenter, position);
+    }
     if (!erreur_.isEmpty()) {
         painter.setPen(QColor(160, 0, 0));
         painter.drawText(QRect(44, 8, v.Largeur - 52, 60), Qt::TextWordWrap, erreur_);
@@ -229,9 +240,25 @@ void TWebOSMaps::mousePressEvent(QMouseEvent* event) {
     appui_ = dernier_ = event->position().toPoint();
 }
 
+QString TWebOSMaps::TextePositionSouris() const {
+    if (!souris_) return {};
+    return QStringLiteral("lon/lat: %1, %2")
+        .arg(souris_->Longitude, 0, 'f', 5)
+        .arg(souris_->Latitude, 0, 'f', 5);
+}
+
+void TWebOSMaps::leaveEvent(QEvent*) {
+    souris_.reset();
+    update();
+}
+
 void TWebOSMaps::mouseMoveEvent(QMouseEvent* event) {
-    if (!bouton_) return;
     const QPoint p = event->position().toPoint();
+    souris_ = vue_.VersGeo(p.x(), p.y());
+    if (!bouton_) {
+        update(QRect(width() - 260, 0, 260, 40));
+        return;
+    }
     if (!glisse_ && (p - appui_).manhattanLength() < SeuilGlissement) return;
     if (!glisse_) setCursor(Qt::ClosedHandCursor);
     glisse_ = true;

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 class QToolButton;
 
@@ -76,6 +77,9 @@ public:
     bool MarqueurVisible() const { return options_.Marqueur; }
     monde::TPointGeo Marqueur() const { return options_.PositionMarqueur; }
     const monde::TBilanDessinMonde& DernierDessin() const { return bilan_; }
+    // "lon/lat: 2.29430, 48.85904" for the point under the mouse, shown top right; empty
+    // when the mouse is not over the map.
+    QString TextePositionSouris() const;
     // Draws the map as the widget shows it onto `painter`, `largeur` x `hauteur` pixels.
     void DessineSur(class QPainter& painter, int largeur, int hauteur);
 
@@ -100,6 +104,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     void Charge();
@@ -123,6 +128,7 @@ private:
     bool bouton_ = false;
     bool glisse_ = false;
     QPoint appui_, dernier_;
+    std::optional<monde::TPointGeo> souris_; // under the mouse
     QToolButton* plus_ = nullptr;
     QToolButton* moins_ = nullptr;
     TCoucheTuiles* tuiles_ = nullptr;
