@@ -342,7 +342,9 @@ void TCarteMonde::DessineCommunes(ISurfaceDessin& s, const TVueMonde& v, double 
         const bool grand = it->Commune->Rang >= RangVille;
         s.FixeStylePlume(grand ? StylePlume::Solide : StylePlume::Aucun);
         s.FixeCouleurPlume(Rvb(255, 255, 255));
-        if (it->Commune->Rang >= RangPrefecture)
+        // Prefectures are squares; the smallest points too, where a 3-pixel square and a
+        // disk look alike and the square is much cheaper to fill.
+        if (it->Commune->Rang >= RangPrefecture || it->Symbole.Largeur() <= 3)
             s.Rectangle(it->Symbole);
         else
             s.Ellipse(it->Symbole);
