@@ -110,6 +110,13 @@ std::vector<double> Decalages(const TRepere& r) {
     return d;
 }
 
+// The copy of a point (longitude +-360) nearest to the view's centre.
+TPointGeo CopieProche(TPointGeo p, const TVueMonde& v) {
+    if (std::isfinite(p.Longitude))
+        p.Longitude = v.Centre.Longitude + std::remainder(p.Longitude - v.Centre.Longitude, 360.0);
+    return p;
+}
+
 AnsiString Nombre(long n) {
     return std::to_string(n);
 }
@@ -468,7 +475,7 @@ TBilanDessinMonde TCarteMonde::DessineFond(ISurfaceDessin& s, const TVueMonde& v
     std::vector<TRect> occupe{Grow(bilan.RectAttribution, 2, 2), Grow(bilan.RectBarre, 2, 2)};
     if (options.Marqueur) {
         // The marker is drawn over the map: no label under it.
-        const TPointEcran m = v.VersEcran(options.PositionMarqueur);
+        const TPointEcran m = v.VersEcran(CopieProche(options.PositionMarqueur, v));
         if (std::abs(m.X) < 1e6 && std::abs(m.Y) < 1e6) {
             const int x = static_cast<int>(std::lround(m.X)),
                       y = static_cast<int>(std::lround(m.Y));
@@ -488,7 +495,7 @@ void TCarteMonde::DessineSurcouches(ISurfaceDessin& s, const TVueMonde& v,
 
     // Marker: a red disk ringed with white, with a dark centre.
     if (options.Marqueur) {
-        const TPointEcran m = v.VersEcran(options.PositionMarqueur);
+        const TPointEcran m = v.VersEcran(CopieProche(options.PositionMarqueur, v));
         if (m.X > -20 && m.Y > -20 && m.X < v.Largeur + 20 && m.Y < v.Hauteur + 20) {
             const int x = static_cast<int>(std::lround(m.X)),
                       y = static_cast<int>(std::lround(m.Y));

@@ -251,6 +251,15 @@ TEST(CarteMondeImages, WorldEuropeAndParis) {
     EXPECT_EQ(couleur(monde, carte.Vue(), 60.0, 100.0), terre); // Siberia
     EXPECT_EQ(carte.DernierDessin().Communes, 0);
 
+    // Centred on the 180th meridian: the world continues on both sides.
+    carte.ArcGisMapCenterAt(0.0, 180.0);
+    carte.FixeEchelle(1.2e8);
+    QImage pacifique = rend("pacifique.png");
+    EXPECT_EQ(couleur(pacifique, carte.Vue(), 64.0, 170.0), terre); // Chukotka, west of 180
+    EXPECT_EQ(couleur(pacifique, carte.Vue(), 64.0, 205.0), terre); // Alaska, east of it
+    EXPECT_EQ(couleur(pacifique, carte.Vue(), 0.0, 210.0), mer);
+    EXPECT_TRUE(carte.DernierDessin().MarqueurDessine);
+
     carte.Englobe(35, -12, 60, 30);
     QImage europe = rend("europe.png");
     EXPECT_EQ(carte.DernierDessin().Detail, monde::Niveau::Monde50M);

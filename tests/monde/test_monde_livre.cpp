@@ -52,14 +52,15 @@ TEST(MondeBuild, TopologyArcsRingsAndSharedBorders) {
     const std::string texte =
         R"({"type":"Topology","transform":{"scale":[1,1],"translate":[-180,-90]},
       "arcs":[[[0,100],[10,0],[0,10]], [[10,110],[0,-10]], [[10,100],[10,0],[0,10],[-10,0]],
-              [[50,50],[5,0],[0,5],[-5,0],[0,-5]], [[170,10],[-350,0],[5,5]]],
+              [[50,50],[5,0],[0,5],[-5,0],[0,-5]], [[170,10],[-350,0],[5,5]],
+              [[0,160],[1,0],[0,1],[358,0],[0,-1],[-359,0]], [[0,5],[180,1],[179,-1],[-359,0]]],
       "objects":{"countries":{"type":"GeometryCollection","geometries":[
           {"type":"Polygon","arcs":[[0,1]]},{"type":"Polygon","arcs":[[2,-2]]},
           {"type":"MultiPolygon","arcs":[[[3]]]}]},
-        "land":{"type":"GeometryCollection","geometries":[{"type":"MultiPolygon","arcs":[[[0,2]],[[3]]]}]},
+        "land":{"type":"GeometryCollection","geometries":[{"type":"MultiPolygon","arcs":[[[0,2]],[[3]],[[5]],[[6]]]}]},
         "rivers":{"type":"GeometryCollection","geometries":[{"type":"LineString","arcs":[4]}]}}})";
     const TTopologie t = LitTopologie(texte, "essai.json");
-    ASSERT_EQ(t.ArcsX.size(), 5u);
+    ASSERT_EQ(t.ArcsX.size(), 7u);
     EXPECT_EQ(t.ArcsX[2], (std::vector<std::int32_t>{10, 20, 20, 10}));
 
     monde::TCoucheMonde frontieres, terres, eaux, fleuves;
@@ -69,7 +70,17 @@ TEST(MondeBuild, TopologyArcsRingsAndSharedBorders) {
     ASSERT_EQ(frontieres.NombreParties(), 1u); // only the shared arc
     EXPECT_EQ(frontieres.X, (std::vector<std::int32_t>{10, 10}));
     AjouteTerres(t, terres, eaux);
-    ASSERT_EQ(terres.NombreParties(), 2u);
+    ASSERT_EQ(terres.NombreParties(), 4u);
+    // A ring across the 180th meridian (out and back, the way back on its closing edge)
+    // runs on past it instead of jumping across the plane.
+    const auto partie = [&](std::size_t p, const std::vector<std::int32_t>& v) {
+        return std::vector<std::int32_t>(v.begin() + terres.Debuts[p],
+                                         v.begin() + terres.Debuts[p + 1]);
+    };
+    EXPECT_EQ(partie(2, terres.X), (std::vector<std::int32_t>{0, 1, 1, -1, -1}));
+    // A ring round the South Pole is closed along the pole's parallel.
+    EXPECT_EQ(partie(3, terres.X), (std::vector<std::int32_t>{0, 180, 359, 359, 0}));
+    EXPECT_EQ(partie(3, terres.Y), (std::vector<std::int32_t>{5, 6, 5, 0, 0}));
     EXPECT_EQ(terres.Debuts[1], 6u); // 3 + 4 points, the joint and the closing point once
     EXPECT_EQ(terres.X[3], 20);
     EXPECT_EQ(eaux.NombreParties(), 0u);

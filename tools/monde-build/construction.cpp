@@ -103,6 +103,13 @@ void DerouleAnneau(std::vector<std::int32_t>& x, std::vector<std::int32_t>& y, c
         if (d < -tour / 2) decalage += tour;
         x[k] = static_cast<std::int32_t>(x[k] + decalage);
     }
+    // The closing edge, back to the first point, may cross too (Fiji); a ring that ends one
+    // turn away from where it began goes round a pole.
+    if (!x.empty()) {
+        const std::int64_t d = static_cast<std::int64_t>(x[0]) - precedent;
+        if (d > tour / 2) decalage -= tour;
+        if (d < -tour / 2) decalage += tour;
+    }
     if (decalage == 0) return;
     double latitude = 0.0;
     for (std::int32_t v : y)
