@@ -144,6 +144,13 @@ void TWebOSMaps::ArcGisMapGetAddress(double latitude, double longitude) {
 }
 
 void TWebOSMaps::Refresh() {
+    if (pret_ && !erreur_.isEmpty()) QTimer::singleShot(0, this, [this] { Charge(); });
+    update();
+}
+
+void TWebOSMaps::FixeAtlas(const TCarteFrance* atlas) {
+    atlas_ = atlas;
+    if (pret_) carte_ = std::make_unique<monde::TCarteMonde>(donnees_.get(), atlas_);
     update();
 }
 

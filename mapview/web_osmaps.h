@@ -41,7 +41,7 @@ public:
     // owned, may be null) and the address search (not owned, may be null: every search
     // then answers nothing).
     void FixeFichierMonde(const std::filesystem::path& chemin) { fichierMonde_ = chemin; }
-    void FixeAtlas(const TCarteFrance* atlas) { atlas_ = atlas; }
+    void FixeAtlas(const TCarteFrance* atlas);
     void FixeGeocodage(IGeocodage* geocodage) { geocodage_ = geocodage; }
 
     // The online tiles drawn over the offline map (off unless `parametres.Actif`).
@@ -63,7 +63,7 @@ public:
     void ArcGisMapSearchAdress(const QString& adresse);
     // Starts a reverse search; the answer comes in OnMapResultSearchCoordinated.
     void ArcGisMapGetAddress(double latitude, double longitude);
-    // Redraws the map.
+    // Redraws the map; reads the world file again when it could not be read before.
     void Refresh();
 
     // ---- View, for the program and tests ----

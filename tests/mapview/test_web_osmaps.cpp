@@ -186,6 +186,12 @@ TEST(CarteMondeSansFichier, IsReadyWithTheMessageAndStillAnswers) {
     QPainter p(&image);
     carte.DessineSur(p, 400, 300);
     EXPECT_FALSE(carte.DernierDessin().RectAttribution.EstVide());
+    // Once the file is there, Refresh reads it.
+    carte.FixeFichierMonde(FichierMonde);
+    carte.Refresh();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return carte.Erreur().isEmpty(); }, 5000));
+    carte.DessineSur(p, 400, 300);
+    EXPECT_GT(carte.DernierDessin().PartiesTerres, 0);
 }
 
 TEST(GeocodageCommunes, FindsCommunesByNameAndCodeAndTheNearestOne) {
