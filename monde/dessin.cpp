@@ -14,6 +14,13 @@ namespace {
 constexpr double MargeDecoupe = 8.0;
 constexpr int MargeCadre = 6; // pixels between the overlays and the output's edges
 
+// The nearest whole pixel (halves away from zero), held within 32 bits; inline, where
+// std::lround is a library call on every point.
+inline std::int32_t Pixel(double v) {
+    v = std::clamp(v, -2e9, 2e9);
+    return static_cast<std::int32_t>(v >= 0.0 ? v + 0.5 : v - 0.5);
+}
+
 // One Sutherland-Hodgman pass: keeps the side of the line where `dedans` holds.
 template <class Dedans, class Coupe>
 void Passe(std::vector<double>& x, std::vector<double>& y, std::vector<double>& ox,
@@ -69,8 +76,7 @@ void VersPoints(const std::vector<double>& x, const std::vector<double>& y,
                 std::vector<TPoint>& points) {
     points.clear();
     for (std::size_t i = 0; i < x.size(); ++i) {
-        const TPoint p{static_cast<std::int32_t>(std::lround(x[i])),
-                       static_cast<std::int32_t>(std::lround(y[i]))};
+        const TPoint p{Pixel(x[i]), Pixel(y[i])};
         if (points.empty() || !(points.back() == p)) points.push_back(p);
     }
     while (points.size() > 1 && points.front() == points.back())
@@ -210,8 +216,8 @@ void TCarteMonde::DessineSurfaces(ISurfaceDessin& s, const TCoucheMonde& c, cons
             double dx = 1e300, dy = 1e300;
             for (std::uint32_t i = c.Debuts[p]; i < c.Debuts[p + 1]; ++i) {
                 // Whole pixels: runs of points inside one pixel become one point.
-                const double x = std::round(r.X(c.MercX[i] + o));
-                const double y = std::round(r.Y(c.MercY[i]));
+                const double x = Pixel(r.X(c.MercX[i] + o));
+                const double y = Pixel(r.Y(c.MercY[i]));
                 if (x == dx && y == dy) continue;
                 px_.push_back(x);
                 py_.push_back(y);
@@ -250,10 +256,8 @@ void TCarteMonde::DessineLignes(ISurfaceDessin& s, const TCoucheMonde& c, const 
                 const bool visible = std::max(ax, bx) >= x0 && std::min(ax, bx) <= x1 &&
                                      std::max(ay, by) >= y0 && std::min(ay, by) <= y1;
                 if (visible) {
-                    const TPoint pa{static_cast<std::int32_t>(std::lround(ax)),
-                                    static_cast<std::int32_t>(std::lround(ay))};
-                    const TPoint pb{static_cast<std::int32_t>(std::lround(bx)),
-                                    static_cast<std::int32_t>(std::lround(by))};
+                    const TPoint pa{Pixel(ax), Pixel(ay)};
+                    const TPoint pb{Pixel(bx), Pixel(by)};
                     if (points_.empty()) points_.push_back(pa);
                     if (!(points_.back() == pb)) points_.push_back(pb);
                 } else {
@@ -332,8 +336,7 @@ void TCarteMonde::DessineCommunes(ISurfaceDessin& s, const TVueMonde& v, double 
         if (c.Rang < rangMin) break; // sorted by decreasing rank
         const double x = r.X(c.X), y = r.Y(c.Y);
         if (x < 0 || y < 0 || x >= v.Largeur || y >= v.Hauteur) continue;
-        const TPoint p{static_cast<std::int32_t>(std::lround(x)),
-                       static_cast<std::int32_t>(std::lround(y))};
+        const TPoint p{Pixel(x), Pixel(y)};
         const int demi = taille(c.Rang >= RangPrefecture       ? 4
                                 : c.Rang >= RangSousPrefecture ? 3
                                 : c.Rang >= RangVille          ? 2

@@ -334,10 +334,12 @@ TDonneesMonde ChargeDonneesMonde(const std::filesystem::path& chemin) {
     if (!std::filesystem::is_regular_file(chemin, ec))
         throw ErreurMonde("Fichier \"" + nom + "\" non existant ou d\xC3\xA9plac\xC3\xA9!");
     std::ifstream f(chemin, std::ios::binary);
-    if (!f) throw ErreurMonde("Impossible d'ouvrir le fichier \"" + nom + "\".");
-    std::vector<std::uint8_t> octets((std::istreambuf_iterator<char>(f)),
-                                     std::istreambuf_iterator<char>());
-    if (f.bad()) throw ErreurMonde("Erreur de lecture du fichier \"" + nom + "\".");
+    const auto taille = std::filesystem::file_size(chemin, ec);
+    if (!f || ec) throw ErreurMonde("Impossible d'ouvrir le fichier \"" + nom + "\".");
+    std::vector<std::uint8_t> octets(static_cast<std::size_t>(taille));
+    if (!f.read(reinterpret_cast<char*>(octets.data()),
+                static_cast<std::streamsize>(octets.size())))
+        throw ErreurMonde("Erreur de lecture du fichier \"" + nom + "\".");
     return LitDonneesMonde(octets, nom);
 }
 
