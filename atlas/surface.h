@@ -43,6 +43,12 @@ public:
     virtual void Rectangle(const TRect& r) = 0;
     // A closed polygon through n points, outlined with the pen and filled with the brush.
     virtual void Polygone(const TPoint* points, std::size_t n) = 0;
+    // An open line through n points, drawn with the pen. By default one two-point polygon
+    // per segment (a polygon without area fills nothing); surfaces draw it in one go.
+    virtual void Polyligne(const TPoint* points, std::size_t n) {
+        for (std::size_t i = 1; i < n; ++i)
+            Polygone(points + i - 1, 2);
+    }
 
     // ---- Text (Windows-1252), its top-left corner at (x, y), no background ----
     virtual void TexteA(int x, int y, const AnsiString& texte) = 0;

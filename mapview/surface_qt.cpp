@@ -121,6 +121,15 @@ void TSurfaceQt::Polygone(const TPoint* points, std::size_t n) {
     painter_->drawPolygon(tampon_, Qt::WindingFill);
 }
 
+void TSurfaceQt::Polyligne(const TPoint* points, std::size_t n) {
+    if (painter_ == nullptr || n < 2) return;
+    AppliquePlumeBrosse();
+    tampon_.resize(static_cast<qsizetype>(n));
+    for (std::size_t i = 0; i < n; ++i)
+        tampon_[static_cast<qsizetype>(i)] = QPoint(points[i].x, points[i].y);
+    painter_->drawPolyline(tampon_);
+}
+
 void TSurfaceQt::TexteA(int x, int y, const AnsiString& texte) {
     if (painter_ == nullptr) return;
     AppliquePolice();

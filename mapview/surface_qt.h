@@ -38,6 +38,7 @@ public:
     void Ellipse(const TRect& r) override;
     void Rectangle(const TRect& r) override;
     void Polygone(const TPoint* points, std::size_t n) override;
+    void Polyligne(const TPoint* points, std::size_t n) override;
     void TexteA(int x, int y, const AnsiString& texte) override;
     TTailleTexte EtendueTexte(const AnsiString& texte) override;
     int HauteurTexte(const AnsiString& texte) override;

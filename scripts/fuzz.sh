@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fuzzing of the three atlas readers, the commune lookup, the GEDCOM reader and writer
-# (every character set) and the geocoder's world file and search: builds the libFuzzer
+# (every character set), the geocoder's world file and search, and the world map file: builds the libFuzzer
 # harnesses with clang (AddressSanitizer + UndefinedBehaviorSanitizer), writes the seed
 # corpus with the atlas writers, runs each harness for ORLAVINE_FUZZ_DUREE seconds (30 by
 # default) and prints the executions of each. Exits non-zero when a harness finds a fault;
@@ -8,14 +8,14 @@
 #   ORLAVINE_FUZZ_BUILD  build folder (default: build-fuzz)
 #   ORLAVINE_FUZZ_DUREE  seconds per harness (default: 30)
 #   ORLAVINE_FUZZ_HARNAIS  harnesses to run (default: communes departements contours liees
-#                          recherche gedcom monde geocodage)
+#                          recherche gedcom monde geocodage carte_monde)
 set -euo pipefail
 
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$racine"
 build=${ORLAVINE_FUZZ_BUILD:-build-fuzz}
 duree=${ORLAVINE_FUZZ_DUREE:-30}
-read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours liees recherche gedcom monde geocodage}"
+read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours liees recherche gedcom monde geocodage carte_monde}"
 
 bash scripts/bootstrap.sh
 

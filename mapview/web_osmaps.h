@@ -1,0 +1,137 @@
+// TWebOSMaps: the world map control. A native widget that draws the offline world map
+// (monde/), zooms with the wheel and its buttons, pans by dragging, reports clicks, and
+// answers address and reverse searches through the geocoder the program gives it.
+//
+// Every answer arrives later, queued on the user-interface thread, never inside the call
+// that asked for it; a search that finds nothing answers latitude 0 and longitude 0.
+#pragma once
+
+#include "monde/dessin.h"
+#include "monde/donnees.h"
+#include "monde/projection.h"
+
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+class QToolButton;
+
+namespace orlavine {
+
+class IGeocodage;
+class TCarteFrance;
+class TCoucheTuiles;
+struct TParametresTuiles;
+
+// The world file shared by every map of the program: read once, released with the last map.
+// Raises monde::ErreurMonde.
+std::shared_ptr<const monde::TDonneesMonde>
+DonneesMondePartagees(const std::filesystem::path& chemin);
+
+class TWebOSMaps : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TWebOSMaps(QWidget* parent = nullptr);
+    ~TWebOSMaps() override;
+
+    // Set before Launch: the world file, the atlas for the departments and communes (not
+    // owned, may be null) and the address search (not owned, may be null: every search
+    // then answers nothing).
+    void FixeFichierMonde(const std::filesystem::path& chemin) { fichierMonde_ = chemin; }
+    void FixeAtlas(const TCarteFrance* atlas);
+    void FixeGeocodage(IGeocodage* geocodage) { geocodage_ = geocodage; }
+
+    // The online tiles drawn over the offline map (off unless `parametres.Actif`).
+    void FixeParametresTuiles(const TParametresTuiles& parametres);
+    const TCoucheTuiles& Tuiles() const { return *tuiles_; }
+
+    // Starts loading the map; Pret() becomes true later, on the user-interface thread.
+    void Launch();
+    // The readiness flag: true once the map answers the calls below. A world file that
+    // could not be read still gives a ready map (sea, departments, communes) with the
+    // message shown on it and in Erreur().
+    bool Pret() const { return pret_; }
+    const QString& Erreur() const { return erreur_; }
+
+    // Centres the map on that point, at the current scale, and puts the marker there.
+    // Coordinates out of range are ignored.
+    void ArcGisMapCenterAt(double latitude, double longitude);
+    // Starts an address search; the answer comes in OnMapResultSearchAddress.
+    void ArcGisMapSearchAdress(const QString& adresse);
+    // Starts a reverse search; the answer comes in OnMapResultSearchCoordinated.
+    void ArcGisMapGetAddress(double latitude, double longitude);
+    // Redraws the map; reads the world file again when it could not be read before.
+    void Refresh();
+
+    // ---- View, for the program and tests ----
+    const monde::TVueMonde& Vue() const { return vue_; }
+    // The view's scale 1:N (N at 96 pixels per inch), kept centred.
+    void FixeEchelle(double denominateur);
+    // Shows the box from (sud, ouest) to (nord, est) as large as it fits.
+    void Englobe(double sud, double ouest, double nord, double est);
+    // Multiplies the scale by `facteur` around widget point (x, y).
+    void ZoomeAutour(double facteur, double x, double y);
+    bool MarqueurVisible() const { return options_.Marqueur; }
+    monde::TPointGeo Marqueur() const { return options_.PositionMarqueur; }
+    const monde::TBilanDessinMonde& DernierDessin() const { return bilan_; }
+    // "lon/lat: 2.29430, 48.85904" for the point under the mouse, shown top right; empty
+    // when the mouse is not over the map.
+    QString TextePositionSouris() const;
+    // Draws the map as the widget shows it onto `painter`, `largeur` x `hauteur` pixels.
+    void DessineSur(class QPainter& painter, int largeur, int hauteur);
+
+    // Default centre of the map.
+    static constexpr double LatitudeDefaut = 48.85904;
+    static constexpr double LongitudeDefaut = 2.294297;
+
+signals:
+    // The user clicked the map at that point (x, y: widget pixels).
+    void OnMapClick(QObject* sender, double latitude, double longitude, int x, int y);
+    // Answer to ArcGisMapSearchAdress; (0, 0) when nothing was found. The two integers are
+    // always 0.
+    void OnMapResultSearchAddress(QObject* sender, double latitude, double longitude, int, int);
+    // Answer to ArcGisMapGetAddress; empty when no place is near.
+    void OnMapResultSearchCoordinated(QObject* sender, const QString& adresse);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void Charge();
+    // The view takes the widget's size (a hidden widget gets no resize event).
+    void SynchroniseTaille();
+    void PlaceBoutons();
+
+    std::filesystem::path fichierMonde_;
+    const TCarteFrance* atlas_ = nullptr;
+    IGeocodage* geocodage_ = nullptr;
+    std::shared_ptr<const monde::TDonneesMonde> donnees_;
+    std::unique_ptr<monde::TCarteMonde> carte_;
+    monde::TVueMonde vue_;
+    monde::TOptionsDessinMonde options_;
+    monde::TBilanDessinMonde bilan_;
+    bool pret_ = false;
+    bool chargementLance_ = false;
+    QString erreur_;
+    // Dragging: where the button went down and the last position; a press that moves less
+    // than a few pixels is a click.
+    bool bouton_ = false;
+    bool glisse_ = false;
+    QPoint appui_, dernier_;
+    std::optional<monde::TPointGeo> souris_; // under the mouse
+    QToolButton* plus_ = nullptr;
+    QToolButton* moins_ = nullptr;
+    TCoucheTuiles* tuiles_ = nullptr;
+};
+
+} // namespace orlavine

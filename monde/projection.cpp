@@ -1,0 +1,155 @@
+#include "monde/projection.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace orlavine::monde {
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+constexpr double Radians(double d) {
+    return d * Pi / 180.0;
+}
+constexpr double Degres(double r) {
+    return r * 180.0 / Pi;
+}
+
+// Ground length of one degree of longitude at the equator, metres.
+constexpr double MetresParDegreEquateur = 2.0 * Pi * RayonTerreMetres / 360.0;
+
+} // namespace
+
+double MercatorY(double latitude) {
+    const double phi = Radians(std::clamp(latitude, -LatitudeMaxMercator, LatitudeMaxMercator));
+    return Degres(std::log(std::tan(Pi / 4.0 + phi / 2.0)));
+}
+
+double LatitudeDepuisMercatorY(double y) {
+    const double lat = Degres(2.0 * std::atan(std::exp(Radians(y))) - Pi / 2.0);
+    return std::clamp(lat, -LatitudeMaxMercator, LatitudeMaxMercator);
+}
+
+TPointEcran TVueMonde::VersEcran(TPointGeo p) const {
+    return {Largeur / 2.0 + (p.Longitude - Centre.Longitude) * PixelsParDegre,
+            Hauteur / 2.0 - (MercatorY(p.Latitude) - MercatorY(Centre.Latitude)) * PixelsParDegre};
+}
+
+TPointGeo TVueMonde::VersGeo(double x, double y) const {
+    const double my = MercatorY(Centre.Latitude) - (y - Hauteur / 2.0) / PixelsParDegre;
+    return {LatitudeDepuisMercatorY(my), Centre.Longitude + (x - Largeur / 2.0) / PixelsParDegre};
+}
+
+double TVueMonde::MetresParPixel() const {
+    return MetresParDegreEquateur * std::cos(Radians(Centre.Latitude)) / PixelsParDegre;
+}
+
+double TVueMonde::DenominateurEchelle() const {
+    return MetresParPixel() / MetresParPixelEcran;
+}
+
+void TVueMonde::FixeDenominateurEchelle(double n) {
+    const double mpp = n * MetresParPixelEcran;
+    PixelsParDegre = std::clamp(MetresParDegreEquateur * std::cos(Radians(Centre.Latitude)) / mpp,
+                                EchelleMin, EchelleMax);
+}
+
+void TVueMonde::ZoomeAutour(double facteur, double x, double y) {
+    if (!(facteur > 0.0) || !std::isfinite(facteur)) return;
+    // The Mercator point under (x, y) stays under (x, y).
+    const double mx = Centre.Longitude + (x - Largeur / 2.0) / PixelsParDegre;
+    const double my = MercatorY(Centre.Latitude) - (y - Hauteur / 2.0) / PixelsParDegre;
+    PixelsParDegre = std::clamp(PixelsParDegre * facteur, EchelleMin, EchelleMax);
+    Centre.Longitude = mx - (x - Largeur / 2.0) / PixelsParDegre;
+    Centre.Latitude = LatitudeDepuisMercatorY(my + (y - Hauteur / 2.0) / PixelsParDegre);
+    Borne();
+}
+
+void TVueMonde::Deplace(double dx, double dy) {
+    Centre.Longitude -= dx / PixelsParDegre;
+    Centre.Latitude = LatitudeDepuisMercatorY(MercatorY(Centre.Latitude) + dy / PixelsParDegre);
+    Borne();
+}
+
+void TVueMonde::Borne() {
+    if (!std::isfinite(Centre.Latitude)) Centre.Latitude = 0.0;
+    if (!std::isfinite(Centre.Longitude)) Centre.Longitude = 0.0;
+    if (!std::isfinite(PixelsParDegre)) PixelsParDegre = EchelleMin;
+    PixelsParDegre = std::clamp(PixelsParDegre, EchelleMin, EchelleMax);
+    Centre.Latitude = std::clamp(Centre.Latitude, -LatitudeMaxMercator, LatitudeMaxMercator);
+    Centre.Longitude = std::clamp(Centre.Longitude, -180.0, 180.0);
+}
+
+TVueMonde VueEnglobante(double sud, double ouest, double nord, double est, int largeur,
+                        int hauteur) {
+    TVueMonde v;
+    v.Largeur = std::max(1, largeur);
+    v.Hauteur = std::max(1, hauteur);
+    const double yS = MercatorY(std::min(sud, nord)), yN = MercatorY(std::max(sud, nord));
+    const double l = std::max(1e-9, std::abs(est - ouest));
+    const double h = std::max(1e-9, yN - yS);
+    v.PixelsParDegre = std::min(v.Largeur / l, v.Hauteur / h);
+    v.Centre = {LatitudeDepuisMercatorY((yS + yN) / 2.0), (ouest + est) / 2.0};
+    v.Borne();
+    return v;
+}
+
+// ---- Lambert-93 -----------------------------------------------------------------------
+
+namespace {
+
+// The secant conic conformal projection of RGF93: standard parallels 44° and 49° N, origin
+// 46.5° N 3° E at (700000, 6600000) metres, ellipsoid GRS80.
+struct Lambert93 {
+    double e = 0, n = 0, aF = 0, rho0 = 0;
+    static constexpr double Lambda0 = Radians(3.0);
+    static constexpr double X0 = 700000.0, Y0 = 6600000.0;
+
+    Lambert93() {
+        constexpr double a = 6378137.0, f = 1.0 / 298.257222101;
+        e = std::sqrt(f * (2.0 - f));
+        const double phi1 = Radians(49.0), phi2 = Radians(44.0), phi0 = Radians(46.5);
+        n = (std::log(m(phi1)) - std::log(m(phi2))) / (std::log(t(phi1)) - std::log(t(phi2)));
+        aF = a * m(phi1) / (n * std::pow(t(phi1), n));
+        rho0 = aF * std::pow(t(phi0), n);
+    }
+    double m(double phi) const {
+        const double s = std::sin(phi);
+        return std::cos(phi) / std::sqrt(1.0 - e * e * s * s);
+    }
+    double t(double phi) const {
+        const double s = std::sin(phi);
+        return std::tan(Pi / 4.0 - phi / 2.0) / std::pow((1.0 - e * s) / (1.0 + e * s), e / 2.0);
+    }
+};
+
+} // namespace
+
+TPointGeo GeoDepuisLambert93(double x, double y) {
+    static const Lambert93 l;
+    const double dx = x - Lambert93::X0;
+    const double dy = l.rho0 - (y - Lambert93::Y0);
+    const double rho = std::hypot(dx, dy);
+    const double theta = std::atan2(dx, dy);
+    const double t = std::pow(rho / l.aF, 1.0 / l.n);
+    double phi = Pi / 2.0 - 2.0 * std::atan(t);
+    for (int i = 0; i < 12; ++i) {
+        const double s = std::sin(phi);
+        const double suivant =
+            Pi / 2.0 - 2.0 * std::atan(t * std::pow((1.0 - l.e * s) / (1.0 + l.e * s), l.e / 2.0));
+        if (std::abs(suivant - phi) < 1e-13) {
+            phi = suivant;
+            break;
+        }
+        phi = suivant;
+    }
+    return {Degres(phi), Degres(theta / l.n + Lambert93::Lambda0)};
+}
+
+TPointGeo GeoDepuisUnitesAtlas(double x, double y) {
+    // Map units: x = (E - 99000) * 0.208, y = (7120000 - N) * 0.208.
+    return GeoDepuisLambert93(x / 0.208 + 99000.0, 7120000.0 - y / 0.208);
+}
+
+} // namespace orlavine::monde
