@@ -9,18 +9,22 @@ endif()
 
 # ---- Desktop program (main window) -------------------------------------------------------------
 # `orlavine [TEXTE]`: the main window on the communes page with the bundled atlas;
-# `orlavine --capture FICHIER.png [TEXTE]` saves a picture of the window and quits.
+# `orlavine --capture FICHIER.png [TEXTE]` saves a picture of the window and quits;
+# `orlavine --base BASE.sqlite --lieu ID` opens the world map page on a place of the base.
 if(TARGET orlavine_search)
   add_executable(orlavine
     ${CMAKE_CURRENT_LIST_DIR}/desktop/main.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.h)
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.h
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/geocodage_bureau.h)
   target_include_directories(orlavine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/desktop)
-  target_link_libraries(orlavine PRIVATE orlavine_search orlavine_app_commun)
+  target_link_libraries(orlavine PRIVATE orlavine_search orlavine_app_commun orlavine_geocodeur)
   target_compile_definitions(orlavine PRIVATE
     ORLAVINE_ATLAS_DEFAUT="${ORLAVINE_DATA_DIR}/atlas"
+    ORLAVINE_MONDE_DEFAUT="${ORLAVINE_DATA_DIR}/monde/monde.bin"
+    ORLAVINE_GEOCODEUR_DEFAUT="${ORLAVINE_DATA_DIR}/geocodeur/monde.dat"
     ORLAVINE_DATA_README="${ORLAVINE_DATA_DIR}/README.md")
 endif()
 # ---- end of the desktop program section ------------------------------------------------------

@@ -9,14 +9,12 @@
 #include "mapview/ansi_qt.h"
 #include "mapview/frm_france.h"
 #include "mapview/frm_pref_carte.h"
+#include "mapview/web_osmaps.h"
 #include "search/disposition.h"
 #include "search/fom_patienter.h"
 #include "search/parametres.h"
 #include "search/phrases.h"
 #include "search/vue_page_monde.h"
-#if __has_include("mapview/web_osmaps.h")
-#include "mapview/web_osmaps.h"
-#endif
 
 #include <QAction>
 #include <QApplication>
@@ -61,9 +59,7 @@ TFormIhm2::TFormIhm2(QWidget* owner) : QWidget(owner, Qt::Window) {
     ConstruitFenetre();
     LecturePositFenetre(ClePositionFenetre, this, true, true, false);
     // The world map starts loading at once; the page polls it until it is ready.
-#if __has_include("mapview/web_osmaps.h")
-    if (WebOSMaps) WebOSMaps->Launch();
-#endif
+    WebOSMaps->Launch();
 }
 
 TFormIhm2::~TFormIhm2() {

@@ -1,16 +1,12 @@
 // The world map page of the main window: the address panel (place as stored, address being
 // worked on, position, validation) over the world map control. The decisions are taken by
 // geoloc::TPageMondeLogique; this file shows its answers and forwards the events.
+#include "mapview/ansi_qt.h"
+#include "mapview/web_osmaps.h"
 #include "search/form_ask_location.h"
 #include "search/form_ihm2.h"
 #include "search/page_navigateur.h"
 #include "search/vue_page_monde.h"
-
-#if __has_include("mapview/web_osmaps.h")
-#include "mapview/web_osmaps.h"
-#define ORLAVINE_AVEC_CARTE_MONDE 1
-#endif
-#include "mapview/ansi_qt.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -130,7 +126,6 @@ QWidget* TFormIhm2::ConstruitPageMonde() {
     PanelSearchPlace->hide();
     disposition->addWidget(PanelSearchPlace);
 
-#ifdef ORLAVINE_AVEC_CARTE_MONDE
     WebOSMaps = new TWebOSMaps(page);
     WebOSMaps->setObjectName(QStringLiteral("WebOSMaps"));
     disposition->addWidget(WebOSMaps, 1);
@@ -139,9 +134,6 @@ QWidget* TFormIhm2::ConstruitPageMonde() {
             &TFormIhm2::WebOSMapsMapResultSearchCoordinated);
     connect(WebOSMaps, &TWebOSMaps::OnMapResultSearchAddress, this,
             &TFormIhm2::WebOSMapsMapResultSearchAddress);
-#else
-    disposition->addStretch(1);
-#endif
 
     TimerMapLoaded = new QTimer(this);
     TimerMapLoaded->setObjectName(QStringLiteral("TimerMapLoaded"));

@@ -3,13 +3,9 @@
 
 #include "geoloc/page_monde.h"
 #include "mapview/ansi_qt.h"
+#include "mapview/web_osmaps.h"
 #include "search/form_ihm2.h"
 #include "search/page_navigateur.h"
-
-#if __has_include("mapview/web_osmaps.h")
-#include "mapview/web_osmaps.h"
-#define ORLAVINE_AVEC_CARTE_MONDE 1
-#endif
 
 #include <QComboBox>
 #include <QLabel>
@@ -68,10 +64,7 @@ public:
         if (f_.AfficheMessage) f_.AfficheMessage(Q(texte));
     }
 
-#ifdef ORLAVINE_AVEC_CARTE_MONDE
-    bool CartePrete() const override {
-        return f_.WebOSMaps && f_.WebOSMaps->Pret();
-    }
+    bool CartePrete() const override { return f_.WebOSMaps && f_.WebOSMaps->Pret(); }
     void CentreCarte(double latitude, double longitude) override {
         f_.WebOSMaps->ArcGisMapCenterAt(latitude, longitude);
     }
@@ -81,18 +74,8 @@ public:
     void ChercheLieuCarte(double latitude, double longitude) override {
         f_.WebOSMaps->ArcGisMapGetAddress(latitude, longitude);
     }
-#else
-    bool CartePrete() const override {
-        return false;
-    }
-    void CentreCarte(double, double) override {}
-    void ChercheAdresseCarte(const std::string&) override {}
-    void ChercheLieuCarte(double, double) override {}
-#endif
 
-    bool NavigateurPresent() const override {
-        return f_.Navigateur != nullptr;
-    }
+    bool NavigateurPresent() const override { return f_.Navigateur != nullptr; }
     void ChargeNavigateur(const std::string& url) override {
         if (f_.Navigateur) f_.Navigateur->LoadUrl(url);
     }
@@ -104,9 +87,7 @@ public:
     }
 
 private:
-    static QString Q(const std::string& texte) {
-        return QString::fromStdString(texte);
-    }
+    static QString Q(const std::string& texte) { return QString::fromStdString(texte); }
     TFormIhm2& f_;
 };
 

@@ -4,11 +4,17 @@
 //
 //   orlavine [--atlas DOSSIER] [TEXTE]
 //   orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] [TEXTE]
+//   orlavine --base BASE.sqlite --lieu ID [--lieu-dit TEXTE] [--capture FICHIER.png]
 #include "a_propos.h"
+#include "app/communes_atlas.h"
 #include "app/donnees.h"
 #include "base_bureau.h"
+#include "genealogie/services.h"
+#include "geocodage_bureau.h"
+#include "geoloc/hote_base.h"
 #include "mapview/frm_france.h"
 #include "mapview/traductions_qt.h"
+#include "mapview/web_osmaps.h"
 #include "search/form_ihm2.h"
 
 #include <QApplication>
@@ -35,6 +41,12 @@
 #ifndef ORLAVINE_ATLAS_DEFAUT
 #define ORLAVINE_ATLAS_DEFAUT "data/atlas"
 #endif
+#ifndef ORLAVINE_MONDE_DEFAUT
+#define ORLAVINE_MONDE_DEFAUT "data/monde/monde.bin"
+#endif
+#ifndef ORLAVINE_GEOCODEUR_DEFAUT
+#define ORLAVINE_GEOCODEUR_DEFAUT "data/geocodeur/monde.dat"
+#endif
 
 namespace {
 
@@ -44,6 +56,8 @@ struct Options {
     std::string capture;
     std::string onglet;
     std::string texte;
+    int lieu = 0; // 0: no place asked for
+    std::string lieuDit;
     bool aide = false;
     std::string erreur;
 };
@@ -53,6 +67,7 @@ void Usage(std::FILE* sortie) {
         "Usage : orlavine [--atlas DOSSIER] [--base BASE.sqlite] [TEXTE]\n"
         "        orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] "
         "[TEXTE]\n"
+        "        orlavine --base BASE.sqlite --lieu ID [--lieu-dit TEXTE] [--capture FICHIER.png]\n"
         "\n"
         "Ouvre la fenêtre « Localisation » sur la page des communes. TEXTE (par exemple\n"
         "« Versailles » ou « 78646 ») est cherché dans la première ville.\n"
@@ -65,6 +80,9 @@ void Usage(std::FILE* sortie) {
         "                      et la carte affichées, puis quitte (fonctionne sans écran)\n"
         "  --onglet NOM        page de droite de la capture : « carte » (par défaut) ou\n"
         "                      « villes »\n"
+        "  --lieu ID           ouvre la page « Localiser sur la carte » sur le lieu ID de la\n"
+        "                      base ; la capture attend la réponse de la recherche\n"
+        "  --lieu-dit TEXTE    le lieu-dit de ce lieu\n"
         "  -h, --aide          affiche cette aide\n",
         sortie);
 }
@@ -90,7 +108,19 @@ Options LitOptions(int argc, char** argv) {
             valeur(o.base);
         else if (a == "--onglet")
             valeur(o.onglet);
-        else if (a.rfind("--", 0) == 0)
+        else if (a == "--lieu-dit")
+            valeur(o.lieuDit);
+        else if (a == "--lieu") {
+            std::string id;
+            valeur(id);
+            char* fin = nullptr;
+            const long n = id.empty() ? 0 : std::strtol(id.c_str(), &fin, 10);
+            if (o.erreur.empty() && (id.empty() || *fin != '\0' || n <= 0 || n > 1000000000))
+                o.erreur =
+                    "--lieu attend le numéro d'un lieu de la base (1, 2, ...), pas « " + id + " »";
+            else
+                o.lieu = static_cast<int>(n);
+        } else if (a.rfind("--", 0) == 0)
             o.erreur = "option inconnue : " + a;
         else if (o.texte.empty())
             o.texte = a;
@@ -100,6 +130,8 @@ Options LitOptions(int argc, char** argv) {
     }
     if (o.erreur.empty() && !o.onglet.empty() && o.onglet != "villes" && o.onglet != "carte")
         o.erreur = "--onglet attend « villes » ou « carte »";
+    if (o.erreur.empty() && !o.lieuDit.empty() && o.lieu == 0)
+        o.erreur = "--lieu-dit va avec --lieu";
     return o;
 }
 
@@ -122,6 +154,32 @@ void AttendreQue(F fini, int ms) {
     }
 }
 
+int EnregistreCapture(orlavine::TFormIhm2& fenetre, const Options& o) {
+    const QPixmap image = fenetre.grab();
+    const QString chemin = QString::fromStdString(o.capture);
+    if (image.isNull() || !image.save(chemin, "PNG")) {
+        std::fprintf(stderr, "orlavine : impossible d'enregistrer l'image « %s ».\n",
+                     o.capture.c_str());
+        return 1;
+    }
+    std::printf("%s\n", o.capture.c_str());
+    return 0;
+}
+
+// The world map page: waits for the map, for the place's search and its answer, then for the
+// map drawn on the place, and saves the window as PNG.
+int CaptureMonde(orlavine::TFormIhm2& fenetre, const Options& o, const bool& reponduCarte) {
+    const auto* lieu = fenetre.Monde->LieuGeo.get();
+    AttendreQue(
+        [&] {
+            return fenetre.WebOSMaps->Pret() && !fenetre.TimerMapLoaded->isActive() &&
+                   (!lieu || lieu->Etat != orlavine::EtatHorsTable || reponduCarte);
+        },
+        20000);
+    AttendreQue([] { return false; }, 400);
+    return EnregistreCapture(fenetre, o);
+}
+
 // Lets the typed search, the lists and the map settle, then saves the window as PNG.
 int Capture(orlavine::TFormIhm2& fenetre, const Options& o) {
     using orlavine::TFormIhm2;
@@ -139,14 +197,7 @@ int Capture(orlavine::TFormIhm2& fenetre, const Options& o) {
         }
     }
     AttendreQue([] { return false; }, 400);
-    const QPixmap image = fenetre.grab();
-    const QString chemin = QString::fromStdString(o.capture);
-    if (image.isNull() || !image.save(chemin, "PNG")) {
-        std::fprintf(stderr, "orlavine : impossible d'enregistrer l'image « %s ».\n",
-                     o.capture.c_str());
-        return 1;
-    }
-    std::printf("%s\n", o.capture.c_str());
+    if (EnregistreCapture(fenetre, o) != 0) return 1;
     // The picture shows the window as it is, but a capture without atlas is a failure.
     return fenetre.ErreurChargement.isEmpty() ? 0 : 1;
 }
@@ -207,13 +258,64 @@ int main(int argc, char** argv) {
     QObject::connect(f1, &QShortcut::activated, &fenetre,
                      [&fenetre] { orlavine::AfficheAPropos(&fenetre); });
 
+    // ---- The world map page: the world file, the offline geocoder, the open base ----
+    // The map started loading with the window: its world file is named before the first
+    // events run (the atlas's wait form processes them).
+    fenetre.WebOSMaps->FixeFichierMonde(
+        orlavine::CheminDonnees("monde/monde.bin", ORLAVINE_MONDE_DEFAUT));
+    fenetre.InitCommuneFrance(); // the geocoder and the country file answer from the atlas
+    std::unique_ptr<orlavine::CommunesAtlas> communes;
+    std::unique_ptr<orlavine::geocodeur::TGeocodeur> geocodeur;
+    std::unique_ptr<orlavine::IGeocodage> geocodage;
+    if (fenetre.Carte) {
+        communes = std::make_unique<orlavine::CommunesAtlas>(*fenetre.Carte);
+        fenetre.WebOSMaps->FixeAtlas(fenetre.Carte.get());
+    }
+    try {
+        geocodeur = std::make_unique<orlavine::geocodeur::TGeocodeur>(
+            fenetre.Carte.get(),
+            orlavine::CheminDonnees("geocodeur/monde.dat", ORLAVINE_GEOCODEUR_DEFAUT));
+        geocodage = std::make_unique<orlavine::TGeocodageHorsLigne>(*geocodeur);
+    } catch (const orlavine::Erreur& e) {
+        // Without the world file the map still finds the communes of the atlas.
+        std::fprintf(stderr, "orlavine : %s\n", e.what());
+        if (fenetre.Carte)
+            geocodage = std::make_unique<orlavine::TGeocodageCommunes>(*fenetre.Carte);
+    }
+    fenetre.WebOSMaps->FixeGeocodage(geocodage.get());
+    bool reponduCarte = false;
+    QObject::connect(fenetre.WebOSMaps, &orlavine::TWebOSMaps::OnMapResultSearchAddress, &fenetre,
+                     [&reponduCarte] { reponduCarte = true; });
+
     // The genealogy base: a menu button, the base named on the command line or the last one.
+    std::unique_ptr<orlavine::TGestFichier> gestion;
+    std::unique_ptr<orlavine::geoloc::THotePageMondeBase> hote;
     orlavine::BaseBureau base(&fenetre, o.atlas);
+    // The world map page works on the base open now.
+    auto lieBase = [&] {
+        fenetre.FixeServicesLieux(nullptr);
+        hote.reset();
+        gestion.reset();
+        if (!base.Base()) return;
+        gestion = std::make_unique<orlavine::TGestFichier>(*base.Base());
+        if (communes) gestion->FicPays.DefinitRecherche(communes->Recherche());
+        hote = std::make_unique<orlavine::geoloc::THotePageMondeBase>(*gestion);
+        fenetre.FixeServicesLieux(hote.get());
+    };
+    fenetre.OnLocalisationSauvee = [&](orlavine::SGeoChps* lieu) {
+        if (!hote || !lieu) return;
+        try {
+            hote->EnregistreLieu(*lieu);
+        } catch (const std::exception& e) {
+            fenetre.AfficheMessage(QString::fromUtf8(e.what()));
+        }
+    };
     if (!o.capture.empty())
         base.AfficheMessage = [](const QString& m, bool) {
             std::fprintf(stderr, "orlavine : %s\n", m.toLocal8Bit().constData());
         };
-    base.BaseOuverte = [&fenetre](const QString& chemin) {
+    base.BaseOuverte = [&fenetre, &lieBase](const QString& chemin) {
+        lieBase();
         fenetre.setWindowTitle(
             QStringLiteral("Localisation - %1").arg(QFileInfo(chemin).fileName()));
     };
@@ -225,6 +327,33 @@ int main(int argc, char** argv) {
     else
         base.OuvreDerniere();
 
+    // One place of the base on the world map page.
+    if (o.lieu != 0) {
+        if (!base.Base()) {
+            std::fputs("orlavine : --lieu demande une base ouverte (--base BASE.sqlite).\n",
+                       stderr);
+            return 2;
+        }
+        const orlavine::TLieu* l = gestion->FicDupli.Lieu(o.lieu);
+        if (!l || l->Supprime) {
+            std::fprintf(stderr, "orlavine : la base « %s » n'a pas de lieu %d.\n",
+                         base.Base()->Chemin().string().c_str(), o.lieu);
+            return 1;
+        }
+        orlavine::SGeoChps lieu;
+        lieu.IdPlace = o.lieu;
+        lieu.LieuDit = o.lieuDit;
+        lieu.Etat = orlavine::EtatHorsTable;
+        if (const auto g = base.Base()->Geolocalisation(o.lieu, o.lieuDit);
+            g && g->Etat != orlavine::EtatNonLocalise) {
+            lieu.Latitude = g->Latitude;
+            lieu.Longitude = g->Longitude;
+            lieu.Etat = g->Etat;
+            lieu.AdresseRech = g->Adresse;
+        }
+        fenetre.SetSGeoChps(&lieu);
+    }
+
     // A GEDCOM file given (the desktop opens .ged files with the program): import it.
     const QFileInfo gedcom(QString::fromLocal8Bit(o.texte.c_str()));
     const bool importer =
@@ -232,15 +361,18 @@ int main(int argc, char** argv) {
         gedcom.isFile() && o.capture.empty();
 
     fenetre.show();
-    if (importer)
+    if (o.lieu != 0)
+        fenetre.ShowMapWorld({});
+    else if (importer)
         QTimer::singleShot(0, &fenetre,
                            [&base, gedcom] { base.Importer(gedcom.absoluteFilePath()); });
     else if (!o.texte.empty())
         fenetre.ShowCommuneFrance(QString::fromLocal8Bit(o.texte.c_str()));
     else
         fenetre.AdvOfficePagerMain->setCurrentWidget(fenetre.PageMapFrance);
-    fenetre.zeVille1->setFocus();
+    if (o.lieu == 0) fenetre.zeVille1->setFocus();
 
+    if (!o.capture.empty() && o.lieu != 0) return CaptureMonde(fenetre, o, reponduCarte);
     if (!o.capture.empty()) return Capture(fenetre, o);
     return QApplication::exec();
 }

@@ -1,0 +1,37 @@
+// The world map's address search in the desktop program: the offline geocoder.
+#pragma once
+
+#include "geocodeur/geocodeur.h"
+#include "mapview/geocodage.h"
+
+namespace orlavine {
+
+class TGeocodageHorsLigne final : public IGeocodage {
+public:
+    explicit TGeocodageHorsLigne(const geocodeur::TGeocodeur& geocodeur) : geocodeur_(geocodeur) {}
+
+    // The best candidate; none when the best two have the same score and lie apart (the text
+    // does not tell namesakes apart: no answer is better than a wrong one).
+    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override {
+        const auto candidats = geocodeur_.Recherche(adresse);
+        if (candidats.empty()) return std::nullopt;
+        const auto& premier = candidats.front();
+        if (candidats.size() > 1 && candidats[1].Score == premier.Score &&
+            geocodeur::DistanceKm(premier.Latitude, premier.Longitude, candidats[1].Latitude,
+                                  candidats[1].Longitude) > MemeLieuKm)
+            return std::nullopt;
+        return monde::TPointGeo{premier.Latitude, premier.Longitude};
+    }
+    std::string ChercheLieu(double latitude, double longitude) override {
+        const auto lieu = geocodeur_.RechercheInverse(latitude, longitude);
+        return lieu ? lieu->Libelle : std::string();
+    }
+
+    // Two candidates closer than this are the same place written twice.
+    static constexpr double MemeLieuKm = 5.0;
+
+private:
+    const geocodeur::TGeocodeur& geocodeur_;
+};
+
+} // namespace orlavine
