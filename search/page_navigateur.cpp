@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #ifdef ORLAVINE_WEBENGINE
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #endif
@@ -65,6 +66,13 @@ TFrmBrowserChromium::TFrmBrowserChromium(QWidget* owner) : QWidget(owner) {
 }
 
 TFrmBrowserChromium::~TFrmBrowserChromium() {
+#ifdef ORLAVINE_WEBENGINE
+    // The page goes before its profile.
+    if (moteur_) {
+        delete moteur_->Vue;
+        delete moteur_->Profil;
+    }
+#endif
     delete moteur_;
 }
 
@@ -86,7 +94,8 @@ void TFrmBrowserChromium::Init(QWidget* parent, std::function<void()> /*notifica
         moteur_->Profil->setPersistentStoragePath(CacheFolder);
         moteur_->Profil->setCachePath(CacheFolder);
     }
-    moteur_->Vue = new QWebEngineView(moteur_->Profil, this);
+    moteur_->Vue = new QWebEngineView(this);
+    moteur_->Vue->setPage(new QWebEnginePage(moteur_->Profil, moteur_->Vue));
     disposition->addWidget(moteur_->Vue);
     connect(moteur_->Vue, &QWebEngineView::loadFinished, this, [this](bool ok) {
         if (finChargement_) finChargement_(ok);
