@@ -41,6 +41,9 @@ std::string TexteLatLong(double latitude, double longitude, char separateurDecim
 // ---------------------------------------------------------------------------------------
 
 void TPageMondeLogique::SetSGeoChps(const SGeoChps* lieu) {
+    adressesPerimees_ = adressesEnAttente_;
+    lieuxPerimes_ = lieuxEnAttente_;
+    RelocalisationEnCours = false;
     LieuGeo.reset();
     if (lieu) LieuGeo = std::make_unique<SGeoChps>(*lieu);
 }
@@ -118,6 +121,7 @@ void TPageMondeLogique::SearchAdress(const std::string& adresse, int idPlace,
         Log(" - Geolocalisation via Google Api : " + adresse);
     } else {
         // Without a browser the map control searches, whatever the page.
+        ++adressesEnAttente_;
         vue_.ChercheAdresseCarte(texte);
         Log(" - Geolocalisation via ArgGis : " + adresse);
     }
@@ -233,15 +237,26 @@ void TPageMondeLogique::btValidateClick() {
 
 void TPageMondeLogique::WebOSMapsMapClick(double latitude, double longitude) {
     UpdateMapLatLong(latitude, longitude);
+    ++lieuxEnAttente_;
     vue_.ChercheLieuCarte(latitude, longitude);
 }
 
 void TPageMondeLogique::WebOSMapsMapResultSearchCoordinated(const std::string& adresse) {
+    if (lieuxEnAttente_ > 0) --lieuxEnAttente_;
+    if (lieuxPerimes_ > 0) {
+        --lieuxPerimes_;
+        return;
+    }
     AddAddressToHistory(adresse, 1);
     UpdateComboAddress(1);
 }
 
 void TPageMondeLogique::WebOSMapsMapResultSearchAddress(double latitude, double longitude) {
+    if (adressesEnAttente_ > 0) --adressesEnAttente_;
+    if (adressesPerimees_ > 0) {
+        --adressesPerimees_;
+        return;
+    }
     if (latitude == 0 && longitude == 0) {
         RelocalisationEnCours = false;
         return;

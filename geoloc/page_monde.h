@@ -151,6 +151,10 @@ private:
 
     IVuePageMonde& vue_;
     IHotePageMonde* hote_;
+    // The map answers in the order it was asked. Answers still due when another place is
+    // set belong to the previous place and are dropped, never stored on the new one.
+    int adressesEnAttente_ = 0, adressesPerimees_ = 0;
+    int lieuxEnAttente_ = 0, lieuxPerimes_ = 0;
 };
 
 } // namespace orlavine::geoloc

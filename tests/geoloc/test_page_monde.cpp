@@ -318,3 +318,21 @@ TEST_F(PageMonde, BrowserPageSearchesTheAddressAndReadsThePositionBack) {
     EXPECT_FALSE(page.RelocalisationEnCours);
     EXPECT_EQ(sauves.size(), 1u);
 }
+
+TEST_F(PageMonde, AnAnswerForThePreviousPlaceIsNeverStoredOnTheNextOne) {
+    Ouvre(2, EtatHorsTable);
+    page.TimerMapLoadedTimer(); // Anvers asked
+    page.WebOSMapsMapClick(51.3, 4.5);
+    Ouvre(3, EtatHorsTable); // another place before the map answered
+    page.TimerMapLoadedTimer();
+    ASSERT_EQ(vue.Recherches.size(), 2u);
+    page.WebOSMapsMapResultSearchAddress(51.2194, 4.4025); // Anvers' answer: dropped
+    page.WebOSMapsMapResultSearchCoordinated("Merksem");
+    EXPECT_TRUE(sauves.empty());
+    EXPECT_EQ(page.LieuGeo->Etat, EtatHorsTable);
+    EXPECT_EQ(page.HistoriqueAdresses[1], "");
+    page.WebOSMapsMapResultSearchAddress(45.0, 5.0); // its own answer
+    ASSERT_EQ(sauves.size(), 1u);
+    EXPECT_EQ(sauves[0].IdPlace, 3);
+    EXPECT_DOUBLE_EQ(sauves[0].Latitude, 45.0);
+}
