@@ -1,6 +1,8 @@
 // The world map page, the browser page and the ask-location dialog in the window: captions,
 // states shown, the dialog's remembered box and placement, the relocation question.
 #include "mapview/ansi_qt.h"
+#include "mapview/geocodage.h"
+#include "mapview/web_osmaps.h"
 #include "search/form_ask_location.h"
 #include "search/form_ihm2.h"
 #include "search/page_navigateur.h"
@@ -123,6 +125,62 @@ TEST_F(PageMondeFenetre, RelocatingAPlaceWithALieuDitAsksFirst) {
                         "Ariège, France. Lieu-dit : Le Moulin ? ");
     EXPECT_FALSE(f->Monde->RelocalisationEnCours);
     EXPECT_TRUE(hote.Journal.empty());
+}
+
+namespace {
+
+// A geocoder that knows one town.
+struct GeocodageEssai : IGeocodage {
+    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override {
+        if (adresse.find("Saint-Amadou") != std::string::npos)
+            return monde::TPointGeo{43.1108, 1.7144};
+        return std::nullopt;
+    }
+    std::string ChercheLieu(double, double) override { return "Saint-Amadou, Ariège, France"; }
+};
+
+bool Attendre(const std::function<bool()>& condition) {
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > 10000) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+} // namespace
+
+TEST_F(PageMondeFenetre, TheMapControlAnswersThroughThePage) {
+    GeocodageEssai geocodage;
+    f->WebOSMaps->FixeGeocodage(&geocodage);
+    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
+    const SGeoChps lieu = Lieu(EtatHorsTable);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    EXPECT_EQ(f->LbLatLong->text(), "Cette adresse n'a pas encore été localisée.");
+    f->TimerMapLoadedTimer(); // the map is ready: the place is searched
+    ASSERT_TRUE(Attendre([&] { return !sauves.empty(); }));
+    EXPECT_EQ(sauves[0].Etat, EtatAdresseTrouvee);
+    EXPECT_DOUBLE_EQ(sauves[0].Latitude, 43.1108);
+    EXPECT_TRUE(f->WebOSMaps->MarqueurVisible());
+    EXPECT_DOUBLE_EQ(f->WebOSMaps->Marqueur().Latitude, 43.1108);
+
+    // A click: the position at once, the address of the point once the map answers.
+    emit f->WebOSMaps->OnMapClick(f->WebOSMaps, 43.2, 1.8, 10, 10);
+    const QString virgule = QLocale().decimalPoint(); // the user's decimal separator
+    EXPECT_EQ(f->LbLatLong->text(), "Lat : 43" + virgule + "2 , Long : 1" + virgule + "8");
+    ASSERT_TRUE(Attendre([&] { return f->cbAddress->count() == 2; }));
+    EXPECT_EQ(f->cbAddress->currentIndex(), 1);
+    EXPECT_EQ(f->cbAddress->currentText(), "Saint-Amadou, Ariège, France");
+    f->BtLocatePerso->click();
+    ASSERT_EQ(sauves.size(), 2u);
+    EXPECT_EQ(sauves[1].Etat, EtatPlaceALaMain);
+    EXPECT_DOUBLE_EQ(sauves[1].Latitude, 43.2);
+    EXPECT_EQ(sauves[1].AdresseRech, "Saint-Amadou, Ariège, France");
+    f->btValidate->click();
+    EXPECT_TRUE(f->LabelValidate->isVisible());
+    EXPECT_FALSE(f->btValidate->isVisible());
 }
 
 TEST(FormAskLocation, AnswersAndTheRememberedBoxAndPlacement) {
