@@ -194,6 +194,8 @@ void TPageMondeLogique::TimerMapLoadedTimer() {
 void TPageMondeLogique::BtSearchClick() {
     if (RelocalisationEnCours) return;
     const std::string adresse = vue_.TexteAdresse();
+    // A blank address has nothing to search (and would empty the history's first slot).
+    if (adresse.find_first_not_of(" \t") == std::string::npos) return;
     SearchAdress(adresse, -1, {});
     AddAddressToHistory(adresse, 0);
     UpdateComboAddress(0);

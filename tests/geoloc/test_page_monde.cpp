@@ -284,6 +284,10 @@ TEST_F(PageMonde, RelocatingAsksAboutTheLieuDitAndBlocksSearchesUntilAnswered) {
     page.BtSearchClick();
     EXPECT_EQ(vue.Recherches.back(), "libre:ailleurs");
     EXPECT_EQ(page.HistoriqueAdresses[0], "ailleurs");
+    vue.Adresse = "  ";
+    page.BtSearchClick(); // nothing to search
+    EXPECT_EQ(vue.Recherches.size(), 2u);
+    EXPECT_EQ(page.HistoriqueAdresses[0], "ailleurs");
 }
 
 TEST_F(PageMonde, BrowserPageSearchesTheAddressAndReadsThePositionBack) {
