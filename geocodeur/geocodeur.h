@@ -30,7 +30,7 @@ inline constexpr const char* SourceAtlas = "atlas";
 inline constexpr const char* SourceGeoNames = "GeoNames";
 // To show wherever places of the world file are shown.
 inline constexpr const char* AttributionGeoNames =
-    "Lieux du monde : Â© GeoNames (geonames.org), licence CC BY 4.0";
+    "Lieux du monde : © GeoNames (geonames.org), licence CC BY 4.0";
 
 // Score of a name found as written, and as an alternate name or exonym.
 inline constexpr int ScoreNom = 100;
