@@ -7,7 +7,9 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <sys/wait.h>
@@ -336,4 +338,42 @@ TEST_F(LocalisationAuto, ACancelledRunStopsAfterTheCurrentEntryAndKeepsWhatItSto
     long stockees = static_cast<long>(base->Geolocalisations().size()) - 1;
     EXPECT_EQ(stockees, b.Localisees);
     EXPECT_LE(b.Traitees, 2);
+}
+
+TEST(LocalisationAutoBase, ADamagedBaseGetsAFrenchMessageAndNothingWritten) {
+    DossierTemporaire dossier;
+    DefinitRepAppData((dossier / "donnees").string());
+    const fs::path chemin = dossier / "abimee.sqlite";
+    ImporteGedcom(fs::path(ORLAVINE_FIXTURES) / "arbre-geoloc.ged", chemin);
+    std::string octets;
+    {
+        std::ifstream f(chemin, std::ios::binary);
+        octets.assign(std::istreambuf_iterator<char>(f), {});
+    }
+    ASSERT_GT(octets.size(), 4u * 4096u);
+    // Pages 2 to 4 (the tables' roots) become garbage; the header stays ours.
+    for (std::size_t i = 4096; i < 4u * 4096u; ++i)
+        octets[i] = static_cast<char>(0xA5);
+    {
+        std::ofstream f(chemin, std::ios::binary | std::ios::trunc);
+        f << octets;
+    }
+    std::string message;
+    try {
+        TBaseGenealogie base(chemin);
+        TGestFichier gestion(base);
+        const TServicesLieuxBase services(gestion);
+        TListePlaces liste = InitListPlaces(gestion);
+        ToutGeolocaliser(gestion, liste, services, nullptr, {});
+    } catch (const Erreur& e) {
+        message = e.what();
+    }
+    EXPECT_NE(message.find("abimee.sqlite"), std::string::npos) << message;
+    std::string apres;
+    {
+        std::ifstream f(chemin, std::ios::binary);
+        apres.assign(std::istreambuf_iterator<char>(f), {});
+    }
+    EXPECT_TRUE(apres == octets);
+    DefinitRepAppData({});
 }
