@@ -4,11 +4,13 @@
 //
 //   orlavine [--atlas DOSSIER] [TEXTE]
 //   orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] [TEXTE]
+//   orlavine --base BASE.sqlite --outil-lieux [--capture FICHIER.png]
 #include "a_propos.h"
 #include "app/donnees.h"
 #include "base_bureau.h"
 #include "mapview/frm_france.h"
 #include "mapview/traductions_qt.h"
+#include "outil_lieux.h"
 #include "search/form_ihm2.h"
 
 #include <QApplication>
@@ -44,6 +46,7 @@ struct Options {
     std::string capture;
     std::string onglet;
     std::string texte;
+    bool outilLieux = false;
     bool aide = false;
     std::string erreur;
 };
@@ -53,6 +56,7 @@ void Usage(std::FILE* sortie) {
         "Usage : orlavine [--atlas DOSSIER] [--base BASE.sqlite] [TEXTE]\n"
         "        orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] "
         "[TEXTE]\n"
+        "        orlavine --base BASE.sqlite --outil-lieux [--capture FICHIER.png]\n"
         "\n"
         "Ouvre la fenêtre « Localisation » sur la page des communes. TEXTE (par exemple\n"
         "« Versailles » ou « 78646 ») est cherché dans la première ville.\n"
@@ -61,6 +65,8 @@ void Usage(std::FILE* sortie) {
         "                      (par défaut : " ORLAVINE_ATLAS_DEFAUT ")\n"
         "  --base BASE.sqlite  ouvre cette base généalogique (sinon la dernière ouverte)\n"
         "  FICHIER.ged         importe ce fichier GEDCOM dans une nouvelle base\n"
+        "  --outil-lieux       ouvre l'outil de géolocalisation des lieux de la base --base\n"
+        "                      (avec --capture : une image une fois la liste chargée)\n"
         "  --capture FICHIER   enregistre une image PNG de la fenêtre, une fois la recherche\n"
         "                      et la carte affichées, puis quitte (fonctionne sans écran)\n"
         "  --onglet NOM        page de droite de la capture : « carte » (par défaut) ou\n"
@@ -90,6 +96,8 @@ Options LitOptions(int argc, char** argv) {
             valeur(o.base);
         else if (a == "--onglet")
             valeur(o.onglet);
+        else if (a == "--outil-lieux")
+            o.outilLieux = true;
         else if (a.rfind("--", 0) == 0)
             o.erreur = "option inconnue : " + a;
         else if (o.texte.empty())
@@ -98,6 +106,8 @@ Options LitOptions(int argc, char** argv) {
             o.texte += " " + a;
         if (!o.erreur.empty()) break;
     }
+    if (o.erreur.empty() && o.outilLieux && o.base.empty())
+        o.erreur = "--outil-lieux attend --base BASE.sqlite";
     if (o.erreur.empty() && !o.onglet.empty() && o.onglet != "villes" && o.onglet != "carte")
         o.erreur = "--onglet attend « villes » ou « carte »";
     return o;
@@ -189,6 +199,8 @@ int main(int argc, char** argv) {
     // The installed menu entry and icon (share/applications, share/icons) go with the windows.
     QGuiApplication::setDesktopFileName(QStringLiteral("orlavine"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orlavine")));
+
+    if (o.outilLieux) return orlavine::LanceOutilLieux(o.atlas, o.base, o.capture);
 
     orlavine::TFormIhm2 fenetre;
     fenetre.DossierAtlas = o.atlas;
