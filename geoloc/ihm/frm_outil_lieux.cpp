@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
@@ -18,7 +19,9 @@
 #include <QSplitter>
 #include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace orlavine {
 
@@ -84,6 +87,15 @@ void TDelegueLigneHtml::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->restore();
 }
 
+bool TDelegueLigneHtml::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                  const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event && event->type() == QEvent::ToolTip && Bulle && index.isValid()) {
+        QToolTip::showText(event->globalPos(), Bulle(index.row()), view);
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+}
+
 QSize TDelegueLigneHtml::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
     return QSize(option.rect.width(), 60);
 }
@@ -114,7 +126,9 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     RBLocate = new QRadioButton(QStringLiteral("Localisés"), PanelLeftList);
     RBPlaceCheck = new QRadioButton(QStringLiteral("Validés"), PanelLeftList);
     ListDisplayPlaces = new QListWidget(PanelLeftList);
-    ListDisplayPlaces->setItemDelegate(new TDelegueLigneHtml(ListDisplayPlaces));
+    auto* delegue = new TDelegueLigneHtml(ListDisplayPlaces);
+    delegue->Bulle = [this](int ligne) { return BulleLigne(ligne); };
+    ListDisplayPlaces->setItemDelegate(delegue);
     ListDisplayPlaces->setUniformItemSizes(true);
     BtReInit = new QPushButton(QStringLiteral("Tout re-géolocaliser"), PanelLeftList);
     BtDeleteAll =
@@ -274,22 +288,23 @@ bool TFormToolLocation::AddPlaceToShow(const SGeoChps* entree, int index) {
     }
     if (texte.isEmpty()) return false;
     texte += MarqueIndex + QString::number(index) + FinIndex;
-    auto* item = new QListWidgetItem(tri);
-    item->setData(TDelegueLigneHtml::RoleBalisage, texte);
-    QString bulle;
-    if (entree->Latitude != 0 || entree->Longitude != 0) {
-        bulle = QStringLiteral("Position : %1, %2")
-                    .arg(entree->Latitude, 0, 'f', 5)
-                    .arg(entree->Longitude, 0, 'f', 5);
-        const auto p = provenances_.find({entree->IdPlace, entree->LieuDit});
-        if (p != provenances_.end())
-            bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(p->second);
-    } else {
-        bulle = QStringLiteral("Non localisé");
-    }
-    item->setToolTip(bulle);
-    ListDisplayPlaces->addItem(item);
+    // Rows are gathered, then sorted and put in the list at once (ShowAllPlaces).
+    aAjouter_.push_back({std::move(tri), std::move(texte)});
     return true;
+}
+
+QString TFormToolLocation::BulleLigne(int ligne) const {
+    const int index = GetItemIndexListPlaces(ligne);
+    if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return {};
+    const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
+    if (!e || (e->Latitude == 0 && e->Longitude == 0)) return QStringLiteral("Non localisé");
+    QString bulle = QStringLiteral("Position : %1, %2")
+                        .arg(e->Latitude, 0, 'f', 5)
+                        .arg(e->Longitude, 0, 'f', 5);
+    const auto p = provenances_.find({e->IdPlace, e->LieuDit});
+    if (p != provenances_.end())
+        bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(p->second);
+    return bulle;
 }
 
 void TFormToolLocation::ShowAllPlaces(TypeFilterDisplayList filtre) {
@@ -297,17 +312,31 @@ void TFormToolLocation::ShowAllPlaces(TypeFilterDisplayList filtre) {
     ListDisplayPlaces->setSortingEnabled(false);
     ListDisplayPlaces->setUpdatesEnabled(false);
     ListDisplayPlaces->clear();
+    aAjouter_.clear();
     ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
     ProgressBar->setValue(0);
     for (std::size_t i = 0; i < ListPlaces_.size() && !CancelProcess; ++i) {
         const SGeoChps* e = ListPlaces_[i].get();
         if (e && ApplyFilter(e, filtre)) AddPlaceToShow(e, static_cast<int>(i));
-        ProgressBar->setValue(static_cast<int>(i + 1));
-        // Events only now and then: a hundred thousand rounds would cost more than the rows.
-        if (i % 1024 == 0) QApplication::processEvents();
+        // Events now and then: a hundred thousand rounds would cost more than the rows.
+        if (i % 1024 == 0) {
+            ProgressBar->setValue(static_cast<int>(i + 1));
+            QApplication::processEvents();
+        }
     }
-    ListDisplayPlaces->setSortingEnabled(true);
-    ListDisplayPlaces->sortItems();
+    ProgressBar->setValue(ProgressBar->maximum());
+    // Sorted as the list would sort its texts, then inserted in one step.
+    std::stable_sort(aAjouter_.begin(), aAjouter_.end(),
+                     [](const LigneAAjouter& a, const LigneAAjouter& b) { return a.Tri < b.Tri; });
+    QStringList textes;
+    textes.reserve(static_cast<qsizetype>(aAjouter_.size()));
+    for (const LigneAAjouter& l : aAjouter_)
+        textes.push_back(l.Tri);
+    ListDisplayPlaces->insertItems(0, textes);
+    for (int r = 0; r < ListDisplayPlaces->count(); ++r)
+        ListDisplayPlaces->item(r)->setData(TDelegueLigneHtml::RoleBalisage,
+                                            aAjouter_[static_cast<std::size_t>(r)].Balisage);
+    aAjouter_.clear();
     ColorListDisplay();
     ListDisplayPlaces->setUpdatesEnabled(true);
     ShowPanelWait(false);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -39,6 +40,10 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // The tooltip of a row (its position and where it came from), made when asked.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+    std::function<QString(int ligne)> Bulle;
     // The markup as shown: the background colour taken out, unknown tags removed.
     static QString TexteAffiche(const QString& balisage, QColor* fond = nullptr);
 };
@@ -66,6 +71,8 @@ public:
     bool AddPlaceToShow(const SGeoChps* entree, int index);
     void ColorListDisplay();
     int GetItemIndexListPlaces(int ligne) const;
+    // The row's tooltip: position and provenance, or "Non localisé".
+    QString BulleLigne(int ligne) const;
     int GetItemIndexShowList(int index) const;
     void SetFilterList(TypeFilterDisplayList filtre);
     void UpdateButton(TypeFilterDisplayList filtre);
@@ -142,6 +149,11 @@ private:
     TypeFilterDisplayList FilterList_ = FilterLocate;
     std::map<std::pair<int, std::string>, Provenance> provenances_;
     geoloc::TBilanGeolocalisation bilan_;
+    struct LigneAAjouter {
+        QString Tri;      // the text the list sorts by
+        QString Balisage; // the row markup
+    };
+    std::vector<LigneAAjouter> aAjouter_;
     bool chargee_ = false;
     bool occupe_ = false; // an automatic location is under way
 };

@@ -121,7 +121,7 @@ TEST_F(OutilLieux, RowsCarryTheirIndexAlternateTheirBackgroundAndHideTheMarker) 
     Filtre(fenetre->RBLocate);
     EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 1); // Lyon, read from the file
     EXPECT_EQ(fenetre->BtReInit->text(), "Tout re-géolocaliser");
-    EXPECT_TRUE(fenetre->ListDisplayPlaces->item(0)->toolTip().contains("fichier GEDCOM"));
+    EXPECT_TRUE(fenetre->BulleLigne(0).contains("fichier GEDCOM"));
 }
 
 TEST_F(OutilLieux, LocateAllThenUndoFromTheWindow) {
@@ -133,9 +133,7 @@ TEST_F(OutilLieux, LocateAllThenUndoFromTheWindow) {
     EXPECT_EQ(fenetre->ListDisplayPlaces->currentRow(), 0);
     Filtre(fenetre->RBLocate);
     EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 5);
-    EXPECT_TRUE(fenetre->ListDisplayPlaces->item(Ligne("Mayence"))
-                    ->toolTip()
-                    .contains("géocodeur hors ligne"));
+    EXPECT_TRUE(fenetre->BulleLigne(Ligne("Mayence")).contains("géocodeur hors ligne"));
     fenetre->BtAnnuler->click();
     EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 1);
     ASSERT_FALSE(messages.empty());
