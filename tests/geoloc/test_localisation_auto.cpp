@@ -314,6 +314,9 @@ TEST_F(LocalisationAuto, AKilledRunLeavesASoundBaseThatKeepsWhatWasStoredAndARer
     ASSERT_TRUE(journal.DernierLot());
     EXPECT_TRUE(journal.DernierLot()->Fin.empty());
     EXPECT_EQ(journal.DernierLot()->Entrees, gardees);
+    // The killed run can be undone like any other.
+    EXPECT_EQ(journal.AnnuleDernierLot().Restaurees, gardees);
+    EXPECT_EQ(base->Geolocalisations().size(), 1u);
 
     const TBilanGeolocalisation suite = Run(FilterNotLocate);
     EXPECT_FALSE(suite.Interrompu);
