@@ -3,6 +3,9 @@
 #include "genealogie/base_gedcom.h"
 #include "genealogie/journal_geo.h"
 #include "geoloc/ihm/frm_outil_lieux.h"
+#include "geoloc/ihm/recherche_carte.h"
+#include "mapview/geocodage.h"
+#include "mapview/web_osmaps.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -184,6 +187,48 @@ TEST_F(OutilLieux, Capture) {
     const QString chemin =
         QString::fromStdString(std::string(ORLAVINE_CAPTURES) + "/outil-lieux.png");
     EXPECT_TRUE(fenetre->grab().save(chemin));
+}
+
+namespace {
+// The map's search: a point for "Mayence"; asks a nested search of its own when told to.
+class GeocodageEssai : public IGeocodage {
+public:
+    std::function<void()> PendantLaRecherche;
+    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override {
+        if (PendantLaRecherche) PendantLaRecherche();
+        if (adresse.find("Mayence") != std::string::npos) return monde::TPointGeo{49.99, 8.25};
+        return std::nullopt;
+    }
+    std::string ChercheLieu(double, double) override { return {}; }
+};
+} // namespace
+
+TEST(RechercheCarte, TakesTheMapsAnswerRefusesNestedSearchesAndLateAnswers) {
+    TWebOSMaps carte;
+    GeocodageEssai geocodage;
+    carte.FixeGeocodage(&geocodage);
+    TRechercheCarte recherche(&carte, Provenance::GeocodeurEnLigne, 2000);
+    const auto r = recherche.Recherche("Mayence ; Allemagne");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_DOUBLE_EQ(r[0].Latitude, 49.99);
+    EXPECT_FALSE(recherche.EnAttente());
+    // Nothing found: the map answers 0, 0, which is no answer.
+    EXPECT_TRUE(recherche.Recherche("Nullepart").empty());
+    // A search asked while one waits is refused, the first one still gets its answer.
+    std::vector<geoloc::TCandidatAdresse> imbriquee{{1, 1, "x", 0}};
+    bool fait = false;
+    geocodage.PendantLaRecherche = [&] {
+        if (fait) return;
+        fait = true;
+        imbriquee = recherche.Recherche("Mayence");
+    };
+    EXPECT_EQ(recherche.Recherche("Mayence").size(), 1u);
+    EXPECT_TRUE(imbriquee.empty());
+    geocodage.PendantLaRecherche = nullptr;
+    // A search given up (no time to wait) does not lend its late answer to the next one.
+    TRechercheCarte impatiente(&carte, Provenance::GeocodeurEnLigne, 0);
+    impatiente.Recherche("Mayence");
+    EXPECT_TRUE(impatiente.Recherche("Nullepart").empty());
 }
 
 int main(int argc, char** argv) {
