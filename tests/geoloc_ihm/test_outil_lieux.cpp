@@ -178,6 +178,38 @@ TEST_F(OutilLieux, LocateOneValidateAndDelete) {
     EXPECT_TRUE(messages.back().startsWith("Êtes-vous sur de vouloir supprimer de la base"));
 }
 
+TEST_F(OutilLieux, PlaceByHandThenDeleteAllOfAFilter) {
+    Filtre(fenetre->RBNotLocate);
+    // No row chosen, then no point on the map: two warnings, nothing stored.
+    fenetre->ListDisplayPlaces->setCurrentRow(-1);
+    fenetre->BtLocate->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages.back().startsWith("Vous devez commencer"));
+    fenetre->ListDisplayPlaces->setCurrentRow(Ligne("Nullepart"));
+    fenetre->ListDisplayPlacesClick();
+    fenetre->BtLocate->click();
+    EXPECT_TRUE(messages.back().startsWith("Vous n'avez pas encore choisit"));
+    // A click on the map, then the button: state 4, "Localisés" shown with it selected.
+    fenetre->WebOSMapsMapClick(12.5, -7.25);
+    fenetre->BtLocate->click();
+    EXPECT_TRUE(messages.back().contains("Lieu : Nullepart"));
+    EXPECT_EQ(fenetre->FilterList(), FilterLocate);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->currentRow(), Ligne("Nullepart"));
+    EXPECT_TRUE(fenetre->BulleLigne(Ligne("Nullepart")).contains("placé à la main"));
+
+    // Validate it, then delete all "Validés": the question names them, the list reloads.
+    fenetre->BtCheckPlace->click();
+    Filtre(fenetre->RBPlaceCheck);
+    ASSERT_EQ(fenetre->ListDisplayPlaces->count(), 1);
+    fenetre->BtDeleteAll->click();
+    EXPECT_EQ(messages.back(),
+              "Êtes-vous sur de vouloir supprimer la géolocalisation de tous vos lieux validées?");
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 0);
+    Filtre(fenetre->RBNotLocate);
+    EXPECT_GE(Ligne("Nullepart"), 0);
+    EXPECT_EQ(base->Geolocalisations().size(), 1u); // Lyon only
+}
+
 TEST_F(OutilLieux, Capture) {
     fenetre->show();
     Filtre(fenetre->RBNotLocate);
