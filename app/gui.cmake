@@ -18,10 +18,14 @@ if(TARGET orlavine_search)
     ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.h
-    ${CMAKE_CURRENT_LIST_DIR}/desktop/geocodage_bureau.h)
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/geocodage_bureau.h
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/outil_lieux.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/outil_lieux.h)
   target_include_directories(orlavine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/desktop)
-  target_link_libraries(orlavine PRIVATE orlavine_search orlavine_app_commun orlavine_geocodeur)
+  target_link_libraries(orlavine PRIVATE orlavine_search orlavine_app_commun orlavine_geocodeur
+                        orlavine_geoloc_ihm)
   target_compile_definitions(orlavine PRIVATE
+    ORLAVINE_DONNEES_DEFAUT="${ORLAVINE_DATA_DIR}"
     ORLAVINE_ATLAS_DEFAUT="${ORLAVINE_DATA_DIR}/atlas"
     ORLAVINE_MONDE_DEFAUT="${ORLAVINE_DATA_DIR}/monde/monde.bin"
     ORLAVINE_GEOCODEUR_DEFAUT="${ORLAVINE_DATA_DIR}/geocodeur/monde.dat"

@@ -1,5 +1,7 @@
 #include "genealogie/base.h"
 
+#include "genealogie/journal_geo.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -64,6 +66,8 @@ CREATE TABLE geolocalisation(
     date TEXT NOT NULL,
     PRIMARY KEY (lieu, lieu_dit)) WITHOUT ROWID;
 )sql",
+    // 1 -> 2
+    MigrationJournalGeo,
 };
 static_assert(std::size(Migrations) == TBaseGenealogie::VersionSchema);
 
@@ -205,6 +209,8 @@ std::string_view NomProvenance(Provenance p) {
         return "atlas";
     case Provenance::Geocodeur:
         return "geocodeur";
+    case Provenance::GeocodeurEnLigne:
+        return "geocodeur-en-ligne";
     case Provenance::Main:
         return "main";
     }
@@ -212,8 +218,8 @@ std::string_view NomProvenance(Provenance p) {
 }
 
 std::optional<Provenance> LitProvenance(std::string_view nom) {
-    for (Provenance p :
-         {Provenance::Gedcom, Provenance::Atlas, Provenance::Geocodeur, Provenance::Main})
+    for (Provenance p : {Provenance::Gedcom, Provenance::Atlas, Provenance::Geocodeur,
+                         Provenance::GeocodeurEnLigne, Provenance::Main})
         if (NomProvenance(p) == nom) return p;
     return std::nullopt;
 }

@@ -3,7 +3,7 @@
 // and the imported file's bytes, so that the file can be written back with only its
 // coordinates changed.
 //
-// Layout (schema version 1; PRAGMA user_version, application_id "ORLV"):
+// Layout (schema version 2; PRAGMA user_version, application_id "ORLV"):
 //   meta(cle, valeur)                      counts and facts of the import
 //   fichier_origine(id = 1, nom, octets)   the imported file, byte for byte
 //   lieux(id from 1, texte, commune, code_insee, code_postal, departement, region, pays,
@@ -12,6 +12,7 @@
 //              map_sous_plac), indexed on (lieu, lieu_dit, ligne_plac)
 //   geolocalisation(lieu -> lieux, lieu_dit, latitude, longitude, etat 0..7, adresse,
 //                   provenance, date)       one row per place and lieu-dit
+//   geoloc_lots, geoloc_journal             the last bulk geolocation run (journal_geo.h)
 // Texts are UTF-8. Coordinates are decimal degrees, north and east positive.
 #pragma once
 
@@ -28,8 +29,9 @@
 namespace orlavine {
 
 // Where a stored position comes from.
-enum class Provenance { Gedcom, Atlas, Geocodeur, Main };
-std::string_view NomProvenance(Provenance p); // "gedcom", "atlas", "geocodeur", "main"
+enum class Provenance { Gedcom, Atlas, Geocodeur, GeocodeurEnLigne, Main };
+// "gedcom", "atlas", "geocodeur", "geocodeur-en-ligne", "main"
+std::string_view NomProvenance(Provenance p);
 std::optional<Provenance> LitProvenance(std::string_view nom);
 
 // Coordinates read from the GEDCOM file enter the geolocation table in this located state
@@ -128,7 +130,7 @@ TComptesBase CreeBase(const TContenuImport& contenu, const std::filesystem::path
 
 class TBaseGenealogie {
 public:
-    static constexpr int VersionSchema = 1;
+    static constexpr int VersionSchema = 2;
 
     // Opens an existing base; an older schema is migrated (not when read-only).
     explicit TBaseGenealogie(const std::filesystem::path& chemin, bool lectureSeule = false);

@@ -6,25 +6,6 @@
 
 namespace orlavine::geoloc {
 
-TPartiesLieu TServicesLieuxBase::PartiesLieu(int idLieu) const {
-    TFicheDupli fiche(&gestion_.FicDupli, 0, false);
-    if (!fiche.LectureMemoire(idLieu)) return {};
-    TPartiesLieu parties;
-    fiche.Texte.GetVilleRegionPays(parties.Ville, parties.Region, parties.Pays);
-    parties.Code = fiche.CodeCommune;
-    return parties;
-}
-
-std::string TServicesLieuxBase::PaysParDefaut() const {
-    return asPaysParDefaut();
-}
-
-std::string TServicesLieuxBase::GetCPByCom(const std::string& ville, const std::string& code,
-                                           const std::string& codePays, double& longitude,
-                                           double& latitude) const {
-    return gestion_.FicPays.GetCPByCom(ville, code, codePays, longitude, latitude);
-}
-
 std::string THotePageMondeBase::TexteLieu(int idPlace) const {
     return gestion_.FicDupli.Charge(idPlace);
 }

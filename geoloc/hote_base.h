@@ -6,22 +6,9 @@
 #include "genealogie/services.h"
 #include "geoloc/normalisation.h"
 #include "geoloc/page_monde.h"
+#include "geoloc/services_base.h"
 
 namespace orlavine::geoloc {
-
-// The normalisation's view of the places file, the default country and the country file.
-class TServicesLieuxBase final : public IServicesLieux {
-public:
-    explicit TServicesLieuxBase(const TGestFichier& gestion) : gestion_(gestion) {}
-    TPartiesLieu PartiesLieu(int idLieu) const override;
-    std::string PaysParDefaut() const override;
-    std::string GetCPByCom(const std::string& ville, const std::string& code,
-                           const std::string& codePays, double& longitude,
-                           double& latitude) const override;
-
-private:
-    const TGestFichier& gestion_;
-};
 
 class THotePageMondeBase final : public IHotePageMonde {
 public:

@@ -3,13 +3,22 @@
 #include "app/cli/commandes.h"
 #include "app/communes_atlas.h"
 #include "genealogie/base_gedcom.h"
+#include "genealogie/journal_geo.h"
 #include "genealogie/services_liste.h"
+#include "geocodeur/geocodeur.h"
+#include "geoloc/localisation_auto.h"
 
 #include <charconv>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <unistd.h>
+
+#ifndef ORLAVINE_GEOCODEUR_DEFAUT
+#define ORLAVINE_GEOCODEUR_DEFAUT "data/geocodeur/monde.dat"
+#endif
 
 namespace orlavine::cli {
 
@@ -18,15 +27,19 @@ namespace {
 struct OptionsBase {
     std::string dossierAtlas;
     bool tsv = false;
-    std::string action; // importer, exporter, lieux
+    std::string action; // importer, exporter, lieux, geolocaliser, annuler-geolocalisation
     std::string base;
+    std::string geocodeur = ORLAVINE_GEOCODEUR_DEFAUT;
     bool remplacer = false;
+    bool avecLieuDit = false;
+    bool enLigne = false;
     std::optional<TypeFilterDisplayList> filtre;
     std::vector<std::string> arguments;
 };
 
 bool OptionAValeur(const std::string& a) {
-    return a == "--atlas" || a == "--rayon" || a == "--base" || a == "--filtre";
+    return a == "--atlas" || a == "--rayon" || a == "--base" || a == "--filtre" ||
+           a == "--geocodeur";
 }
 
 std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::string& atlas,
@@ -46,6 +59,8 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
                 o.dossierAtlas = v;
             } else if (a == "--base") {
                 o.base = v;
+            } else if (a == "--geocodeur") {
+                o.geocodeur = v;
             } else if (a == "--filtre") {
                 if (v == "localises")
                     o.filtre = FilterLocate;
@@ -66,15 +81,21 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
             o.tsv = true;
         } else if (a == "--remplacer") {
             o.remplacer = true;
+        } else if (a == "--avec-lieu-dit") {
+            o.avecLieuDit = true;
+        } else if (a == "--en-ligne") {
+            o.enLigne = true;
         } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             err << "orlavine-cli : option inconnue « " << a << " ».\n";
             return std::nullopt;
         } else if (!vuBase) {
             vuBase = true; // "base"
         } else if (o.action.empty()) {
-            if (a != "importer" && a != "exporter" && a != "lieux") {
+            if (a != "importer" && a != "exporter" && a != "lieux" && a != "geolocaliser" &&
+                a != "annuler-geolocalisation") {
                 err << "orlavine-cli : action inconnue « " << a
-                    << " » (importer, exporter ou lieux).\n";
+                    << " » (importer, exporter, lieux, geolocaliser ou "
+                       "annuler-geolocalisation).\n";
                 return std::nullopt;
             }
             o.action = a;
@@ -83,14 +104,15 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
         }
     }
     if (o.action.empty()) {
-        err << "orlavine-cli : base attend une action (importer, exporter ou lieux).\n";
+        err << "orlavine-cli : base attend une action (importer, exporter, lieux, geolocaliser "
+               "ou annuler-geolocalisation).\n";
         return std::nullopt;
     }
     if (o.base.empty()) {
         err << "orlavine-cli : base " << o.action << " attend --base BASE.sqlite.\n";
         return std::nullopt;
     }
-    const std::size_t attendus = o.action == "lieux" ? 0 : 1;
+    const std::size_t attendus = o.action == "importer" || o.action == "exporter" ? 1 : 0;
     if (o.arguments.size() != attendus) {
         err << "orlavine-cli : base " << o.action << " attend "
             << (o.action == "importer"   ? "un fichier GEDCOM"
@@ -103,8 +125,13 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
         err << "orlavine-cli : --remplacer ne s'applique qu'à base importer.\n";
         return std::nullopt;
     }
-    if (o.filtre && o.action != "lieux") {
-        err << "orlavine-cli : --filtre ne s'applique qu'à base lieux.\n";
+    if (o.filtre && o.action != "lieux" && o.action != "geolocaliser") {
+        err << "orlavine-cli : --filtre ne s'applique qu'à base lieux et base geolocaliser.\n";
+        return std::nullopt;
+    }
+    if ((o.avecLieuDit || o.enLigne) && o.action != "geolocaliser") {
+        err << "orlavine-cli : " << (o.avecLieuDit ? "--avec-lieu-dit" : "--en-ligne")
+            << " ne s'applique qu'à base geolocaliser.\n";
         return std::nullopt;
     }
     return o;
@@ -196,6 +223,128 @@ int Lieux(const OptionsBase& o, std::ostream& out) {
     return SortieOk;
 }
 
+const char* NomEtat(int etat) {
+    switch (etat) {
+    case 0:
+        return "localisé";
+    case 1:
+        return "non localisé";
+    case 2:
+        return "localisé (fichier GEDCOM)";
+    case 3:
+        return "non localisé (absent de la table)";
+    case 4:
+        return "placé à la main";
+    case 5:
+        return "trouvé par la recherche d'adresse";
+    case 6:
+        return "commune du fichier des pays";
+    case 7:
+        return "validé";
+    }
+    return "inconnu";
+}
+
+// The progress line, on a terminal only: rewritten in place, at most once per percent.
+class LigneProgression {
+public:
+    explicit LigneProgression(std::ostream& err) : err_(err), actif_(::isatty(STDERR_FILENO)) {}
+    void operator()(long fait, long total) {
+        if (!actif_ || total <= 0) return;
+        const int pourcent = static_cast<int>(fait * 100 / total);
+        if (pourcent == dernier_) return;
+        dernier_ = pourcent;
+        err_ << "\rGéolocalisation : " << pourcent << " % (" << fait << " / " << total << ")"
+             << std::flush;
+    }
+    ~LigneProgression() {
+        if (actif_ && dernier_ >= 0) err_ << '\n';
+    }
+
+private:
+    std::ostream& err_;
+    bool actif_;
+    int dernier_ = -1;
+};
+
+int Geolocaliser(const OptionsBase& o, std::ostream& out, std::ostream& err) {
+    if (o.enLigne) {
+        err << "orlavine-cli : aucun géocodeur en ligne n'est configuré ; la géolocalisation "
+               "se fait hors ligne sans --en-ligne. La base n'a pas été modifiée.\n";
+        return SortieDonnees;
+    }
+    const auto carte = ChargeAtlas(o.dossierAtlas, err);
+    if (!carte) return SortieDonnees;
+    const CommunesAtlas communes(*carte);
+    const geocodeur::TGeocodeur geocodeur(carte.get(), o.geocodeur);
+    geoloc::TRechercheGeocodeur recherche(geocodeur);
+
+    TBaseGenealogie base(o.base);
+    TGestFichier gestion(base);
+    gestion.FicPays.DefinitRecherche(communes.Recherche());
+    const geoloc::TServicesLieuxBase services(gestion);
+    TListePlaces liste = InitListPlaces(gestion);
+    geoloc::TOptionsGeolocalisation options;
+    options.Filtre = o.filtre.value_or(FilterNotLocate);
+    options.AvecLieuDit = o.avecLieuDit;
+    geoloc::TBilanGeolocalisation bilan;
+    {
+        LigneProgression ligne(err);
+        bilan = geoloc::ToutGeolocaliser(gestion, liste, services, &recherche, options, nullptr,
+                                         std::ref(ligne));
+    }
+
+    const char* sep = o.tsv ? "\t" : " : ";
+    if (o.tsv) {
+        out << "traitees\t" << bilan.Traitees << "\nlocalisees\t" << bilan.Localisees
+            << "\nnon_localisees\t" << bilan.NonLocalisees << "\nambigues\t" << bilan.Ambigues
+            << "\nvalidees_gardees\t" << bilan.ValideesGardees << '\n';
+        for (const auto& [etat, n] : bilan.ParEtat)
+            out << "etat\t" << etat << '\t' << n << '\n';
+    } else {
+        out << "entrées traitées" << sep << bilan.Traitees << "\nlocalisées" << sep
+            << bilan.Localisees << "\nnon localisées" << sep << bilan.NonLocalisees << " (dont "
+            << bilan.Ambigues << " ambiguës)\nvalidées laissées telles quelles" << sep
+            << bilan.ValideesGardees << '\n';
+        for (const auto& [etat, n] : bilan.ParEtat)
+            out << "état " << etat << " (" << NomEtat(etat) << ")" << sep << n << '\n';
+    }
+    // The run log, one entry a line (it is written to the log file as one line).
+    std::string_view journal = bilan.Journal;
+    const std::string_view entete = "ReInit BDD Location \r\n";
+    if (journal.substr(0, entete.size()) == entete) journal.remove_prefix(entete.size());
+    if (!journal.empty() && !o.tsv) out << "Journal :\n";
+    while (!journal.empty()) {
+        const std::size_t fin = journal.find("\n\r");
+        out << journal.substr(0, fin) << '\n';
+        if (fin == std::string_view::npos) break;
+        journal.remove_prefix(fin + 2);
+    }
+    return SortieOk;
+}
+
+int AnnulerGeolocalisation(const OptionsBase& o, std::ostream& out) {
+    TBaseGenealogie base(o.base);
+    TJournalGeo journal(base);
+    const auto lot = journal.DernierLot();
+    if (!lot) {
+        out << "Aucune géolocalisation à annuler.\n";
+        return SortieOk;
+    }
+    const TBilanAnnulation bilan = journal.AnnuleDernierLot();
+    if (o.tsv) {
+        out << "restaurees\t" << bilan.Restaurees << "\nconservees\t" << bilan.Conservees << '\n';
+    } else {
+        out << "Dernière géolocalisation annulée (" << lot->Description << ", " << lot->Debut
+            << (lot->Fin.empty() ? ", interrompue" : "") << ") : " << bilan.Restaurees
+            << " lieu(x) remis dans leur état précédent";
+        if (bilan.Conservees)
+            out << ", " << bilan.Conservees << " modifié(s) depuis laissé(s) tel(s) quel(s)";
+        out << ".\n";
+    }
+    return SortieOk;
+}
+
 } // namespace
 
 bool EstCommandeBase(const std::vector<std::string>& args) {
@@ -220,7 +369,14 @@ void AideBase(std::ostream& out) {
            "        écrit le fichier importé avec les coordonnées modifiées depuis l'import\n"
            "  base lieux --base BASE.sqlite [--filtre localises|non-localises|valides]\n"
            "        liste des lieux de l'outil de géolocalisation : index, numéro du lieu,\n"
-           "        lieu-dit, lieu, latitude, longitude, état\n";
+           "        lieu-dit, lieu, latitude, longitude, état\n"
+           "  base geolocaliser --base BASE.sqlite [--filtre localises|non-localises|valides]\n"
+           "        [--avec-lieu-dit] [--en-ligne] [--geocodeur FICHIER]\n"
+           "        géolocalise tous les lieux du filtre (non localisés par défaut) : la commune\n"
+           "        du fichier des pays, sinon le géocodeur hors ligne ; un lieu validé n'est\n"
+           "        jamais modifié, une réponse ambiguë n'est pas retenue\n"
+           "  base annuler-geolocalisation --base BASE.sqlite\n"
+           "        annule la dernière géolocalisation de tous les lieux\n";
 }
 
 int CommandeBase(const std::vector<std::string>& args, const std::string& dossierAtlas,
@@ -238,6 +394,9 @@ int CommandeBase(const std::vector<std::string>& args, const std::string& dossie
     try {
         if (options->action == "importer") return Importer(*options, out, err);
         if (options->action == "exporter") return Exporter(*options, out);
+        if (options->action == "geolocaliser") return Geolocaliser(*options, out, err);
+        if (options->action == "annuler-geolocalisation")
+            return AnnulerGeolocalisation(*options, out);
         return Lieux(*options, out);
     } catch (const Erreur& e) {
         err << "orlavine-cli : " << e.what() << '\n';

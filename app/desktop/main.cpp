@@ -5,6 +5,7 @@
 //   orlavine [--atlas DOSSIER] [TEXTE]
 //   orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] [TEXTE]
 //   orlavine --base BASE.sqlite --lieu ID [--lieu-dit TEXTE] [--capture FICHIER.png]
+//   orlavine --base BASE.sqlite --outil-lieux [--capture FICHIER.png]
 #include "a_propos.h"
 #include "app/communes_atlas.h"
 #include "app/donnees.h"
@@ -15,6 +16,7 @@
 #include "mapview/frm_france.h"
 #include "mapview/traductions_qt.h"
 #include "mapview/web_osmaps.h"
+#include "outil_lieux.h"
 #include "search/form_ihm2.h"
 
 #include <QApplication>
@@ -58,6 +60,7 @@ struct Options {
     std::string texte;
     int lieu = 0; // 0: no place asked for
     std::string lieuDit;
+    bool outilLieux = false;
     bool aide = false;
     std::string erreur;
 };
@@ -68,6 +71,7 @@ void Usage(std::FILE* sortie) {
         "        orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] "
         "[TEXTE]\n"
         "        orlavine --base BASE.sqlite --lieu ID [--lieu-dit TEXTE] [--capture FICHIER.png]\n"
+        "        orlavine --base BASE.sqlite --outil-lieux [--capture FICHIER.png]\n"
         "\n"
         "Ouvre la fenêtre « Localisation » sur la page des communes. TEXTE (par exemple\n"
         "« Versailles » ou « 78646 ») est cherché dans la première ville.\n"
@@ -76,6 +80,8 @@ void Usage(std::FILE* sortie) {
         "                      (par défaut : " ORLAVINE_ATLAS_DEFAUT ")\n"
         "  --base BASE.sqlite  ouvre cette base généalogique (sinon la dernière ouverte)\n"
         "  FICHIER.ged         importe ce fichier GEDCOM dans une nouvelle base\n"
+        "  --outil-lieux       ouvre l'outil de géolocalisation des lieux de la base --base\n"
+        "                      (avec --capture : une image une fois la liste chargée)\n"
         "  --capture FICHIER   enregistre une image PNG de la fenêtre, une fois la recherche\n"
         "                      et la carte affichées, puis quitte (fonctionne sans écran)\n"
         "  --onglet NOM        page de droite de la capture : « carte » (par défaut) ou\n"
@@ -120,7 +126,9 @@ Options LitOptions(int argc, char** argv) {
                     "--lieu attend le numéro d'un lieu de la base (1, 2, ...), pas « " + id + " »";
             else
                 o.lieu = static_cast<int>(n);
-        } else if (a.rfind("--", 0) == 0)
+        } else if (a == "--outil-lieux")
+            o.outilLieux = true;
+        else if (a.rfind("--", 0) == 0)
             o.erreur = "option inconnue : " + a;
         else if (o.texte.empty())
             o.texte = a;
@@ -128,6 +136,8 @@ Options LitOptions(int argc, char** argv) {
             o.texte += " " + a;
         if (!o.erreur.empty()) break;
     }
+    if (o.erreur.empty() && o.outilLieux && o.base.empty())
+        o.erreur = "--outil-lieux attend --base BASE.sqlite";
     if (o.erreur.empty() && !o.onglet.empty() && o.onglet != "villes" && o.onglet != "carte")
         o.erreur = "--onglet attend « villes » ou « carte »";
     if (o.erreur.empty() && !o.lieuDit.empty() && o.lieu == 0)
@@ -240,6 +250,8 @@ int main(int argc, char** argv) {
     // The installed menu entry and icon (share/applications, share/icons) go with the windows.
     QGuiApplication::setDesktopFileName(QStringLiteral("orlavine"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orlavine")));
+
+    if (o.outilLieux) return orlavine::LanceOutilLieux(o.atlas, o.base, o.capture);
 
     orlavine::TFormIhm2 fenetre;
     fenetre.DossierAtlas = o.atlas;

@@ -1,5 +1,6 @@
 #include "app/cli/commandes.h"
 #include "app/communes_atlas.h"
+#include "genealogie/services.h"
 #include "tests/commun/outils.h"
 
 #include <gtest/gtest.h>
@@ -131,6 +132,43 @@ TEST_F(CommandeBase, ImportListExport) {
     EXPECT_NE(erreurs_.str().find("--remplacer"), std::string::npos) << erreurs_.str();
     EXPECT_EQ(test::LitFichier(base), avant);
     EXPECT_EQ(Lance({"base", "importer", Chemin("sortie.ged"), "--base", base, "--remplacer"}), 0);
+}
+
+TEST_F(CommandeBase, GeolocateAllThenUndo) {
+    DefinitRepAppData(Chemin("donnees"));
+    const std::string base = Chemin("b.sqlite");
+    ASSERT_EQ(Lance({"base", "importer", Chemin("arbre.ged"), "--base", base}), 0);
+
+    // Without an online geocoder, --en-ligne is refused before anything is written.
+    EXPECT_EQ(Lance({"base", "geolocaliser", "--base", base, "--en-ligne", "--geocodeur",
+                     ORLAVINE_MONDE_BUNDLED}),
+              1);
+    EXPECT_NE(erreurs_.str().find("aucun géocodeur en ligne"), std::string::npos);
+
+    ASSERT_EQ(
+        Lance({"base", "geolocaliser", "--base", base, "--geocodeur", ORLAVINE_MONDE_BUNDLED}), 0)
+        << erreurs_.str();
+    // The lieu-dit takes its commune's position (the lieu-dit is not searched by default);
+    // Le Havre, read from the file, is not under "Non localisés". No progress line off a
+    // terminal.
+    EXPECT_EQ(sortie_.str(), "entrées traitées : 1\n"
+                             "localisées : 1\n"
+                             "non localisées : 0 (dont 0 ambiguës)\n"
+                             "validées laissées telles quelles : 0\n"
+                             "état 6 (commune du fichier des pays) : 1\n");
+    EXPECT_EQ(erreurs_.str(), "");
+    ASSERT_EQ(Lance({"--tsv", "base", "lieux", "--base", base, "--filtre", "localises"}), 0);
+    EXPECT_EQ(sortie_.str(), "0\t1\t\tLe Havre, 76600, Seine-Maritime, France\t49.4938\t0.1077\t2\n"
+                             "1\t2\tLe Moulin\tSaint-Malo, 35400, France\t48.6493\t-2.0257\t6\n");
+
+    ASSERT_EQ(Lance({"--tsv", "base", "annuler-geolocalisation", "--base", base}), 0);
+    EXPECT_EQ(sortie_.str(), "restaurees\t1\nconservees\t0\n");
+    ASSERT_EQ(Lance({"base", "lieux", "--filtre", "non-localises", "--base", base}), 0);
+    EXPECT_EQ(sortie_.str(), "1 | 2 | Le Moulin | Saint-Malo, 35400, France | 0 | 0 | 3\n");
+    ASSERT_EQ(Lance({"base", "annuler-geolocalisation", "--base", base}), 0);
+    EXPECT_EQ(sortie_.str(), "Aucune géolocalisation à annuler.\n");
+    EXPECT_EQ(Lance({"base", "lieux", "--base", base, "--avec-lieu-dit"}), 2);
+    DefinitRepAppData({});
 }
 
 TEST_F(CommandeBase, BadFilesAndUsage) {

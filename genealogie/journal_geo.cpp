@@ -1,0 +1,149 @@
+#include "genealogie/journal_geo.h"
+
+namespace orlavine {
+
+std::int64_t TJournalGeo::OuvreLot(std::string_view description) {
+    ConnexionSqlite& c = base_.Connexion();
+    c.Execute("DELETE FROM geoloc_journal; DELETE FROM geoloc_lots;");
+    RequeteSqlite r(c, "INSERT INTO geoloc_lots(debut, description) VALUES (?, ?)");
+    r.Lie(1, DateMaintenant()).Lie(2, description).Execute();
+    return c.DernierId();
+}
+
+void TJournalGeo::FermeLot(std::int64_t lot) {
+    RequeteSqlite r(base_.Connexion(), "UPDATE geoloc_lots SET fin = ? WHERE id = ?");
+    r.Lie(1, DateMaintenant()).Lie(2, lot).Execute();
+}
+
+bool TJournalGeo::Enregistre(std::int64_t lot, const TGeolocalisation& n) {
+    ConnexionSqlite& c = base_.Connexion();
+    const std::optional<TGeolocalisation> avant = base_.Geolocalisation(n.IdLieu, n.LieuDit);
+    if (avant && avant->Etat == 7) return false;
+
+    // The first change of a row in this lot is the one to note: it holds the row before the run.
+    RequeteSqlite note(c, "INSERT INTO geoloc_journal(lot, lieu, lieu_dit, avant, latitude, "
+                          "longitude, etat, adresse, provenance, date, apres_latitude, "
+                          "apres_longitude, apres_etat) "
+                          "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13) "
+                          "ON CONFLICT(lot, lieu, lieu_dit) DO UPDATE SET "
+                          "apres_latitude = ?11, apres_longitude = ?12, apres_etat = ?13");
+    note.Lie(1, lot).Lie(2, n.IdLieu).Lie(3, n.LieuDit).Lie(4, avant ? 1 : 0);
+    if (avant) {
+        note.Lie(5, avant->Latitude)
+            .Lie(6, avant->Longitude)
+            .Lie(7, avant->Etat)
+            .Lie(8, avant->Adresse)
+            .Lie(9, NomProvenance(avant->Origine))
+            .Lie(10, avant->Date);
+    } else {
+        for (int i = 5; i <= 10; ++i)
+            note.LieNul(i);
+    }
+    note.Lie(11, n.Latitude).Lie(12, n.Longitude).Lie(13, n.Etat).Execute();
+
+    if (avant) {
+        base_.MetAJourGeolocalisation(n.IdLieu, n.LieuDit, n.Latitude, n.Longitude, n.Etat,
+                                      n.Origine);
+    } else {
+        base_.AjouteGeolocalisation(n);
+    }
+    return true;
+}
+
+std::optional<TLotGeo> TJournalGeo::DernierLot() {
+    RequeteSqlite r(base_.Connexion(), "SELECT l.id, l.debut, coalesce(l.fin, ''), l.description, "
+                                       "(SELECT count(*) FROM geoloc_journal j WHERE j.lot = l.id) "
+                                       "FROM geoloc_lots l ORDER BY l.id DESC LIMIT 1");
+    if (!r.Pas()) return std::nullopt;
+    TLotGeo lot;
+    lot.Id = r.Entier(0);
+    lot.Debut = r.Texte(1);
+    lot.Fin = r.Texte(2);
+    lot.Description = r.Texte(3);
+    lot.Entrees = static_cast<long>(r.Entier(4));
+    return lot;
+}
+
+TBilanAnnulation TJournalGeo::AnnuleDernierLot() {
+    TBilanAnnulation bilan;
+    const auto lot = DernierLot();
+    if (!lot) return bilan;
+    ConnexionSqlite& c = base_.Connexion();
+    TransactionSqlite t(c);
+    struct Ligne {
+        int Lieu;
+        std::string LieuDit;
+        bool Avant;
+        TGeolocalisation Ancienne;
+        double ApresLat, ApresLon;
+        int ApresEtat;
+    };
+    std::vector<Ligne> lignes;
+    {
+        RequeteSqlite r(c, "SELECT lieu, lieu_dit, avant, latitude, longitude, etat, adresse, "
+                           "provenance, date, apres_latitude, apres_longitude, apres_etat "
+                           "FROM geoloc_journal WHERE lot = ?");
+        r.Lie(1, lot->Id);
+        while (r.Pas()) {
+            Ligne l{static_cast<int>(r.Entier(0)),
+                    std::string(r.Texte(1)),
+                    r.Entier(2) != 0,
+                    {},
+                    r.Reel(9),
+                    r.Reel(10),
+                    static_cast<int>(r.Entier(11))};
+            if (l.Avant) {
+                TGeolocalisation& g = l.Ancienne;
+                g.IdLieu = l.Lieu;
+                g.LieuDit = l.LieuDit;
+                g.Latitude = r.Reel(3);
+                g.Longitude = r.Reel(4);
+                g.Etat = static_cast<int>(r.Entier(5));
+                g.Adresse = r.Texte(6);
+                const auto p = LitProvenance(r.Texte(7));
+                if (!p)
+                    throw ErreurGenealogie(base_.Chemin().string(), 0,
+                                           "provenance inconnue dans le journal de "
+                                           "géolocalisation");
+                g.Origine = *p;
+                g.Date = r.Texte(8);
+            }
+            lignes.push_back(std::move(l));
+        }
+    }
+    RequeteSqlite supprime(c, "DELETE FROM geolocalisation WHERE lieu = ? AND lieu_dit = ?");
+    RequeteSqlite remet(c, "UPDATE geolocalisation SET latitude = ?, longitude = ?, etat = ?, "
+                           "adresse = ?, provenance = ?, date = ? WHERE lieu = ? AND lieu_dit = ?");
+    for (const Ligne& l : lignes) {
+        const auto actuelle = base_.Geolocalisation(l.Lieu, l.LieuDit);
+        // Only what the run left is undone: a later change by the user stays.
+        if (!actuelle || actuelle->Latitude != l.ApresLat || actuelle->Longitude != l.ApresLon ||
+            actuelle->Etat != l.ApresEtat) {
+            ++bilan.Conservees;
+            continue;
+        }
+        if (!l.Avant) {
+            supprime.Lie(1, l.Lieu).Lie(2, l.LieuDit).Execute();
+            supprime.Reinitialise();
+        } else {
+            const TGeolocalisation& g = l.Ancienne;
+            remet.Lie(1, g.Latitude)
+                .Lie(2, g.Longitude)
+                .Lie(3, g.Etat)
+                .Lie(4, g.Adresse)
+                .Lie(5, NomProvenance(g.Origine))
+                .Lie(6, g.Date)
+                .Lie(7, l.Lieu)
+                .Lie(8, l.LieuDit)
+                .Execute();
+            remet.Reinitialise();
+        }
+        ++bilan.Restaurees;
+    }
+    RequeteSqlite oublie(c, "DELETE FROM geoloc_lots WHERE id = ?");
+    oublie.Lie(1, lot->Id).Execute();
+    t.Valide();
+    return bilan;
+}
+
+} // namespace orlavine

@@ -1,0 +1,649 @@
+#include "geoloc/ihm/frm_outil_lieux.h"
+
+#include "genealogie/journal_geo.h"
+#include "mapview/web_osmaps.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSplitter>
+#include <QTextDocument>
+#include <QTimer>
+#include <QToolTip>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace orlavine {
+
+namespace {
+
+const QString MarqueIndex = QStringLiteral("<idPlace= ");
+const QString FinIndex = QStringLiteral(",/><br>&nbsp;");
+
+QString U(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString NomProvenanceFr(Provenance p) {
+    switch (p) {
+    case Provenance::Gedcom:
+        return QStringLiteral("fichier GEDCOM");
+    case Provenance::Atlas:
+        return QStringLiteral("atlas des communes");
+    case Provenance::Geocodeur:
+        return QStringLiteral("géocodeur hors ligne");
+    case Provenance::GeocodeurEnLigne:
+        return QStringLiteral("géocodeur en ligne");
+    case Provenance::Main:
+        return QStringLiteral("placé à la main");
+    }
+    return {};
+}
+
+} // namespace
+
+// ---- Rows ---------------------------------------------------------------------------------
+
+QString TDelegueLigneHtml::TexteAffiche(const QString& balisage, QColor* fond) {
+    QString texte = balisage;
+    static const QRegularExpression corps(QStringLiteral("<body bgcolor=\"(#[0-9A-Fa-f]{6})\">"));
+    const auto m = corps.match(texte);
+    if (m.hasMatch() && fond) *fond = QColor(m.captured(1));
+    texte.remove(corps);
+    static const QRegularExpression police(QStringLiteral("<font color = \"[^\"]*\">"));
+    texte.remove(police);
+    // The index marker is for the program only.
+    static const QRegularExpression marque(QStringLiteral("<idPlace= [^>]*>"));
+    texte.remove(marque);
+    return texte;
+}
+
+void TDelegueLigneHtml::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+    QColor fond = Qt::white;
+    const QString texte = TexteAffiche(index.data(RoleBalisage).toString(), &fond);
+    painter->save();
+    const bool choisie = option.state & QStyle::State_Selected;
+    painter->fillRect(option.rect, choisie ? option.palette.highlight().color() : fond);
+    QTextDocument doc;
+    doc.setDefaultFont(option.font);
+    doc.setHtml(texte);
+    doc.setTextWidth(option.rect.width() - 8);
+    painter->translate(option.rect.topLeft() + QPoint(4, 4));
+    QAbstractTextDocumentLayout::PaintContext contexte;
+    contexte.palette.setColor(QPalette::Text, choisie ? option.palette.highlightedText().color()
+                                                      : QColor(Qt::black));
+    doc.documentLayout()->draw(painter, contexte);
+    painter->restore();
+}
+
+bool TDelegueLigneHtml::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                                  const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event && event->type() == QEvent::ToolTip && Bulle && index.isValid()) {
+        QToolTip::showText(event->globalPos(), Bulle(index.row()), view);
+        return true;
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
+}
+
+QSize TDelegueLigneHtml::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
+    return QSize(option.rect.width(), 60);
+}
+
+// ---- Window -------------------------------------------------------------------------------
+
+TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServicesLieux& services,
+                                     geoloc::IRechercheAdresse* recherche,
+                                     const TParametresOutilLieux& params, QWidget* parent)
+    : QWidget(parent), gestion_(gestion), services_(services), recherche_(recherche) {
+    setWindowTitle(QStringLiteral("Outil de géolocalisation des lieux"));
+    resize(1047, 598);
+    QFont police(QStringLiteral("Segoe UI"));
+    setFont(police);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    auto* principal = new QVBoxLayout(this);
+    principal->setContentsMargins(0, 0, 0, 0);
+    principal->addWidget(splitter);
+
+    PanelLeftList = new QWidget(splitter);
+    auto* gauche = new QVBoxLayout(PanelLeftList);
+    Label3 = new QLabel(QStringLiteral("Etat de localisation de vos lieux"), PanelLeftList);
+    QFont gras = Label3->font();
+    gras.setBold(true);
+    Label3->setFont(gras);
+    RBNotLocate = new QRadioButton(QStringLiteral("Non localisés"), PanelLeftList);
+    RBLocate = new QRadioButton(QStringLiteral("Localisés"), PanelLeftList);
+    RBPlaceCheck = new QRadioButton(QStringLiteral("Validés"), PanelLeftList);
+    ListDisplayPlaces = new QListWidget(PanelLeftList);
+    auto* delegue = new TDelegueLigneHtml(ListDisplayPlaces);
+    delegue->Bulle = [this](int ligne) { return BulleLigne(ligne); };
+    ListDisplayPlaces->setItemDelegate(delegue);
+    ListDisplayPlaces->setUniformItemSizes(true);
+    BtReInit = new QPushButton(QStringLiteral("Tout re-géolocaliser"), PanelLeftList);
+    BtDeleteAll =
+        new QPushButton(QStringLiteral("Supprimer toutes les localisations"), PanelLeftList);
+    BtAnnuler =
+        new QPushButton(QStringLiteral("Annuler la dernière géolocalisation"), PanelLeftList);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck,
+                                         ListDisplayPlaces, BtReInit, BtDeleteAll, BtAnnuler})
+        gauche->addWidget(w);
+    gauche->setStretch(4, 1);
+
+    PanelClientMain = new QWidget(splitter);
+    auto* droite = new QVBoxLayout(PanelClientMain);
+    WebOSMaps = new TWebOSMaps(PanelClientMain);
+    WebOSMaps->FixeFichierMonde(params.FichierMonde);
+    WebOSMaps->FixeAtlas(params.Atlas);
+    WebOSMaps->FixeGeocodage(params.Geocodage);
+    droite->addWidget(WebOSMaps, 1);
+    AdvPanel = new QLabel(QStringLiteral("<font color=\"#E37A3E\">l'adresse sélectionnée a été "
+                                         "validée</font>"),
+                          WebOSMaps);
+    AdvPanel->setStyleSheet(QStringLiteral("background: white; padding: 6px;"));
+    AdvPanel->hide();
+    CBLieuDit = new QCheckBox(
+        QStringLiteral("Ignorer le lieu-dit dans la localisation automatique"), PanelClientMain);
+    droite->addWidget(CBLieuDit);
+    auto* actions = new QHBoxLayout;
+    BtLocateAuto = new QPushButton(QStringLiteral("Géolocaliser ce lieu"), PanelClientMain);
+    BtLocate = new QPushButton(QStringLiteral("Choisir la localisation définie sur la carte"),
+                               PanelClientMain);
+    BtCheckPlace =
+        new QPushButton(QStringLiteral("Marquer cette adresse comme \"Validée\""), PanelClientMain);
+    BtDeleteCurrent =
+        new QPushButton(QStringLiteral("Supprimer la localisation de ce lieu"), PanelClientMain);
+    btQuit = new QPushButton(QStringLiteral("Fermer"), PanelClientMain);
+    for (QPushButton* b : {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent})
+        actions->addWidget(b);
+    actions->addStretch(1);
+    actions->addWidget(btQuit);
+    droite->addLayout(actions);
+    splitter->setSizes({305, 742});
+
+    PanelWait = new QFrame(this);
+    PanelWait->setFrameShape(QFrame::Box);
+    PanelWait->setAutoFillBackground(true);
+    PanelWait->resize(345, 157);
+    auto* attente = new QVBoxLayout(PanelWait);
+    Label2 = new QLabel(QStringLiteral("Chargement en cours. Veuillez patienter..."), PanelWait);
+    ProgressBar = new QProgressBar(PanelWait);
+    BtCancel = new QPushButton(QStringLiteral("Arrêter le traitement"), PanelWait);
+    attente->addWidget(Label2);
+    attente->addWidget(ProgressBar);
+    attente->addWidget(BtCancel);
+    PanelWait->hide();
+
+    TimerInit = new QTimer(this);
+    TimerInit->setInterval(600);
+    TimerInit->setSingleShot(true);
+    TimerAff = new QTimer(this);
+    TimerAff->setInterval(3000);
+    TimerAff->setSingleShot(true);
+
+    MyMessageDlg = [this](QMessageBox::Icon icone, const QString& texte,
+                          QMessageBox::StandardButtons boutons) {
+        QMessageBox m(icone, windowTitle(), texte, boutons, this);
+        return static_cast<QMessageBox::StandardButton>(m.exec());
+    };
+
+    connect(TimerInit, &QTimer::timeout, this, [this] {
+        TimerInit->stop();
+        InitListPlaces();
+        ShowAllPlaces(FilterList_);
+    });
+    connect(TimerAff, &QTimer::timeout, this, [this] { AdvPanel->hide(); });
+    connect(BtCancel, &QPushButton::clicked, this, [this] { CancelProcess = true; });
+    for (QRadioButton* rb : {RBNotLocate, RBLocate, RBPlaceCheck})
+        connect(rb, &QRadioButton::clicked, this, [this] {
+            const TypeFilterDisplayList f = RBLocate->isChecked()       ? FilterLocate
+                                            : RBPlaceCheck->isChecked() ? FilterPlaceCheck
+                                                                        : FilterNotLocate;
+            SetFilterList(f);
+            ShowAllPlaces(f);
+        });
+    connect(ListDisplayPlaces, &QListWidget::itemClicked, this,
+            [this] { ListDisplayPlacesClick(); });
+    connect(BtLocateAuto, &QPushButton::clicked, this, [this] { BtLocateAutoClick(); });
+    connect(BtLocate, &QPushButton::clicked, this, [this] { BtLocateClick(); });
+    connect(BtCheckPlace, &QPushButton::clicked, this, [this] { BtCheckPlaceClick(); });
+    connect(BtDeleteCurrent, &QPushButton::clicked, this, [this] { BtDeleteCurrentClick(); });
+    connect(BtDeleteAll, &QPushButton::clicked, this, [this] { BtDeleteAllClick(); });
+    connect(BtReInit, &QPushButton::clicked, this, [this] { BtReInitClick(); });
+    connect(BtAnnuler, &QPushButton::clicked, this, [this] { BtAnnulerClick(); });
+    connect(btQuit, &QPushButton::clicked, this, &QWidget::close);
+    connect(WebOSMaps, &TWebOSMaps::OnMapClick, this,
+            [this](QObject*, double lat, double lon, int, int) { WebOSMapsMapClick(lat, lon); });
+
+    WebOSMaps->Launch();
+    RBLocate->setChecked(true);
+    SetFilterList(FilterLocate);
+}
+
+TFormToolLocation::~TFormToolLocation() = default;
+
+void TFormToolLocation::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    CancelProcess = false;
+    MapLatitude = MapLongitude = 0;
+    if (!chargee_) TimerInit->start();
+}
+
+void TFormToolLocation::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PanelWait->move(width() / 2 - PanelWait->width() / 2, height() / 2 - PanelWait->height() / 2);
+    AdvPanel->adjustSize();
+    AdvPanel->move(WebOSMaps->width() - AdvPanel->width() - 10, 10);
+}
+
+void TFormToolLocation::ShowPanelWait(bool afficher) {
+    if (afficher) {
+        PanelWait->move(width() / 2 - PanelWait->width() / 2,
+                        height() / 2 - PanelWait->height() / 2);
+        PanelWait->show();
+        PanelWait->raise();
+        WebOSMaps->hide();
+        PanelLeftList->setEnabled(false);
+        PanelClientMain->setEnabled(false);
+        CancelProcess = false;
+    } else {
+        PanelWait->hide();
+        WebOSMaps->show();
+        PanelLeftList->setEnabled(true);
+        PanelClientMain->setEnabled(true);
+    }
+}
+
+void TFormToolLocation::InitListPlaces() {
+    ShowPanelWait(true);
+    ProgressBar->setMaximum(100);
+    TProgressRappel barre([this](int p) { ProgressBar->setValue(p); },
+                          [] { QApplication::processEvents(); });
+    ListPlaces_ = orlavine::InitListPlaces(gestion_, &CancelProcess, &barre);
+    provenances_.clear();
+    for (const TGeolocalisation& g : gestion_.Base.Geolocalisations())
+        provenances_[{g.IdLieu, g.LieuDit}] = g.Origine;
+    ShowPanelWait(false);
+}
+
+bool TFormToolLocation::AddPlaceToShow(const SGeoChps* entree, int index) {
+    QString texte = U(gestion_.FicDupli.Charge(entree->IdPlace));
+    QString tri = texte;
+    if (!texte.isEmpty()) texte += QLatin1Char('.');
+    if (!entree->LieuDit.empty()) {
+        const QString lieuDit = U(entree->LieuDit).trimmed();
+        texte += QStringLiteral("<b> Lieu-dit : </b>") + lieuDit;
+        tri += QLatin1Char(' ') + lieuDit;
+    }
+    if (texte.isEmpty()) return false;
+    texte += MarqueIndex + QString::number(index) + FinIndex;
+    // Rows are gathered, then sorted and put in the list at once (ShowAllPlaces).
+    aAjouter_.push_back({std::move(tri), std::move(texte)});
+    return true;
+}
+
+QString TFormToolLocation::BulleLigne(int ligne) const {
+    const int index = GetItemIndexListPlaces(ligne);
+    if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return {};
+    const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
+    if (!e || (e->Latitude == 0 && e->Longitude == 0)) return QStringLiteral("Non localisé");
+    QString bulle = QStringLiteral("Position : %1, %2")
+                        .arg(e->Latitude, 0, 'f', 5)
+                        .arg(e->Longitude, 0, 'f', 5);
+    const auto p = provenances_.find({e->IdPlace, e->LieuDit});
+    if (p != provenances_.end())
+        bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(p->second);
+    return bulle;
+}
+
+void TFormToolLocation::ShowAllPlaces(TypeFilterDisplayList filtre) {
+    ShowPanelWait(true);
+    ListDisplayPlaces->setSortingEnabled(false);
+    ListDisplayPlaces->setUpdatesEnabled(false);
+    ListDisplayPlaces->clear();
+    aAjouter_.clear();
+    ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
+    ProgressBar->setValue(0);
+    for (std::size_t i = 0; i < ListPlaces_.size() && !CancelProcess; ++i) {
+        const SGeoChps* e = ListPlaces_[i].get();
+        if (e && ApplyFilter(e, filtre)) AddPlaceToShow(e, static_cast<int>(i));
+        // Events now and then: a hundred thousand rounds would cost more than the rows.
+        if (i % 1024 == 0) {
+            ProgressBar->setValue(static_cast<int>(i + 1));
+            QApplication::processEvents();
+        }
+    }
+    ProgressBar->setValue(ProgressBar->maximum());
+    // Sorted as the list would sort its texts, then inserted in one step.
+    std::stable_sort(aAjouter_.begin(), aAjouter_.end(),
+                     [](const LigneAAjouter& a, const LigneAAjouter& b) { return a.Tri < b.Tri; });
+    QStringList textes;
+    textes.reserve(static_cast<qsizetype>(aAjouter_.size()));
+    for (const LigneAAjouter& l : aAjouter_)
+        textes.push_back(l.Tri);
+    ListDisplayPlaces->insertItems(0, textes);
+    for (int r = 0; r < ListDisplayPlaces->count(); ++r)
+        ListDisplayPlaces->item(r)->setData(TDelegueLigneHtml::RoleBalisage,
+                                            aAjouter_[static_cast<std::size_t>(r)].Balisage);
+    aAjouter_.clear();
+    ColorListDisplay();
+    ListDisplayPlaces->setUpdatesEnabled(true);
+    ShowPanelWait(false);
+    chargee_ = true;
+    emit ListeAffichee();
+}
+
+void TFormToolLocation::ColorListDisplay() {
+    // By position after sorting: lavender, then white, alternating. A previous prefix goes.
+    static const QRegularExpression prefixe(QStringLiteral("^<body bgcolor=\"#[0-9A-Fa-f]{6}\">"));
+    for (int r = 0; r < ListDisplayPlaces->count(); ++r) {
+        QListWidgetItem* item = ListDisplayPlaces->item(r);
+        QString balisage = item->data(TDelegueLigneHtml::RoleBalisage).toString();
+        balisage.remove(prefixe);
+        item->setData(TDelegueLigneHtml::RoleBalisage,
+                      (r % 2 == 0 ? QStringLiteral("<body bgcolor=\"#E6E6FA\">")
+                                  : QStringLiteral("<body bgcolor=\"#FFFFFF\">")) +
+                          balisage);
+    }
+}
+
+int TFormToolLocation::GetItemIndexListPlaces(int ligne) const {
+    if (ligne < 0 || ligne >= ListDisplayPlaces->count()) return -1;
+    QString texte =
+        ListDisplayPlaces->item(ligne)->data(TDelegueLigneHtml::RoleBalisage).toString();
+    const qsizetype debut = texte.indexOf(MarqueIndex);
+    if (debut < 0) return -1;
+    texte = texte.mid(debut);
+    texte.remove(MarqueIndex);
+    texte.remove(FinIndex);
+    bool ok = false;
+    const int index = texte.toInt(&ok);
+    return ok ? index : -1;
+}
+
+int TFormToolLocation::GetItemIndexShowList(int index) const {
+    for (int r = 0; r < ListDisplayPlaces->count(); ++r)
+        if (GetItemIndexListPlaces(r) == index) return r;
+    return -1;
+}
+
+void TFormToolLocation::SetFilterList(TypeFilterDisplayList filtre) {
+    FilterList_ = filtre;
+    UpdateButton(filtre);
+}
+
+void TFormToolLocation::UpdateButton(TypeFilterDisplayList filtre) {
+    BtLocateAuto->setText(QStringLiteral("Géolocaliser ce lieu"));
+    switch (filtre) {
+    case FilterLocate:
+        BtReInit->setVisible(true);
+        BtReInit->setText(QStringLiteral("Tout re-géolocaliser"));
+        BtDeleteAll->setVisible(true);
+        for (QPushButton* b : {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent})
+            b->setVisible(true);
+        RBLocate->setChecked(true);
+        break;
+    case FilterNotLocate:
+        BtReInit->setVisible(true);
+        BtReInit->setText(QStringLiteral("Tout géolocaliser"));
+        BtDeleteAll->setVisible(false);
+        BtLocateAuto->setVisible(true);
+        BtLocate->setVisible(true);
+        BtCheckPlace->setVisible(false);
+        BtDeleteCurrent->setVisible(false);
+        RBNotLocate->setChecked(true);
+        break;
+    case FilterPlaceCheck:
+        BtReInit->setVisible(false);
+        BtDeleteAll->setVisible(true);
+        BtLocateAuto->setVisible(false);
+        BtLocate->setVisible(false);
+        BtCheckPlace->setVisible(false);
+        BtDeleteCurrent->setVisible(true);
+        RBPlaceCheck->setChecked(true);
+        break;
+    }
+}
+
+SGeoChps* TFormToolLocation::EntreeSelectionnee() {
+    const int index = GetItemIndexListPlaces(ListDisplayPlaces->currentRow());
+    if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return nullptr;
+    return ListPlaces_[static_cast<std::size_t>(index)].get();
+}
+
+QString TFormToolLocation::Description(const SGeoChps& e) const {
+    QString d = QStringLiteral("Lieu : ") + U(gestion_.FicDupli.Charge(e.IdPlace));
+    if (!e.LieuDit.empty()) d += QStringLiteral(". Lieu-dit : ") + U(e.LieuDit);
+    return d;
+}
+
+void TFormToolLocation::Enregistre(const SGeoChps& e) {
+    if (gestion_.ModuleBDD.IsEltTableGeoExist(&e))
+        gestion_.ModuleBDD.UpdateCoordGeo(&e, false);
+    else
+        gestion_.ModuleBDD.AjouterEltTableGeo(&e, false);
+    provenances_[{e.IdPlace, e.LieuDit}] = TModuleBDD::ProvenanceDeEtat(e.Etat);
+}
+
+void TFormToolLocation::ListDisplayPlacesClick() {
+    const int index = GetItemIndexListPlaces(ListDisplayPlaces->currentRow());
+    if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return;
+    MapLatitude = MapLongitude = 0;
+    const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
+    if (e && e->Latitude != 0 && e->Longitude != 0)
+        WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
+}
+
+void TFormToolLocation::WebOSMapsMapClick(double latitude, double longitude) {
+    MapLatitude = latitude;
+    MapLongitude = longitude;
+}
+
+void TFormToolLocation::VersLocalises(int index) {
+    if (FilterList_ != FilterNotLocate) return;
+    SetFilterList(FilterLocate);
+    ShowAllPlaces(FilterLocate);
+    ListDisplayPlaces->setCurrentRow(GetItemIndexShowList(index));
+}
+
+void TFormToolLocation::BtLocateAutoClick() {
+    SGeoChps* e = EntreeSelectionnee();
+    if (!e || occupe_) return; // one automatic location at a time
+    occupe_ = true;
+    const int index = GetItemIndexListPlaces(ListDisplayPlaces->currentRow());
+    MapLatitude = MapLongitude = 0;
+    const SGeoChps avant = *e;
+    const geoloc::TResultatLocalisation r =
+        geoloc::RelocatePlaceAuto(*e, !CBLieuDit->isChecked(), gestion_, services_, recherche_);
+    occupe_ = false;
+    if (r.Succes) {
+        Enregistre(*e);
+        provenances_[{e->IdPlace, e->LieuDit}] = r.Origine;
+        WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
+        VersLocalises(index);
+        return;
+    }
+    *e = avant;
+    if (e->Latitude != 0 && e->Longitude != 0)
+        WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
+    QString message = QStringLiteral(
+        "Une erreur s'est produite lors de la réinitialisation automatique. Veuillez réessayer.");
+    if (r.Ambigu) {
+        message = QStringLiteral("Plusieurs lieux correspondent aussi bien à « %1 » ; aucun n'a "
+                                 "été retenu :")
+                      .arg(U(r.TexteRecherche));
+        for (const auto& c : r.Candidats)
+            message += QStringLiteral("\n - ") + U(c.Libelle);
+    }
+    MyMessageDlg(QMessageBox::Information, message, QMessageBox::Ok);
+}
+
+void TFormToolLocation::BtLocateClick() {
+    if (ListDisplayPlaces->currentRow() < 0) {
+        MyMessageDlg(QMessageBox::Warning,
+                     QStringLiteral("Vous devez commencer par choisir une adresse dans la liste "
+                                    "de gauche."),
+                     QMessageBox::Ok);
+        return;
+    }
+    if (MapLatitude == 0 && MapLongitude == 0) {
+        MyMessageDlg(QMessageBox::Warning,
+                     QStringLiteral("Vous n'avez pas encore choisit une localisation sur la "
+                                    "carte !"),
+                     QMessageBox::Ok);
+        return;
+    }
+    SGeoChps* e = EntreeSelectionnee();
+    if (!e) return;
+    const int index = GetItemIndexListPlaces(ListDisplayPlaces->currentRow());
+    if (MyMessageDlg(QMessageBox::Question,
+                     QStringLiteral("Souhaitez-vous definir l'emplacement que vous avez choisi "
+                                    "sur la carte (Marqueur rose) comme coordonnées du : ") +
+                         Description(*e) + QStringLiteral(" ? "),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
+        return;
+    e->Latitude = MapLatitude;
+    e->Longitude = MapLongitude;
+    e->Etat = EtatPlaceALaMain;
+    gestion_.ModuleBDD.UpdateCoordGeo(e, false);
+    provenances_[{e->IdPlace, e->LieuDit}] = Provenance::Main;
+    WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
+    if (FilterList_ == FilterNotLocate)
+        VersLocalises(index);
+    else {
+        ShowAllPlaces(FilterList_);
+        ListDisplayPlaces->setCurrentRow(GetItemIndexShowList(index));
+    }
+}
+
+void TFormToolLocation::RestaureSelection(int r) {
+    const int n = ListDisplayPlaces->count();
+    int ligne = -1;
+    if (n > r)
+        ligne = r;
+    else if (n >= r)
+        ligne = r - 1;
+    if (ligne >= 0) {
+        ListDisplayPlaces->setCurrentRow(ligne);
+        ListDisplayPlacesClick();
+    }
+}
+
+void TFormToolLocation::BtCheckPlaceClick() {
+    SGeoChps* e = EntreeSelectionnee();
+    if (!e) return;
+    if (e->Etat == EtatValide) {
+        MyMessageDlg(QMessageBox::Warning, QStringLiteral("Cette adresse est déja validée"),
+                     QMessageBox::Ok);
+        return;
+    }
+    const int ligne = ListDisplayPlaces->currentRow();
+    e->Etat = EtatValide;
+    gestion_.ModuleBDD.UpdateCoordGeo(e, false);
+    AdvPanel->show();
+    AdvPanel->raise();
+    TimerAff->start();
+    ShowAllPlaces(FilterList_);
+    RestaureSelection(ligne);
+}
+
+void TFormToolLocation::BtDeleteCurrentClick() {
+    SGeoChps* e = EntreeSelectionnee();
+    if (!e) return;
+    if (MyMessageDlg(QMessageBox::Question,
+                     QStringLiteral("Êtes-vous sur de vouloir supprimer de la base la ligne "
+                                    "sélectionnée? ") +
+                         Description(*e),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
+        return;
+    const int ligne = ListDisplayPlaces->currentRow();
+    gestion_.ModuleBDD.DeleteLacatedPlaces(e->IdPlace, e->LieuDit);
+    provenances_.erase({e->IdPlace, e->LieuDit});
+    e->Latitude = e->Longitude = 0;
+    e->Etat = EtatHorsTable;
+    ShowAllPlaces(FilterList_);
+    RestaureSelection(ligne);
+}
+
+void TFormToolLocation::Recharge() {
+    InitListPlaces();
+    ShowAllPlaces(FilterList_);
+}
+
+void TFormToolLocation::BtDeleteAllClick() {
+    const QString mot = FilterList_ == FilterLocate      ? QStringLiteral("localisées")
+                        : FilterList_ == FilterNotLocate ? QStringLiteral("non localisées")
+                                                         : QStringLiteral("validées");
+    if (MyMessageDlg(QMessageBox::Question,
+                     QStringLiteral("Êtes-vous sur de vouloir supprimer la géolocalisation de "
+                                    "tous vos lieux ") +
+                         mot + QStringLiteral("?"),
+                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
+        return;
+    gestion_.ModuleBDD.DeleteAllLacatedPlaces(FilterList_);
+    Recharge();
+}
+
+void TFormToolLocation::BtReInitClick() {
+    ShowPanelWait(true);
+    ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
+    ProgressBar->setValue(0);
+    geoloc::TOptionsGeolocalisation options;
+    options.Filtre = FilterList_;
+    options.AvecLieuDit = false;
+    try {
+        bilan_ = geoloc::ToutGeolocaliser(gestion_, ListPlaces_, services_, recherche_, options,
+                                          &CancelProcess, [this](long fait, long) {
+                                              ProgressBar->setValue(static_cast<int>(fait));
+                                              if (fait % 64 == 0) QApplication::processEvents();
+                                          });
+    } catch (const Erreur& e) {
+        ShowPanelWait(false);
+        MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
+        return;
+    }
+    for (const TGeolocalisation& g : gestion_.Base.Geolocalisations())
+        provenances_[{g.IdLieu, g.LieuDit}] = g.Origine;
+    ShowPanelWait(false);
+    ShowAllPlaces(FilterList_);
+    if (ListDisplayPlaces->count() > 0) {
+        ListDisplayPlaces->setCurrentRow(0);
+        ListDisplayPlacesClick();
+    }
+}
+
+void TFormToolLocation::BtAnnulerClick() {
+    TJournalGeo journal(gestion_.Base);
+    const auto lot = journal.DernierLot();
+    if (!lot) {
+        MyMessageDlg(QMessageBox::Information, QStringLiteral("Aucune géolocalisation à annuler."),
+                     QMessageBox::Ok);
+        return;
+    }
+    if (MyMessageDlg(
+            QMessageBox::Question,
+            QStringLiteral("Annuler la dernière géolocalisation (%1 lieux) ?").arg(lot->Entrees),
+            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        return;
+    const TBilanAnnulation b = journal.AnnuleDernierLot();
+    Recharge();
+    QString message =
+        QStringLiteral("%1 lieu(x) remis dans leur état précédent.").arg(b.Restaurees);
+    if (b.Conservees)
+        message += QStringLiteral(" %1 lieu(x) modifié(s) depuis ont été laissés tels quels.")
+                       .arg(b.Conservees);
+    MyMessageDlg(QMessageBox::Information, message, QMessageBox::Ok);
+}
+
+} // namespace orlavine

@@ -1,0 +1,161 @@
+// TFormToolLocation: the place tool. Every place of the base listed and filtered by its
+// geolocation state ("Localisés", "Non localisés", "Validés"), the world map beside it, and
+// the actions: locate one place or all of the filter, place by hand on the map, validate,
+// delete one or all locations, undo the last bulk run. The work itself is done by the
+// toolkit-free operations of geoloc/ and genealogie/, the same as the command line's.
+#pragma once
+
+#include "geoloc/localisation_auto.h"
+
+#include <QMessageBox>
+#include <QStyledItemDelegate>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <vector>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTimer;
+
+namespace orlavine {
+
+class IGeocodage;
+class TCarteFrance;
+class TWebOSMaps;
+
+// Draws a row's markup: bold, line breaks, non-breaking spaces and the background of its
+// "<body bgcolor=...>" prefix; tags it does not know (the index marker) are not shown.
+class TDelegueLigneHtml : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    static constexpr int RoleBalisage = Qt::UserRole + 1;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    // The tooltip of a row (its position and where it came from), made when asked.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+    std::function<QString(int ligne)> Bulle;
+    // The markup as shown: the background colour taken out, unknown tags removed.
+    static QString TexteAffiche(const QString& balisage, QColor* fond = nullptr);
+};
+
+struct TParametresOutilLieux {
+    std::filesystem::path FichierMonde;
+    const TCarteFrance* Atlas = nullptr; // not owned; may be null
+    IGeocodage* Geocodage = nullptr;     // the map's own search (not owned); may be null
+};
+
+class TFormToolLocation : public QWidget {
+    Q_OBJECT
+
+public:
+    // `gestion`, `services` and `recherche` (the address search of the automatic location;
+    // may be null) must outlive the window.
+    TFormToolLocation(TGestFichier& gestion, const geoloc::IServicesLieux& services,
+                      geoloc::IRechercheAdresse* recherche, const TParametresOutilLieux& params,
+                      QWidget* parent = nullptr);
+    ~TFormToolLocation() override;
+
+    // The operations of the window, also called by the tests.
+    void InitListPlaces();
+    void ShowAllPlaces(TypeFilterDisplayList filtre);
+    bool AddPlaceToShow(const SGeoChps* entree, int index);
+    void ColorListDisplay();
+    int GetItemIndexListPlaces(int ligne) const;
+    // The row's tooltip: position and provenance, or "Non localisé".
+    QString BulleLigne(int ligne) const;
+    int GetItemIndexShowList(int index) const;
+    void SetFilterList(TypeFilterDisplayList filtre);
+    void UpdateButton(TypeFilterDisplayList filtre);
+    void ShowPanelWait(bool afficher);
+
+    void BtLocateAutoClick();
+    void BtLocateClick();
+    void BtCheckPlaceClick();
+    void BtDeleteCurrentClick();
+    void BtDeleteAllClick();
+    void BtReInitClick();
+    void BtAnnulerClick();
+    void ListDisplayPlacesClick();
+    void WebOSMapsMapClick(double latitude, double longitude);
+
+    const TListePlaces& ListPlaces() const { return ListPlaces_; }
+    TypeFilterDisplayList FilterList() const { return FilterList_; }
+    bool ListeChargee() const { return chargee_; }
+    const geoloc::TBilanGeolocalisation& DernierBilan() const { return bilan_; }
+
+    // The message dialogs; tests and captures answer them without a screen.
+    std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString&,
+                                              QMessageBox::StandardButtons)>
+        MyMessageDlg;
+
+    QLabel* Label3;
+    QRadioButton* RBNotLocate;
+    QRadioButton* RBLocate;
+    QRadioButton* RBPlaceCheck;
+    QListWidget* ListDisplayPlaces;
+    QPushButton* BtReInit;
+    QPushButton* BtDeleteAll;
+    QPushButton* BtAnnuler;
+    TWebOSMaps* WebOSMaps;
+    QLabel* AdvPanel;
+    QCheckBox* CBLieuDit;
+    QPushButton* BtLocateAuto;
+    QPushButton* BtLocate;
+    QPushButton* BtCheckPlace;
+    QPushButton* BtDeleteCurrent;
+    QPushButton* btQuit;
+    QFrame* PanelWait;
+    QLabel* Label2;
+    QProgressBar* ProgressBar;
+    QPushButton* BtCancel;
+    QTimer* TimerInit;
+    QTimer* TimerAff;
+    QWidget* PanelLeftList;
+    QWidget* PanelClientMain;
+
+    bool CancelProcess = false;
+    double MapLatitude = 0;
+    double MapLongitude = 0;
+
+signals:
+    void ListeAffichee();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    SGeoChps* EntreeSelectionnee();
+    QString Description(const SGeoChps& e) const;
+    void Enregistre(const SGeoChps& e);
+    void RestaureSelection(int ligne);
+    void VersLocalises(int index);
+    void Recharge();
+
+    TGestFichier& gestion_;
+    const geoloc::IServicesLieux& services_;
+    geoloc::IRechercheAdresse* recherche_;
+    TListePlaces ListPlaces_;
+    TypeFilterDisplayList FilterList_ = FilterLocate;
+    std::map<std::pair<int, std::string>, Provenance> provenances_;
+    geoloc::TBilanGeolocalisation bilan_;
+    struct LigneAAjouter {
+        QString Tri;      // the text the list sorts by
+        QString Balisage; // the row markup
+    };
+    std::vector<LigneAAjouter> aAjouter_;
+    bool chargee_ = false;
+    bool occupe_ = false; // an automatic location is under way
+};
+
+} // namespace orlavine

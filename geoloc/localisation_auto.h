@@ -1,0 +1,110 @@
+// Locating the places of the database without the user: one entry (RelocatePlaceAuto) or
+// every entry of a filter in one run ("Tout géolocaliser" / "Tout re-géolocaliser"). The
+// window and the command line share these operations. Toolkit-free.
+#pragma once
+
+#include "genealogie/services_liste.h"
+#include "geoloc/normalisation.h"
+#include "geoloc/services_base.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orlavine::geocodeur {
+class TGeocodeur;
+}
+
+namespace orlavine::geoloc {
+
+// A place an address search proposes.
+struct TCandidatAdresse {
+    double Latitude = 0; // degrees
+    double Longitude = 0;
+    std::string Libelle;
+    int Score = 0; // equal scores: the text does not tell the candidates apart
+};
+
+// An address search: the offline geocoder, an online service, or the map's search in the
+// window (which waits for the map's answer).
+class IRechercheAdresse {
+public:
+    virtual ~IRechercheAdresse() = default;
+    // Candidates best first; empty when nothing is found (or no answer came in time).
+    virtual std::vector<TCandidatAdresse> Recherche(std::string_view texte) = 0;
+    // What a position it found is recorded as.
+    virtual Provenance Origine() const = 0;
+};
+
+// The offline geocoder as an address search. The geocoder must outlive it.
+class TRechercheGeocodeur : public IRechercheAdresse {
+public:
+    explicit TRechercheGeocodeur(const geocodeur::TGeocodeur& geocodeur) : geocodeur_(geocodeur) {}
+    std::vector<TCandidatAdresse> Recherche(std::string_view texte) override;
+    Provenance Origine() const override { return Provenance::Geocodeur; }
+
+private:
+    const geocodeur::TGeocodeur& geocodeur_;
+};
+
+// Two candidates of the best score farther apart than this are two places (homonyms); closer,
+// they are the same place under two names.
+inline constexpr double DistanceHomonymesKm = 2.0;
+
+struct TResultatLocalisation {
+    bool Succes = false;
+    bool Ambigu = false;                     // several equally good places: none taken
+    std::vector<TCandidatAdresse> Candidats; // the equally good ones, when ambiguous
+    std::string TexteRecherche;              // what was searched
+    Provenance Origine = Provenance::Main;   // on success: where the position comes from
+};
+
+// Locates one entry: the country file first (the commune's position, state 6) unless the
+// lieu-dit takes part in the search, else the address search (state 5). On success the entry
+// takes the position and state; otherwise it is left as it was. An answer that several places
+// fit equally well is not taken. `recherche` may be null (country file only). Writes the log
+// line of a success.
+TResultatLocalisation RelocatePlaceAuto(SGeoChps& entree, bool avecLieuDit,
+                                        const TGestFichier& gestion, const IServicesLieux& services,
+                                        IRechercheAdresse* recherche);
+
+// The entry as the log names it: the place's display text, then " ; Lieu-dit : " and the
+// lieu-dit when it has one.
+std::string TexteJournal(const TGestFichier& gestion, const SGeoChps& entree);
+
+struct TOptionsGeolocalisation {
+    TypeFilterDisplayList Filtre = FilterNotLocate;
+    bool AvecLieuDit = false; // the window's run never uses it
+    int TailleLot = 256;      // entries per commit
+};
+
+struct TBilanGeolocalisation {
+    long Traitees = 0;      // entries of the filter that were tried
+    long Localisees = 0;    // located and stored
+    long NonLocalisees = 0; // nothing found (ambiguous ones included)
+    long Ambigues = 0;
+    long ValideesGardees = 0;    // validated entries left alone
+    std::map<int, long> ParEtat; // state of the tried entries after the run
+    std::string Journal;         // the run log, as one text
+    bool Interrompu = false;     // stopped by the cancel request
+    std::int64_t Lot = 0;        // the journal's lot of this run
+};
+
+// Progress of a run: entries done so far out of the entries of the list.
+using ProgressionGeolocalisation = std::function<void(long fait, long total)>;
+
+// "Tout géolocaliser" / "Tout re-géolocaliser": every entry of the list that the filter shows
+// is located automatically and stored, validated entries (state 7) never. The base is checked
+// first (a damaged base gets nothing written). Stores are committed by batches and noted in
+// the journal, so that a killed run keeps what it stored and the run can be undone
+// (TJournalGeo::AnnuleDernierLot). `annuler` is read after each entry.
+TBilanGeolocalisation ToutGeolocaliser(TGestFichier& gestion, TListePlaces& liste,
+                                       const IServicesLieux& services, IRechercheAdresse* recherche,
+                                       const TOptionsGeolocalisation& options,
+                                       const bool* annuler = nullptr,
+                                       const ProgressionGeolocalisation& progression = {});
+
+} // namespace orlavine::geoloc

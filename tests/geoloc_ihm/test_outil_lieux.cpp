@@ -1,0 +1,271 @@
+// The place tool window offscreen: the list's rows, the filters and the actions, on a base
+// imported from the geolocation fixture with a scripted country file and address search.
+#include "genealogie/base_gedcom.h"
+#include "genealogie/journal_geo.h"
+#include "geoloc/ihm/frm_outil_lieux.h"
+#include "geoloc/ihm/recherche_carte.h"
+#include "mapview/geocodage.h"
+#include "mapview/web_osmaps.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace orlavine;
+namespace fs = std::filesystem;
+
+namespace {
+
+class RechercheEssai : public geoloc::IRechercheAdresse {
+public:
+    std::vector<geoloc::TCandidatAdresse> Recherche(std::string_view texte) override {
+        if (texte.find("Valence") != std::string_view::npos)
+            return {{44.93, 4.89, "Valence, Drôme", 120}, {44.11, 0.89, "Valence, Tarn", 120}};
+        if (texte.find("Mayence") != std::string_view::npos)
+            return {{49.99, 8.25, "Mayence, Allemagne", 140}};
+        return {};
+    }
+    Provenance Origine() const override { return Provenance::Geocodeur; }
+};
+
+class OutilLieux : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string modele = (fs::temp_directory_path() / "orlavine-outil-XXXXXX").string();
+        dossier = ::mkdtemp(modele.data());
+        DefinitRepAppData((dossier / "donnees").string());
+        ImporteGedcom(fs::path(ORLAVINE_FIXTURES) / "arbre-geoloc.ged", dossier / "a.sqlite");
+        base = std::make_unique<TBaseGenealogie>(dossier / "a.sqlite");
+        gestion = std::make_unique<TGestFichier>(*base);
+        gestion->FicPays.DefinitRecherche([](std::string_view ville, std::string_view,
+                                             std::string_view) -> std::optional<CommunePays> {
+            if (ville == "Lassigny") return CommunePays{"60310", 49.5856, 2.8575};
+            if (ville == "Paris") return CommunePays{"75018", 48.8925, 2.3444};
+            return std::nullopt;
+        });
+        services = std::make_unique<geoloc::TServicesLieuxBase>(*gestion);
+        TParametresOutilLieux p;
+        p.FichierMonde = ORLAVINE_MONDE_LIVRE;
+        fenetre = std::make_unique<TFormToolLocation>(*gestion, *services, &recherche, p);
+        fenetre->MyMessageDlg = [this](QMessageBox::Icon, const QString& texte,
+                                       QMessageBox::StandardButtons) {
+            messages.push_back(texte);
+            return QMessageBox::Yes;
+        };
+        fenetre->InitListPlaces();
+    }
+    void TearDown() override {
+        fenetre.reset();
+        gestion.reset();
+        base.reset();
+        DefinitRepAppData({});
+        std::error_code ec;
+        fs::remove_all(dossier, ec);
+    }
+    void Filtre(QRadioButton* rb) { rb->click(); }
+    QString Balisage(int ligne) {
+        return fenetre->ListDisplayPlaces->item(ligne)
+            ->data(TDelegueLigneHtml::RoleBalisage)
+            .toString();
+    }
+    int Ligne(std::string_view commune, std::string_view lieuDit = "") {
+        for (int r = 0; r < fenetre->ListDisplayPlaces->count(); ++r) {
+            const SGeoChps& e = *fenetre->ListPlaces()[fenetre->GetItemIndexListPlaces(r)];
+            if (gestion->FicDupli.Lieu(e.IdPlace)->Commune == commune && e.LieuDit == lieuDit)
+                return r;
+        }
+        return -1;
+    }
+
+    fs::path dossier;
+    std::unique_ptr<TBaseGenealogie> base;
+    std::unique_ptr<TGestFichier> gestion;
+    std::unique_ptr<geoloc::TServicesLieuxBase> services;
+    RechercheEssai recherche;
+    std::unique_ptr<TFormToolLocation> fenetre;
+    std::vector<QString> messages;
+};
+
+} // namespace
+
+TEST_F(OutilLieux, RowsCarryTheirIndexAlternateTheirBackgroundAndHideTheMarker) {
+    Filtre(fenetre->RBNotLocate);
+    ASSERT_EQ(fenetre->ListDisplayPlaces->count(), 6);
+    EXPECT_TRUE(Balisage(0).startsWith("<body bgcolor=\"#E6E6FA\">"));
+    EXPECT_TRUE(Balisage(1).startsWith("<body bgcolor=\"#FFFFFF\">"));
+    EXPECT_TRUE(Balisage(2).startsWith("<body bgcolor=\"#E6E6FA\">"));
+    const int montmartre = Ligne("Paris", "Montmartre");
+    ASSERT_GE(montmartre, 0);
+    const int index = fenetre->GetItemIndexListPlaces(montmartre);
+    EXPECT_TRUE(Balisage(montmartre)
+                    .endsWith("Paris, 75018, Seine, Île-de-France, France.<b> Lieu-dit : "
+                              "</b>Montmartre<idPlace= " +
+                              QString::number(index) + ",/><br>&nbsp;"))
+        << Balisage(montmartre).toStdString();
+    EXPECT_EQ(fenetre->GetItemIndexShowList(index), montmartre);
+    const QString vu = TDelegueLigneHtml::TexteAffiche(Balisage(montmartre));
+    EXPECT_FALSE(vu.contains("idPlace"));
+    EXPECT_FALSE(vu.contains("bgcolor"));
+    EXPECT_EQ(fenetre->GetItemIndexListPlaces(99), -1);
+    // Rows sorted by their text: Lassigny before Lyon... before Valence.
+    EXPECT_LT(Ligne("Lassigny"), Ligne("Valence"));
+    // Buttons per filter.
+    EXPECT_EQ(fenetre->BtReInit->text(), "Tout géolocaliser");
+    EXPECT_TRUE(fenetre->BtDeleteAll->isHidden());
+    EXPECT_TRUE(fenetre->BtCheckPlace->isHidden());
+    Filtre(fenetre->RBPlaceCheck);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 0);
+    EXPECT_TRUE(fenetre->BtReInit->isHidden());
+    EXPECT_FALSE(fenetre->BtDeleteCurrent->isHidden());
+    Filtre(fenetre->RBLocate);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 1); // Lyon, read from the file
+    EXPECT_EQ(fenetre->BtReInit->text(), "Tout re-géolocaliser");
+    EXPECT_TRUE(fenetre->BulleLigne(0).contains("fichier GEDCOM"));
+}
+
+TEST_F(OutilLieux, LocateAllThenUndoFromTheWindow) {
+    Filtre(fenetre->RBNotLocate);
+    fenetre->BtReInit->click();
+    // Left: the ambiguous Valence and Nullepart.
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 2);
+    EXPECT_EQ(fenetre->DernierBilan().Ambigues, 1);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->currentRow(), 0);
+    Filtre(fenetre->RBLocate);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 5);
+    EXPECT_TRUE(fenetre->BulleLigne(Ligne("Mayence")).contains("géocodeur hors ligne"));
+    fenetre->BtAnnuler->click();
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 1);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages.back().startsWith("4 lieu(x) remis")) << messages.back().toStdString();
+}
+
+TEST_F(OutilLieux, LocateOneValidateAndDelete) {
+    Filtre(fenetre->RBNotLocate);
+    fenetre->ListDisplayPlaces->setCurrentRow(Ligne("Lassigny"));
+    fenetre->BtLocateAuto->click();
+    // Located from "Non localisés": the window shows the located ones, that entry selected.
+    EXPECT_EQ(fenetre->FilterList(), FilterLocate);
+    EXPECT_TRUE(fenetre->RBLocate->isChecked());
+    EXPECT_EQ(fenetre->ListDisplayPlaces->currentRow(), Ligne("Lassigny"));
+    EXPECT_EQ(base->Geolocalisation(1, "")->Etat, EtatCommunePays);
+
+    // An ambiguous place: a message naming the candidates, nothing stored.
+    Filtre(fenetre->RBNotLocate);
+    fenetre->ListDisplayPlaces->setCurrentRow(Ligne("Valence"));
+    fenetre->BtLocateAuto->click();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages.back().contains("Valence, Tarn"));
+    EXPECT_EQ(fenetre->FilterList(), FilterNotLocate);
+
+    // Validating the last row of "Localisés" selects the new last row.
+    Filtre(fenetre->RBLocate);
+    ASSERT_EQ(fenetre->ListDisplayPlaces->count(), 2); // Lassigny, Lyon
+    fenetre->ListDisplayPlaces->setCurrentRow(1);
+    fenetre->BtCheckPlace->click();
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 1);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->currentRow(), 0);
+    Filtre(fenetre->RBPlaceCheck);
+    ASSERT_EQ(fenetre->ListDisplayPlaces->count(), 1);
+
+    // Deleting: back to state 3, out of "Validés".
+    fenetre->ListDisplayPlaces->setCurrentRow(0);
+    fenetre->BtDeleteCurrent->click();
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 0);
+    EXPECT_TRUE(messages.back().startsWith("Êtes-vous sur de vouloir supprimer de la base"));
+}
+
+TEST_F(OutilLieux, PlaceByHandThenDeleteAllOfAFilter) {
+    Filtre(fenetre->RBNotLocate);
+    // No row chosen, then no point on the map: two warnings, nothing stored.
+    fenetre->ListDisplayPlaces->setCurrentRow(-1);
+    fenetre->BtLocate->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages.back().startsWith("Vous devez commencer"));
+    fenetre->ListDisplayPlaces->setCurrentRow(Ligne("Nullepart"));
+    fenetre->ListDisplayPlacesClick();
+    fenetre->BtLocate->click();
+    EXPECT_TRUE(messages.back().startsWith("Vous n'avez pas encore choisit"));
+    // A click on the map, then the button: state 4, "Localisés" shown with it selected.
+    fenetre->WebOSMapsMapClick(12.5, -7.25);
+    fenetre->BtLocate->click();
+    EXPECT_TRUE(messages.back().contains("Lieu : Nullepart"));
+    EXPECT_EQ(fenetre->FilterList(), FilterLocate);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->currentRow(), Ligne("Nullepart"));
+    EXPECT_TRUE(fenetre->BulleLigne(Ligne("Nullepart")).contains("placé à la main"));
+
+    // Validate it, then delete all "Validés": the question names them, the list reloads.
+    fenetre->BtCheckPlace->click();
+    Filtre(fenetre->RBPlaceCheck);
+    ASSERT_EQ(fenetre->ListDisplayPlaces->count(), 1);
+    fenetre->BtDeleteAll->click();
+    EXPECT_EQ(messages.back(),
+              "Êtes-vous sur de vouloir supprimer la géolocalisation de tous vos lieux validées?");
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 0);
+    Filtre(fenetre->RBNotLocate);
+    EXPECT_GE(Ligne("Nullepart"), 0);
+    EXPECT_EQ(base->Geolocalisations().size(), 1u); // Lyon only
+}
+
+TEST_F(OutilLieux, Capture) {
+    fenetre->show();
+    Filtre(fenetre->RBNotLocate);
+    fenetre->ListDisplayPlaces->setCurrentRow(0);
+    QApplication::processEvents();
+    fs::create_directories(ORLAVINE_CAPTURES);
+    const QString chemin =
+        QString::fromStdString(std::string(ORLAVINE_CAPTURES) + "/outil-lieux.png");
+    EXPECT_TRUE(fenetre->grab().save(chemin));
+}
+
+namespace {
+// The map's search: a point for "Mayence"; asks a nested search of its own when told to.
+class GeocodageEssai : public IGeocodage {
+public:
+    std::function<void()> PendantLaRecherche;
+    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override {
+        if (PendantLaRecherche) PendantLaRecherche();
+        if (adresse.find("Mayence") != std::string::npos) return monde::TPointGeo{49.99, 8.25};
+        return std::nullopt;
+    }
+    std::string ChercheLieu(double, double) override { return {}; }
+};
+} // namespace
+
+TEST(RechercheCarte, TakesTheMapsAnswerRefusesNestedSearchesAndLateAnswers) {
+    TWebOSMaps carte;
+    GeocodageEssai geocodage;
+    carte.FixeGeocodage(&geocodage);
+    TRechercheCarte recherche(&carte, Provenance::GeocodeurEnLigne, 2000);
+    const auto r = recherche.Recherche("Mayence ; Allemagne");
+    ASSERT_EQ(r.size(), 1u);
+    EXPECT_DOUBLE_EQ(r[0].Latitude, 49.99);
+    EXPECT_FALSE(recherche.EnAttente());
+    // Nothing found: the map answers 0, 0, which is no answer.
+    EXPECT_TRUE(recherche.Recherche("Nullepart").empty());
+    // A search asked while one waits is refused, the first one still gets its answer.
+    std::vector<geoloc::TCandidatAdresse> imbriquee{{1, 1, "x", 0}};
+    bool fait = false;
+    geocodage.PendantLaRecherche = [&] {
+        if (fait) return;
+        fait = true;
+        imbriquee = recherche.Recherche("Mayence");
+    };
+    EXPECT_EQ(recherche.Recherche("Mayence").size(), 1u);
+    EXPECT_TRUE(imbriquee.empty());
+    geocodage.PendantLaRecherche = nullptr;
+    // A search given up (no time to wait) does not lend its late answer to the next one.
+    TRechercheCarte impatiente(&carte, Provenance::GeocodeurEnLigne, 0);
+    impatiente.Recherche("Mayence");
+    EXPECT_TRUE(impatiente.Recherche("Nullepart").empty());
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
