@@ -1,5 +1,7 @@
 #include "monde/projection.h"
 
+#include "host/lambert93.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -95,56 +97,10 @@ TVueMonde VueEnglobante(double sud, double ouest, double nord, double est, int l
     return v;
 }
 
-// ---- Lambert-93 -----------------------------------------------------------------------
-
-namespace {
-
-// The secant conic conformal projection of RGF93: standard parallels 44° and 49° N, origin
-// 46.5° N 3° E at (700000, 6600000) metres, ellipsoid GRS80.
-struct Lambert93 {
-    double e = 0, n = 0, aF = 0, rho0 = 0;
-    static constexpr double Lambda0 = Radians(3.0);
-    static constexpr double X0 = 700000.0, Y0 = 6600000.0;
-
-    Lambert93() {
-        constexpr double a = 6378137.0, f = 1.0 / 298.257222101;
-        e = std::sqrt(f * (2.0 - f));
-        const double phi1 = Radians(49.0), phi2 = Radians(44.0), phi0 = Radians(46.5);
-        n = (std::log(m(phi1)) - std::log(m(phi2))) / (std::log(t(phi1)) - std::log(t(phi2)));
-        aF = a * m(phi1) / (n * std::pow(t(phi1), n));
-        rho0 = aF * std::pow(t(phi0), n);
-    }
-    double m(double phi) const {
-        const double s = std::sin(phi);
-        return std::cos(phi) / std::sqrt(1.0 - e * e * s * s);
-    }
-    double t(double phi) const {
-        const double s = std::sin(phi);
-        return std::tan(Pi / 4.0 - phi / 2.0) / std::pow((1.0 - e * s) / (1.0 + e * s), e / 2.0);
-    }
-};
-
-} // namespace
-
 TPointGeo GeoDepuisLambert93(double x, double y) {
-    static const Lambert93 l;
-    const double dx = x - Lambert93::X0;
-    const double dy = l.rho0 - (y - Lambert93::Y0);
-    const double rho = std::hypot(dx, dy);
-    const double theta = std::atan2(dx, dy);
-    const double t = std::pow(rho / l.aF, 1.0 / l.n);
-    double phi = Pi / 2.0 - 2.0 * std::atan(t);
-    for (int i = 0; i < 12; ++i) {
-        const double s = std::sin(phi);
-        const double suivant =
-            Pi / 2.0 - 2.0 * std::atan(t * std::pow((1.0 - l.e * s) / (1.0 + l.e * s), l.e / 2.0));
-        if (std::abs(suivant - phi) < 1e-13) {
-            phi = suivant;
-            break;
-        }
-        phi = suivant;
-    }
-    return {Degres(phi), Degres(theta / l.n + Lambert93::Lambda0)};
+    TPointGeo p;
+    DepuisLambert93(x, y, p.Latitude, p.Longitude);
+    return p;
 }
 
 TPointGeo GeoDepuisUnitesAtlas(double x, double y) {
