@@ -561,14 +561,16 @@ bool TBaseGenealogie::AjouteGeolocalisation(const TGeolocalisation& g) {
 }
 
 bool TBaseGenealogie::MetAJourGeolocalisation(int idLieu, std::string_view lieuDit, double latitude,
-                                              double longitude, int etat, Provenance origine) {
+                                              double longitude, int etat, Provenance origine,
+                                              std::string_view adresse) {
     // Provenance and date follow the position: validating a position keeps where it came from.
     RequeteSqlite r(connexion_,
                     "UPDATE geolocalisation SET "
                     "provenance = CASE WHEN latitude = ?3 AND longitude = ?4 THEN provenance "
                     "ELSE ?6 END, "
                     "date = CASE WHEN latitude = ?3 AND longitude = ?4 THEN date ELSE ?7 END, "
-                    "latitude = ?3, longitude = ?4, etat = ?5 "
+                    "latitude = ?3, longitude = ?4, etat = ?5, "
+                    "adresse = CASE WHEN coalesce(?8, '') = '' THEN adresse ELSE ?8 END "
                     "WHERE lieu = ?1 AND lieu_dit = ?2");
     r.Lie(1, idLieu)
         .Lie(2, lieuDit)
@@ -577,6 +579,7 @@ bool TBaseGenealogie::MetAJourGeolocalisation(int idLieu, std::string_view lieuD
         .Lie(5, etat)
         .Lie(6, NomProvenance(origine))
         .Lie(7, DateMaintenant())
+        .Lie(8, adresse)
         .Execute();
     return connexion_.Changements() > 0;
 }

@@ -157,9 +157,11 @@ public:
     // False when the table already holds this place and lieu-dit (nothing changed then).
     bool AjouteGeolocalisation(const TGeolocalisation& g);
     // Stores position and state of an existing row; the provenance and date change only when
-    // the position does. False when there is no such row.
+    // the position does, the search address only when one is given. False when there is no
+    // such row.
     bool MetAJourGeolocalisation(int idLieu, std::string_view lieuDit, double latitude,
-                                 double longitude, int etat, Provenance origine);
+                                 double longitude, int etat, Provenance origine,
+                                 std::string_view adresse = {});
     bool SupprimeGeolocalisation(int idLieu, std::string_view lieuDit);
     // Removes the rows whose state is one of `etats`; gives how many.
     int SupprimeGeolocalisations(std::span<const int> etats);

@@ -115,7 +115,8 @@ void TModuleBDD::AjouterEltTableGeo(const SGeoChps* lieu, bool) {
 
 void TModuleBDD::UpdateCoordGeo(const SGeoChps* lieu, bool) {
     if (!base_.MetAJourGeolocalisation(lieu->IdPlace, lieu->LieuDit, lieu->Latitude,
-                                       lieu->Longitude, lieu->Etat, ProvenanceDeEtat(lieu->Etat)))
+                                       lieu->Longitude, lieu->Etat, ProvenanceDeEtat(lieu->Etat),
+                                       lieu->AdresseRech))
         AjouterEltTableGeo(lieu);
 }
 

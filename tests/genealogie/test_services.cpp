@@ -103,6 +103,15 @@ TEST_F(Services, GeolocationTable) {
     SGeoChps rennes(1, "", 48.11f, -1.68f, EtatCommunePays);
     m.AjouterEltTableGeo(&rennes, false);
     EXPECT_EQ(base_->Geolocalisation(1, "")->Origine, Provenance::Atlas);
+    // The search address the user chose is kept with the position; a store without one
+    // (validating, a bulk run) leaves it as it was.
+    SGeoChps choisie(1, "", 48.114f, -1.68f, EtatPlaceALaMain, "Rennes ; Ille-et-Vilaine");
+    m.UpdateCoordGeo(&choisie, false);
+    EXPECT_EQ(base_->Geolocalisation(1, "")->Adresse, "Rennes ; Ille-et-Vilaine");
+    SGeoChps validee(1, "", 48.114f, -1.68f, EtatValide);
+    m.UpdateCoordGeo(&validee, false);
+    EXPECT_EQ(base_->Geolocalisation(1, "")->Adresse, "Rennes ; Ille-et-Vilaine");
+    EXPECT_EQ(base_->Geolocalisation(1, "")->Etat, EtatValide);
     SGeoChps zenith(1, "Zénith", 48.1f, -1.6f, EtatValide);
     m.AjouterEltTableGeo(&zenith, false);
     SGeoChps bois(2, "le Bois", 0, 0, EtatNonLocalise);
