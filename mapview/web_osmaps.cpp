@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -113,34 +114,57 @@ void TWebOSMaps::ArcGisMapCenterAt(double latitude, double longitude) {
 void TWebOSMaps::ArcGisMapSearchAdress(const QString& adresse) {
     const std::string texte = adresse.trimmed().toStdString();
     QTimer::singleShot(0, this, [this, texte] {
-        double lat = 0.0, lon = 0.0;
-        if (geocodage_ != nullptr && !texte.empty()) {
-            try {
-                if (const auto p = geocodage_->ChercheAdresse(texte);
-                    p && CoordonneesValides(p->Latitude, p->Longitude)) {
-                    lat = p->Latitude;
-                    lon = p->Longitude;
-                }
-            } catch (const std::exception& e) {
-                qWarning().noquote() << "Recherche d'adresse :" << QString::fromUtf8(e.what());
-            }
+        if (geocodage_ == nullptr || texte.empty()) return RepondAdresse(std::nullopt, false);
+        const QPointer<TWebOSMaps> carte(this);
+        try {
+            // An online search answers later, when the service has answered.
+            geocodage_->ChercheAdresseDiffere(
+                texte, [carte](std::optional<monde::TPointGeo> p, bool enLigne) {
+                    if (carte) carte->RepondAdresse(p, enLigne);
+                });
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Recherche d'adresse :" << QString::fromUtf8(e.what());
+            RepondAdresse(std::nullopt, false);
         }
-        emit OnMapResultSearchAddress(this, lat, lon, 0, 0);
     });
+}
+
+void TWebOSMaps::RepondAdresse(std::optional<monde::TPointGeo> p, bool enLigne) {
+    double lat = 0.0, lon = 0.0;
+    if (p && CoordonneesValides(p->Latitude, p->Longitude)) {
+        lat = p->Latitude;
+        lon = p->Longitude;
+        FixeCreditEnLigne(enLigne);
+    }
+    emit OnMapResultSearchAddress(this, lat, lon, 0, 0);
 }
 
 void TWebOSMaps::ArcGisMapGetAddress(double latitude, double longitude) {
     QTimer::singleShot(0, this, [this, latitude, longitude] {
-        QString texte;
-        if (geocodage_ != nullptr && CoordonneesValides(latitude, longitude)) {
-            try {
-                texte = QString::fromStdString(geocodage_->ChercheLieu(latitude, longitude));
-            } catch (const std::exception& e) {
-                qWarning().noquote() << "Recherche de lieu :" << QString::fromUtf8(e.what());
-            }
+        if (geocodage_ == nullptr || !CoordonneesValides(latitude, longitude))
+            return RepondLieu(std::string(), false);
+        const QPointer<TWebOSMaps> carte(this);
+        try {
+            geocodage_->ChercheLieuDiffere(latitude, longitude,
+                                           [carte](std::string texte, bool enLigne) {
+                                               if (carte) carte->RepondLieu(texte, enLigne);
+                                           });
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Recherche de lieu :" << QString::fromUtf8(e.what());
+            RepondLieu(std::string(), false);
         }
-        emit OnMapResultSearchCoordinated(this, texte);
     });
+}
+
+void TWebOSMaps::RepondLieu(const std::string& texte, bool enLigne) {
+    if (!texte.empty()) FixeCreditEnLigne(enLigne);
+    emit OnMapResultSearchCoordinated(this, QString::fromStdString(texte));
+}
+
+void TWebOSMaps::FixeCreditEnLigne(bool enLigne) {
+    if (creditEnLigne_ == enLigne) return;
+    creditEnLigne_ = enLigne;
+    update();
 }
 
 void TWebOSMaps::Refresh() {
@@ -185,8 +209,11 @@ void TWebOSMaps::DessineSur(QPainter& painter, int largeur, int hauteur) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     if (!tuiles_->Active()) {
+        // The answer shown came from the online search: its data is OpenStreetMap's.
+        monde::TOptionsDessinMonde options = options_;
+        if (creditEnLigne_) options.AttributionEnLigne = AttributionTuiles;
         TSurfaceQt surface(painter, PoliceCarteDefaut());
-        bilan_ = carte_->Dessine(surface, v, options_);
+        bilan_ = carte_->Dessine(surface, v, options);
     } else {
         // The offline map beneath shows wherever a tile has not come yet; the tiles carry
         // their own place names, so the communes are left out.

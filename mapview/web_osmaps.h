@@ -77,6 +77,8 @@ public:
     bool MarqueurVisible() const { return options_.Marqueur; }
     monde::TPointGeo Marqueur() const { return options_.PositionMarqueur; }
     const monde::TBilanDessinMonde& DernierDessin() const { return bilan_; }
+    // The last answer found came from the online search: the map credits OpenStreetMap.
+    bool CreditEnLigne() const { return creditEnLigne_; }
     // "lon/lat: 2.29430, 48.85904" for the point under the mouse, shown top right; empty
     // when the mouse is not over the map.
     QString TextePositionSouris() const;
@@ -111,6 +113,9 @@ private:
     // The view takes the widget's size (a hidden widget gets no resize event).
     void SynchroniseTaille();
     void PlaceBoutons();
+    void RepondAdresse(std::optional<monde::TPointGeo> p, bool enLigne);
+    void RepondLieu(const std::string& texte, bool enLigne);
+    void FixeCreditEnLigne(bool enLigne);
 
     std::filesystem::path fichierMonde_;
     const TCarteFrance* atlas_ = nullptr;
@@ -132,6 +137,7 @@ private:
     QToolButton* plus_ = nullptr;
     QToolButton* moins_ = nullptr;
     TCoucheTuiles* tuiles_ = nullptr;
+    bool creditEnLigne_ = false;
 };
 
 } // namespace orlavine
