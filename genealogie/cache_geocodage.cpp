@@ -18,22 +18,11 @@ std::int64_t Maintenant() {
 
 } // namespace
 
-void TCacheGeocodageBase::CreeTable() {
-    if (tablePrete_) return;
-    base_.Connexion().Execute("CREATE TABLE IF NOT EXISTS cache_geocodage("
-                              "requete TEXT PRIMARY KEY NOT NULL, "
-                              "reponse TEXT NOT NULL, "
-                              "date INTEGER NOT NULL)");
-    tablePrete_ = true;
-}
-
 std::optional<std::string> TCacheGeocodageBase::Lit(const std::string& requete) {
     ConnexionSqlite& c = base_.Connexion();
     // Reading never creates the table (a read-only base simply has no answers kept).
-    if (!tablePrete_ &&
-        !c.Entier("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'cache_geocodage'"))
+    if (!c.Entier("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'cache_geocodage'"))
         return std::nullopt;
-    tablePrete_ = true;
     RequeteSqlite r(c, "SELECT reponse FROM cache_geocodage WHERE requete = ?1");
     r.Lie(1, requete);
     if (!r.Pas()) return std::nullopt;
@@ -41,10 +30,13 @@ std::optional<std::string> TCacheGeocodageBase::Lit(const std::string& requete) 
 }
 
 void TCacheGeocodageBase::Ecrit(const std::string& requete, const std::string& reponse) {
-    CreeTable();
+    ConnexionSqlite& c = base_.Connexion();
+    c.Execute("CREATE TABLE IF NOT EXISTS cache_geocodage("
+              "requete TEXT PRIMARY KEY NOT NULL, "
+              "reponse TEXT NOT NULL, "
+              "date INTEGER NOT NULL)");
     RequeteSqlite r(
-        base_.Connexion(),
-        "INSERT OR REPLACE INTO cache_geocodage(requete, reponse, date) VALUES (?1, ?2, ?3)");
+        c, "INSERT OR REPLACE INTO cache_geocodage(requete, reponse, date) VALUES (?1, ?2, ?3)");
     r.Lie(1, requete).Lie(2, reponse).Lie(3, Maintenant());
     r.Execute();
 }

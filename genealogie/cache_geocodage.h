@@ -11,7 +11,7 @@ class TBaseGenealogie;
 
 class TCacheGeocodageBase final : public ICacheTextes {
 public:
-    // `base` must outlive the cache.
+    // `base` must outlive the cache, which holds nothing else: one may be made for each use.
     explicit TCacheGeocodageBase(TBaseGenealogie& base) : base_(base) {}
 
     // Raise ErreurGenealogie (a read-only base cannot keep answers, for instance).
@@ -19,10 +19,7 @@ public:
     void Ecrit(const std::string& requete, const std::string& reponse) override;
 
 private:
-    void CreeTable();
-
     TBaseGenealogie& base_;
-    bool tablePrete_ = false;
 };
 
 } // namespace orlavine

@@ -62,7 +62,12 @@ TGeocodageEnLigne::TGeocodageEnLigne(IGeocodage* horsLigne, QObject* parent)
       memoire_(std::make_unique<TCacheTextesMemoire>()),
       limiteur_(&geocodeur::LimiteurNominatim()) {}
 
-TGeocodageEnLigne::~TGeocodageEnLigne() = default;
+TGeocodageEnLigne::~TGeocodageEnLigne() {
+    // Requests still running are dropped without answering anyone.
+    for (QNetworkReply* r : reseau_->findChildren<QNetworkReply*>())
+        r->disconnect(this);
+    delete reseau_;
+}
 
 void TGeocodageEnLigne::FixeParametres(const TParametresGeocodageEnLigne& parametres) {
     parametres_ = parametres;
