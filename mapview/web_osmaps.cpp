@@ -113,52 +113,71 @@ void TWebOSMaps::ArcGisMapCenterAt(double latitude, double longitude) {
 
 void TWebOSMaps::ArcGisMapSearchAdress(const QString& adresse) {
     const std::string texte = adresse.trimmed().toStdString();
-    QTimer::singleShot(0, this, [this, texte] {
-        if (geocodage_ == nullptr || texte.empty()) return RepondAdresse(std::nullopt, false);
+    const quint64 numero = adresses_.Demandees++;
+    QTimer::singleShot(0, this, [this, texte, numero] {
+        if (geocodage_ == nullptr || texte.empty())
+            return RepondAdresse(numero, std::nullopt, false);
         const QPointer<TWebOSMaps> carte(this);
         try {
             // An online search answers later, when the service has answered.
             geocodage_->ChercheAdresseDiffere(
-                texte, [carte](std::optional<monde::TPointGeo> p, bool enLigne) {
-                    if (carte) carte->RepondAdresse(p, enLigne);
+                texte, [carte, numero](std::optional<monde::TPointGeo> p, bool enLigne) {
+                    if (carte) carte->RepondAdresse(numero, p, enLigne);
                 });
         } catch (const std::exception& e) {
             qWarning().noquote() << "Recherche d'adresse :" << QString::fromUtf8(e.what());
-            RepondAdresse(std::nullopt, false);
+            RepondAdresse(numero, std::nullopt, false);
         }
     });
 }
 
-void TWebOSMaps::RepondAdresse(std::optional<monde::TPointGeo> p, bool enLigne) {
-    double lat = 0.0, lon = 0.0;
-    if (p && CoordonneesValides(p->Latitude, p->Longitude)) {
-        lat = p->Latitude;
-        lon = p->Longitude;
-        FixeCreditEnLigne(enLigne);
-    }
-    emit OnMapResultSearchAddress(this, lat, lon, 0, 0);
+void TWebOSMaps::RepondAdresse(quint64 numero, std::optional<monde::TPointGeo> p, bool enLigne) {
+    adresses_.Pretes[numero] = [this, p, enLigne] {
+        double lat = 0.0, lon = 0.0;
+        if (p && CoordonneesValides(p->Latitude, p->Longitude)) {
+            lat = p->Latitude;
+            lon = p->Longitude;
+            FixeCreditEnLigne(enLigne);
+        }
+        emit OnMapResultSearchAddress(this, lat, lon, 0, 0);
+    };
+    adresses_.Emet();
 }
 
 void TWebOSMaps::ArcGisMapGetAddress(double latitude, double longitude) {
-    QTimer::singleShot(0, this, [this, latitude, longitude] {
+    const quint64 numero = lieux_.Demandees++;
+    QTimer::singleShot(0, this, [this, latitude, longitude, numero] {
         if (geocodage_ == nullptr || !CoordonneesValides(latitude, longitude))
-            return RepondLieu(std::string(), false);
+            return RepondLieu(numero, std::string(), false);
         const QPointer<TWebOSMaps> carte(this);
         try {
             geocodage_->ChercheLieuDiffere(latitude, longitude,
-                                           [carte](std::string texte, bool enLigne) {
-                                               if (carte) carte->RepondLieu(texte, enLigne);
+                                           [carte, numero](std::string texte, bool enLigne) {
+                                               if (carte) carte->RepondLieu(numero, texte, enLigne);
                                            });
         } catch (const std::exception& e) {
             qWarning().noquote() << "Recherche de lieu :" << QString::fromUtf8(e.what());
-            RepondLieu(std::string(), false);
+            RepondLieu(numero, std::string(), false);
         }
     });
 }
 
-void TWebOSMaps::RepondLieu(const std::string& texte, bool enLigne) {
-    if (!texte.empty()) FixeCreditEnLigne(enLigne);
-    emit OnMapResultSearchCoordinated(this, QString::fromStdString(texte));
+void TWebOSMaps::RepondLieu(quint64 numero, const std::string& texte, bool enLigne) {
+    lieux_.Pretes[numero] = [this, texte, enLigne] {
+        if (!texte.empty()) FixeCreditEnLigne(enLigne);
+        emit OnMapResultSearchCoordinated(this, QString::fromStdString(texte));
+    };
+    lieux_.Emet();
+}
+
+void TWebOSMaps::TFileReponses::Emet() {
+    // A slot may ask again while answers leave: those answer later, through the event loop.
+    while (!Pretes.empty() && Pretes.begin()->first == Emises) {
+        const auto emission = std::move(Pretes.begin()->second);
+        Pretes.erase(Pretes.begin());
+        ++Emises;
+        emission();
+    }
 }
 
 void TWebOSMaps::FixeCreditEnLigne(bool enLigne) {

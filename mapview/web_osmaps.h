@@ -3,7 +3,8 @@
 // answers address and reverse searches through the geocoder the program gives it.
 //
 // Every answer arrives later, queued on the user-interface thread, never inside the call
-// that asked for it; a search that finds nothing answers latitude 0 and longitude 0.
+// that asked for it, and in the order asked; a search that finds nothing answers latitude 0
+// and longitude 0.
 #pragma once
 
 #include "monde/dessin.h"
@@ -13,6 +14,8 @@
 #include <QString>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -113,8 +116,8 @@ private:
     // The view takes the widget's size (a hidden widget gets no resize event).
     void SynchroniseTaille();
     void PlaceBoutons();
-    void RepondAdresse(std::optional<monde::TPointGeo> p, bool enLigne);
-    void RepondLieu(const std::string& texte, bool enLigne);
+    void RepondAdresse(quint64 numero, std::optional<monde::TPointGeo> p, bool enLigne);
+    void RepondLieu(quint64 numero, const std::string& texte, bool enLigne);
     void FixeCreditEnLigne(bool enLigne);
 
     std::filesystem::path fichierMonde_;
@@ -138,6 +141,15 @@ private:
     QToolButton* moins_ = nullptr;
     TCoucheTuiles* tuiles_ = nullptr;
     bool creditEnLigne_ = false;
+    // Answers leave in the order the searches were asked, whatever order they come in (a
+    // kept or offline answer comes before an online one still waiting for its turn): the
+    // page pairs each answer with its search by that order.
+    struct TFileReponses {
+        quint64 Demandees = 0, Emises = 0;
+        std::map<quint64, std::function<void()>> Pretes;
+        void Emet();
+    };
+    TFileReponses adresses_, lieux_;
 };
 
 } // namespace orlavine

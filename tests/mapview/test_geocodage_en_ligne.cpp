@@ -3,6 +3,7 @@
 // again, damaged answers and an unreachable service answered by the offline search, and the
 // map crediting OpenStreetMap for online answers.
 #include "geocodeur/limiteur.h"
+#include "geocodeur/nominatim.h"
 #include "host/cache_textes.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/web_osmaps.h"
@@ -270,6 +271,35 @@ TEST(GeocodageEnLigne, TheMapCreditsOpenStreetMapWhileItShowsAnOnlineAnswer) {
         carte.DessineSur(painter, 400, 300);
     }
     EXPECT_EQ(carte.DernierDessin().Attribution.find("OpenStreetMap"), std::string::npos);
+}
+
+// A kept answer comes at once while an online one waits for its turn: the map still answers in
+// the order asked, which the page relies on to pair each answer with its place.
+TEST(GeocodageEnLigne, TheMapAnswersInTheOrderAskedWhateverOrderAnswersComeIn) {
+    ServeurGeocodage serveur;
+    HorsLigne horsLigne;
+    TCacheTextesMemoire cache;
+    geocodeur::TLimiteurDebit limiteur;
+    limiteur.Reserve(); // the next request waits a second
+    TGeocodageEnLigne g(&horsLigne);
+    g.FixeParametres({true, serveur.Adresse()});
+    g.FixeCache(&cache);
+    g.FixeLimiteur(&limiteur);
+    cache.Ecrit(geocodeur::RequeteRecherche(serveur.Adresse().toStdString(), "Brest"),
+                R"([{"lat":"48.39","lon":"-4.49","display_name":"Brest"}])");
+    TWebOSMaps carte;
+    carte.FixeGeocodage(&g);
+    QSignalSpy reponses(&carte, &TWebOSMaps::OnMapResultSearchAddress);
+    carte.ArcGisMapSearchAdress(QStringLiteral("Saint-Étienne")); // online, in a second
+    carte.ArcGisMapSearchAdress(QStringLiteral("Brest"));         // kept: ready at once
+    carte.ArcGisMapSearchAdress(QString());                       // nothing to search
+    for (int i = 0; i < 300 && reponses.size() < 3; ++i)
+        QTest::qWait(20);
+    ASSERT_EQ(reponses.size(), 3);
+    EXPECT_DOUBLE_EQ(reponses[0][1].toDouble(), 45.4401467);
+    EXPECT_DOUBLE_EQ(reponses[1][1].toDouble(), 48.39);
+    EXPECT_DOUBLE_EQ(reponses[2][1].toDouble(), 0.0);
+    EXPECT_EQ(serveur.Requetes.size(), 1);
 }
 
 } // namespace
