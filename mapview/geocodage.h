@@ -5,6 +5,7 @@
 
 #include "monde/projection.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,19 @@ public:
     virtual std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) = 0;
     // The text of the place nearest to a point (UTF-8); empty when nothing is near.
     virtual std::string ChercheLieu(double latitude, double longitude) = 0;
+
+    // The same searches answering later, for searches that go over the network: the answer
+    // is given to `reponse` on the calling thread, once, with `enLigne` true when it came
+    // from the online service (whose credit the map then shows). These default ones answer
+    // at once from the searches above; they may raise what those raise, before answering.
+    using TReponseAdresse = std::function<void(std::optional<monde::TPointGeo>, bool enLigne)>;
+    using TReponseLieu = std::function<void(std::string, bool enLigne)>;
+    virtual void ChercheAdresseDiffere(const std::string& adresse, TReponseAdresse reponse) {
+        reponse(ChercheAdresse(adresse), false);
+    }
+    virtual void ChercheLieuDiffere(double latitude, double longitude, TReponseLieu reponse) {
+        reponse(ChercheLieu(latitude, longitude), false);
+    }
 };
 
 // A stand-in over the communes of the atlas: the address's ","- or ";"-separated elements

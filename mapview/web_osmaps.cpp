@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
@@ -112,35 +113,77 @@ void TWebOSMaps::ArcGisMapCenterAt(double latitude, double longitude) {
 
 void TWebOSMaps::ArcGisMapSearchAdress(const QString& adresse) {
     const std::string texte = adresse.trimmed().toStdString();
-    QTimer::singleShot(0, this, [this, texte] {
-        double lat = 0.0, lon = 0.0;
-        if (geocodage_ != nullptr && !texte.empty()) {
-            try {
-                if (const auto p = geocodage_->ChercheAdresse(texte);
-                    p && CoordonneesValides(p->Latitude, p->Longitude)) {
-                    lat = p->Latitude;
-                    lon = p->Longitude;
-                }
-            } catch (const std::exception& e) {
-                qWarning().noquote() << "Recherche d'adresse :" << QString::fromUtf8(e.what());
-            }
+    const quint64 numero = adresses_.Demandees++;
+    QTimer::singleShot(0, this, [this, texte, numero] {
+        if (geocodage_ == nullptr || texte.empty())
+            return RepondAdresse(numero, std::nullopt, false);
+        const QPointer<TWebOSMaps> carte(this);
+        try {
+            // An online search answers later, when the service has answered.
+            geocodage_->ChercheAdresseDiffere(
+                texte, [carte, numero](std::optional<monde::TPointGeo> p, bool enLigne) {
+                    if (carte) carte->RepondAdresse(numero, p, enLigne);
+                });
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Recherche d'adresse :" << QString::fromUtf8(e.what());
+            RepondAdresse(numero, std::nullopt, false);
         }
-        emit OnMapResultSearchAddress(this, lat, lon, 0, 0);
     });
 }
 
-void TWebOSMaps::ArcGisMapGetAddress(double latitude, double longitude) {
-    QTimer::singleShot(0, this, [this, latitude, longitude] {
-        QString texte;
-        if (geocodage_ != nullptr && CoordonneesValides(latitude, longitude)) {
-            try {
-                texte = QString::fromStdString(geocodage_->ChercheLieu(latitude, longitude));
-            } catch (const std::exception& e) {
-                qWarning().noquote() << "Recherche de lieu :" << QString::fromUtf8(e.what());
-            }
+void TWebOSMaps::RepondAdresse(quint64 numero, std::optional<monde::TPointGeo> p, bool enLigne) {
+    adresses_.Pretes[numero] = [this, p, enLigne] {
+        double lat = 0.0, lon = 0.0;
+        if (p && CoordonneesValides(p->Latitude, p->Longitude)) {
+            lat = p->Latitude;
+            lon = p->Longitude;
+            FixeCreditEnLigne(enLigne);
         }
-        emit OnMapResultSearchCoordinated(this, texte);
+        emit OnMapResultSearchAddress(this, lat, lon, 0, 0);
+    };
+    adresses_.Emet();
+}
+
+void TWebOSMaps::ArcGisMapGetAddress(double latitude, double longitude) {
+    const quint64 numero = lieux_.Demandees++;
+    QTimer::singleShot(0, this, [this, latitude, longitude, numero] {
+        if (geocodage_ == nullptr || !CoordonneesValides(latitude, longitude))
+            return RepondLieu(numero, std::string(), false);
+        const QPointer<TWebOSMaps> carte(this);
+        try {
+            geocodage_->ChercheLieuDiffere(latitude, longitude,
+                                           [carte, numero](std::string texte, bool enLigne) {
+                                               if (carte) carte->RepondLieu(numero, texte, enLigne);
+                                           });
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Recherche de lieu :" << QString::fromUtf8(e.what());
+            RepondLieu(numero, std::string(), false);
+        }
     });
+}
+
+void TWebOSMaps::RepondLieu(quint64 numero, const std::string& texte, bool enLigne) {
+    lieux_.Pretes[numero] = [this, texte, enLigne] {
+        if (!texte.empty()) FixeCreditEnLigne(enLigne);
+        emit OnMapResultSearchCoordinated(this, QString::fromStdString(texte));
+    };
+    lieux_.Emet();
+}
+
+void TWebOSMaps::TFileReponses::Emet() {
+    // A slot may ask again while answers leave: those answer later, through the event loop.
+    while (!Pretes.empty() && Pretes.begin()->first == Emises) {
+        const auto emission = std::move(Pretes.begin()->second);
+        Pretes.erase(Pretes.begin());
+        ++Emises;
+        emission();
+    }
+}
+
+void TWebOSMaps::FixeCreditEnLigne(bool enLigne) {
+    if (creditEnLigne_ == enLigne) return;
+    creditEnLigne_ = enLigne;
+    update();
 }
 
 void TWebOSMaps::Refresh() {
@@ -185,8 +228,11 @@ void TWebOSMaps::DessineSur(QPainter& painter, int largeur, int hauteur) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     if (!tuiles_->Active()) {
+        // The answer shown came from the online search: its data is OpenStreetMap's.
+        monde::TOptionsDessinMonde options = options_;
+        if (creditEnLigne_) options.AttributionEnLigne = AttributionTuiles;
         TSurfaceQt surface(painter, PoliceCarteDefaut());
-        bilan_ = carte_->Dessine(surface, v, options_);
+        bilan_ = carte_->Dessine(surface, v, options);
     } else {
         // The offline map beneath shows wherever a tile has not come yet; the tiles carry
         // their own place names, so the communes are left out.

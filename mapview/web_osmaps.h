@@ -3,7 +3,8 @@
 // answers address and reverse searches through the geocoder the program gives it.
 //
 // Every answer arrives later, queued on the user-interface thread, never inside the call
-// that asked for it; a search that finds nothing answers latitude 0 and longitude 0.
+// that asked for it, and in the order asked; a search that finds nothing answers latitude 0
+// and longitude 0.
 #pragma once
 
 #include "monde/dessin.h"
@@ -13,6 +14,8 @@
 #include <QString>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -77,6 +80,8 @@ public:
     bool MarqueurVisible() const { return options_.Marqueur; }
     monde::TPointGeo Marqueur() const { return options_.PositionMarqueur; }
     const monde::TBilanDessinMonde& DernierDessin() const { return bilan_; }
+    // The last answer found came from the online search: the map credits OpenStreetMap.
+    bool CreditEnLigne() const { return creditEnLigne_; }
     // "lon/lat: 2.29430, 48.85904" for the point under the mouse, shown top right; empty
     // when the mouse is not over the map.
     QString TextePositionSouris() const;
@@ -111,6 +116,9 @@ private:
     // The view takes the widget's size (a hidden widget gets no resize event).
     void SynchroniseTaille();
     void PlaceBoutons();
+    void RepondAdresse(quint64 numero, std::optional<monde::TPointGeo> p, bool enLigne);
+    void RepondLieu(quint64 numero, const std::string& texte, bool enLigne);
+    void FixeCreditEnLigne(bool enLigne);
 
     std::filesystem::path fichierMonde_;
     const TCarteFrance* atlas_ = nullptr;
@@ -132,6 +140,16 @@ private:
     QToolButton* plus_ = nullptr;
     QToolButton* moins_ = nullptr;
     TCoucheTuiles* tuiles_ = nullptr;
+    bool creditEnLigne_ = false;
+    // Answers leave in the order the searches were asked, whatever order they come in (a
+    // kept or offline answer comes before an online one still waiting for its turn): the
+    // page pairs each answer with its search by that order.
+    struct TFileReponses {
+        quint64 Demandees = 0, Emises = 0;
+        std::map<quint64, std::function<void()>> Pretes;
+        void Emet();
+    };
+    TFileReponses adresses_, lieux_;
 };
 
 } // namespace orlavine

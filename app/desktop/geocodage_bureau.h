@@ -1,6 +1,8 @@
 // The world map's address search in the desktop program: the offline geocoder.
 #pragma once
 
+#include "base_bureau.h"
+#include "genealogie/cache_geocodage.h"
 #include "geocodeur/geocodeur.h"
 #include "mapview/geocodage.h"
 
@@ -32,6 +34,23 @@ public:
 
 private:
     const geocodeur::TGeocodeur& geocodeur_;
+};
+
+// The online search's answers kept in the base open at the time of each use (none open: not
+// kept), so that replacing or closing the base never leaves the cache on a closed one.
+class TCacheGeocodageBureau final : public ICacheTextes {
+public:
+    explicit TCacheGeocodageBureau(const BaseBureau& base) : base_(base) {}
+    std::optional<std::string> Lit(const std::string& requete) override {
+        if (TBaseGenealogie* b = base_.Base()) return TCacheGeocodageBase(*b).Lit(requete);
+        return std::nullopt;
+    }
+    void Ecrit(const std::string& requete, const std::string& reponse) override {
+        if (TBaseGenealogie* b = base_.Base()) TCacheGeocodageBase(*b).Ecrit(requete, reponse);
+    }
+
+private:
+    const BaseBureau& base_;
 };
 
 } // namespace orlavine

@@ -12,12 +12,15 @@
 #include "base_bureau.h"
 #include "genealogie/services.h"
 #include "geocodage_bureau.h"
+#include "geocodeur/limiteur.h"
 #include "geoloc/hote_base.h"
 #include "mapview/frm_france.h"
+#include "mapview/geocodage_en_ligne.h"
 #include "mapview/traductions_qt.h"
 #include "mapview/web_osmaps.h"
 #include "outil_lieux.h"
 #include "search/form_ihm2.h"
+#include "search/parametres.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,7 +33,9 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
@@ -294,7 +299,21 @@ int main(int argc, char** argv) {
         if (fenetre.Carte)
             geocodage = std::make_unique<orlavine::TGeocodageCommunes>(*fenetre.Carte);
     }
-    fenetre.WebOSMaps->FixeGeocodage(geocodage.get());
+    // The online address search, only when the user turned it on in the settings; the
+    // offline search answers otherwise and whenever the service fails. Its one request a
+    // second is shared with the program's other processes through a file in the cache folder.
+    orlavine::TGeocodageEnLigne geocodageEnLigne(geocodage.get());
+    geocodageEnLigne.FixeParametres(
+        orlavine::LitParametresGeocodageEnLigne(*orlavine::OuvreParametres()));
+    if (const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        !cache.isEmpty() && QDir().mkpath(cache) &&
+        !orlavine::geocodeur::LimiteurNominatim().FixeFichierVerrou(
+            QDir(cache).filePath(QStringLiteral("geocodage-en-ligne.verrou")).toStdString()))
+        std::fprintf(stderr,
+                     "orlavine : verrou du géocodage en ligne impossible dans %s ; "
+                     "l'intervalle d'une seconde ne vaut que pour ce programme.\n",
+                     cache.toLocal8Bit().constData());
+    fenetre.WebOSMaps->FixeGeocodage(&geocodageEnLigne);
     bool reponduCarte = false;
     QObject::connect(fenetre.WebOSMaps, &orlavine::TWebOSMaps::OnMapResultSearchAddress, &fenetre,
                      [&reponduCarte] { reponduCarte = true; });
@@ -303,6 +322,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<orlavine::TGestFichier> gestion;
     std::unique_ptr<orlavine::geoloc::THotePageMondeBase> hote;
     orlavine::BaseBureau base(&fenetre, o.atlas);
+    // The online search's answers are kept in the open base.
+    orlavine::TCacheGeocodageBureau cacheGeocodage(base);
+    geocodageEnLigne.FixeCache(&cacheGeocodage);
     // The world map page works on the base open now.
     auto lieBase = [&] {
         fenetre.FixeServicesLieux(nullptr);

@@ -1,4 +1,5 @@
 #include "base_bureau.h"
+#include "geocodage_bureau.h"
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
 
@@ -103,6 +104,21 @@ TEST_F(Bureau, FailuresKeepTheOpenBase) {
     EXPECT_TRUE(messages_.contains(QStringLiteral("sortie.ged")));
     b.reset();
     EXPECT_EQ(Octets(Chemin("b.sqlite")), avant);
+}
+
+// The online search's answers go to the base open at the time, and nowhere without one.
+TEST_F(Bureau, OnlineAnswersAreKeptInTheOpenBaseOnly) {
+    auto b = Nouveau();
+    TCacheGeocodageBureau cache(*b);
+    cache.Ecrit("https://s/search?q=Versailles", "[]"); // no base: not kept, no error
+    EXPECT_FALSE(cache.Lit("https://s/search?q=Versailles"));
+    ASSERT_TRUE(b->Importe(Chemin("arbre.ged"), Chemin("b.sqlite"), false))
+        << messages_.toStdString();
+    cache.Ecrit("https://s/search?q=Versailles", "[]");
+    EXPECT_EQ(cache.Lit("https://s/search?q=Versailles").value_or("absent"), "[]");
+    // Imported again, the base is a new one: its answers start empty.
+    ASSERT_TRUE(b->Importe(Chemin("arbre.ged"), Chemin("c.sqlite"), false));
+    EXPECT_FALSE(cache.Lit("https://s/search?q=Versailles"));
 }
 
 } // namespace

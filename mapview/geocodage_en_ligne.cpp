@@ -1,0 +1,249 @@
+#include "mapview/geocodage_en_ligne.h"
+
+#include "geocodeur/limiteur.h"
+#include "geocodeur/nominatim.h"
+#include "host/cache_textes.h"
+#include "mapview/tuiles.h"
+
+#include <QDebug>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSettings>
+#include <QTimer>
+#include <QUrl>
+
+namespace orlavine {
+
+namespace {
+
+// A request that hangs is given up after this long (milliseconds).
+constexpr int DelaiReponseMs = 15000;
+
+QString Q(const std::string& texte) {
+    return QString::fromStdString(texte);
+}
+
+// Why a request failed, in French where the cause is a common one.
+QString Raison(const QNetworkReply& r) {
+    switch (r.error()) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("connexion refus\u00E9e");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("serveur introuvable");
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError:
+        return QStringLiteral("pas de r\u00E9ponse \u00E0 temps");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("connexion ferm\u00E9e par le serveur");
+    default:
+        return r.errorString();
+    }
+}
+
+} // namespace
+
+TParametresGeocodageEnLigne LitParametresGeocodageEnLigne(const QSettings& reglages) {
+    TParametresGeocodageEnLigne p;
+    p.Actif = reglages.value(QStringLiteral("GeocodageEnLigne/Actif"), false).toBool();
+    const QString adresse =
+        reglages.value(QStringLiteral("GeocodageEnLigne/Adresse")).toString().trimmed();
+    if (!adresse.isEmpty()) p.Adresse = adresse;
+    return p;
+}
+
+void EcritParametresGeocodageEnLigne(QSettings& reglages, const TParametresGeocodageEnLigne& p) {
+    reglages.setValue(QStringLiteral("GeocodageEnLigne/Actif"), p.Actif);
+    reglages.setValue(QStringLiteral("GeocodageEnLigne/Adresse"), p.Adresse);
+}
+
+TGeocodageEnLigne::TGeocodageEnLigne(IGeocodage* horsLigne, QObject* parent)
+    : QObject(parent), horsLigne_(horsLigne), reseau_(new QNetworkAccessManager(this)),
+      memoire_(std::make_unique<TCacheTextesMemoire>()),
+      limiteur_(&geocodeur::LimiteurNominatim()) {}
+
+TGeocodageEnLigne::~TGeocodageEnLigne() {
+    // Requests still running are dropped without answering anyone.
+    for (QNetworkReply* r : reseau_->findChildren<QNetworkReply*>())
+        r->disconnect(this);
+    delete reseau_;
+}
+
+void TGeocodageEnLigne::FixeParametres(const TParametresGeocodageEnLigne& parametres) {
+    parametres_ = parametres;
+}
+
+void TGeocodageEnLigne::FixeCache(ICacheTextes* cache) {
+    cache_ = cache;
+}
+
+ICacheTextes& TGeocodageEnLigne::Cache() {
+    return cache_ != nullptr ? *cache_ : *memoire_;
+}
+
+std::optional<std::string> TGeocodageEnLigne::LitCache(const std::string& requete) {
+    try {
+        return Cache().Lit(requete);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "G\u00E9ocodage en ligne : r\u00E9ponses gard\u00E9es illisibles :"
+                             << QString::fromUtf8(e.what());
+        return std::nullopt;
+    }
+}
+
+void TGeocodageEnLigne::EcritCache(const std::string& requete, const std::string& reponse) {
+    try {
+        Cache().Ecrit(requete, reponse);
+    } catch (const std::exception& e) {
+        qWarning().noquote() << "G\u00E9ocodage en ligne : r\u00E9ponse non gard\u00E9e :"
+                             << QString::fromUtf8(e.what());
+    }
+}
+
+void TGeocodageEnLigne::Echec(const QString& message) {
+    derniereErreur_ = message;
+    qWarning().noquote() << "G\u00E9ocodage en ligne :" << message
+                         << "; la recherche hors ligne r\u00E9pond.";
+}
+
+std::optional<monde::TPointGeo> TGeocodageEnLigne::ChercheAdresse(const std::string& adresse) {
+    if (parametres_.Actif) {
+        try {
+            const std::string requete =
+                geocodeur::RequeteRecherche(parametres_.Adresse.toStdString(), adresse);
+            if (const auto texte = LitCache(requete)) {
+                const auto lieux = geocodeur::LitReponseRecherche(*texte, requete);
+                if (!lieux.empty()) return monde::TPointGeo{lieux[0].Latitude, lieux[0].Longitude};
+            }
+        } catch (const Erreur&) {
+            // A bad address or a damaged kept answer: the offline search answers.
+        }
+    }
+    return horsLigne_ != nullptr ? horsLigne_->ChercheAdresse(adresse) : std::nullopt;
+}
+
+std::string TGeocodageEnLigne::ChercheLieu(double latitude, double longitude) {
+    if (parametres_.Actif) {
+        try {
+            const std::string requete =
+                geocodeur::RequeteInverse(parametres_.Adresse.toStdString(), latitude, longitude);
+            if (const auto texte = LitCache(requete))
+                if (const auto lieu = geocodeur::LitReponseInverse(*texte, requete))
+                    return lieu->Libelle;
+        } catch (const Erreur&) {
+        }
+    }
+    return horsLigne_ != nullptr ? horsLigne_->ChercheLieu(latitude, longitude) : std::string();
+}
+
+void TGeocodageEnLigne::ChercheAdresseDiffere(const std::string& adresse, TReponseAdresse reponse) {
+    const auto horsLigne = [this, adresse, reponse] {
+        std::optional<monde::TPointGeo> p;
+        try {
+            if (horsLigne_ != nullptr) p = horsLigne_->ChercheAdresse(adresse);
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Recherche d'adresse :" << QString::fromUtf8(e.what());
+        }
+        reponse(p, false);
+    };
+    if (!parametres_.Actif) return horsLigne();
+    std::string requete;
+    try {
+        requete = geocodeur::RequeteRecherche(parametres_.Adresse.toStdString(), adresse);
+    } catch (const Erreur& e) {
+        Echec(QString::fromUtf8(e.what()));
+        return horsLigne();
+    }
+    // The answer of the service: its best place; nothing found online, the offline search
+    // may still know the place (an old commune, a French exonym).
+    const auto traite = [this, requete, reponse, horsLigne](const std::string& texte,
+                                                            bool garder) -> bool {
+        try {
+            const auto lieux = geocodeur::LitReponseRecherche(texte, requete);
+            if (garder) EcritCache(requete, texte);
+            derniereErreur_.clear();
+            if (lieux.empty()) {
+                horsLigne();
+            } else {
+                reponse(monde::TPointGeo{lieux[0].Latitude, lieux[0].Longitude}, true);
+            }
+            return true;
+        } catch (const Erreur& e) {
+            Echec(QString::fromUtf8(e.what()));
+            return false;
+        }
+    };
+    if (const auto texte = LitCache(requete); texte && traite(*texte, false)) return;
+    Envoie(requete, [traite, horsLigne](std::optional<std::string> texte) {
+        if (!texte || !traite(*texte, true)) horsLigne();
+    });
+}
+
+void TGeocodageEnLigne::ChercheLieuDiffere(double latitude, double longitude,
+                                           TReponseLieu reponse) {
+    const auto horsLigne = [this, latitude, longitude, reponse] {
+        std::string lieu;
+        try {
+            if (horsLigne_ != nullptr) lieu = horsLigne_->ChercheLieu(latitude, longitude);
+        } catch (const std::exception& e) {
+            qWarning().noquote() << "Recherche de lieu :" << QString::fromUtf8(e.what());
+        }
+        reponse(lieu, false);
+    };
+    if (!parametres_.Actif) return horsLigne();
+    std::string requete;
+    try {
+        requete = geocodeur::RequeteInverse(parametres_.Adresse.toStdString(), latitude, longitude);
+    } catch (const Erreur& e) {
+        Echec(QString::fromUtf8(e.what()));
+        return horsLigne();
+    }
+    const auto traite = [this, requete, reponse, horsLigne](const std::string& texte,
+                                                            bool garder) -> bool {
+        try {
+            const auto lieu = geocodeur::LitReponseInverse(texte, requete);
+            if (garder) EcritCache(requete, texte);
+            derniereErreur_.clear();
+            if (lieu && !lieu->Libelle.empty())
+                reponse(lieu->Libelle, true);
+            else
+                horsLigne();
+            return true;
+        } catch (const Erreur& e) {
+            Echec(QString::fromUtf8(e.what()));
+            return false;
+        }
+    };
+    if (const auto texte = LitCache(requete); texte && traite(*texte, false)) return;
+    Envoie(requete, [traite, horsLigne](std::optional<std::string> texte) {
+        if (!texte || !traite(*texte, true)) horsLigne();
+    });
+}
+
+void TGeocodageEnLigne::Envoie(const std::string& requete,
+                               std::function<void(std::optional<std::string>)> traite) {
+    // The turn is reserved now, so that searches asked together leave a second apart.
+    const auto delai = limiteur_->Reserve();
+    QTimer::singleShot(delai, this, [this, requete, traite] {
+        QNetworkRequest q(QUrl::fromEncoded(QByteArray::fromStdString(requete)));
+        q.setHeader(QNetworkRequest::UserAgentHeader, UserAgentOrlavine());
+        q.setTransferTimeout(DelaiReponseMs);
+        ++envoyees_;
+        emit RequeteEnvoyee(Q(requete));
+        QNetworkReply* r = reseau_->get(q);
+        connect(r, &QNetworkReply::finished, this, [this, r, requete, traite] {
+            r->deleteLater();
+            const int statut = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+            if (r->error() != QNetworkReply::NoError || statut != 200) {
+                QString detail = Raison(*r);
+                if (statut != 0) detail = QStringLiteral("HTTP %1, %2").arg(statut).arg(detail);
+                Echec(QStringLiteral("\"%1\" : service injoignable ou en erreur (%2)")
+                          .arg(Q(requete), detail));
+                return traite(std::nullopt);
+            }
+            traite(r->readAll().toStdString());
+        });
+    });
+}
+
+} // namespace orlavine

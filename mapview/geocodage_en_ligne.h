@@ -1,0 +1,88 @@
+// The online address search, only when the user turned it on (off by default): a service of
+// the Nominatim kind whose address comes from the settings. It follows the service's usage
+// policy: the program names itself in the User-Agent, at most one request a second for the
+// whole program (geocodeur/limiteur.h), only the searches the user asks for (no completion
+// while typing), and every answer kept (in the genealogy base when one is open) so that the
+// same search is never sent twice. When the service cannot be reached or answers nonsense,
+// the offline search answers instead and the log says why.
+#pragma once
+
+#include "mapview/geocodage.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+
+class QNetworkAccessManager;
+class QSettings;
+
+namespace orlavine {
+
+class ICacheTextes;
+class TCacheTextesMemoire;
+
+namespace geocodeur {
+class TLimiteurDebit;
+}
+
+struct TParametresGeocodageEnLigne {
+    bool Actif = false;
+    QString Adresse = QStringLiteral("https://nominatim.openstreetmap.org");
+    friend bool operator==(const TParametresGeocodageEnLigne&,
+                           const TParametresGeocodageEnLigne&) = default;
+};
+
+// Settings keys: "GeocodageEnLigne/Actif" (false by default) and "GeocodageEnLigne/Adresse".
+TParametresGeocodageEnLigne LitParametresGeocodageEnLigne(const QSettings& reglages);
+void EcritParametresGeocodageEnLigne(QSettings& reglages, const TParametresGeocodageEnLigne& p);
+
+class TGeocodageEnLigne final : public QObject, public IGeocodage {
+    Q_OBJECT
+
+public:
+    // `horsLigne` (not owned, may be null) answers when the online search is off or fails.
+    explicit TGeocodageEnLigne(IGeocodage* horsLigne, QObject* parent = nullptr);
+    ~TGeocodageEnLigne() override;
+
+    void FixeParametres(const TParametresGeocodageEnLigne& parametres);
+    const TParametresGeocodageEnLigne& Parametres() const { return parametres_; }
+    // Where answers are kept (not owned; null: in memory, for this run only).
+    void FixeCache(ICacheTextes* cache);
+    // The turns between requests (not owned; by default the program's one).
+    void FixeLimiteur(geocodeur::TLimiteurDebit* limiteur) { limiteur_ = limiteur; }
+
+    // Without waiting: a kept online answer, otherwise the offline search. Never the network.
+    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override;
+    std::string ChercheLieu(double latitude, double longitude) override;
+    // Online when on: a kept answer at once, otherwise a request when its turn comes.
+    void ChercheAdresseDiffere(const std::string& adresse, TReponseAdresse reponse) override;
+    void ChercheLieuDiffere(double latitude, double longitude, TReponseLieu reponse) override;
+
+    int RequetesEnvoyees() const { return envoyees_; }
+    // Why the last online search failed (French); empty after a success.
+    const QString& DerniereErreur() const { return derniereErreur_; }
+
+signals:
+    // A request left for the service (its address).
+    void RequeteEnvoyee(const QString& adresse);
+
+private:
+    ICacheTextes& Cache();
+    std::optional<std::string> LitCache(const std::string& requete);
+    void EcritCache(const std::string& requete, const std::string& reponse);
+    // Sends `requete` when its turn comes; `traite` gets the answer's text, or nothing after a
+    // failure (already logged).
+    void Envoie(const std::string& requete, std::function<void(std::optional<std::string>)> traite);
+    void Echec(const QString& message);
+
+    IGeocodage* horsLigne_;
+    TParametresGeocodageEnLigne parametres_;
+    QNetworkAccessManager* reseau_;
+    std::unique_ptr<TCacheTextesMemoire> memoire_;
+    ICacheTextes* cache_ = nullptr;
+    geocodeur::TLimiteurDebit* limiteur_;
+    int envoyees_ = 0;
+    QString derniereErreur_;
+};
+
+} // namespace orlavine
