@@ -17,6 +17,7 @@
 #include "mapview/frm_france.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/traductions_qt.h"
+#include "mapview/tuiles.h"
 #include "mapview/web_osmaps.h"
 #include "outil_lieux.h"
 #include "search/form_ihm2.h"
@@ -314,6 +315,11 @@ int main(int argc, char** argv) {
                      "l'intervalle d'une seconde ne vaut que pour ce programme.\n",
                      cache.toLocal8Bit().constData());
     fenetre.WebOSMaps->FixeGeocodage(&geocodageEnLigne);
+    // Online tiles, only when the user turned them on; kept in the cache folder.
+    if (const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        !cache.isEmpty())
+        fenetre.WebOSMaps->FixeParametresTuiles(orlavine::LitParametresTuiles(
+            *orlavine::OuvreParametres(), QDir(cache).filePath(QStringLiteral("tuiles"))));
     bool reponduCarte = false;
     QObject::connect(fenetre.WebOSMaps, &orlavine::TWebOSMaps::OnMapResultSearchAddress, &fenetre,
                      [&reponduCarte] { reponduCarte = true; });
