@@ -269,8 +269,10 @@ private:
 
 int Geolocaliser(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     if (o.enLigne) {
-        err << "orlavine-cli : aucun géocodeur en ligne n'est configuré ; la géolocalisation "
-               "se fait hors ligne sans --en-ligne. La base n'a pas été modifiée.\n";
+        err << "orlavine-cli : la recherche en ligne n'est pas encore proposée pour toute la "
+               "base (la carte du programme l'offre, lieu par lieu, quand elle est activée) ; "
+               "sans --en-ligne la géolocalisation se fait hors ligne. La base n'a pas été "
+               "modifiée.\n";
         return SortieDonnees;
     }
     const auto carte = ChargeAtlas(o.dossierAtlas, err);

@@ -143,7 +143,7 @@ TEST_F(CommandeBase, GeolocateAllThenUndo) {
     EXPECT_EQ(Lance({"base", "geolocaliser", "--base", base, "--en-ligne", "--geocodeur",
                      ORLAVINE_MONDE_BUNDLED}),
               1);
-    EXPECT_NE(erreurs_.str().find("aucun géocodeur en ligne"), std::string::npos);
+    EXPECT_NE(erreurs_.str().find("la recherche en ligne n'est pas encore proposée"), std::string::npos);
 
     ASSERT_EQ(
         Lance({"base", "geolocaliser", "--base", base, "--geocodeur", ORLAVINE_MONDE_BUNDLED}), 0)
