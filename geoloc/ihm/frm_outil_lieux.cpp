@@ -153,6 +153,7 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
                           WebOSMaps);
     AdvPanel->setStyleSheet(QStringLiteral("background: white; padding: 6px;"));
     AdvPanel->hide();
+    WebOSMaps->installEventFilter(this);
     CBLieuDit = new QCheckBox(
         QStringLiteral("Ignorer le lieu-dit dans la localisation automatique"), PanelClientMain);
     droite->addWidget(CBLieuDit);
@@ -243,8 +244,18 @@ void TFormToolLocation::showEvent(QShowEvent* event) {
 void TFormToolLocation::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     PanelWait->move(width() / 2 - PanelWait->width() / 2, height() / 2 - PanelWait->height() / 2);
+}
+
+bool TFormToolLocation::eventFilter(QObject* objet, QEvent* event) {
+    // The map gets its size from the layout after the window's own resize: the notice follows
+    // the map, not the window.
+    if (objet == WebOSMaps && event->type() == QEvent::Resize) PlaceAvis();
+    return QWidget::eventFilter(objet, event);
+}
+
+void TFormToolLocation::PlaceAvis() {
     AdvPanel->adjustSize();
-    AdvPanel->move(WebOSMaps->width() - AdvPanel->width() - 10, 10);
+    AdvPanel->move(std::max(0, WebOSMaps->width() - AdvPanel->width() - 10), 10);
 }
 
 void TFormToolLocation::ShowPanelWait(bool afficher) {
@@ -551,6 +562,7 @@ void TFormToolLocation::BtCheckPlaceClick() {
     const int ligne = ListDisplayPlaces->currentRow();
     e->Etat = EtatValide;
     gestion_.ModuleBDD.UpdateCoordGeo(e, false);
+    PlaceAvis();
     AdvPanel->show();
     AdvPanel->raise();
     TimerAff->start();

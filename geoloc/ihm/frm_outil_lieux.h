@@ -133,8 +133,11 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* objet, QEvent* event) override;
 
 private:
+    // The validation notice in the map's top right corner, wherever the map lies now.
+    void PlaceAvis();
     SGeoChps* EntreeSelectionnee();
     QString Description(const SGeoChps& e) const;
     void Enregistre(const SGeoChps& e);
