@@ -22,6 +22,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace orlavine {
 
@@ -282,9 +283,8 @@ void TFormToolLocation::InitListPlaces() {
     TProgressRappel barre([this](int p) { ProgressBar->setValue(p); },
                           [] { QApplication::processEvents(); });
     ListPlaces_ = orlavine::InitListPlaces(gestion_, &CancelProcess, &barre);
+    // The base says where each position came from; asked when a tooltip shows.
     provenances_.clear();
-    for (const TGeolocalisation& g : gestion_.Base.Geolocalisations())
-        provenances_[{g.IdLieu, g.LieuDit}] = g.Origine;
     ShowPanelWait(false);
 }
 
@@ -312,9 +312,12 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
     QString bulle = QStringLiteral("Position : %1, %2")
                         .arg(e->Latitude, 0, 'f', 5)
                         .arg(e->Longitude, 0, 'f', 5);
-    const auto p = provenances_.find({e->IdPlace, e->LieuDit});
-    if (p != provenances_.end())
-        bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(p->second);
+    std::optional<Provenance> origine;
+    if (const auto p = provenances_.find({e->IdPlace, e->LieuDit}); p != provenances_.end())
+        origine = p->second;
+    else if (const auto g = gestion_.Base.Geolocalisation(e->IdPlace, e->LieuDit))
+        origine = g->Origine;
+    if (origine) bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(*origine);
     return bulle;
 }
 
@@ -625,8 +628,7 @@ void TFormToolLocation::BtReInitClick() {
         MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
         return;
     }
-    for (const TGeolocalisation& g : gestion_.Base.Geolocalisations())
-        provenances_[{g.IdLieu, g.LieuDit}] = g.Origine;
+    provenances_.clear(); // the run stored where its positions came from
     ShowPanelWait(false);
     ShowAllPlaces(FilterList_);
     if (ListDisplayPlaces->count() > 0) {

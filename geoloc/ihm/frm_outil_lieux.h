@@ -150,6 +150,8 @@ private:
     geoloc::IRechercheAdresse* recherche_;
     TListePlaces ListPlaces_;
     TypeFilterDisplayList FilterList_ = FilterLocate;
+    // Where the positions stored by this window came from, until the list is loaded again;
+    // the others are asked of the base.
     std::map<std::pair<int, std::string>, Provenance> provenances_;
     geoloc::TBilanGeolocalisation bilan_;
     struct LigneAAjouter {

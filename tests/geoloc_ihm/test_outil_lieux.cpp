@@ -187,6 +187,9 @@ TEST_F(OutilLieux, ValidationNoticeGoesWhenItsTimerEnds) {
     fenetre->show();
     Filtre(fenetre->RBLocate);
     ASSERT_GT(fenetre->ListDisplayPlaces->count(), 0);
+    // Loaded from the base: the tooltip asks it where the position came from.
+    EXPECT_TRUE(fenetre->BulleLigne(Ligne("Lyon")).contains(QStringLiteral("fichier GEDCOM")))
+        << fenetre->BulleLigne(Ligne("Lyon")).toStdString();
     EXPECT_FALSE(fenetre->AdvPanel->isVisible());
     EXPECT_FALSE(fenetre->TimerAff->isActive());
     fenetre->ListDisplayPlaces->setCurrentRow(0);
