@@ -489,15 +489,26 @@ void TBaseGenealogie::MarqueLieuSupprime(int id, bool supprime) {
     r.Lie(1, supprime ? 1 : 0).Lie(2, id).Execute();
 }
 
+TParcoursEvenementsParLieu::TParcoursEvenementsParLieu(ConnexionSqlite& connexion)
+    // A scan of the index (lieu, lieu_dit, ligne_plac); the lines give the file order.
+    : requete_(connexion, "SELECT lieu, lieu_dit, ligne_plac FROM evenements "
+                          "ORDER BY lieu, lieu_dit, ligne_plac") {}
+
+bool TParcoursEvenementsParLieu::Suivant(TEvenementLieu& evenement) {
+    if (!requete_.Pas()) return false;
+    evenement.IdLieu = static_cast<int>(requete_.Entier(0));
+    evenement.LieuDit = requete_.Texte(1);
+    evenement.LignePlac = static_cast<long>(requete_.Entier(2));
+    return true;
+}
+
 std::vector<TEvenementLieu> TBaseGenealogie::EvenementsParLieu() {
     std::vector<TEvenementLieu> evenements;
     evenements.reserve(static_cast<std::size_t>(NombreEvenements()));
-    // A scan of the index (lieu, lieu_dit, ligne_plac); the lines give the file order.
-    RequeteSqlite r(connexion_, "SELECT lieu, lieu_dit, ligne_plac FROM evenements "
-                                "ORDER BY lieu, lieu_dit, ligne_plac");
-    while (r.Pas())
-        evenements.push_back({static_cast<int>(r.Entier(0)), std::string(r.Texte(1)),
-                              static_cast<long>(r.Entier(2))});
+    TParcoursEvenementsParLieu parcours(connexion_);
+    TEvenementLieu e;
+    while (parcours.Suivant(e))
+        evenements.push_back(e);
     return evenements;
 }
 

@@ -74,6 +74,19 @@ struct TEvenementLieu {
     long LignePlac = 0; // line of its PLAC in the imported file, from 1
 };
 
+// The same traversal read one event at a time, so that a long loop over a million events never
+// holds them all, nor waits for all of them before its first step. The base must outlive it
+// and not be written meanwhile.
+class TParcoursEvenementsParLieu {
+public:
+    explicit TParcoursEvenementsParLieu(ConnexionSqlite& connexion);
+    // The next event; false at the end.
+    bool Suivant(TEvenementLieu& evenement);
+
+private:
+    RequeteSqlite requete_;
+};
+
 struct TComptesBase {
     long Individus = 0;
     long Familles = 0;

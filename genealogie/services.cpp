@@ -184,26 +184,27 @@ std::string TFicDupli::Charge(int idPlace) const {
 // ---- Events file --------------------------------------------------------------------------
 
 int TFicEvens::PreProcessSearch(std::string_view, std::string_view cle, int, bool) {
-    parcours_.clear();
-    suivant_ = 0;
+    PostProcessSearch();
     if (cle != CleParLieu) return 0;
-    parcours_ = base_.EvenementsParLieu();
-    return static_cast<int>(parcours_.size());
+    const long n = base_.NombreEvenements();
+    parcours_ = std::make_unique<TParcoursEvenementsParLieu>(base_.Connexion());
+    restants_ = static_cast<std::size_t>(std::max(n, 0L));
+    return static_cast<int>(n);
 }
 
 bool TFicEvens::GetEvenParcours(TEvenement& evenement, int) {
-    if (suivant_ >= parcours_.size()) return false;
-    TEvenementLieu& e = parcours_[suivant_++];
-    evenement.IdPlace = e.IdLieu;
-    evenement.LieuDit = std::move(e.LieuDit);
-    evenement.LignePlac = e.LignePlac;
+    // Never more events than the count announced, so that k/n stays within 100 %.
+    if (!parcours_ || restants_ == 0 || !parcours_->Suivant(courant_)) return false;
+    --restants_;
+    evenement.IdPlace = courant_.IdLieu;
+    evenement.LieuDit = std::move(courant_.LieuDit);
+    evenement.LignePlac = courant_.LignePlac;
     return true;
 }
 
 void TFicEvens::PostProcessSearch() {
-    parcours_.clear();
-    parcours_.shrink_to_fit();
-    suivant_ = 0;
+    parcours_.reset();
+    restants_ = 0;
 }
 
 // ---- Country file -------------------------------------------------------------------------

@@ -202,8 +202,9 @@ public:
 
 private:
     TBaseGenealogie& base_;
-    std::vector<TEvenementLieu> parcours_;
-    std::size_t suivant_ = 0;
+    std::unique_ptr<TParcoursEvenementsParLieu> parcours_; // read as the loop asks
+    std::size_t restants_ = 0;
+    TEvenementLieu courant_;
 };
 
 // ---- Country file -------------------------------------------------------------------------

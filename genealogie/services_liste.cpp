@@ -111,7 +111,11 @@ void LoadAllPlace(TGestFichier& gestion, TListePlaces& liste, const bool* annule
         if (!presents.emplace(id, lieuDit).second) return;
         liste.push_back(std::make_unique<SGeoChps>(id, lieuDit, 0.0f, 0.0f, EtatHorsTable));
     };
-    for (const TStructLieu& l : lieux) {
+    for (std::size_t i = 0; i < lieux.size(); ++i) {
+        const TStructLieu& l = lieux[i];
+        // A hundred thousand places take tens of milliseconds: the window handles its events
+        // meanwhile. A cancel request does not stop this step: what was gathered is listed.
+        if (i % 8192 == 8191) progression.SetProgress(barre, 100);
         if (l.Utilise) ajoute(l.Id, std::string());
         for (const std::string& lieuDit : l.LieuxDits)
             ajoute(l.Id, lieuDit);

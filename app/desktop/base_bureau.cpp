@@ -2,6 +2,8 @@
 
 #include "app/communes_atlas.h"
 #include "genealogie/base_gedcom.h"
+#include "geoloc/ihm/frm_outil_lieux.h"
+#include "outil_lieux.h"
 #include "search/parametres.h"
 
 #include <QApplication>
@@ -39,7 +41,15 @@ BaseBureau::BaseBureau(QWidget* fenetre, std::string dossierAtlas)
     };
 }
 
-BaseBureau::~BaseBureau() = default;
+BaseBureau::~BaseBureau() {
+    FermeBase();
+}
+
+void BaseBureau::FermeBase() {
+    outil_.reset();
+    base_.reset();
+    if (outilLieux_) outilLieux_->setEnabled(false);
+}
 
 QMenu* BaseBureau::Menu() {
     if (menu_) return menu_;
@@ -48,19 +58,27 @@ QMenu* BaseBureau::Menu() {
     menu_->addAction(QStringLiteral("Importer un fichier GEDCOM..."), [this] { Importer(); });
     QAction* exporter =
         menu_->addAction(QStringLiteral("Exporter en GEDCOM..."), [this] { Exporter(); });
-    QObject::connect(menu_, &QMenu::aboutToShow, menu_,
-                     [this, exporter] { exporter->setEnabled(base_ != nullptr); });
+    menu_->addSeparator();
+    outilLieux_ = menu_->addAction(QStringLiteral("Outil de géolocalisation des lieux…"),
+                                   [this] { OuvreOutilLieux(); });
+    outilLieux_->setEnabled(base_ != nullptr);
+    QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this, exporter] {
+        exporter->setEnabled(base_ != nullptr);
+        outilLieux_->setEnabled(base_ != nullptr);
+    });
     return menu_;
 }
 
 void BaseBureau::Retient(const QString& chemin) {
     OuvreParametres()->setValue(CleDerniere, QFileInfo(chemin).absoluteFilePath());
+    if (outilLieux_) outilLieux_->setEnabled(base_ != nullptr);
     if (BaseOuverte) BaseOuverte(chemin);
 }
 
 bool BaseBureau::Ouvre(const QString& chemin) {
     try {
         auto base = std::make_unique<TBaseGenealogie>(Chemin(chemin));
+        FermeBase();
         base_ = std::move(base);
         Retient(chemin);
         return true;
@@ -113,10 +131,11 @@ bool BaseBureau::Importe(const QString& gedcom, const QString& base, bool rempla
 
     // The open base is closed while it is replaced, and opened again when the import fails.
     const bool memeBase = base_ && QFileInfo(Texte(base_->Chemin().string())) == QFileInfo(base);
-    if (memeBase) base_.reset();
+    if (memeBase) FermeBase();
     try {
         const ResultatImport r = ImporteGedcom(Chemin(gedcom), Chemin(base), options);
         progression.close();
+        FermeBase();
         base_ = std::make_unique<TBaseGenealogie>(Chemin(base));
         Retient(base);
         const TComptesBase& c = r.Comptes;
@@ -146,6 +165,26 @@ bool BaseBureau::Importe(const QString& gedcom, const QString& base, bool rempla
     }
     if (memeBase) Ouvre(base);
     return false;
+}
+
+void BaseBureau::OuvreOutilLieux() {
+    if (!base_) return;
+    if (!outil_) {
+        try {
+            outil_ = std::make_unique<TOutilLieux>(dossierAtlas_, *base_, fenetre_);
+        } catch (const Erreur& e) {
+            AfficheMessage(Texte(e.what()), true);
+            return;
+        }
+    }
+    TFormToolLocation& f = outil_->Fenetre();
+    f.show();
+    f.raise();
+    f.activateWindow();
+}
+
+TFormToolLocation* BaseBureau::OutilLieux() const {
+    return outil_ ? &outil_->Fenetre() : nullptr;
 }
 
 bool BaseBureau::Exporte(const QString& sortie) {

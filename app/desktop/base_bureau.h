@@ -11,19 +11,24 @@
 #include <memory>
 #include <string>
 
+class QAction;
 class QMenu;
 class QWidget;
 
 namespace orlavine {
+
+class TFormToolLocation;
+class TOutilLieux;
 
 class BaseBureau {
 public:
     BaseBureau(QWidget* fenetre, std::string dossierAtlas);
     ~BaseBureau();
 
-    // "Ouvrir une base...", "Importer un fichier GEDCOM...", "Exporter en GEDCOM...", owned by
-    // the window.
+    // "Ouvrir une base...", "Importer un fichier GEDCOM...", "Exporter en GEDCOM...",
+    // « Outil de géolocalisation des lieux… » (only while a base is open), owned by the window.
     QMenu* Menu();
+    QAction* ActionOutilLieux() const { return outilLieux_; }
 
     // Opens a base; on failure the message is shown and the previous base stays open.
     bool Ouvre(const QString& chemin);
@@ -35,6 +40,12 @@ public:
     // Asks where to create the base of `gedcom` (empty: asks for the file first), then imports.
     void Importer(const QString& gedcom = {});
 
+    // Shows the place tool on the open base: one window, made on first use and shown again
+    // afterwards; closed when another base is opened. Nothing without a base.
+    void OuvreOutilLieux();
+    // The place tool's window while it exists.
+    TFormToolLocation* OutilLieux() const;
+
     TBaseGenealogie* Base() const { return base_.get(); }
     // Shows a message (a message box; the tests and captures replace it).
     std::function<void(const QString& texte, bool erreur)> AfficheMessage;
@@ -45,11 +56,16 @@ private:
     void Ouvrir();
     void Exporter();
     void Retient(const QString& chemin);
+    // Closes the place tool and the base, in that order (the tool works on the base).
+    void FermeBase();
 
     QWidget* fenetre_;
     std::string dossierAtlas_;
     std::unique_ptr<TBaseGenealogie> base_;
+    // Made after the base and gone before it.
+    std::unique_ptr<TOutilLieux> outil_;
     QMenu* menu_ = nullptr;
+    QAction* outilLieux_ = nullptr;
 };
 
 } // namespace orlavine

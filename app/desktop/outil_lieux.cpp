@@ -19,27 +19,62 @@
 
 namespace orlavine {
 
+struct TOutilLieux::Elements {
+    Elements(const std::string& dossierAtlas, TBaseGenealogie& base, QWidget* parent)
+        : Carte(dossierAtlas), Communes(Carte),
+          Geocodeur(&Carte,
+                    CheminDonnees("geocodeur/monde.dat",
+                                  std::string(ORLAVINE_DONNEES_DEFAUT) + "/geocodeur/monde.dat")),
+          Recherche(Geocodeur), GeocodageCarte(Carte), Gestion(base),
+          Services(AvecPays(Gestion, Communes)),
+          Fenetre(Gestion, Services, &Recherche, Parametres(Carte, GeocodageCarte), parent) {
+        if (parent) {
+            // A window of its own above the main one, which waits meanwhile: the base cannot
+            // be closed under the tool while one of its loops processes events.
+            Fenetre.setWindowFlag(Qt::Window);
+            Fenetre.setWindowModality(Qt::WindowModal);
+        }
+    }
+    // The country file finds communes in the atlas.
+    static TGestFichier& AvecPays(TGestFichier& gestion, const CommunesAtlas& communes) {
+        gestion.FicPays.DefinitRecherche(communes.Recherche());
+        return gestion;
+    }
+    static TParametresOutilLieux Parametres(const TCarteFrance& carte,
+                                            TGeocodageCommunes& geocodage) {
+        TParametresOutilLieux p;
+        p.FichierMonde = CheminDonnees("monde/monde.bin",
+                                       std::string(ORLAVINE_DONNEES_DEFAUT) + "/monde/monde.bin");
+        p.Atlas = &carte;
+        p.Geocodage = &geocodage;
+        return p;
+    }
+
+    const TCarteFrance Carte;
+    const CommunesAtlas Communes;
+    const geocodeur::TGeocodeur Geocodeur;
+    geoloc::TRechercheGeocodeur Recherche;
+    TGeocodageCommunes GeocodageCarte;
+    TGestFichier Gestion;
+    const geoloc::TServicesLieuxBase Services;
+    TFormToolLocation Fenetre;
+};
+
+TOutilLieux::TOutilLieux(const std::string& dossierAtlas, TBaseGenealogie& base, QWidget* parent)
+    : d_(std::make_unique<Elements>(dossierAtlas, base, parent)) {}
+
+TOutilLieux::~TOutilLieux() = default;
+
+TFormToolLocation& TOutilLieux::Fenetre() {
+    return d_->Fenetre;
+}
+
 int LanceOutilLieux(const std::string& dossierAtlas, const std::string& chemin,
                     const std::string& capture) {
     try {
-        const TCarteFrance carte(dossierAtlas);
-        const CommunesAtlas communes(carte);
-        const geocodeur::TGeocodeur geocodeur(
-            &carte, CheminDonnees("geocodeur/monde.dat",
-                                  std::string(ORLAVINE_DONNEES_DEFAUT) + "/geocodeur/monde.dat"));
-        geoloc::TRechercheGeocodeur recherche(geocodeur);
-        TGeocodageCommunes geocodageCarte(carte);
-
         TBaseGenealogie base(chemin);
-        TGestFichier gestion(base);
-        gestion.FicPays.DefinitRecherche(communes.Recherche());
-        const geoloc::TServicesLieuxBase services(gestion);
-        TParametresOutilLieux params;
-        params.FichierMonde = CheminDonnees(
-            "monde/monde.bin", std::string(ORLAVINE_DONNEES_DEFAUT) + "/monde/monde.bin");
-        params.Atlas = &carte;
-        params.Geocodage = &geocodageCarte;
-        TFormToolLocation fenetre(gestion, services, &recherche, params);
+        TOutilLieux outil(dossierAtlas, base);
+        TFormToolLocation& fenetre = outil.Fenetre();
         if (!capture.empty()) {
             // Nobody answers a dialog during a capture: messages go to the terminal.
             fenetre.MyMessageDlg = [](QMessageBox::Icon, const QString& texte,

@@ -22,6 +22,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <optional>
 
 namespace orlavine {
 
@@ -153,6 +154,7 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
                           WebOSMaps);
     AdvPanel->setStyleSheet(QStringLiteral("background: white; padding: 6px;"));
     AdvPanel->hide();
+    WebOSMaps->installEventFilter(this);
     CBLieuDit = new QCheckBox(
         QStringLiteral("Ignorer le lieu-dit dans la localisation automatique"), PanelClientMain);
     droite->addWidget(CBLieuDit);
@@ -243,8 +245,18 @@ void TFormToolLocation::showEvent(QShowEvent* event) {
 void TFormToolLocation::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     PanelWait->move(width() / 2 - PanelWait->width() / 2, height() / 2 - PanelWait->height() / 2);
+}
+
+bool TFormToolLocation::eventFilter(QObject* objet, QEvent* event) {
+    // The map gets its size from the layout after the window's own resize: the notice follows
+    // the map, not the window.
+    if (objet == WebOSMaps && event->type() == QEvent::Resize) PlaceAvis();
+    return QWidget::eventFilter(objet, event);
+}
+
+void TFormToolLocation::PlaceAvis() {
     AdvPanel->adjustSize();
-    AdvPanel->move(WebOSMaps->width() - AdvPanel->width() - 10, 10);
+    AdvPanel->move(std::max(0, WebOSMaps->width() - AdvPanel->width() - 10), 10);
 }
 
 void TFormToolLocation::ShowPanelWait(bool afficher) {
@@ -271,9 +283,8 @@ void TFormToolLocation::InitListPlaces() {
     TProgressRappel barre([this](int p) { ProgressBar->setValue(p); },
                           [] { QApplication::processEvents(); });
     ListPlaces_ = orlavine::InitListPlaces(gestion_, &CancelProcess, &barre);
+    // The base says where each position came from; asked when a tooltip shows.
     provenances_.clear();
-    for (const TGeolocalisation& g : gestion_.Base.Geolocalisations())
-        provenances_[{g.IdLieu, g.LieuDit}] = g.Origine;
     ShowPanelWait(false);
 }
 
@@ -301,9 +312,12 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
     QString bulle = QStringLiteral("Position : %1, %2")
                         .arg(e->Latitude, 0, 'f', 5)
                         .arg(e->Longitude, 0, 'f', 5);
-    const auto p = provenances_.find({e->IdPlace, e->LieuDit});
-    if (p != provenances_.end())
-        bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(p->second);
+    std::optional<Provenance> origine;
+    if (const auto p = provenances_.find({e->IdPlace, e->LieuDit}); p != provenances_.end())
+        origine = p->second;
+    else if (const auto g = gestion_.Base.Geolocalisation(e->IdPlace, e->LieuDit))
+        origine = g->Origine;
+    if (origine) bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(*origine);
     return bulle;
 }
 
@@ -551,6 +565,7 @@ void TFormToolLocation::BtCheckPlaceClick() {
     const int ligne = ListDisplayPlaces->currentRow();
     e->Etat = EtatValide;
     gestion_.ModuleBDD.UpdateCoordGeo(e, false);
+    PlaceAvis();
     AdvPanel->show();
     AdvPanel->raise();
     TimerAff->start();
@@ -613,8 +628,7 @@ void TFormToolLocation::BtReInitClick() {
         MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
         return;
     }
-    for (const TGeolocalisation& g : gestion_.Base.Geolocalisations())
-        provenances_[{g.IdLieu, g.LieuDit}] = g.Origine;
+    provenances_.clear(); // the run stored where its positions came from
     ShowPanelWait(false);
     ShowAllPlaces(FilterList_);
     if (ListDisplayPlaces->count() > 0) {

@@ -133,8 +133,11 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* objet, QEvent* event) override;
 
 private:
+    // The validation notice in the map's top right corner, wherever the map lies now.
+    void PlaceAvis();
     SGeoChps* EntreeSelectionnee();
     QString Description(const SGeoChps& e) const;
     void Enregistre(const SGeoChps& e);
@@ -147,6 +150,8 @@ private:
     geoloc::IRechercheAdresse* recherche_;
     TListePlaces ListPlaces_;
     TypeFilterDisplayList FilterList_ = FilterLocate;
+    // Where the positions stored by this window came from, until the list is loaded again;
+    // the others are asked of the base.
     std::map<std::pair<int, std::string>, Provenance> provenances_;
     geoloc::TBilanGeolocalisation bilan_;
     struct LigneAAjouter {

@@ -1,11 +1,17 @@
 #include "base_bureau.h"
 #include "geocodage_bureau.h"
+#include "geoloc/ihm/frm_outil_lieux.h"
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
 
+#include <QAction>
 #include <QFileInfo>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -119,6 +125,50 @@ TEST_F(Bureau, OnlineAnswersAreKeptInTheOpenBaseOnly) {
     // Imported again, the base is a new one: its answers start empty.
     ASSERT_TRUE(b->Importe(Chemin("arbre.ged"), Chemin("c.sqlite"), false));
     EXPECT_FALSE(cache.Lit("https://s/search?q=Versailles"));
+}
+
+// The menu's place tool: only with a base, one window, gone with the base it works on.
+TEST_F(Bureau, PlaceToolFromTheMenuFollowsTheOpenBase) {
+    auto b = Nouveau();
+    QMenu* menu = b->Menu();
+    QAction* action = b->ActionOutilLieux();
+    ASSERT_NE(action, nullptr);
+    EXPECT_EQ(action->text(), QStringLiteral("Outil de géolocalisation des lieux…"));
+    EXPECT_TRUE(menu->actions().contains(action));
+    EXPECT_FALSE(action->isEnabled());
+    b->OuvreOutilLieux(); // no base: nothing
+    EXPECT_EQ(b->OutilLieux(), nullptr);
+
+    ASSERT_TRUE(b->Importe(Chemin("arbre.ged"), Chemin("b.sqlite"), false));
+    EXPECT_TRUE(action->isEnabled());
+    fenetre_.show();
+    action->trigger();
+    TFormToolLocation* outil = b->OutilLieux();
+    ASSERT_NE(outil, nullptr) << messages_.toStdString();
+    EXPECT_TRUE(outil->isVisible());
+    EXPECT_TRUE(outil->isWindow());
+    EXPECT_EQ(outil->windowTitle(), QStringLiteral("Outil de géolocalisation des lieux"));
+    // The list of the open base loads once the window shows: the GEDCOM's located place.
+    ASSERT_TRUE(QTest::qWaitFor([outil] { return outil->ListeChargee(); }, 30000));
+    ASSERT_EQ(outil->ListPlaces().size(), 1u);
+    EXPECT_EQ(outil->ListDisplayPlaces->count(), 1);
+
+    // Closed then asked again: the same window, its list kept.
+    outil->btQuit->click();
+    EXPECT_FALSE(outil->isVisible());
+    action->trigger();
+    EXPECT_EQ(b->OutilLieux(), outil);
+    EXPECT_TRUE(outil->isVisible());
+    EXPECT_EQ(outil->ListDisplayPlaces->count(), 1);
+
+    // Another base: the tool on the previous one is closed, and made again on the new one.
+    ASSERT_TRUE(b->Importe(Chemin("arbre.ged"), Chemin("c.sqlite"), false));
+    EXPECT_EQ(b->OutilLieux(), nullptr);
+    EXPECT_TRUE(action->isEnabled());
+    b->OuvreOutilLieux();
+    ASSERT_NE(b->OutilLieux(), nullptr);
+    b.reset(); // the window goes before the base it works on
+    EXPECT_EQ(erreurs_, 0) << messages_.toStdString();
 }
 
 } // namespace

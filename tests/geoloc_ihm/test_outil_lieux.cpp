@@ -8,9 +8,12 @@
 #include "mapview/web_osmaps.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <QTimerEvent>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -176,6 +179,43 @@ TEST_F(OutilLieux, LocateOneValidateAndDelete) {
     fenetre->BtDeleteCurrent->click();
     EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 0);
     EXPECT_TRUE(messages.back().startsWith("Êtes-vous sur de vouloir supprimer de la base"));
+}
+
+// The notice shown on validating sits on the map and goes when its timer ends, driven here by
+// the timer's own expiry event rather than by three seconds of waiting.
+TEST_F(OutilLieux, ValidationNoticeGoesWhenItsTimerEnds) {
+    fenetre->show();
+    Filtre(fenetre->RBLocate);
+    ASSERT_GT(fenetre->ListDisplayPlaces->count(), 0);
+    // Loaded from the base: the tooltip asks it where the position came from.
+    EXPECT_TRUE(fenetre->BulleLigne(Ligne("Lyon")).contains(QStringLiteral("fichier GEDCOM")))
+        << fenetre->BulleLigne(Ligne("Lyon")).toStdString();
+    EXPECT_FALSE(fenetre->AdvPanel->isVisible());
+    EXPECT_FALSE(fenetre->TimerAff->isActive());
+    fenetre->ListDisplayPlaces->setCurrentRow(0);
+    fenetre->BtCheckPlace->click();
+    ASSERT_TRUE(fenetre->AdvPanel->isVisible());
+    EXPECT_TRUE(fenetre->AdvPanel->text().contains(QStringLiteral("l'adresse sélectionnée a été "
+                                                                  "validée")));
+    EXPECT_TRUE(fenetre->WebOSMaps->rect().contains(fenetre->AdvPanel->geometry()))
+        << "the notice lies outside the map";
+    ASSERT_TRUE(fenetre->TimerAff->isActive());
+    EXPECT_EQ(fenetre->TimerAff->interval(), 3000);
+    EXPECT_TRUE(fenetre->TimerAff->isSingleShot());
+    EXPECT_GT(fenetre->TimerAff->remainingTime(), 2000);
+    // Events handled before the end leave it shown.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fenetre->AdvPanel->isVisible());
+
+    // The expiry, as the event loop delivers it: hidden, the timer stopped.
+    QTimerEvent expiration(fenetre->TimerAff->timerId());
+    QCoreApplication::sendEvent(fenetre->TimerAff, &expiration);
+    EXPECT_FALSE(fenetre->AdvPanel->isVisible());
+    EXPECT_FALSE(fenetre->TimerAff->isActive());
+    // The list moved on meanwhile: the validated place is under "Validés".
+    Filtre(fenetre->RBPlaceCheck);
+    EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 1);
+    EXPECT_FALSE(fenetre->AdvPanel->isVisible());
 }
 
 TEST_F(OutilLieux, PlaceByHandThenDeleteAllOfAFilter) {
