@@ -7,6 +7,7 @@
 #include "search/form_ihm2.h"
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
+#include "tests/search/atlas_fenetre.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -76,24 +77,10 @@ QStringList Defauts(QWidget* racine) {
     return defauts;
 }
 
-class Disposition : public ::testing::Test {
+class Disposition : public essai::AtlasFenetre {
 protected:
-    static void SetUpTestSuite() {
-        dossier_ = new QTemporaryDir;
-        essai::EcritAtlasEssai(Atlas());
-    }
-    static void TearDownTestSuite() {
-        delete dossier_;
-        dossier_ = nullptr;
-    }
-    static std::filesystem::path Atlas() {
-        return std::filesystem::path(dossier_->path().toStdString()) / "atlas";
-    }
-
     void SetUp() override {
-        auto reglages = OuvreParametres();
-        reglages->clear();
-        reglages->sync();
+        EffaceParametres();
         f = std::make_unique<TFormIhm2>();
         f->DossierAtlas = Atlas();
         f->AfficheMessage = [](const QString&) {};
@@ -124,11 +111,8 @@ protected:
         }
     }
 
-    static QTemporaryDir* dossier_;
     std::unique_ptr<TFormIhm2> f;
 };
-
-QTemporaryDir* Disposition::dossier_ = nullptr;
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "search/form_ihm2.h"
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
+#include "tests/search/atlas_fenetre.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -45,24 +46,10 @@ int Selection(const QTreeWidget* l) {
     return s.isEmpty() ? -1 : l->indexOfTopLevelItem(s.first());
 }
 
-class Fenetre : public ::testing::Test {
+class Fenetre : public essai::AtlasFenetre {
 protected:
-    static void SetUpTestSuite() {
-        dossier_ = new QTemporaryDir;
-        essai::EcritAtlasEssai(Atlas());
-    }
-    static void TearDownTestSuite() {
-        delete dossier_;
-        dossier_ = nullptr;
-    }
-    static std::filesystem::path Atlas() {
-        return std::filesystem::path(dossier_->path().toStdString()) / "atlas";
-    }
-
     void SetUp() override {
-        auto reglages = OuvreParametres();
-        reglages->clear();
-        reglages->sync();
+        EffaceParametres();
         f = Nouvelle(Atlas());
     }
 
@@ -87,14 +74,11 @@ protected:
     QStringList Noms() const { return Colonne(f->lvCom, 1); }
     int Index(const char* code) const { return essai::IndexCode(f->Carte->Communes, code); }
 
-    static QTemporaryDir* dossier_;
     std::unique_ptr<TFormIhm2> f;
     QStringList messages;
     QStringList ouverts;
     bool ouvrable = true; // whether something opens the exported file
 };
-
-QTemporaryDir* Fenetre::dossier_ = nullptr;
 
 } // namespace
 
