@@ -15,6 +15,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DORLAVINE_SANITIZE=ON 
 cmake --build "$build" -j2
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:check_initialization_order=1:detect_stack_use_after_return=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$racine/scripts/lsan.supp:print_suppressions=0}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 ctest --test-dir "$build" --output-on-failure --no-tests=error -j2 </dev/null
