@@ -74,9 +74,16 @@ void Aide(std::ostream& out, bool avecCarte) {
         out << "  carte TEXTE --sortie FICHIER [--largeur L] [--hauteur H] [--zoom Z]\n"
                "        [--rayon KM] [--voisines]\n"
                "                             image de la carte (PNG ou BMP)\n";
-    out << "\n"
+    out << "  geocoder TEXTE             lieux trouvés, du meilleur au moins bon : latitude,\n"
+           "                             longitude, libellé, source (hors ligne)\n"
+           "  normaliser TEXTE           le texte tel que la recherche d'adresse le reçoit\n"
+           "  base ACTION ...            base généalogique : importer, exporter, lieux,\n"
+           "                             geolocaliser, annuler-geolocalisation\n"
+           "                             (orlavine-cli base --aide)\n"
+           "\n"
            "Options :\n"
-           "  --atlas DOSSIER   dossier de cc.dat, departement.txt et pointdepii.dat\n"
+           "  --atlas DOSSIER   dossier de cc.dat, departement.txt, pointdepii.dat et ccliees.dat\n"
+           "  --geocodeur FICHIER  fichier des lieux du monde du géocodeur (geocoder, base)\n"
            "  --tsv             champs séparés par des tabulations ; une commune déléguée,\n"
            "                    associée ou ancienne dit ce qu'elle est au dernier champ\n";
 }
