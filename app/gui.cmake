@@ -1,8 +1,10 @@
 # ---- Map picture of orlavine-cli (map view) --------------------------------------------------
-# `orlavine-cli carte TEXTE --sortie FICHIER ...` draws the map off screen with the map view.
+# `orlavine-cli carte TEXTE --sortie FICHIER ...` draws the map off screen with the map view;
+# `base geolocaliser --en-ligne` sends its requests through Qt Network.
 if(TARGET orlavine_mapview)
-  target_sources(orlavine-cli PRIVATE ${CMAKE_CURRENT_LIST_DIR}/cli/carte.cpp)
-  target_link_libraries(orlavine-cli PRIVATE orlavine_mapview)
+  target_sources(orlavine-cli PRIVATE ${CMAKE_CURRENT_LIST_DIR}/cli/carte.cpp
+                                      ${CMAKE_CURRENT_LIST_DIR}/cli/en_ligne_qt.cpp)
+  target_link_libraries(orlavine-cli PRIVATE orlavine_mapview orlavine_search)
   target_compile_definitions(orlavine-cli PRIVATE ORLAVINE_AVEC_CARTE)
 endif()
 # ---- end of the map picture part ---------------------------------------------------------------

@@ -3,13 +3,16 @@
 #include "geocodeur/limiteur.h"
 #include "geocodeur/nominatim.h"
 #include "host/cache_textes.h"
+#include "mapview/http_synchrone.h"
 #include "mapview/tuiles.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
 
@@ -22,23 +25,6 @@ constexpr int DelaiReponseMs = 15000;
 
 QString Q(const std::string& texte) {
     return QString::fromStdString(texte);
-}
-
-// Why a request failed, in French where the cause is a common one.
-QString Raison(const QNetworkReply& r) {
-    switch (r.error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("connexion refus\u00E9e");
-    case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("serveur introuvable");
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
-        return QStringLiteral("pas de r\u00E9ponse \u00E0 temps");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("connexion ferm\u00E9e par le serveur");
-    default:
-        return r.errorString();
-    }
 }
 
 } // namespace
@@ -55,6 +41,16 @@ TParametresGeocodageEnLigne LitParametresGeocodageEnLigne(const QSettings& regla
 void EcritParametresGeocodageEnLigne(QSettings& reglages, const TParametresGeocodageEnLigne& p) {
     reglages.setValue(QStringLiteral("GeocodageEnLigne/Actif"), p.Actif);
     reglages.setValue(QStringLiteral("GeocodageEnLigne/Adresse"), p.Adresse);
+}
+
+QString PartageToursGeocodageEnLigne() {
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (cache.isEmpty() || !QDir().mkpath(cache))
+        return QStringLiteral("pas de dossier de cache pour le verrou du g\u00E9ocodage en ligne");
+    const QString chemin = QDir(cache).filePath(QStringLiteral("geocodage-en-ligne.verrou"));
+    if (!geocodeur::LimiteurNominatim().FixeFichierVerrou(chemin.toStdString()))
+        return QStringLiteral("verrou du g\u00E9ocodage en ligne impossible dans %1").arg(cache);
+    return {};
 }
 
 TGeocodageEnLigne::TGeocodageEnLigne(IGeocodage* horsLigne, QObject* parent)
@@ -235,7 +231,7 @@ void TGeocodageEnLigne::Envoie(const std::string& requete,
             r->deleteLater();
             const int statut = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
             if (r->error() != QNetworkReply::NoError || statut != 200) {
-                QString detail = Raison(*r);
+                QString detail = RaisonEchecReseau(*r);
                 if (statut != 0) detail = QStringLiteral("HTTP %1, %2").arg(statut).arg(detail);
                 Echec(QStringLiteral("\"%1\" : service injoignable ou en erreur (%2)")
                           .arg(Q(requete), detail));

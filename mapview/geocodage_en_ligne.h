@@ -36,6 +36,12 @@ struct TParametresGeocodageEnLigne {
 TParametresGeocodageEnLigne LitParametresGeocodageEnLigne(const QSettings& reglages);
 void EcritParametresGeocodageEnLigne(QSettings& reglages, const TParametresGeocodageEnLigne& p);
 
+// Shares the one-a-second turns of the online search with the program's other processes
+// (the windows, the command line) through "geocodage-en-ligne.verrou" in the cache folder of
+// the application ("Orlavine"). Returns an empty text, or why the turns are this process's
+// only (French).
+QString PartageToursGeocodageEnLigne();
+
 class TGeocodageEnLigne final : public QObject, public IGeocodage {
     Q_OBJECT
 

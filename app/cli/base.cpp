@@ -3,10 +3,13 @@
 #include "app/cli/commandes.h"
 #include "app/communes_atlas.h"
 #include "genealogie/base_gedcom.h"
+#include "genealogie/cache_geocodage.h"
 #include "genealogie/journal_geo.h"
 #include "genealogie/services_liste.h"
 #include "geocodeur/geocodeur.h"
+#include "geocodeur/service_en_ligne.h"
 #include "geoloc/localisation_auto.h"
+#include "geoloc/recherche_en_ligne.h"
 
 #include <charconv>
 #include <filesystem>
@@ -33,13 +36,14 @@ struct OptionsBase {
     bool remplacer = false;
     bool avecLieuDit = false;
     bool enLigne = false;
+    std::string service; // --service: the online service's address
     std::optional<TypeFilterDisplayList> filtre;
     std::vector<std::string> arguments;
 };
 
 bool OptionAValeur(const std::string& a) {
     return a == "--atlas" || a == "--rayon" || a == "--base" || a == "--filtre" ||
-           a == "--geocodeur";
+           a == "--geocodeur" || a == "--service";
 }
 
 std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::string& atlas,
@@ -61,6 +65,8 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
                 o.base = v;
             } else if (a == "--geocodeur") {
                 o.geocodeur = v;
+            } else if (a == "--service") {
+                o.service = v;
             } else if (a == "--filtre") {
                 if (v == "localises")
                     o.filtre = FilterLocate;
@@ -132,6 +138,10 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
     if ((o.avecLieuDit || o.enLigne) && o.action != "geolocaliser") {
         err << "orlavine-cli : " << (o.avecLieuDit ? "--avec-lieu-dit" : "--en-ligne")
             << " ne s'applique qu'à base geolocaliser.\n";
+        return std::nullopt;
+    }
+    if (!o.service.empty() && !o.enLigne) {
+        err << "orlavine-cli : --service ne s'applique qu'avec --en-ligne.\n";
         return std::nullopt;
     }
     return o;
@@ -267,24 +277,63 @@ private:
     int dernier_ = -1;
 };
 
-int Geolocaliser(const OptionsBase& o, std::ostream& out, std::ostream& err) {
+// The online part of a run: the service asked for what the offline geocoder does not know.
+struct EnLigne {
+    std::unique_ptr<geocodeur::ITransportHttp> Transport;
+    std::unique_ptr<TCacheGeocodageBase> Cache;
+    std::unique_ptr<geocodeur::TServiceNominatim> Service;
+    std::unique_ptr<geoloc::TRechercheEnLigne> Recherche;
+};
+
+int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream& out,
+                 std::ostream& err) {
+    std::string serveur;
     if (o.enLigne) {
-        err << "orlavine-cli : la recherche en ligne n'est pas encore proposée pour toute la "
-               "base (la carte du programme l'offre, lieu par lieu, quand elle est activée) ; "
-               "sans --en-ligne la géolocalisation se fait hors ligne. La base n'a pas été "
-               "modifiée.\n";
-        return SortieDonnees;
+        if (enLigne == nullptr || !enLigne->Transport) {
+            err << "orlavine-cli : ce programme a été construit sans la recherche en ligne ; "
+                   "sans --en-ligne la géolocalisation se fait hors ligne. La base n'a pas été "
+                   "modifiée.\n";
+            return SortieDonnees;
+        }
+        serveur = !o.service.empty()        ? o.service
+                  : enLigne->AdresseService ? enLigne->AdresseService()
+                                            : std::string();
+        if (serveur.empty()) serveur = geocodeur::AdresseNominatimDefaut;
+        try {
+            (void)geocodeur::RequeteRecherche(serveur, "essai");
+        } catch (const Erreur& e) {
+            err << "orlavine-cli : adresse du service en ligne refusée : " << e.what() << '\n';
+            return SortieUsage;
+        }
     }
     const auto carte = ChargeAtlas(o.dossierAtlas, err);
     if (!carte) return SortieDonnees;
     const CommunesAtlas communes(*carte);
     const geocodeur::TGeocodeur geocodeur(carte.get(), o.geocodeur);
-    geoloc::TRechercheGeocodeur recherche(geocodeur);
+    geoloc::TRechercheGeocodeur horsLigne(geocodeur);
 
     TBaseGenealogie base(o.base);
     TGestFichier gestion(base);
     gestion.FicPays.DefinitRecherche(communes.Recherche());
     const geoloc::TServicesLieuxBase services(gestion);
+    geoloc::IRechercheAdresse* recherche = &horsLigne;
+    EnLigne enLigneRun;
+    if (o.enLigne) {
+        enLigneRun.Transport = enLigne->Transport(err);
+        if (!enLigneRun.Transport) return SortieDonnees;
+        // Answers are kept in the base, shared with the windows' map.
+        enLigneRun.Cache = std::make_unique<TCacheGeocodageBase>(base);
+        const auto note = [&err](const std::string& message) {
+            err << "orlavine-cli : " << message << '\n';
+            AddLog(message);
+        };
+        enLigneRun.Service = std::make_unique<geocodeur::TServiceNominatim>(
+            serveur, *enLigneRun.Transport, *enLigneRun.Cache, geocodeur::LimiteurNominatim(),
+            enLigne->Attente, note);
+        enLigneRun.Recherche =
+            std::make_unique<geoloc::TRechercheEnLigne>(*enLigneRun.Service, &horsLigne, note);
+        recherche = enLigneRun.Recherche.get();
+    }
     TListePlaces liste = InitListPlaces(gestion);
     geoloc::TOptionsGeolocalisation options;
     options.Filtre = o.filtre.value_or(FilterNotLocate);
@@ -292,7 +341,7 @@ int Geolocaliser(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     geoloc::TBilanGeolocalisation bilan;
     {
         LigneProgression ligne(err);
-        bilan = geoloc::ToutGeolocaliser(gestion, liste, services, &recherche, options, nullptr,
+        bilan = geoloc::ToutGeolocaliser(gestion, liste, services, recherche, options, nullptr,
                                          std::ref(ligne));
     }
 
@@ -310,6 +359,21 @@ int Geolocaliser(const OptionsBase& o, std::ostream& out, std::ostream& err) {
             << bilan.ValideesGardees << '\n';
         for (const auto& [etat, n] : bilan.ParEtat)
             out << "état " << etat << " (" << NomEtat(etat) << ")" << sep << n << '\n';
+    }
+    if (enLigneRun.Service) {
+        const int reponses = enLigneRun.Recherche->ReponsesEnLigne();
+        if (o.tsv) {
+            out << "requetes_en_ligne\t" << enLigneRun.Service->RequetesEnvoyees()
+                << "\nreponses_gardees\t" << enLigneRun.Service->ReponsesGardees()
+                << "\nlocalisees_en_ligne\t" << reponses << '\n';
+        } else {
+            out << "requêtes en ligne" << sep << enLigneRun.Service->RequetesEnvoyees()
+                << " (réponses déjà gardées : " << enLigneRun.Service->ReponsesGardees()
+                << ")\nadresses trouvées en ligne" << sep << reponses << '\n';
+            if (reponses > 0)
+                out << "Adresses en ligne : © les contributeurs d'OpenStreetMap (ODbL), par "
+                    << enLigneRun.Service->Serveur() << ".\n";
+        }
     }
     // The run log, one entry a line (it is written to the log file as one line).
     std::string_view journal = bilan.Journal;
@@ -373,16 +437,19 @@ void AideBase(std::ostream& out) {
            "        liste des lieux de l'outil de géolocalisation : index, numéro du lieu,\n"
            "        lieu-dit, lieu, latitude, longitude, état\n"
            "  base geolocaliser --base BASE.sqlite [--filtre localises|non-localises|valides]\n"
-           "        [--avec-lieu-dit] [--en-ligne] [--geocodeur FICHIER]\n"
+           "        [--avec-lieu-dit] [--en-ligne [--service ADRESSE]] [--geocodeur FICHIER]\n"
            "        géolocalise tous les lieux du filtre (non localisés par défaut) : la commune\n"
            "        du fichier des pays, sinon le géocodeur hors ligne ; un lieu validé n'est\n"
-           "        jamais modifié, une réponse ambiguë n'est pas retenue\n"
+           "        jamais modifié, une réponse ambiguë n'est pas retenue. Avec --en-ligne,\n"
+           "        les adresses que le géocodeur hors ligne ne connaît pas sont demandées au\n"
+           "        service en ligne des réglages (ou --service), une requête par seconde, les\n"
+           "        réponses gardées dans la base\n"
            "  base annuler-geolocalisation --base BASE.sqlite\n"
            "        annule la dernière géolocalisation de tous les lieux\n";
 }
 
 int CommandeBase(const std::vector<std::string>& args, const std::string& dossierAtlas,
-                 std::ostream& out, std::ostream& err) {
+                 std::ostream& out, std::ostream& err, const TEnLigneCli* enLigne) {
     for (const auto& a : args)
         if (a == "--aide" || a == "--help" || a == "-h") {
             AideBase(out);
@@ -396,7 +463,7 @@ int CommandeBase(const std::vector<std::string>& args, const std::string& dossie
     try {
         if (options->action == "importer") return Importer(*options, out, err);
         if (options->action == "exporter") return Exporter(*options, out);
-        if (options->action == "geolocaliser") return Geolocaliser(*options, out, err);
+        if (options->action == "geolocaliser") return Geolocaliser(*options, enLigne, out, err);
         if (options->action == "annuler-geolocalisation")
             return AnnulerGeolocalisation(*options, out);
         return Lieux(*options, out);

@@ -2,7 +2,6 @@
 
 #include "app/cli/base.h"
 #include "app/cli/geocodeur.h"
-
 #include "atlas/erreurs.h"
 #include "atlas/recherche.h"
 
@@ -224,8 +223,8 @@ int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std:
 }
 
 int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,
-              std::ostream& out, std::ostream& err, bool avecCarte) {
-    if (EstCommandeBase(args)) return CommandeBase(args, dossierParDefaut, out, err);
+              std::ostream& out, std::ostream& err, bool avecCarte, const TEnLigneCli* enLigne) {
+    if (EstCommandeBase(args)) return CommandeBase(args, dossierParDefaut, out, err, enLigne);
     for (const auto& a : args)
         if (a == "--aide" || a == "--help" || a == "-h") {
             Aide(out, avecCarte);

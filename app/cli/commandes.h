@@ -40,9 +40,13 @@ std::vector<std::uint16_t> Recherche(const TCarteFrance& carte, const std::strin
 // Runs recherche / voisins / distance / info on a loaded atlas; returns the exit code.
 int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std::ostream& err);
 
-// The whole program: options, atlas, command.
+struct TEnLigneCli;
+
+// The whole program: options, atlas, command. `enLigne`: the online search of the base
+// commands, when the program has one.
 int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,
-              std::ostream& out, std::ostream& err, bool avecCarte = false);
+              std::ostream& out, std::ostream& err, bool avecCarte = false,
+              const TEnLigneCli* enLigne = nullptr);
 
 void Aide(std::ostream& out, bool avecCarte = false);
 

@@ -7,6 +7,7 @@
 
 #ifdef ORLAVINE_AVEC_CARTE
 #include "app/cli/carte.h"
+#include "app/cli/en_ligne_qt.h"
 #endif
 
 #ifndef ORLAVINE_ATLAS_DEFAUT
@@ -27,9 +28,10 @@ int main(int argc, char** argv) {
     }
 #endif
 #ifdef ORLAVINE_AVEC_CARTE
-    constexpr bool avecCarte = true;
+    // The online search of the base commands goes through Qt Network.
+    const orlavine::cli::TEnLigneCli enLigne = orlavine::cli::EnLigneQt();
+    return orlavine::cli::Principal(args, atlas, std::cout, std::cerr, true, &enLigne);
 #else
-    constexpr bool avecCarte = false;
+    return orlavine::cli::Principal(args, atlas, std::cout, std::cerr, false);
 #endif
-    return orlavine::cli::Principal(args, atlas, std::cout, std::cerr, avecCarte);
 }

@@ -306,14 +306,11 @@ int main(int argc, char** argv) {
     orlavine::TGeocodageEnLigne geocodageEnLigne(geocodage.get());
     geocodageEnLigne.FixeParametres(
         orlavine::LitParametresGeocodageEnLigne(*orlavine::OuvreParametres()));
-    if (const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        !cache.isEmpty() && QDir().mkpath(cache) &&
-        !orlavine::geocodeur::LimiteurNominatim().FixeFichierVerrou(
-            QDir(cache).filePath(QStringLiteral("geocodage-en-ligne.verrou")).toStdString()))
+    if (const QString pourquoi = orlavine::PartageToursGeocodageEnLigne(); !pourquoi.isEmpty())
         std::fprintf(stderr,
-                     "orlavine : verrou du géocodage en ligne impossible dans %s ; "
-                     "l'intervalle d'une seconde ne vaut que pour ce programme.\n",
-                     cache.toLocal8Bit().constData());
+                     "orlavine : %s ; l'intervalle d'une seconde ne vaut que pour ce "
+                     "programme.\n",
+                     pourquoi.toLocal8Bit().constData());
     fenetre.WebOSMaps->FixeGeocodage(&geocodageEnLigne);
     // Online tiles, only when the user turned them on; kept in the cache folder.
     if (const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);

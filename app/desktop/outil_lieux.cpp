@@ -2,13 +2,20 @@
 
 #include "app/communes_atlas.h"
 #include "app/donnees.h"
+#include "genealogie/cache_geocodage.h"
 #include "geocodeur/geocodeur.h"
+#include "geocodeur/service_en_ligne.h"
 #include "geoloc/ihm/frm_outil_lieux.h"
+#include "geoloc/recherche_en_ligne.h"
 #include "mapview/geocodage.h"
+#include "mapview/geocodage_en_ligne.h"
+#include "mapview/http_synchrone.h"
+#include "search/parametres.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QSettings>
 #include <QThread>
 #include <cstdio>
 #include <memory>
@@ -25,9 +32,10 @@ struct TOutilLieux::Elements {
           Geocodeur(&Carte,
                     CheminDonnees("geocodeur/monde.dat",
                                   std::string(ORLAVINE_DONNEES_DEFAUT) + "/geocodeur/monde.dat")),
-          Recherche(Geocodeur), GeocodageCarte(Carte), Gestion(base),
+          Recherche(Geocodeur), EnLigne(base, Recherche), GeocodageCarte(Carte), Gestion(base),
           Services(AvecPays(Gestion, Communes)),
-          Fenetre(Gestion, Services, &Recherche, Parametres(Carte, GeocodageCarte), parent) {
+          Fenetre(Gestion, Services, EnLigne.Recherche(Recherche),
+                  Parametres(Carte, GeocodageCarte), parent) {
         if (parent) {
             // A window of its own above the main one, which waits meanwhile: the base cannot
             // be closed under the tool while one of its loops processes events.
@@ -50,10 +58,34 @@ struct TOutilLieux::Elements {
         return p;
     }
 
+    // When the user turned the online address search on, the runs ask the service for the
+    // places the offline geocoder does not know, with the map's settings, turns and kept
+    // answers (in the base).
+    struct RechercheEnLigne {
+        RechercheEnLigne(TBaseGenealogie& base, geoloc::IRechercheAdresse& horsLigne) {
+            const TParametresGeocodageEnLigne p = LitParametresGeocodageEnLigne(*OuvreParametres());
+            if (!p.Actif) return;
+            Cache = std::make_unique<TCacheGeocodageBase>(base);
+            Service = std::make_unique<geocodeur::TServiceNominatim>(
+                p.Adresse.toStdString(), Transport, *Cache, geocodeur::LimiteurNominatim(),
+                [](std::chrono::milliseconds d) { AttendEnTraitantEvenements(d); },
+                [](const std::string& m) { AddLog("Géocodage en ligne : " + m); });
+            EnLigne = std::make_unique<geoloc::TRechercheEnLigne>(*Service, &horsLigne);
+        }
+        geoloc::IRechercheAdresse* Recherche(geoloc::IRechercheAdresse& horsLigne) {
+            return EnLigne ? static_cast<geoloc::IRechercheAdresse*>(EnLigne.get()) : &horsLigne;
+        }
+        TTransportHttpQt Transport;
+        std::unique_ptr<TCacheGeocodageBase> Cache;
+        std::unique_ptr<geocodeur::TServiceNominatim> Service;
+        std::unique_ptr<geoloc::TRechercheEnLigne> EnLigne;
+    };
+
     const TCarteFrance Carte;
     const CommunesAtlas Communes;
     const geocodeur::TGeocodeur Geocodeur;
     geoloc::TRechercheGeocodeur Recherche;
+    RechercheEnLigne EnLigne;
     TGeocodageCommunes GeocodageCarte;
     TGestFichier Gestion;
     const geoloc::TServicesLieuxBase Services;

@@ -139,11 +139,11 @@ TEST_F(CommandeBase, GeolocateAllThenUndo) {
     const std::string base = Chemin("b.sqlite");
     ASSERT_EQ(Lance({"base", "importer", Chemin("arbre.ged"), "--base", base}), 0);
 
-    // Without an online geocoder, --en-ligne is refused before anything is written.
+    // Built without the online search, --en-ligne is refused before anything is written.
     EXPECT_EQ(Lance({"base", "geolocaliser", "--base", base, "--en-ligne", "--geocodeur",
                      ORLAVINE_MONDE_BUNDLED}),
               1);
-    EXPECT_NE(erreurs_.str().find("la recherche en ligne n'est pas encore proposée"), std::string::npos);
+    EXPECT_NE(erreurs_.str().find("construit sans la recherche en ligne"), std::string::npos);
 
     ASSERT_EQ(
         Lance({"base", "geolocaliser", "--base", base, "--geocodeur", ORLAVINE_MONDE_BUNDLED}), 0)

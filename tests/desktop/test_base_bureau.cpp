@@ -1,6 +1,8 @@
 #include "base_bureau.h"
+#include "genealogie/base.h"
 #include "geocodage_bureau.h"
 #include "geoloc/ihm/frm_outil_lieux.h"
+#include "mapview/geocodage_en_ligne.h"
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
 
@@ -9,7 +11,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -168,6 +173,54 @@ TEST_F(Bureau, PlaceToolFromTheMenuFollowsTheOpenBase) {
     b->OuvreOutilLieux();
     ASSERT_NE(b->OutilLieux(), nullptr);
     b.reset(); // the window goes before the base it works on
+    EXPECT_EQ(erreurs_, 0) << messages_.toStdString();
+}
+
+// Turned on in the settings, the place tool's « Tout géolocaliser » asks the online service
+// (here on 127.0.0.1) for the place the offline geocoder does not know, and stores it as an
+// online answer.
+TEST_F(Bureau, PlaceToolAsksTheOnlineServiceWhenTurnedOn) {
+    QTcpServer serveur;
+    ASSERT_TRUE(serveur.listen(QHostAddress::LocalHost, 0));
+    QStringList chemins;
+    QObject::connect(&serveur, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* s = serveur.nextPendingConnection()) {
+            QObject::connect(s, &QTcpSocket::readyRead, s, [s, &chemins] {
+                const QByteArray demande = s->readAll();
+                chemins << QString::fromLatin1(demande.split(' ').value(1));
+                const QByteArray corps = R"([{"lat":"46.5","lon":"2.5","display_name":"X"}])";
+                s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(corps.size()) +
+                         "\r\nConnection: close\r\n\r\n" + corps);
+                s->disconnectFromHost();
+            });
+            QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+        }
+    });
+    EcritParametresGeocodageEnLigne(
+        *OuvreParametres(),
+        {true, QStringLiteral("http://127.0.0.1:%1").arg(serveur.serverPort())});
+    std::ofstream(Chemin("loin.ged").toStdString(), std::ios::binary)
+        << "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 BIRT\n2 PLAC Nullepart, , , Utopie\n0 TRLR\n";
+
+    auto b = Nouveau();
+    ASSERT_TRUE(b->Importe(Chemin("loin.ged"), Chemin("b.sqlite"), false));
+    fenetre_.show();
+    b->OuvreOutilLieux();
+    TFormToolLocation* outil = b->OutilLieux();
+    ASSERT_NE(outil, nullptr) << messages_.toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([outil] { return outil->ListeChargee(); }, 30000));
+    outil->RBNotLocate->click();
+    outil->BtReInitClick();
+    EcritParametresGeocodageEnLigne(*OuvreParametres(), {});
+
+    ASSERT_EQ(chemins.size(), 1);
+    EXPECT_TRUE(chemins[0].contains(QStringLiteral("Nullepart"))) << chemins[0].toStdString();
+    const TLieu lieu = b->Base()->Lieux().at(0);
+    const auto g = b->Base()->Geolocalisation(lieu.Id, "");
+    ASSERT_TRUE(g);
+    EXPECT_EQ(g->Origine, Provenance::GeocodeurEnLigne);
+    EXPECT_DOUBLE_EQ(g->Longitude, 2.5);
+    b.reset();
     EXPECT_EQ(erreurs_, 0) << messages_.toStdString();
 }
 

@@ -1,8 +1,11 @@
 // The automatic location of the base's places, alone and in bulk, on a small base imported
 // from a GEDCOM fixture, with a country file and an address search that the tests script.
 #include "genealogie/base_gedcom.h"
+#include "genealogie/cache_geocodage.h"
 #include "genealogie/journal_geo.h"
+#include "geocodeur/service_en_ligne.h"
 #include "geoloc/localisation_auto.h"
+#include "geoloc/recherche_en_ligne.h"
 
 #include <csignal>
 #include <cstdio>
@@ -94,12 +97,13 @@ protected:
         });
         services = std::make_unique<TServicesLieuxBase>(*gestion);
     }
-    TBilanGeolocalisation Run(TypeFilterDisplayList filtre, bool avecLieuDit = false) {
+    TBilanGeolocalisation Run(TypeFilterDisplayList filtre, bool avecLieuDit = false,
+                              IRechercheAdresse* autre = nullptr) {
         TListePlaces liste = InitListPlaces(*gestion);
         TOptionsGeolocalisation o;
         o.Filtre = filtre;
         o.AvecLieuDit = avecLieuDit;
-        return ToutGeolocaliser(*gestion, liste, *services, &recherche, o);
+        return ToutGeolocaliser(*gestion, liste, *services, autre ? autre : &recherche, o);
     }
     // The place id of a town of the fixture.
     int Id(std::string_view commune) {
@@ -379,4 +383,48 @@ TEST(LocalisationAutoBase, ADamagedBaseGetsAFrenchMessageAndNothingWritten) {
     }
     EXPECT_TRUE(apres == octets);
     DefinitRepAppData({});
+}
+
+// The online service answers only what the offline search does not know.
+class ServiceEssai : public geocodeur::ITransportHttp {
+public:
+    std::string Obtient(const std::string& adresse) override {
+        Adresses.push_back(adresse);
+        return R"([{"lat":"46.5","lon":"2.5","display_name":"Nulle Part, Cher, France"}])";
+    }
+    std::vector<std::string> Adresses;
+};
+
+TEST_F(LocalisationAuto, OnlineTheRunAsksOnlyWhatTheOfflineSearchDoesNotKnowAndKeepsTheAnswers) {
+    ServiceEssai transport;
+    geocodeur::TLimiteurDebit limiteur{std::chrono::milliseconds(0)};
+    auto lance = [&] {
+        TCacheGeocodageBase cache(*base);
+        geocodeur::TServiceNominatim service("http://127.0.0.1:9", transport, cache, limiteur);
+        TRechercheEnLigne enLigne(service, &recherche);
+        return Run(FilterNotLocate, false, &enLigne);
+    };
+    const TBilanGeolocalisation b = lance();
+    // Nullepart, unknown offline, is located online and recorded as such; Mayence stays the
+    // offline geocoder's, and the two Valence are still refused (never asked online).
+    ASSERT_EQ(transport.Adresses.size(), 1u);
+    EXPECT_NE(transport.Adresses[0].find("Nullepart"), std::string::npos);
+    const auto nullepart = Geo("Nullepart");
+    ASSERT_TRUE(nullepart);
+    EXPECT_EQ(nullepart->Etat, EtatAdresseTrouvee);
+    EXPECT_EQ(nullepart->Origine, Provenance::GeocodeurEnLigne);
+    EXPECT_DOUBLE_EQ(nullepart->Latitude, 46.5);
+    EXPECT_EQ(Geo("Mayence")->Origine, Provenance::Geocodeur);
+    EXPECT_FALSE(Geo("Valence"));
+    EXPECT_EQ(b.Ambigues, 1);
+    EXPECT_EQ(b.Localisees, 5);
+
+    // Undone and run again, in a new session: the answer kept in the base is used.
+    TJournalGeo(*base).AnnuleDernierLot();
+    Ouvre();
+    EXPECT_FALSE(Geo("Nullepart"));
+    lance();
+    EXPECT_EQ(transport.Adresses.size(), 1u);
+    EXPECT_EQ(Geo("Nullepart")->Origine, Provenance::GeocodeurEnLigne);
+    EXPECT_EQ(base->VerifieIntegrite(), "ok");
 }

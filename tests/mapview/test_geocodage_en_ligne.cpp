@@ -2,10 +2,13 @@
 // the requests and the program named in them, requests a second apart, kept answers not asked
 // again, damaged answers and an unreachable service answered by the offline search, and the
 // map crediting OpenStreetMap for online answers.
+#include "app/cli/base.h"
+#include "genealogie/base.h"
 #include "geocodeur/limiteur.h"
 #include "geocodeur/nominatim.h"
 #include "host/cache_textes.h"
 #include "mapview/geocodage_en_ligne.h"
+#include "mapview/http_synchrone.h"
 #include "mapview/web_osmaps.h"
 
 #include <QPainter>
@@ -17,6 +20,7 @@
 #include <QTest>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace orlavine {
 namespace {
@@ -48,6 +52,7 @@ public:
         R"([{"lat":"45.4401467","lon":"4.3873058","display_name":"Saint-Étienne, Loire"}])";
     QByteArray CorpsInverse =
         R"({"lat":"45.44","lon":"4.38","display_name":"Saint-Étienne, Loire, France"})";
+    QByteArray Statut = "200 OK";
     QList<Requete> Requetes;
 
 private:
@@ -67,9 +72,9 @@ private:
         Requetes.push_back(r);
         const QByteArray& corps =
             r.Chemin.startsWith(QStringLiteral("/reverse")) ? CorpsInverse : Corps;
-        s->write(
-            "HTTP/1.1 200 OK\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " +
-            QByteArray::number(corps.size()) + "\r\nConnection: close\r\n\r\n" + corps);
+        s->write("HTTP/1.1 " + Statut +
+                 "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " +
+                 QByteArray::number(corps.size()) + "\r\nConnection: close\r\n\r\n" + corps);
         s->disconnectFromHost();
     }
 
@@ -300,6 +305,89 @@ TEST(GeocodageEnLigne, TheMapAnswersInTheOrderAskedWhateverOrderAnswersComeIn) {
     EXPECT_DOUBLE_EQ(reponses[1][1].toDouble(), 48.39);
     EXPECT_DOUBLE_EQ(reponses[2][1].toDouble(), 0.0);
     EXPECT_EQ(serveur.Requetes.size(), 1);
+}
+
+// The bulk runs' requests, sent and waited for on the thread: the answer's body, the program
+// named, and a French error naming the cause for a service in error or gone.
+TEST(TransportHttpQt, AnswersErrorsAndAServiceThatIsGone) {
+    ServeurGeocodage serveur;
+    TTransportHttpQt transport;
+    const std::string adresse = serveur.Adresse().toStdString() + "/search?q=x";
+    EXPECT_EQ(transport.Obtient(adresse), serveur.Corps.toStdString());
+    ASSERT_EQ(serveur.Requetes.size(), 1);
+    EXPECT_TRUE(serveur.Requetes[0].UserAgent.startsWith("Orlavine/"));
+
+    serveur.Statut = "503 Service Unavailable";
+    try {
+        transport.Obtient(adresse);
+        ADD_FAILURE() << "une erreur 503 prise pour une réponse";
+    } catch (const geocodeur::ErreurReseau& e) {
+        EXPECT_NE(std::string(e.what()).find("HTTP 503"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("search?q=x"), std::string::npos);
+    }
+    QTcpServer ferme;
+    ferme.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = ferme.serverPort();
+    ferme.close();
+    try {
+        transport.Obtient("http://127.0.0.1:" + std::to_string(port) + "/search?q=x");
+        ADD_FAILURE() << "un service arrêté a répondu";
+    } catch (const geocodeur::ErreurReseau& e) {
+        EXPECT_NE(std::string(e.what()).find("connexion refusée"), std::string::npos) << e.what();
+    }
+}
+
+// `orlavine-cli base geolocaliser --en-ligne` on the bundled atlas and geocoder, against the
+// local service: only the place the offline geocoder does not know is asked, the answer is
+// stored with its provenance and credited, and a second run asks nothing.
+TEST(TransportHttpQt, TheCommandLineRunAsksTheServiceForWhatTheOfflineGeocoderDoesNotKnow) {
+    ServeurGeocodage serveur;
+    serveur.Corps = R"([{"lat":"46.5","lon":"2.5","display_name":"Nulle Part, Cher, France"}])";
+    QTemporaryDir dossier;
+    const std::string base = dossier.filePath(QStringLiteral("b.sqlite")).toStdString();
+    cli::TEnLigneCli enLigne;
+    enLigne.Transport = [](std::ostream&) { return std::make_unique<TTransportHttpQt>(); };
+    enLigne.Attente = [](std::chrono::milliseconds d) { AttendEnTraitantEvenements(d); };
+    std::ostringstream out, err;
+    auto lance = [&](std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        return cli::CommandeBase(args, ORLAVINE_ATLAS_LIVRE, out, err, &enLigne);
+    };
+    ASSERT_EQ(
+        lance({"base", "importer", ORLAVINE_FIXTURES_GEOLOC "/arbre-geoloc.ged", "--base", base}),
+        0)
+        << err.str();
+    const std::vector<std::string> run = {"base",
+                                          "geolocaliser",
+                                          "--base",
+                                          base,
+                                          "--en-ligne",
+                                          "--service",
+                                          serveur.Adresse().toStdString()};
+    ASSERT_EQ(lance(run), 0) << err.str();
+    ASSERT_EQ(serveur.Requetes.size(), 1);
+    EXPECT_TRUE(serveur.Requetes[0].Chemin.contains(QStringLiteral("Nullepart")));
+    EXPECT_NE(out.str().find("requêtes en ligne : 1"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("contributeurs d'OpenStreetMap"), std::string::npos);
+    {
+        TBaseGenealogie b(base);
+        bool trouve = false;
+        for (const TLieu& l : b.Lieux())
+            if (l.Commune == "Nullepart") {
+                const auto g = b.Geolocalisation(l.Id, "");
+                ASSERT_TRUE(g);
+                EXPECT_EQ(g->Origine, Provenance::GeocodeurEnLigne);
+                EXPECT_DOUBLE_EQ(g->Latitude, 46.5);
+                trouve = true;
+            }
+        EXPECT_TRUE(trouve);
+    }
+    // Undone, then run again: the answer kept in the base, no request.
+    ASSERT_EQ(lance({"base", "annuler-geolocalisation", "--base", base}), 0);
+    ASSERT_EQ(lance(run), 0) << err.str();
+    EXPECT_EQ(serveur.Requetes.size(), 1);
+    EXPECT_NE(out.str().find("réponses déjà gardées : 1"), std::string::npos) << out.str();
 }
 
 } // namespace
