@@ -132,8 +132,39 @@ std::string TGeocodageEnLigne::ChercheLieu(double latitude, double longitude) {
     return horsLigne_ != nullptr ? horsLigne_->ChercheLieu(latitude, longitude) : std::string();
 }
 
+void TGeocodageEnLigne::Demande(const std::function<std::string()>& requeteDe, Lecture lit,
+                                std::function<void()> horsLigne) {
+    if (!parametres_.Actif) return horsLigne();
+    std::string requete;
+    try {
+        requete = requeteDe();
+    } catch (const Erreur& e) {
+        Echec(QString::fromUtf8(e.what()));
+        return horsLigne();
+    }
+    // An answer's text: read, kept when it came from the service, then answered; false when
+    // it cannot be read (already logged).
+    const auto traite = [this, requete, lit](const std::string& texte, bool garder) -> bool {
+        std::function<void()> suite;
+        try {
+            suite = lit(texte, requete);
+        } catch (const Erreur& e) {
+            Echec(QString::fromUtf8(e.what()));
+            return false;
+        }
+        if (garder) EcritCache(requete, texte);
+        derniereErreur_.clear();
+        suite();
+        return true;
+    };
+    if (const auto texte = LitCache(requete); texte && traite(*texte, false)) return;
+    Envoie(requete, [traite, horsLigne](std::optional<std::string> texte) {
+        if (!texte || !traite(*texte, true)) horsLigne();
+    });
+}
+
 void TGeocodageEnLigne::ChercheAdresseDiffere(const std::string& adresse, TReponseAdresse reponse) {
-    const auto horsLigne = [this, adresse, reponse] {
+    std::function<void()> horsLigne = [this, adresse, reponse] {
         std::optional<monde::TPointGeo> p;
         try {
             if (horsLigne_ != nullptr) p = horsLigne_->ChercheAdresse(adresse);
@@ -142,42 +173,25 @@ void TGeocodageEnLigne::ChercheAdresseDiffere(const std::string& adresse, TRepon
         }
         reponse(p, false);
     };
-    if (!parametres_.Actif) return horsLigne();
-    std::string requete;
-    try {
-        requete = geocodeur::RequeteRecherche(parametres_.Adresse.toStdString(), adresse);
-    } catch (const Erreur& e) {
-        Echec(QString::fromUtf8(e.what()));
-        return horsLigne();
-    }
-    // The answer of the service: its best place; nothing found online, the offline search
-    // may still know the place (an old commune, a French exonym).
-    const auto traite = [this, requete, reponse, horsLigne](const std::string& texte,
-                                                            bool garder) -> bool {
-        try {
+    Demande(
+        [this, adresse] {
+            return geocodeur::RequeteRecherche(parametres_.Adresse.toStdString(), adresse);
+        },
+        // The service's best place; nothing found online, the offline search may still know
+        // the place (an old commune, a French exonym).
+        [reponse, horsLigne](const std::string& texte,
+                             const std::string& requete) -> std::function<void()> {
             const auto lieux = geocodeur::LitReponseRecherche(texte, requete);
-            if (garder) EcritCache(requete, texte);
-            derniereErreur_.clear();
-            if (lieux.empty()) {
-                horsLigne();
-            } else {
-                reponse(monde::TPointGeo{lieux[0].Latitude, lieux[0].Longitude}, true);
-            }
-            return true;
-        } catch (const Erreur& e) {
-            Echec(QString::fromUtf8(e.what()));
-            return false;
-        }
-    };
-    if (const auto texte = LitCache(requete); texte && traite(*texte, false)) return;
-    Envoie(requete, [traite, horsLigne](std::optional<std::string> texte) {
-        if (!texte || !traite(*texte, true)) horsLigne();
-    });
+            if (lieux.empty()) return horsLigne;
+            const monde::TPointGeo p{lieux[0].Latitude, lieux[0].Longitude};
+            return [reponse, p] { reponse(p, true); };
+        },
+        horsLigne);
 }
 
 void TGeocodageEnLigne::ChercheLieuDiffere(double latitude, double longitude,
                                            TReponseLieu reponse) {
-    const auto horsLigne = [this, latitude, longitude, reponse] {
+    std::function<void()> horsLigne = [this, latitude, longitude, reponse] {
         std::string lieu;
         try {
             if (horsLigne_ != nullptr) lieu = horsLigne_->ChercheLieu(latitude, longitude);
@@ -186,34 +200,18 @@ void TGeocodageEnLigne::ChercheLieuDiffere(double latitude, double longitude,
         }
         reponse(lieu, false);
     };
-    if (!parametres_.Actif) return horsLigne();
-    std::string requete;
-    try {
-        requete = geocodeur::RequeteInverse(parametres_.Adresse.toStdString(), latitude, longitude);
-    } catch (const Erreur& e) {
-        Echec(QString::fromUtf8(e.what()));
-        return horsLigne();
-    }
-    const auto traite = [this, requete, reponse, horsLigne](const std::string& texte,
-                                                            bool garder) -> bool {
-        try {
+    Demande(
+        [this, latitude, longitude] {
+            return geocodeur::RequeteInverse(parametres_.Adresse.toStdString(), latitude,
+                                             longitude);
+        },
+        [reponse, horsLigne](const std::string& texte,
+                             const std::string& requete) -> std::function<void()> {
             const auto lieu = geocodeur::LitReponseInverse(texte, requete);
-            if (garder) EcritCache(requete, texte);
-            derniereErreur_.clear();
-            if (lieu && !lieu->Libelle.empty())
-                reponse(lieu->Libelle, true);
-            else
-                horsLigne();
-            return true;
-        } catch (const Erreur& e) {
-            Echec(QString::fromUtf8(e.what()));
-            return false;
-        }
-    };
-    if (const auto texte = LitCache(requete); texte && traite(*texte, false)) return;
-    Envoie(requete, [traite, horsLigne](std::optional<std::string> texte) {
-        if (!texte || !traite(*texte, true)) horsLigne();
-    });
+            if (!lieu || lieu->Libelle.empty()) return horsLigne;
+            return [reponse, nom = lieu->Libelle] { reponse(nom, true); };
+        },
+        horsLigne);
 }
 
 void TGeocodageEnLigne::Envoie(const std::string& requete,

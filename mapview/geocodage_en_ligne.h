@@ -11,6 +11,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QNetworkAccessManager;
@@ -76,6 +77,15 @@ private:
     ICacheTextes& Cache();
     std::optional<std::string> LitCache(const std::string& requete);
     void EcritCache(const std::string& requete, const std::string& reponse);
+    // Reads an answer's text for a request (raises Erreur when it cannot) and returns what to
+    // do with it.
+    using Lecture =
+        std::function<std::function<void()>(const std::string& texte, const std::string& requete)>;
+    // The sequence of both searches, when the online search is on: the request, a kept answer
+    // or else the service when its turn comes, the answer kept; `horsLigne` answers when the
+    // search is off or online fails.
+    void Demande(const std::function<std::string()>& requeteDe, Lecture lit,
+                 std::function<void()> horsLigne);
     // Sends `requete` when its turn comes; `traite` gets the answer's text, or nothing after a
     // failure (already logged).
     void Envoie(const std::string& requete, std::function<void(std::optional<std::string>)> traite);
