@@ -5,6 +5,7 @@
 #include "mapview/geocodage_en_ligne.h"
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
+#include "tests/commun/serveur_http.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -13,8 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -180,25 +179,12 @@ TEST_F(Bureau, PlaceToolFromTheMenuFollowsTheOpenBase) {
 // (here on 127.0.0.1) for the place the offline geocoder does not know, and stores it as an
 // online answer.
 TEST_F(Bureau, PlaceToolAsksTheOnlineServiceWhenTurnedOn) {
-    QTcpServer serveur;
-    ASSERT_TRUE(serveur.listen(QHostAddress::LocalHost, 0));
-    QStringList chemins;
-    QObject::connect(&serveur, &QTcpServer::newConnection, [&] {
-        while (QTcpSocket* s = serveur.nextPendingConnection()) {
-            QObject::connect(s, &QTcpSocket::readyRead, s, [s, &chemins] {
-                const QByteArray demande = s->readAll();
-                chemins << QString::fromLatin1(demande.split(' ').value(1));
-                const QByteArray corps = R"([{"lat":"46.5","lon":"2.5","display_name":"X"}])";
-                s->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(corps.size()) +
-                         "\r\nConnection: close\r\n\r\n" + corps);
-                s->disconnectFromHost();
-            });
-            QObject::connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+    struct Service : test::ServeurHttpEssai {
+        QByteArray Repond(const Requete&) override {
+            return Reponse("200 OK", {}, R"([{"lat":"46.5","lon":"2.5","display_name":"X"}])");
         }
-    });
-    EcritParametresGeocodageEnLigne(
-        *OuvreParametres(),
-        {true, QStringLiteral("http://127.0.0.1:%1").arg(serveur.serverPort())});
+    } serveur;
+    EcritParametresGeocodageEnLigne(*OuvreParametres(), {true, serveur.Adresse()});
     std::ofstream(Chemin("loin.ged").toStdString(), std::ios::binary)
         << "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 BIRT\n2 PLAC Nullepart, , , Utopie\n0 TRLR\n";
 
@@ -213,8 +199,8 @@ TEST_F(Bureau, PlaceToolAsksTheOnlineServiceWhenTurnedOn) {
     outil->BtReInitClick();
     EcritParametresGeocodageEnLigne(*OuvreParametres(), {});
 
-    ASSERT_EQ(chemins.size(), 1);
-    EXPECT_TRUE(chemins[0].contains(QStringLiteral("Nullepart"))) << chemins[0].toStdString();
+    ASSERT_EQ(serveur.Requetes.size(), 1);
+    EXPECT_TRUE(serveur.Requetes[0].Chemin.contains(QStringLiteral("Nullepart")));
     const TLieu lieu = b->Base()->Lieux().at(0);
     const auto g = b->Base()->Geolocalisation(lieu.Id, "");
     ASSERT_TRUE(g);

@@ -10,6 +10,7 @@
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/http_synchrone.h"
 #include "mapview/web_osmaps.h"
+#include "tests/commun/serveur_http.h"
 
 #include <QPainter>
 #include <QSettings>
@@ -25,61 +26,21 @@
 namespace orlavine {
 namespace {
 
-// A minimal service of the Nominatim kind: /search answers one place, /reverse its name,
-// unless told to answer something else; it notes every request and when it came.
-class ServeurGeocodage : public QObject {
+// A service of the Nominatim kind: /search answers one place, /reverse its name, unless told
+// to answer something else.
+class ServeurGeocodage : public test::ServeurHttpEssai {
 public:
-    struct Requete {
-        QString Chemin;
-        QByteArray UserAgent;
-        std::chrono::steady_clock::time_point Heure;
-    };
-
-    ServeurGeocodage() {
-        serveur_.listen(QHostAddress::LocalHost, 0);
-        connect(&serveur_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = serveur_.nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { Lit(s); });
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            }
-        });
-    }
-    QString Adresse() const {
-        return QStringLiteral("http://127.0.0.1:%1").arg(serveur_.serverPort());
-    }
-
     QByteArray Corps =
         R"([{"lat":"45.4401467","lon":"4.3873058","display_name":"Saint-Étienne, Loire"}])";
     QByteArray CorpsInverse =
         R"({"lat":"45.44","lon":"4.38","display_name":"Saint-Étienne, Loire, France"})";
     QByteArray Statut = "200 OK";
-    QList<Requete> Requetes;
 
 private:
-    void Lit(QTcpSocket* s) {
-        QByteArray& tampon = tampons_[s];
-        tampon += s->readAll();
-        const qsizetype fin = tampon.indexOf("\r\n\r\n");
-        if (fin < 0) return;
-        const QList<QByteArray> lignes = tampon.left(fin).split('\n');
-        tampon.clear();
-        Requete r{QString::fromLatin1(lignes[0].split(' ').value(1)),
-                  {},
-                  std::chrono::steady_clock::now()};
-        for (const QByteArray& l : lignes)
-            if (l.trimmed().toLower().startsWith("user-agent:"))
-                r.UserAgent = l.trimmed().mid(11).trimmed();
-        Requetes.push_back(r);
-        const QByteArray& corps =
-            r.Chemin.startsWith(QStringLiteral("/reverse")) ? CorpsInverse : Corps;
-        s->write("HTTP/1.1 " + Statut +
-                 "\r\nContent-Type: application/json; charset=utf-8\r\nContent-Length: " +
-                 QByteArray::number(corps.size()) + "\r\nConnection: close\r\n\r\n" + corps);
-        s->disconnectFromHost();
+    QByteArray Repond(const Requete& r) override {
+        return Reponse(Statut, "Content-Type: application/json; charset=utf-8\r\n",
+                       r.Chemin.startsWith(QStringLiteral("/reverse")) ? CorpsInverse : Corps);
     }
-
-    QTcpServer serveur_;
-    QHash<QTcpSocket*, QByteArray> tampons_;
 };
 
 // The offline search: always the same point, and a text for every position.

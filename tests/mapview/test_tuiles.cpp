@@ -3,14 +3,13 @@
 // while fresh and revalidated once stale, failures not asked again, the credit shown.
 #include "mapview/tuiles.h"
 #include "mapview/web_osmaps.h"
+#include "tests/commun/serveur_http.h"
 
 #include <QBuffer>
 #include <QDateTime>
 #include <QImage>
 #include <QPainter>
 #include <QSettings>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -18,85 +17,38 @@
 namespace orlavine {
 namespace {
 
-// A minimal HTTP/1.1 tile server: every path answers a magenta 256 x 256 PNG, or 404 for
-// paths under /absent/, with the freshness it is told; conditional requests get 304.
-class ServeurTuiles : public QObject {
+// A tile server: every path answers a magenta 256 x 256 PNG, or 404 for paths under
+// /absent/, with the freshness it is told; conditional requests get 304.
+class ServeurTuiles : public test::ServeurHttpEssai {
 public:
-    struct Requete {
-        QString Chemin;
-        QByteArray UserAgent;
-        bool Conditionnelle = false;
-    };
-
     ServeurTuiles() {
         QImage image(256, 256, QImage::Format_RGB32);
         image.fill(QColor(255, 0, 255));
         QBuffer tampon(&png_);
         tampon.open(QIODevice::WriteOnly);
         image.save(&tampon, "PNG");
-        serveur_.listen(QHostAddress::LocalHost, 0);
-        connect(&serveur_, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = serveur_.nextPendingConnection()) {
-                ++ouvertes_;
-                MaxSimultanees = std::max(MaxSimultanees, ouvertes_);
-                connect(s, &QTcpSocket::readyRead, this, [this, s] { Lit(s); });
-                connect(s, &QTcpSocket::disconnected, this, [this, s] {
-                    --ouvertes_;
-                    s->deleteLater();
-                });
-            }
-        });
     }
     QString Adresse() const {
-        return QStringLiteral("http://127.0.0.1:%1/{z}/{x}/{y}.png").arg(serveur_.serverPort());
+        return ServeurHttpEssai::Adresse() + QStringLiteral("/{z}/{x}/{y}.png");
     }
     int MaxAge = 3600;
-    QList<Requete> Requetes;
-    int MaxSimultanees = 0;
 
 private:
-    void Lit(QTcpSocket* s) {
-        QByteArray& tampon = tampons_[s];
-        tampon += s->readAll();
-        const qsizetype fin = tampon.indexOf("\r\n\r\n");
-        if (fin < 0) return;
-        const QList<QByteArray> lignes = tampon.left(fin).split('\n');
-        tampon.remove(0, fin + 4);
-        Requete r;
-        r.Chemin = QString::fromLatin1(lignes[0].split(' ').value(1));
-        for (const QByteArray& l : lignes) {
-            const QByteArray minuscule = l.trimmed().toLower();
-            if (minuscule.startsWith("user-agent:")) r.UserAgent = l.trimmed().mid(11).trimmed();
-            if (minuscule.startsWith("if-modified-since:") ||
-                minuscule.startsWith("if-none-match:"))
-                r.Conditionnelle = true;
-        }
-        Requetes.push_back(r);
-        QByteArray reponse;
+    QByteArray Repond(const Requete& r) override {
         // MaxAge 0: already expired when served.
         const QByteArray fraicheur =
             MaxAge > 0 ? "Cache-Control: max-age=" + QByteArray::number(MaxAge) + "\r\n"
                        : QByteArray("Expires: Sat, 01 Jan 2000 00:00:00 GMT\r\n");
-        if (r.Chemin.startsWith(QStringLiteral("/absent/"))) {
-            reponse = "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
-        } else if (r.Conditionnelle) {
-            reponse = "HTTP/1.1 304 Not Modified\r\n" + fraicheur +
-                      "ETag: \"t\"\r\nConnection: close\r\n\r\n";
-        } else {
-            reponse = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
-                      QByteArray::number(png_.size()) + "\r\n" + fraicheur +
-                      "ETag: \"t\"\r\nLast-Modified: Sun, 06 Dec 2026 10:00:00 GMT\r\n"
-                      "Connection: close\r\n\r\n" +
-                      png_;
-        }
-        s->write(reponse);
-        s->disconnectFromHost();
+        if (r.Chemin.startsWith(QStringLiteral("/absent/")))
+            return Reponse("404 Not Found", {}, {});
+        if (r.Conditionnelle) return Reponse("304 Not Modified", fraicheur + "ETag: \"t\"\r\n", {});
+        return Reponse("200 OK",
+                       "Content-Type: image/png\r\n" + fraicheur +
+                           "ETag: \"t\"\r\nLast-Modified: Sun, 06 Dec 2026 10:00:00 GMT\r\n",
+                       png_);
     }
 
-    QTcpServer serveur_;
     QByteArray png_;
-    QHash<QTcpSocket*, QByteArray> tampons_;
-    int ouvertes_ = 0;
 };
 
 // 512 x 512 pixels on level 2 of the pyramid (tiles of 256 pixels): four tiles.
