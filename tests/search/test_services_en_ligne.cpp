@@ -4,8 +4,8 @@
 #include "search/parametres.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
