@@ -40,7 +40,7 @@ public:
     std::size_t Taille() const { return octets_.size(); }
     std::size_t Restant() const { return octets_.size() - position_; }
 
-    // Raises Depassement() unless `n` more bytes are there.
+    // Raises Endommage(DetailDepassement(n)) unless `n` more bytes are there.
     void Exige(std::size_t n) const {
         if (n > Restant()) [[unlikely]]
             Endommage(DetailDepassement(n));
