@@ -47,8 +47,8 @@ std::vector<monde::TVilleMonde> VillesDuMonde(const geocodeur::TMonde& monde,
         const std::string_view utf8 = monde.NomLieu(i);
         AnsiString nom = Utf8VersCp1252(utf8);
         // Windows-1252 writes '?' for what it cannot hold.
-        if (nom.empty() || std::count(nom.begin(), nom.end(), '?') !=
-                               std::count(utf8.begin(), utf8.end(), '?'))
+        if (nom.empty() ||
+            std::count(nom.begin(), nom.end(), '?') != std::count(utf8.begin(), utf8.end(), '?'))
             continue;
         villes.push_back({l.Latitude * 1e-5, l.Longitude * 1e-5, std::move(nom), l.Population,
                           static_cast<std::uint8_t>(std::min<int>(l.Genre, 2))});

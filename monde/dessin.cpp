@@ -357,9 +357,10 @@ void TCarteMonde::DessineLieux(ISurfaceDessin& s, const TVueMonde& v, double den
     const int ppp = std::max(1, s.PointsParPouce());
     const auto taille = [ppp](int px96) { return std::max(1, (px96 * ppp + 48) / 96); };
 
-    // First the points, largest ranks last so that they stay on top; then the labels, largest
-    // ranks first so that they get the room. Towns abroad take the rank of the communes they
-    // are like, and share the room with them.
+    // The labels are placed first, largest ranks first so that they get the room; then the
+    // points are drawn, largest ranks last so that they stay on top, and the labels over
+    // them. Towns abroad take the rank of the communes they are like, and share the room
+    // with them.
     struct TPlace {
         int Rang;
         TPoint Centre;
@@ -368,6 +369,8 @@ void TCarteMonde::DessineLieux(ISurfaceDessin& s, const TVueMonde& v, double den
         int* Largeur; // measured width of the label, -1 unknown
         bool Ville;
         std::uint32_t Population; // towns only
+        TRect Texte{};
+        bool AvecLibelle = false;
     };
     std::vector<TPlace> places;
     TOccupation occupation(v.Largeur, v.Hauteur);
@@ -411,11 +414,50 @@ void TCarteMonde::DessineLieux(ISurfaceDessin& s, const TVueMonde& v, double den
         std::stable_sort(places.begin(), places.end(),
                          [](const TPlace& a, const TPlace& b) { return a.Rang > b.Rang; });
     }
+    // Far out, a town abroad whose name finds no room is left out: a field of nameless
+    // squares over a foreign country tells the reader nothing. Its point then takes room
+    // only with its label. Closer in, every point shows, as the communes do.
+    const bool tousLesPoints = denominateur <= SeuilCommunes;
+    const auto pointSeul = [&](const TPlace& p) { return !p.Ville || tousLesPoints; };
+    // Rank after rank: the labels of a rank keep off the points of that rank and above, and
+    // the smaller points come in only once the larger towns are labelled.
+    std::size_t marques = 0;
+    const int pas = taille(8);
+    for (TPlace& place : places) {
+        for (; marques < places.size() && places[marques].Rang >= place.Rang; ++marques)
+            if (pointSeul(places[marques])) occupation.Prend(places[marques].Symbole);
+        if (place.Libelle->empty()) continue;
+        // The label goes right of the point, else left, else not at all.
+        if (*place.Largeur < 0) *place.Largeur = s.EtendueTexte(*place.Libelle).cx;
+        const int l = *place.Largeur;
+        const TRect droite{place.Symbole.right + 1, place.Centre.y - hauteur / 2,
+                           place.Symbole.right + 1 + l, place.Centre.y - hauteur / 2 + hauteur};
+        const TRect gauche{place.Symbole.left - 1 - l, droite.top, place.Symbole.left - 1,
+                           droite.bottom};
+        // Beside the point, else a little further off (past the marker, say).
+        for (const TRect& t : {droite, gauche, droite + TPoint{pas, 0}, gauche - TPoint{pas, 0}}) {
+            if (t.left < 0 || t.right > v.Largeur || t.top < 0 || t.bottom > v.Hauteur) continue;
+            // Shrunk by a pixel: the text's leading may touch its neighbours.
+            if (!occupation.Libre(Grow(t, 0, -2))) continue;
+            if (!pointSeul(place)) {
+                if (!occupation.Libre(place.Symbole)) continue;
+                occupation.Prend(place.Symbole);
+            }
+            place.Texte = t;
+            place.AvecLibelle = true;
+            occupation.Prend(Grow(t, 2, 0));
+            occupe.push_back(t);
+            break;
+        }
+    }
+
+    // Points under the labels.
     s.FixeStylePlume(StylePlume::Solide);
     s.FixeLargeurPlume(1);
     s.FixeStyleBrosse(StyleBrosse::Solide);
     s.FixeCouleurBrosse(CouleurCommune);
     for (auto it = places.rbegin(); it != places.rend(); ++it) {
+        if (!pointSeul(*it) && !it->AvecLibelle) continue;
         const bool grand = it->Rang >= RangVille;
         s.FixeStylePlume(grand ? StylePlume::Solide : StylePlume::Aucun);
         s.FixeCouleurPlume(Rvb(255, 255, 255));
@@ -429,33 +471,11 @@ void TCarteMonde::DessineLieux(ISurfaceDessin& s, const TVueMonde& v, double den
     }
 
     s.FixeSouligne(false);
-    // Rank after rank: the labels of a rank keep off the points of that rank and above, and
-    // the smaller points come in only once the larger towns are labelled.
-    std::size_t marques = 0;
     for (const TPlace& place : places) {
-        for (; marques < places.size() && places[marques].Rang >= place.Rang; ++marques)
-            occupation.Prend(places[marques].Symbole);
-        if (place.Libelle->empty()) continue;
-        // The label goes right of the point, else left, else not at all.
-        if (*place.Largeur < 0) *place.Largeur = s.EtendueTexte(*place.Libelle).cx;
-        const int l = *place.Largeur;
-        const TRect droite{place.Symbole.right + 1, place.Centre.y - hauteur / 2,
-                           place.Symbole.right + 1 + l, place.Centre.y - hauteur / 2 + hauteur};
-        const TRect gauche{place.Symbole.left - 1 - l, droite.top, place.Symbole.left - 1,
-                           droite.bottom};
-        // Beside the point, else a little further off (past the marker, say).
-        const int pas = taille(8);
-        for (const TRect& t : {droite, gauche, droite + TPoint{pas, 0}, gauche - TPoint{pas, 0}}) {
-            if (t.left < 0 || t.right > v.Largeur || t.top < 0 || t.bottom > v.Hauteur) continue;
-            // Shrunk by a pixel: the text's leading may touch its neighbours.
-            if (!occupation.Libre(Grow(t, 0, -2))) continue;
-            s.FixeGras(place.Rang >= RangPrefecture);
-            s.TexteA(t.left, t.top, *place.Libelle);
-            occupation.Prend(Grow(t, 2, 0));
-            occupe.push_back(t);
-            ++bilan.Libelles;
-            break;
-        }
+        if (!place.AvecLibelle) continue;
+        s.FixeGras(place.Rang >= RangPrefecture);
+        s.TexteA(place.Texte.left, place.Texte.top, *place.Libelle);
+        ++bilan.Libelles;
     }
     s.FixeGras(false);
 }

@@ -46,11 +46,65 @@ int TVillesMonde::Ligne(double y) {
     return std::clamp(static_cast<int>(std::floor((y + 180.0) / CoteCellule)), 0, Lignes - 1);
 }
 
-TVillesMonde::TVillesMonde(const std::vector<TVilleMonde>& villes) {
-    struct TClee {
-        std::uint32_t Cellule;
-        TVille Ville;
+namespace {
+
+struct TClee {
+    std::uint32_t Cellule;
+    TVillesMonde::TVille Ville;
+    std::uint8_t Importance;
+};
+
+// Gazetteers list the districts of the great cities among the towns (a borough, a sector):
+// a town next to a more important one of its class or above (a seat next to a plain place,
+// else the more populous), closer than this, goes one class down, so that the city alone
+// shows at the smaller scales.
+constexpr double RayonQuartierKm = 8.0;
+
+void DeclasseQuartiers(std::vector<TClee>& clees) {
+    constexpr double kmParDegre = 111.195;
+    constexpr double rayon = RayonQuartierKm / kmParDegre; // degrees of latitude
+    struct TGrand {
+        double Lat, Lon;
+        std::uint32_t Population;
+        std::uint8_t Classe, Importance;
+        std::size_t Clee;
     };
+    std::vector<TGrand> grands;
+    for (std::size_t i = 0; i < clees.size(); ++i) {
+        const TVillesMonde::TVille& v = clees[i].Ville;
+        if (v.Classe >= ClasseVilleMoyenne)
+            grands.push_back({LatitudeDepuisMercatorY(v.Y), v.X, v.Population, v.Classe,
+                              clees[i].Importance, i});
+    }
+    std::sort(grands.begin(), grands.end(),
+              [](const TGrand& a, const TGrand& b) { return a.Lat < b.Lat; });
+    std::vector<std::size_t> declasses;
+    std::size_t debut = 0;
+    for (const TGrand& g : grands) {
+        if (g.Classe >= ClasseCapitale) continue;
+        while (grands[debut].Lat < g.Lat - rayon)
+            ++debut;
+        const double cosLat = std::cos(g.Lat * 3.14159265358979323846 / 180.0);
+        for (std::size_t j = debut; j < grands.size() && grands[j].Lat <= g.Lat + rayon; ++j) {
+            const TGrand& h = grands[j];
+            const bool plus = h.Importance != g.Importance ? h.Importance > g.Importance
+                                                           : h.Population > g.Population;
+            if (!plus || h.Classe < g.Classe) continue;
+            const double dx = (h.Lon - g.Lon) * cosLat, dy = h.Lat - g.Lat;
+            if (dx * dx + dy * dy <= rayon * rayon) {
+                declasses.push_back(g.Clee);
+                break;
+            }
+        }
+    }
+    // Classes compared as they came: a district never lowers its neighbour.
+    for (std::size_t i : declasses)
+        --clees[i].Ville.Classe;
+}
+
+} // namespace
+
+TVillesMonde::TVillesMonde(const std::vector<TVilleMonde>& villes) {
     std::vector<TClee> clees;
     clees.reserve(villes.size());
     noms_.reserve(villes.size());
@@ -66,8 +120,9 @@ TVillesMonde::TVillesMonde(const std::vector<TVilleMonde>& villes) {
         f.Index = static_cast<std::uint32_t>(noms_.size());
         noms_.push_back(v.Nom);
         const auto cellule = static_cast<std::uint32_t>(Ligne(f.Y) * Colonnes + Colonne(f.X));
-        clees.push_back({cellule, f});
+        clees.push_back({cellule, f, v.Importance});
     }
+    DeclasseQuartiers(clees);
     std::sort(clees.begin(), clees.end(), [](const TClee& a, const TClee& b) {
         if (a.Cellule != b.Cellule) return a.Cellule < b.Cellule;
         if (a.Ville.Classe != b.Ville.Classe) return a.Ville.Classe > b.Ville.Classe;
