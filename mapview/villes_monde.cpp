@@ -1,10 +1,12 @@
 #include "mapview/villes_monde.h"
 
 #include "atlas/carte_france.h"
+#include "geocodeur/exonymes.h"
 #include "geocodeur/monde.h"
 #include "host/chaines.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 #include <string>
 
@@ -39,12 +41,29 @@ std::vector<monde::TVilleMonde> VillesDuMonde(const geocodeur::TMonde& monde,
     for (std::size_t p = 0; p < monde.Pays.size(); ++p)
         exclu[p] = isoExclus.contains(monde.Pays[p].Iso);
 
+    // Our French names, on the most populous place of that name in its country.
+    std::map<std::pair<std::string_view, std::string_view>, const geocodeur::TExonyme*> exonymes;
+    for (const geocodeur::TExonyme& e : geocodeur::Exonymes())
+        exonymes.emplace(std::pair<std::string_view, std::string_view>{e.iso, e.cible}, &e);
+    std::map<const geocodeur::TExonyme*, std::size_t> porteurs;
+    for (std::size_t i = 0; i < monde.Lieux.size(); ++i) {
+        const geocodeur::TLieu& l = monde.Lieux[i];
+        if (l.Pays >= monde.Pays.size()) continue;
+        const auto e = exonymes.find({monde.Pays[l.Pays].Iso, monde.NomLieu(i)});
+        if (e == exonymes.end()) continue;
+        const auto [p, nouveau] = porteurs.emplace(e->second, i);
+        if (!nouveau && monde.Lieux[p->second].Population < l.Population) p->second = i;
+    }
+    std::vector<const char*> francais(monde.Lieux.size(), nullptr);
+    for (const auto& [e, i] : porteurs)
+        francais[i] = e->nom;
+
     std::vector<monde::TVilleMonde> villes;
     villes.reserve(monde.Lieux.size());
     for (std::size_t i = 0; i < monde.Lieux.size(); ++i) {
         const geocodeur::TLieu& l = monde.Lieux[i];
         if (l.Pays < exclu.size() && exclu[l.Pays]) continue;
-        const std::string_view utf8 = monde.NomLieu(i);
+        const std::string_view utf8 = francais[i] ? francais[i] : monde.NomLieu(i);
         AnsiString nom = Utf8VersCp1252(utf8);
         // Windows-1252 writes '?' for what it cannot hold.
         if (nom.empty() ||

@@ -1,5 +1,6 @@
 // The towns of the world map, from the offline geocoder's gazetteer: every place it holds
-// outside the country the atlas draws as communes, its name in Windows-1252 for the map.
+// outside the country the atlas draws as communes, its name in Windows-1252 for the map, in
+// French where we have its French name ("Mayence" for Mainz, geocodeur/exonymes.h).
 #pragma once
 
 #include "monde/villes.h"

@@ -1,5 +1,6 @@
 // The towns of the world map from the gazetteer: France and the overseas countries the atlas
-// holds left out, names in Windows-1252 or the place left out; pictures of the bundled map
+// holds left out, names in French where we have them, in Windows-1252 or the place left
+// out; pictures of the bundled map
 // around Mainz, Brussels and over Europe with them.
 #include "atlas/carte_france.h"
 #include "geocodeur/monde.h"
@@ -42,6 +43,8 @@ geocodeur::TMonde Gazetier() {
     lieu(16.24, -61.53, 2, 15'000, 0, "Pointe-\xC3\xA0-Pitre");
     lieu(55.75, 37.62, 3, 10'000'000, 2, "\xD0\x9C\xD0\xBE\xD1\x81\xD0\xBA\xD0\xB2\xD0\xB0");
     lieu(59.93, 30.31, 3, 5'000'000, 1, "Saint Petersburg");
+    lieu(47.8, 9.6, 1, 1'200, 0, "Br\xC3\xA4unlingen");
+    lieu(50.0, 7.0, 1, 900, 0, "K\xC3\xB6ln"); // a namesake: the larger one takes the name
     return geocodeur::TMonde(geocodeur::EcritMonde(d), "essai.dat");
 }
 
@@ -54,12 +57,13 @@ TEST(VillesMonde, FranceLeftOutNamesInWindows1252) {
         noms.push_back(t.Nom);
     // Guadeloupe stays: the atlas draws metropolitan France only. Moscow's Cyrillic name
     // cannot be written.
-    EXPECT_EQ(noms, (std::vector<AnsiString>{"K\xF6ln", "Pointe-\xE0-Pitre", "Saint Petersburg"}));
+    EXPECT_EQ(noms, (std::vector<AnsiString>{"Cologne", "Pointe-\xE0-Pitre", "Saint Petersburg",
+                                             "Br\xE4unlingen", "K\xF6ln"}));
     EXPECT_NEAR(v[0].Latitude, 50.93, 1e-5);
     EXPECT_NEAR(v[0].Longitude, 6.95, 1e-5);
     EXPECT_EQ(v[0].Population, 963'395u);
     EXPECT_EQ(v[0].Importance, 1);
-    EXPECT_EQ(VillesDuMonde(m, nullptr).size(), 3u) << "France left out even without an atlas";
+    EXPECT_EQ(VillesDuMonde(m, nullptr).size(), 5u) << "France left out even without an atlas";
 }
 
 // Pictures of the bundled map with the gazetteer's towns, under <build>/captures.
