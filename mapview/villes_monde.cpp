@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 namespace orlavine {
 
@@ -43,12 +44,15 @@ std::vector<monde::TVilleMonde> VillesDuMonde(const geocodeur::TMonde& monde,
 
     // Our French names, on the most populous place of that name in its country.
     std::map<std::pair<std::string_view, std::string_view>, const geocodeur::TExonyme*> exonymes;
-    for (const geocodeur::TExonyme& e : geocodeur::Exonymes())
+    std::unordered_set<std::string_view> cibles;
+    for (const geocodeur::TExonyme& e : geocodeur::Exonymes()) {
         exonymes.emplace(std::pair<std::string_view, std::string_view>{e.iso, e.cible}, &e);
+        cibles.insert(e.cible);
+    }
     std::map<const geocodeur::TExonyme*, std::size_t> porteurs;
     for (std::size_t i = 0; i < monde.Lieux.size(); ++i) {
         const geocodeur::TLieu& l = monde.Lieux[i];
-        if (l.Pays >= monde.Pays.size()) continue;
+        if (l.Pays >= monde.Pays.size() || !cibles.contains(monde.NomLieu(i))) continue;
         const auto e = exonymes.find({monde.Pays[l.Pays].Iso, monde.NomLieu(i)});
         if (e == exonymes.end()) continue;
         const auto [p, nouveau] = porteurs.emplace(e->second, i);

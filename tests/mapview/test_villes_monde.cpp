@@ -105,6 +105,10 @@ TEST(VillesMonde, ImagesMainzBrusselsEurope) {
     EXPECT_GT(europe.Villes, 20);
     const monde::TBilanDessinMonde montreal = rend(45.5088, -73.5878, 1e6, "villes-montreal.png");
     EXPECT_GT(montreal.Villes, 10);
+    // On the border: the communes on one side, the towns on the other.
+    const monde::TBilanDessinMonde rhin = rend(48.5734, 7.7521, 1e6, "villes-strasbourg.png");
+    EXPECT_GT(rhin.Villes, 50);
+    EXPECT_GT(rhin.Communes, 300);
     const monde::TBilanDessinMonde paris = rend(48.8566, 2.3522, 1e6, "villes-paris.png");
     EXPECT_EQ(paris.Villes, 0) << "France's places come from the atlas";
 }
