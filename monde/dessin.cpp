@@ -411,8 +411,11 @@ void TCarteMonde::DessineLieux(ISurfaceDessin& s, const TVueMonde& v, double den
                              if (a.Rang != b.Rang) return a.Rang > b.Rang;
                              return a.Population > b.Population;
                          });
-        std::stable_sort(places.begin(), places.end(),
-                         [](const TPlace& a, const TPlace& b) { return a.Rang > b.Rang; });
+        // Merged with the communes, already by rank, when both are in view.
+        if (debutVilles > 0 && debutVilles < places.size())
+            std::inplace_merge(
+                places.begin(), places.begin() + static_cast<std::ptrdiff_t>(debutVilles),
+                places.end(), [](const TPlace& a, const TPlace& b) { return a.Rang > b.Rang; });
     }
     // Far out, a town abroad whose name finds no room is left out: a field of nameless
     // squares over a foreign country tells the reader nothing. Its point then takes room
