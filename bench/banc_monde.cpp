@@ -1,8 +1,12 @@
-// The world map's paint at 1000 x 700 on the bundled world file and atlas: the whole world,
-// Europe, and Paris at 1:1 000 000. BM_PeintMonde paints through the map control onto a
-// QImage, as the window does; BM_DessineMonde times the world drawing's own work (culling,
-// projection, clipping, label placement) on a surface that draws nothing.
+// The world map's paint at 1000 x 700 on the bundled world file, atlas and gazetteer: the
+// whole world, Europe, Paris at 1:1 000 000, Mainz on the Rhine at 1:1 000 000 and Europe at
+// 1:10 000 000; the second argument says whether the towns abroad are drawn (1) or not (0).
+// BM_PeintMonde paints through the map control onto a QImage, as the window does; BM_DessineMonde
+// times the world drawing's own work (culling, projection, clipping, label placement) on a surface
+// that draws nothing.
 #include "atlas/carte_france.h"
+#include "geocodeur/monde.h"
+#include "mapview/villes_monde.h"
 #include "mapview/web_osmaps.h"
 #include "monde/dessin.h"
 
@@ -54,20 +58,45 @@ const TCarteFrance& Atlas() {
     return *a;
 }
 
-// Vue 0: the whole world; 1: Europe; 2: Paris at 1:1M.
-void Cadre(TWebOSMaps& carte, int vue) {
+// The gazetteer's towns abroad, filed once.
+const std::shared_ptr<const monde::TVillesMonde>& Villes() {
+    static const auto v =
+        VillesMondePartagees(geocodeur::TMonde::Charge(ORLAVINE_GEOCODEUR_LIVRE), &Atlas());
+    return v;
+}
+
+// Vue 0: the whole world; 1: Europe; 2: Paris at 1:1M; 3: Mainz at 1:1M; 4: Europe at 1:10M.
+monde::TVueMonde VueBanc(int vue) {
+    monde::TVueMonde v;
+    v.Largeur = 1000;
+    v.Hauteur = 700;
     switch (vue) {
     case 0:
-        carte.Englobe(-60, -180, 80, 180);
-        break;
+        return monde::VueEnglobante(-60, -180, 80, 180, 1000, 700);
     case 1:
-        carte.Englobe(35, -12, 60, 30);
+        return monde::VueEnglobante(35, -12, 60, 30, 1000, 700);
+    case 2:
+        v.Centre = {48.8566, 2.3522};
+        v.FixeDenominateurEchelle(1e6);
+        break;
+    case 3:
+        v.Centre = {49.9929, 8.2473};
+        v.FixeDenominateurEchelle(1e6);
         break;
     default:
-        carte.ArcGisMapCenterAt(48.8566, 2.3522);
-        carte.FixeEchelle(1e6);
+        v.Centre = {50.0, 10.0};
+        v.FixeDenominateurEchelle(1e7);
         break;
     }
+    return v;
+}
+
+void Cadre(TWebOSMaps& carte, int vue) {
+    if (vue == 0) return carte.Englobe(-60, -180, 80, 180);
+    if (vue == 1) return carte.Englobe(35, -12, 60, 30);
+    const monde::TVueMonde v = VueBanc(vue);
+    carte.ArcGisMapCenterAt(v.Centre.Latitude, v.Centre.Longitude);
+    carte.FixeEchelle(v.DenominateurEchelle());
 }
 
 void BM_PeintMonde(benchmark::State& state) {
@@ -75,6 +104,7 @@ void BM_PeintMonde(benchmark::State& state) {
     TWebOSMaps carte;
     carte.FixeFichierMonde(ORLAVINE_MONDE_LIVRE);
     carte.FixeAtlas(&Atlas());
+    if (state.range(1) != 0) carte.FixeVilles(Villes());
     carte.resize(1000, 700);
     carte.Launch();
     if (!QTest::qWaitFor([&] { return carte.Pret(); }, 10000) || !carte.Erreur().isEmpty()) {
@@ -88,34 +118,32 @@ void BM_PeintMonde(benchmark::State& state) {
         carte.DessineSur(painter, 1000, 700);
     }
     state.counters["communes"] = carte.DernierDessin().Communes;
+    state.counters["villes"] = carte.DernierDessin().Villes;
     state.counters["libelles"] = carte.DernierDessin().Libelles;
 }
-BENCHMARK(BM_PeintMonde)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeintMonde)->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 void BM_DessineMonde(benchmark::State& state) {
     Application();
     static const auto donnees = DonneesMondePartagees(ORLAVINE_MONDE_LIVRE);
     monde::TCarteMonde carte(donnees.get(), &Atlas());
-    monde::TVueMonde v;
-    switch (state.range(0)) {
-    case 0:
-        v = monde::VueEnglobante(-60, -180, 80, 180, 1000, 700);
-        break;
-    case 1:
-        v = monde::VueEnglobante(35, -12, 60, 30, 1000, 700);
-        break;
-    default:
-        v.Centre = {48.8566, 2.3522};
-        v.FixeDenominateurEchelle(1e6);
-        break;
-    }
+    if (state.range(1) != 0) carte.FixeVilles(Villes().get());
+    const monde::TVueMonde v = VueBanc(static_cast<int>(state.range(0)));
     SurfaceMuette s;
     for (auto _ : state)
         benchmark::DoNotOptimize(carte.Dessine(s, v, {}));
     state.counters["points"] =
         static_cast<double>(s.formes) / static_cast<double>(state.iterations());
 }
-BENCHMARK(BM_DessineMonde)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DessineMonde)->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1}})->Unit(benchmark::kMicrosecond);
+
+// Filing the gazetteer's towns for the map, once per program.
+void BM_FileVilles(benchmark::State& state) {
+    const auto m = geocodeur::TMonde::Charge(ORLAVINE_GEOCODEUR_LIVRE);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(VillesMondePartagees(m, &Atlas()));
+}
+BENCHMARK(BM_FileVilles)->Unit(benchmark::kMillisecond);
 
 void BM_ChargeMonde(benchmark::State& state) {
     for (auto _ : state)

@@ -97,7 +97,7 @@ void TWebOSMaps::Charge() {
         erreur_ = QString::fromUtf8(e.what());
         qWarning().noquote() << "Carte du monde :" << erreur_;
     }
-    carte_ = std::make_unique<monde::TCarteMonde>(donnees_.get(), atlas_);
+    NouvelleCarte();
     pret_ = true;
     update();
 }
@@ -193,8 +193,19 @@ void TWebOSMaps::Refresh() {
 
 void TWebOSMaps::FixeAtlas(const TCarteFrance* atlas) {
     atlas_ = atlas;
-    if (pret_) carte_ = std::make_unique<monde::TCarteMonde>(donnees_.get(), atlas_);
+    if (pret_) NouvelleCarte();
     update();
+}
+
+void TWebOSMaps::FixeVilles(std::shared_ptr<const monde::TVillesMonde> villes) {
+    villes_ = std::move(villes);
+    carte_->FixeVilles(villes_.get());
+    update();
+}
+
+void TWebOSMaps::NouvelleCarte() {
+    carte_ = std::make_unique<monde::TCarteMonde>(donnees_.get(), atlas_);
+    carte_->FixeVilles(villes_.get());
 }
 
 void TWebOSMaps::SynchroniseTaille() {

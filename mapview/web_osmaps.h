@@ -46,6 +46,9 @@ public:
     void FixeFichierMonde(const std::filesystem::path& chemin) { fichierMonde_ = chemin; }
     void FixeAtlas(const TCarteFrance* atlas);
     void FixeGeocodage(IGeocodage* geocodage) { geocodage_ = geocodage; }
+    // The towns of the world drawn beside the communes (see mapview/villes_monde.h); null:
+    // none, the communes only.
+    void FixeVilles(std::shared_ptr<const monde::TVillesMonde> villes);
 
     // The online tiles drawn over the offline map (off unless `parametres.Actif`).
     void FixeParametresTuiles(const TParametresTuiles& parametres);
@@ -124,7 +127,9 @@ private:
     const TCarteFrance* atlas_ = nullptr;
     IGeocodage* geocodage_ = nullptr;
     std::shared_ptr<const monde::TDonneesMonde> donnees_;
+    std::shared_ptr<const monde::TVillesMonde> villes_;
     std::unique_ptr<monde::TCarteMonde> carte_;
+    void NouvelleCarte();
     monde::TVueMonde vue_;
     monde::TOptionsDessinMonde options_;
     monde::TBilanDessinMonde bilan_;

@@ -306,90 +306,179 @@ private:
 
 } // namespace
 
-void TCarteMonde::DessineCommunes(ISurfaceDessin& s, const TVueMonde& v, double denominateur,
-                                  std::vector<TRect>& occupe, TBilanDessinMonde& bilan) {
+void TCarteMonde::FixeVilles(const TVillesMonde* villes) {
+    villes_ = villes;
+    largeursVilles_.assign(villes_ != nullptr ? villes_->Nombre() : 0, -1);
+}
+
+namespace {
+
+// The rank of the communes a class of towns goes with: same symbol, same priority for the
+// labels.
+int RangPourClasse(int classe) {
+    switch (classe) {
+    case ClasseCapitale:
+        return RangCapitale;
+    case ClasseMetropole:
+        return RangCapitaleRegion;
+    case ClasseGrandeVille:
+        return RangPrefecture;
+    case ClasseVilleMoyenne:
+        return RangSousPrefecture;
+    case ClasseBourg:
+        return RangVille;
+    default:
+        return RangCommune;
+    }
+}
+
+} // namespace
+
+void TCarteMonde::DessineLieux(ISurfaceDessin& s, const TVueMonde& v, double denominateur,
+                               std::vector<TRect>& occupe, TBilanDessinMonde& bilan) {
     const int rangMin = RangMinimalPourEchelle(denominateur);
-    if (rangMin > RangCapitale || communes_.empty()) return;
+    int classeMin = NombreClassesVille;
+    if (villes_ != nullptr)
+        while (classeMin > 0 &&
+               DenominateurMaxClasse(static_cast<ClasseVille>(classeMin - 1)) >= denominateur)
+            --classeMin;
+    const bool communes = rangMin <= RangCapitale && !communes_.empty();
+    const bool villes = classeMin < NombreClassesVille && villes_ != nullptr;
+    if (!communes && !villes) return;
     const TRepere r(v);
     // The label widths depend on the font: measured once per font.
     const int cle = s.EtendueTexte("Saint-Quentin-en-Yvelines").cx * 1000 + s.PointsParPouce();
     if (cle != cleMesures_) {
         std::fill(largeurs_.begin(), largeurs_.end(), -1);
+        std::fill(largeursVilles_.begin(), largeursVilles_.end(), -1);
         cleMesures_ = cle;
     }
     const int hauteur = s.HauteurTexte("Ag");
     const int ppp = std::max(1, s.PointsParPouce());
     const auto taille = [ppp](int px96) { return std::max(1, (px96 * ppp + 48) / 96); };
 
-    // First the points, largest ranks last so that they stay on top; then the labels, largest
-    // ranks first so that they get the room.
+    // The labels are placed first, largest ranks first so that they get the room; then the
+    // points are drawn, largest ranks last so that they stay on top, and the labels over
+    // them. Towns abroad take the rank of the communes they are like, and share the room
+    // with them.
     struct TPlace {
-        const TCommuneMonde* Commune;
+        int Rang;
         TPoint Centre;
         TRect Symbole;
+        const AnsiString* Libelle;
+        int* Largeur; // measured width of the label, -1 unknown
+        bool Ville;
+        std::uint32_t Population; // towns only
+        TRect Texte{};
+        bool AvecLibelle = false;
     };
     std::vector<TPlace> places;
     TOccupation occupation(v.Largeur, v.Hauteur);
     for (const TRect& o : occupe)
         occupation.Prend(o);
-    for (const TCommuneMonde& c : communes_) {
-        if (c.Rang < rangMin) break; // sorted by decreasing rank
-        const double x = r.X(c.X), y = r.Y(c.Y);
-        if (x < 0 || y < 0 || x >= v.Largeur || y >= v.Hauteur) continue;
+    const auto ajoute = [&](double x, double y, int rang, const AnsiString* libelle, int* largeur,
+                            bool ville, std::uint32_t population) {
+        if (x < 0 || y < 0 || x >= v.Largeur || y >= v.Hauteur) return;
         const TPoint p{Pixel(x), Pixel(y)};
-        const int demi = taille(c.Rang >= RangPrefecture       ? 4
-                                : c.Rang >= RangSousPrefecture ? 3
-                                : c.Rang >= RangVille          ? 2
-                                                               : 1);
+        const int demi = taille(rang >= RangPrefecture       ? 4
+                                : rang >= RangSousPrefecture ? 3
+                                : rang >= RangVille          ? 2
+                                                             : 1);
         const TRect symbole{p.x - demi, p.y - demi, p.x + demi + 1, p.y + demi + 1};
-        places.push_back({&c, p, symbole});
+        places.push_back({rang, p, symbole, libelle, largeur, ville, population});
+    };
+    if (communes)
+        for (const TCommuneMonde& c : communes_) {
+            if (c.Rang < rangMin) break; // sorted by decreasing rank
+            const auto i = static_cast<std::size_t>(c.Index);
+            ajoute(r.X(c.X), r.Y(c.Y), c.Rang, &libelles_[i], &largeurs_[i], false, 0);
+        }
+    if (villes) {
+        const std::size_t debutVilles = places.size();
+        for (double o : Decalages(r)) {
+            trouvees_.clear();
+            villes_->Cherche(r.XMin, r.XMax, r.YMin, r.YMax, o, classeMin, trouvees_);
+            for (std::uint32_t k : trouvees_) {
+                const TVillesMonde::TVille& t = villes_->Ville(k);
+                ajoute(r.X(t.X + o), r.Y(t.Y), RangPourClasse(t.Classe), &villes_->Nom(t.Index),
+                       &largeursVilles_[t.Index], true, t.Population);
+            }
+        }
+        // The cells come in the order of the plane: by rank, then by population (the larger
+        // towns get the room for their labels), each town after the communes of its rank.
+        std::stable_sort(places.begin() + static_cast<std::ptrdiff_t>(debutVilles), places.end(),
+                         [&](const TPlace& a, const TPlace& b) {
+                             if (a.Rang != b.Rang) return a.Rang > b.Rang;
+                             return a.Population > b.Population;
+                         });
+        // Merged with the communes, already by rank, when both are in view.
+        if (debutVilles > 0 && debutVilles < places.size())
+            std::inplace_merge(
+                places.begin(), places.begin() + static_cast<std::ptrdiff_t>(debutVilles),
+                places.end(), [](const TPlace& a, const TPlace& b) { return a.Rang > b.Rang; });
     }
-    s.FixeStylePlume(StylePlume::Solide);
-    s.FixeLargeurPlume(1);
-    s.FixeStyleBrosse(StyleBrosse::Solide);
-    s.FixeCouleurBrosse(CouleurCommune);
-    for (auto it = places.rbegin(); it != places.rend(); ++it) {
-        const bool grand = it->Commune->Rang >= RangVille;
-        s.FixeStylePlume(grand ? StylePlume::Solide : StylePlume::Aucun);
-        s.FixeCouleurPlume(Rvb(255, 255, 255));
-        // Prefectures are squares; the smallest points too, where a 3-pixel square and a
-        // disk look alike and the square is much cheaper to fill.
-        if (it->Commune->Rang >= RangPrefecture || it->Symbole.Largeur() <= 3)
-            s.Rectangle(it->Symbole);
-        else
-            s.Ellipse(it->Symbole);
-        ++bilan.Communes;
-    }
-
-    s.FixeSouligne(false);
+    // Far out, a town abroad whose name finds no room is left out: a field of nameless
+    // squares over a foreign country tells the reader nothing. Its point then takes room
+    // only with its label. Closer in, every point shows, as the communes do.
+    const bool tousLesPoints = denominateur <= SeuilCommunes;
+    const auto pointSeul = [&](const TPlace& p) { return !p.Ville || tousLesPoints; };
     // Rank after rank: the labels of a rank keep off the points of that rank and above, and
     // the smaller points come in only once the larger towns are labelled.
     std::size_t marques = 0;
-    for (const TPlace& place : places) {
-        for (; marques < places.size() && places[marques].Commune->Rang >= place.Commune->Rang;
-             ++marques)
-            occupation.Prend(places[marques].Symbole);
+    const int pas = taille(8);
+    for (TPlace& place : places) {
+        for (; marques < places.size() && places[marques].Rang >= place.Rang; ++marques)
+            if (pointSeul(places[marques])) occupation.Prend(places[marques].Symbole);
+        if (place.Libelle->empty()) continue;
         // The label goes right of the point, else left, else not at all.
-        const auto i = static_cast<std::size_t>(place.Commune->Index);
-        if (largeurs_[i] < 0) largeurs_[i] = s.EtendueTexte(libelles_[i]).cx;
-        const int l = largeurs_[i];
+        if (*place.Largeur < 0) *place.Largeur = s.EtendueTexte(*place.Libelle).cx;
+        const int l = *place.Largeur;
         const TRect droite{place.Symbole.right + 1, place.Centre.y - hauteur / 2,
                            place.Symbole.right + 1 + l, place.Centre.y - hauteur / 2 + hauteur};
         const TRect gauche{place.Symbole.left - 1 - l, droite.top, place.Symbole.left - 1,
                            droite.bottom};
         // Beside the point, else a little further off (past the marker, say).
-        const int pas = taille(8);
         for (const TRect& t : {droite, gauche, droite + TPoint{pas, 0}, gauche - TPoint{pas, 0}}) {
             if (t.left < 0 || t.right > v.Largeur || t.top < 0 || t.bottom > v.Hauteur) continue;
             // Shrunk by a pixel: the text's leading may touch its neighbours.
             if (!occupation.Libre(Grow(t, 0, -2))) continue;
-            s.FixeGras(place.Commune->Rang >= RangPrefecture);
-            s.TexteA(t.left, t.top, libelles_[i]);
+            if (!pointSeul(place)) {
+                if (!occupation.Libre(place.Symbole)) continue;
+                occupation.Prend(place.Symbole);
+            }
+            place.Texte = t;
+            place.AvecLibelle = true;
             occupation.Prend(Grow(t, 2, 0));
             occupe.push_back(t);
-            ++bilan.Libelles;
             break;
         }
+    }
+
+    // Points under the labels.
+    s.FixeStylePlume(StylePlume::Solide);
+    s.FixeLargeurPlume(1);
+    s.FixeStyleBrosse(StyleBrosse::Solide);
+    s.FixeCouleurBrosse(CouleurCommune);
+    for (auto it = places.rbegin(); it != places.rend(); ++it) {
+        if (!pointSeul(*it) && !it->AvecLibelle) continue;
+        const bool grand = it->Rang >= RangVille;
+        s.FixeStylePlume(grand ? StylePlume::Solide : StylePlume::Aucun);
+        s.FixeCouleurPlume(Rvb(255, 255, 255));
+        // Prefectures are squares; the smallest points too, where a 3-pixel square and a
+        // disk look alike and the square is much cheaper to fill.
+        if (it->Rang >= RangPrefecture || it->Symbole.Largeur() <= 3)
+            s.Rectangle(it->Symbole);
+        else
+            s.Ellipse(it->Symbole);
+        ++(it->Ville ? bilan.Villes : bilan.Communes);
+    }
+
+    s.FixeSouligne(false);
+    for (const TPlace& place : places) {
+        if (!place.AvecLibelle) continue;
+        s.FixeGras(place.Rang >= RangPrefecture);
+        s.TexteA(place.Texte.left, place.Texte.top, *place.Libelle);
+        ++bilan.Libelles;
     }
     s.FixeGras(false);
 }
@@ -487,7 +576,7 @@ TBilanDessinMonde TCarteMonde::DessineFond(ISurfaceDessin& s, const TVueMonde& v
         }
     }
 
-    if (atlas_ != nullptr && options.Communes) DessineCommunes(s, v, n, occupe, bilan);
+    if (options.Communes) DessineLieux(s, v, n, occupe, bilan);
     return bilan;
 }
 

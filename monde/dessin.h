@@ -1,12 +1,13 @@
 // The world map drawn through the atlas's drawing surface: sea, land and coastlines, lakes,
 // rivers, country borders at the level of detail the scale calls for, the French
-// departments, the atlas's communes as points with labels when zoomed in, a marker, a scale
-// bar and the attribution of the data, which is always drawn.
+// departments, the atlas's communes and the towns of the world as points with labels when
+// zoomed in, a marker, a scale bar and the attribution of the data, which is always drawn.
 #pragma once
 
 #include "atlas/surface.h"
 #include "monde/donnees.h"
 #include "monde/projection.h"
+#include "monde/villes.h"
 
 #include <cstdint>
 #include <vector>
@@ -47,7 +48,8 @@ struct TOptionsDessinMonde {
     TPointGeo PositionMarqueur;
     bool Lacs = true;
     bool Fleuves = true;
-    bool Communes = true; // the atlas's communes when the scale calls for them
+    // The atlas's communes and the towns of the world when the scale calls for them.
+    bool Communes = true;
     // Credit for a map drawn under the overlays (online tiles), appended to the attribution.
     AnsiString AttributionEnLigne;
 };
@@ -59,7 +61,8 @@ struct TBilanDessinMonde {
     int Frontieres = 0;    // border polylines drawn
     int Departements = 0;  // department outlines drawn
     int Communes = 0;      // commune points drawn
-    int Libelles = 0;      // commune labels drawn
+    int Villes = 0;        // points of the towns of the world drawn
+    int Libelles = 0;      // labels drawn (communes and towns)
     bool MarqueurDessine = false;
     TBarreEchelle Barre;
     TRect RectBarre;        // frame of the scale bar
@@ -73,10 +76,14 @@ public:
     // atlas: no departments nor communes).
     explicit TCarteMonde(const TDonneesMonde* donnees, const TCarteFrance* atlas = nullptr);
 
+    // The towns of the world drawn beside the communes (not owned; null: none). The program
+    // leaves out those of the atlas's own country, drawn as communes.
+    void FixeVilles(const TVillesMonde* villes);
+
     // The whole map: DessineFond then DessineSurcouches.
     TBilanDessinMonde Dessine(ISurfaceDessin& surface, const TVueMonde& vue,
                               const TOptionsDessinMonde& options);
-    // Sea, land, lakes, rivers, departments, borders and communes; the overlays' frames are
+    // Sea, land, lakes, rivers, departments, borders, communes and towns; the overlays' frames are
     // reserved (no label runs under them) but not drawn.
     TBilanDessinMonde DessineFond(ISurfaceDessin& surface, const TVueMonde& vue,
                                   const TOptionsDessinMonde& options);
@@ -98,8 +105,8 @@ private:
     struct TTampon; // work buffers of one paint
     void DessineSurfaces(ISurfaceDessin& s, const TCoucheMonde& c, const TVueMonde& v, int& nombre);
     void DessineLignes(ISurfaceDessin& s, const TCoucheMonde& c, const TVueMonde& v, int& nombre);
-    void DessineCommunes(ISurfaceDessin& s, const TVueMonde& v, double denominateur,
-                         std::vector<TRect>& occupe, TBilanDessinMonde& bilan);
+    void DessineLieux(ISurfaceDessin& s, const TVueMonde& v, double denominateur,
+                      std::vector<TRect>& occupe, TBilanDessinMonde& bilan);
 
     const TDonneesMonde* donnees_;
     const TCarteFrance* atlas_;
@@ -115,6 +122,9 @@ private:
     std::vector<AnsiString> libelles_; // map labels, by atlas index
     std::vector<int> largeurs_;        // measured label widths, -1 unknown
     int cleMesures_ = 0;               // what the widths were measured with
+    const TVillesMonde* villes_ = nullptr;
+    std::vector<int> largeursVilles_; // measured label widths of the towns, -1 unknown
+    std::vector<std::uint32_t> trouvees_;
     // Work buffers, kept between paints.
     std::vector<double> px_, py_, cx_, cy_;
     std::vector<TPoint> points_;

@@ -18,6 +18,7 @@
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/traductions_qt.h"
 #include "mapview/tuiles.h"
+#include "mapview/villes_monde.h"
 #include "mapview/web_osmaps.h"
 #include "outil_lieux.h"
 #include "reglages_bureau.h"
@@ -295,6 +296,9 @@ int main(int argc, char** argv) {
             fenetre.Carte.get(),
             orlavine::CheminDonnees("geocodeur/monde.dat", ORLAVINE_GEOCODEUR_DEFAUT));
         geocodage = std::make_unique<orlavine::TGeocodageHorsLigne>(*geocodeur);
+        // The gazetteer's towns abroad on the map, beside the atlas's communes.
+        fenetre.WebOSMaps->FixeVilles(
+            orlavine::VillesMondePartagees(geocodeur->Monde(), fenetre.Carte.get()));
     } catch (const orlavine::Erreur& e) {
         // Without the world file the map still finds the communes of the atlas.
         std::fprintf(stderr, "orlavine : %s\n", e.what());

@@ -10,6 +10,7 @@
 #include "mapview/geocodage.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/http_synchrone.h"
+#include "mapview/villes_monde.h"
 #include "search/parametres.h"
 
 #include <QApplication>
@@ -35,7 +36,7 @@ struct TOutilLieux::Elements {
           Recherche(Geocodeur), EnLigne(base, Recherche), GeocodageCarte(Carte), Gestion(base),
           Services(AvecPays(Gestion, Communes)),
           Fenetre(Gestion, Services, EnLigne.Recherche(Recherche),
-                  Parametres(Carte, GeocodageCarte), parent) {
+                  Parametres(Carte, Geocodeur, GeocodageCarte), parent) {
         if (parent) {
             // A window of its own above the main one, which waits meanwhile: the base cannot
             // be closed under the tool while one of its loops processes events.
@@ -49,12 +50,14 @@ struct TOutilLieux::Elements {
         return gestion;
     }
     static TParametresOutilLieux Parametres(const TCarteFrance& carte,
+                                            const geocodeur::TGeocodeur& geocodeur,
                                             TGeocodageCommunes& geocodage) {
         TParametresOutilLieux p;
         p.FichierMonde = CheminDonnees("monde/monde.bin",
                                        std::string(ORLAVINE_DONNEES_DEFAUT) + "/monde/monde.bin");
         p.Atlas = &carte;
         p.Geocodage = &geocodage;
+        p.Villes = VillesMondePartagees(geocodeur.Monde(), &carte);
         return p;
     }
 

@@ -148,6 +148,7 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     WebOSMaps->FixeFichierMonde(params.FichierMonde);
     WebOSMaps->FixeAtlas(params.Atlas);
     WebOSMaps->FixeGeocodage(params.Geocodage);
+    WebOSMaps->FixeVilles(params.Villes);
     droite->addWidget(WebOSMaps, 1);
     AdvPanel = new QLabel(QStringLiteral("<font color=\"#E37A3E\">l'adresse sélectionnée a été "
                                          "validée</font>"),

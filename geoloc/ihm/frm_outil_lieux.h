@@ -6,6 +6,7 @@
 #pragma once
 
 #include "geoloc/localisation_auto.h"
+#include "monde/villes.h"
 
 #include <QMessageBox>
 #include <QStyledItemDelegate>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 class QCheckBox;
@@ -52,6 +54,7 @@ struct TParametresOutilLieux {
     std::filesystem::path FichierMonde;
     const TCarteFrance* Atlas = nullptr; // not owned; may be null
     IGeocodage* Geocodage = nullptr;     // the map's own search (not owned); may be null
+    std::shared_ptr<const monde::TVillesMonde> Villes; // towns abroad on the map; may be null
 };
 
 class TFormToolLocation : public QWidget {

@@ -1,6 +1,7 @@
 // The world drawing through a recording surface: the attribution and the scale bar at every
 // scale, the level of detail by scale, shapes clipped to the output, the world's copies
-// across the 180th meridian, and the communes with labels that never overlap.
+// across the 180th meridian, and the communes and the towns of the world with labels that
+// never overlap.
 #include "atlas/carte_france.h"
 #include "monde/dessin.h"
 #include "tests/commun/atlas_essai.h"
@@ -227,6 +228,107 @@ TEST(DessinMonde, CommunesAndDepartmentsWhenZoomedInWithLabelsApart) {
         for (std::size_t j = i + 1; j < libelles.size(); ++j)
             EXPECT_FALSE(Intersecte(libelles[i], libelles[j])) << i << " " << j;
     }
+}
+
+// Labels (every text but the two overlays) never overlap one another nor the overlays.
+void AttendLibellesSepares(const SurfaceEnregistreuse& s, const TBilanDessinMonde& b) {
+    std::vector<TRect> libelles;
+    for (const auto& t : s.Textes)
+        if (t.Chaine != b.Attribution && t.Chaine != b.Barre.Libelle)
+            libelles.push_back({t.X, t.Y, t.X + static_cast<int>(t.Chaine.size()) * 6, t.Y + 12});
+    for (std::size_t i = 0; i < libelles.size(); ++i) {
+        EXPECT_FALSE(Intersecte(libelles[i], b.RectAttribution));
+        EXPECT_FALSE(Intersecte(libelles[i], b.RectBarre));
+        for (std::size_t j = i + 1; j < libelles.size(); ++j)
+            ASSERT_FALSE(Intersecte(libelles[i], libelles[j])) << i << " " << j;
+    }
+}
+
+bool Ecrit(const SurfaceEnregistreuse& s, const AnsiString& texte) {
+    return std::any_of(s.Textes.begin(), s.Textes.end(),
+                       [&](const auto& t) { return t.Chaine == texte; });
+}
+
+TEST(DessinMonde, TownsOfTheWorldByScaleSharingTheRoomWithTheCommunes) {
+    const auto atlas = essai::AtlasEssai();
+    const TDonneesMonde d = MondeEssai();
+    const TCommune& versailles =
+        atlas->Communes[static_cast<std::size_t>(essai::IndexCode(atlas->Communes, "78646"))];
+    const double lat = versailles.Latitude, lon = versailles.Longitude;
+    // A capital, a big town and a village far off; a dense field of villages and towns
+    // around Versailles, among the communes.
+    std::vector<TVilleMonde> liste{{50.85, 4.35, "Bruxelles", 1'019'022, 2},
+                                   {50.0, 8.27, "Mayence", 217'123, 1},
+                                   {49.9, 8.0, "Petit", 600, 0},
+                                   {-33.9, 151.2, "Sydney", 4'600'000, 1},
+                                   {0.0, 0.0, "", 900, 0}};
+    for (int i = 0; i < 400; ++i)
+        liste.push_back({lat - 0.3 + 0.03 * (i % 20), lon - 0.4 + 0.04 * (i / 20),
+                         "Lieu" + std::to_string(i), static_cast<std::uint32_t>(600 + i * 40),
+                         static_cast<std::uint8_t>(i % 7 == 0)});
+    const TVillesMonde villes(liste);
+    EXPECT_EQ(villes.Nombre(), liste.size());
+
+    TCarteMonde sans(&d, atlas.get());
+    TCarteMonde carte(&d, atlas.get());
+    carte.FixeVilles(&villes);
+    const auto dessine = [](TCarteMonde& c, SurfaceEnregistreuse& s, TVueMonde v) {
+        return c.Dessine(s, v, {});
+    };
+
+    // The whole world: nothing; a continent: the capital; a country: the big town too;
+    // closer in: the villages.
+    SurfaceEnregistreuse monde, europe, pays, region;
+    EXPECT_EQ(dessine(carte, monde, Vue(48, 5, 2e8)).Villes, 0);
+    EXPECT_EQ(dessine(carte, europe, Vue(48, 5, 4e7)).Villes, 1);
+    EXPECT_TRUE(Ecrit(europe, "Bruxelles"));
+    const TBilanDessinMonde bp = dessine(carte, pays, Vue(50, 6, 8e6));
+    EXPECT_TRUE(Ecrit(pays, "Mayence"));
+    EXPECT_FALSE(Ecrit(pays, "Petit"));
+    SurfaceEnregistreuse pres;
+    dessine(carte, pres, Vue(49.95, 8.1, 5e5));
+    EXPECT_TRUE(Ecrit(pres, "Petit"));
+    EXPECT_TRUE(Ecrit(pres, "Mayence"));
+    // Across the 180th meridian, on the world's copy east of it.
+    SurfaceEnregistreuse pacifique;
+    EXPECT_EQ(dessine(carte, pacifique, Vue(-33.9, 151.2 - 360.0, 8e6)).Villes, 1);
+
+    // Among the communes: every point drawn, labels of both apart from one another.
+    const TBilanDessinMonde b = dessine(carte, region, Vue(lat, lon, 5e5));
+    EXPECT_EQ(b.Villes, 400);
+    EXPECT_GT(b.Communes, 3);
+    EXPECT_TRUE(Ecrit(region, "Versailles")) << "the prefecture before the villages";
+    EXPECT_TRUE(std::any_of(region.Textes.begin(), region.Textes.end(),
+                            [](const auto& t) { return t.Chaine.starts_with("Lieu"); }));
+    AttendLibellesSepares(region, b);
+    AttendLibellesSepares(pays, bp);
+
+    // Without towns, or with the place names turned off, the map is as before.
+    SurfaceEnregistreuse s1, s2, s3;
+    const TBilanDessinMonde b1 = dessine(sans, s1, Vue(lat, lon, 5e5));
+    EXPECT_EQ(b1.Villes, 0);
+    EXPECT_EQ(b1.Communes, b.Communes);
+    carte.FixeVilles(nullptr);
+    const TBilanDessinMonde b2 = dessine(carte, s2, Vue(lat, lon, 5e5));
+    EXPECT_EQ(b2.Libelles, b1.Libelles);
+    EXPECT_EQ(s2.Textes.size(), s1.Textes.size());
+    carte.FixeVilles(&villes);
+    TOptionsDessinMonde sansNoms;
+    sansNoms.Communes = false;
+    EXPECT_EQ(carte.Dessine(s3, Vue(lat, lon, 5e5), sansNoms).Villes, 0);
+}
+
+TEST(DessinMonde, ClassesOfTownsFollowPopulationAndRank) {
+    EXPECT_EQ(ClassePourVille(300, 2), ClasseCapitale);
+    EXPECT_EQ(ClassePourVille(1'500'000, 0), ClasseMetropole);
+    EXPECT_EQ(ClassePourVille(120'000, 1), ClasseGrandeVille);
+    EXPECT_EQ(ClassePourVille(120'000, 0), ClasseVilleMoyenne);
+    EXPECT_EQ(ClassePourVille(25'000, 1), ClasseVilleMoyenne);
+    EXPECT_EQ(ClassePourVille(25'000, 0), ClasseBourg);
+    EXPECT_EQ(ClassePourVille(4'999, 1), ClasseVillage);
+    for (int c = 1; c < NombreClassesVille; ++c)
+        EXPECT_GT(DenominateurMaxClasse(static_cast<ClasseVille>(c)),
+                  DenominateurMaxClasse(static_cast<ClasseVille>(c - 1)));
 }
 
 } // namespace

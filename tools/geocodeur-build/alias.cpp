@@ -1,6 +1,7 @@
-// Our own names: what French genealogists write for countries, provinces and towns abroad,
-// and the former regions and provinces of France with the departments they cover (generous
-// sets: a region here only rules out places outside them).
+// Our own names: what French genealogists write for countries and provinces abroad (their
+// towns are in geocodeur/exonymes.cpp), and the former regions and provinces of France with
+// the departments they cover (generous sets: a region here only rules out places outside
+// them).
 #include "tools/geocodeur-build/construction.h"
 
 #include <map>
@@ -65,51 +66,6 @@ const std::vector<AliasPays>& AliasDePays() {
         {"Catalogne", "ES/56"},
     };
     return alias;
-}
-
-const std::vector<AliasLieu>& Exonymes() {
-    static const std::vector<AliasLieu> exonymes = {
-        {"Anvers", "BE", "Antwerpen"},
-        {"Malines", "BE", "Mechelen"},
-        {"Louvain", "BE", "Leuven"},
-        {"Gand", "BE", "Gent"},
-        {"Bruges", "BE", "Brugge"},
-        {"Courtrai", "BE", "Kortrijk"},
-        {"Ypres", "BE", "Ieper"},
-        {"Mayence", "DE", "Mainz"},
-        {"Aix-la-Chapelle", "DE", "Aachen"},
-        {"Trèves", "DE", "Trier"},
-        {"Coblence", "DE", "Koblenz"},
-        {"Cologne", "DE", "Köln"},
-        {"Francfort", "DE", "Frankfurt am Main"},
-        {"Ratisbonne", "DE", "Regensburg"},
-        {"Sarrebruck", "DE", "Saarbrücken"},
-        {"Sarrelouis", "DE", "Saarlouis"},
-        {"Deux-Ponts", "DE", "Zweibrücken"},
-        {"Munich", "DE", "Munich"},
-        {"Londres", "GB", "London"},
-        {"Douvres", "GB", "Dover"},
-        {"Cantorbéry", "GB", "Canterbury"},
-        {"Édimbourg", "GB", "Edinburgh"},
-        {"Barcelone", "ES", "Barcelona"},
-        {"Saragosse", "ES", "Zaragoza"},
-        {"Séville", "ES", "Sevilla"},
-        {"Bâle", "CH", "Basel"},
-        {"Lucerne", "CH", "Luzern"},
-        {"Turin", "IT", "Turin"},
-        {"Gênes", "IT", "Genoa"},
-        {"Milan", "IT", "Milan"},
-        {"Florence", "IT", "Florence"},
-        {"Venise", "IT", "Venice"},
-        {"Naples", "IT", "Naples"},
-        {"Rome", "IT", "Rome"},
-        {"La Nouvelle-Orléans", "US", "New Orleans"},
-        {"Nouvelle-Orléans", "US", "New Orleans"},
-        {"Alger", "DZ", "Algiers"},
-        {"Constantine", "DZ", "Constantine"},
-        {"Oran", "DZ", "Oran"},
-    };
-    return exonymes;
 }
 
 const std::vector<RegionAncienne>& RegionsAnciennes() {

@@ -1,6 +1,7 @@
 // Building "monde.dat" from the cached sources of scripts/fetch-sources.sh.
 #pragma once
 
+#include "geocodeur/exonymes.h"
 #include "geocodeur/monde.h"
 
 #include <filesystem>
@@ -27,17 +28,14 @@ struct AliasPays {
     const char* nom;
     const char* iso; // country, or "CC/ADMIN1" for a province
 };
-struct AliasLieu {
-    const char* nom;   // the French exonym
-    const char* iso;   // country of the place
-    const char* cible; // its GeoNames name (the most populous place of that name is taken)
-};
+// The French names of towns abroad, shared with the world map.
+using AliasLieu = geocodeur::TExonyme;
+using geocodeur::Exonymes;
 struct RegionAncienne {
     const char* nom;
     const char* departements; // "02 60 80"
 };
 const std::vector<AliasPays>& AliasDePays();
-const std::vector<AliasLieu>& Exonymes();
 const std::vector<RegionAncienne>& RegionsAnciennes();
 // Overseas departments and collectivities: department code -> ISO code of their places.
 const char* PaysOutreMer(const std::string& codeDepartement);
