@@ -37,7 +37,7 @@ const std::vector<AliasPays>& AliasDePays() {
         {"Brabant flamand", "BE/VLG"},
         {"Brabant wallon", "BE/WAL"},
         {"Hainaut", "BE/WAL"},
-        {"LiÃ¨ge", "BE/WAL"},
+        {"Liège", "BE/WAL"},
         {"Luxembourg", "BE/WAL"},
         {"Namur", "BE/WAL"},
         {"Hollande", "NL"},
@@ -99,7 +99,7 @@ const std::vector<RegionAncienne>& RegionsAnciennes() {
         {"Seine", "75 92 93 94"},
         {"Corse", "2A 2B"},
         {"Alsace-Lorraine", "57 67 68"},
-        {"ComtÃ© de Nice", "06"},
+        {"Comté de Nice", "06"},
         // Provinces of the old kingdom.
         {"Lyonnais", "69 42"},
         {"Forez", "42"},
