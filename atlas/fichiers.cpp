@@ -586,10 +586,10 @@ void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCom
         lus[k].Code.assign(code.begin(), code.end());
     }
     std::size_t k = 0;
-    if (const std::string defaut = DefautCodesPostaux(lus, nombreCommunes, k); !defaut.empty()) {
-        lecteur.Enregistrement(static_cast<long>(k) + 1);
-        lecteur.EndommageEnregistrement(defaut);
-    }
+    if (const std::string defaut = DefautCodesPostaux(lus, nombreCommunes, k); !defaut.empty())
+        lecteur.Endommage("enregistrement " + std::to_string(k + 1) + " (octet " +
+                          std::to_string(TailleEnteteCodesPostaux + k * TailleEntreeCodePostal) +
+                          ") : " + defaut);
     codes = std::move(lus);
 }
 

@@ -136,7 +136,8 @@ std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& li
 inline constexpr std::uint16_t VersionCodesPostaux = 1;
 
 // Reads a whole file's bytes, checked against a communes file of `nombreCommunes` records,
-// into `codes` (replaced only when the whole file is sound).
+// into `codes` (replaced only when the whole file is sound). A faulty entry is named with its
+// number and byte offset: "enregistrement 2 (octet 21) : ...".
 void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
                      std::vector<TAutreCodePostal>& codes);
 // Reads `dossier`/"ccpostaux.dat". An atlas folder without it knows one postal code per

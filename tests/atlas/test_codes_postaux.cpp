@@ -72,12 +72,13 @@ TEST(CodesPostaux, DamageIsRefusedWithTheFileAndTheRecord) {
                        "es pour 21 octets"},
         {std::vector<std::uint8_t>(bons.begin(), bons.end() - 1), "il annonce 3 entr"},
         {std::vector<std::uint8_t>(bons.begin(), bons.begin() + 13), "en-t\xC3\xAAte incomplet"},
-        {abime(14 + 7, 4), "enregistrement 2 : commune 4 hors de la table (4 communes)"},
-        {abime(14 + 7 + 2 + 4, 'x'), "enregistrement 2 : code postal \"1300x\" invalide"},
-        {abime(14 + 7 + 2 + 4, 0), "enregistrement 2 : code postal \"1300?\" invalide"},
-        {abime(14 + 7 * 2 + 2 + 3, '0'), "enregistrement 3 : entr\xC3\xA9"
+        {abime(14 + 7, 4), "enregistrement 2 (octet 21) : commune 4 hors de la table (4 communes)"},
+        {abime(14 + 7 + 2 + 4, 'x'),
+         "enregistrement 2 (octet 21) : code postal \"1300x\" invalide"},
+        {abime(14 + 7 + 2 + 4, 0), "enregistrement 2 (octet 21) : code postal \"1300?\" invalide"},
+        {abime(14 + 7 * 2 + 2 + 3, '0'), "enregistrement 3 (octet 28) : entr\xC3\xA9"
                                          "es hors d'ordre ou en double"},
-        {abime(14, 3), "enregistrement 2 : entr\xC3\xA9"
+        {abime(14, 3), "enregistrement 2 (octet 21) : entr\xC3\xA9"
                        "es hors d'ordre"},
     };
     for (const auto& [octets, message] : cas)
