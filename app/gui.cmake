@@ -22,7 +22,9 @@ if(TARGET orlavine_search)
     ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/geocodage_bureau.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/outil_lieux.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/desktop/outil_lieux.h)
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/outil_lieux.h
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/reglages_bureau.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/reglages_bureau.h)
   target_include_directories(orlavine PRIVATE ${CMAKE_CURRENT_LIST_DIR}/desktop)
   target_link_libraries(orlavine PRIVATE orlavine_search orlavine_app_commun orlavine_geocodeur
                         orlavine_geoloc_ihm)

@@ -19,42 +19,18 @@ namespace fs = std::filesystem;
 
 // ---- Bytes in and out -----------------------------------------------------------------
 
-LecteurOctets::LecteurOctets(std::span<const std::uint8_t> octets, std::string fichier)
-    : octets_(octets), fichier_(std::move(fichier)) {}
-
-void LecteurOctets::Endommage(const std::string& detail) const {
-    throw ErreurAtlas("Fichier \"" + fichier_ + "\" endommag\xC3\xA9 : " + detail + ".");
+void LecteurAtlas::Leve(const std::string& detail) const {
+    throw ErreurAtlas("Fichier \"" + Fichier() + "\" endommag\xC3\xA9 : " + detail + ".");
 }
 
-void LecteurOctets::EndommageEnregistrement(const std::string& detail) const {
+void LecteurAtlas::EndommageEnregistrement(const std::string& detail) const {
     Endommage("enregistrement " + std::to_string(enregistrement_) + " : " + detail);
 }
 
-std::span<const std::uint8_t> LecteurOctets::Bloc(std::size_t n) {
-    if (n > Restant()) {
-        if (enregistrement_ > 0)
-            Endommage("enregistrement " + std::to_string(enregistrement_) + " incomplet");
-        Endommage("en-t\xC3\xAAte incomplet");
-    }
-    auto bloc = octets_.subspan(position_, n);
-    position_ += n;
-    return bloc;
-}
-
-std::uint8_t LecteurOctets::Octet() {
-    return Bloc(1)[0];
-}
-
-std::uint16_t LecteurOctets::Mot16() {
-    const auto b = Bloc(2);
-    return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-std::int32_t LecteurOctets::Entier32() {
-    const auto b = Bloc(4);
-    const std::uint32_t v = std::uint32_t(b[0]) | (std::uint32_t(b[1]) << 8) |
-                            (std::uint32_t(b[2]) << 16) | (std::uint32_t(b[3]) << 24);
-    return static_cast<std::int32_t>(v);
+std::string LecteurAtlas::DetailDepassement(std::size_t) const {
+    if (enregistrement_ > 0)
+        return "enregistrement " + std::to_string(enregistrement_) + " incomplet";
+    return "en-t\xC3\xAAte incomplet";
 }
 
 std::vector<std::uint8_t> LitFichierEntier(const fs::path& chemin,
@@ -97,42 +73,28 @@ std::string MessageAbsent(const char* nomAffiche) {
     return std::string("Fichier \"") + nomAffiche + "\" non existant ou d\xC3\xA9plac\xC3\xA9!";
 }
 
-void AjouteOctet(std::vector<std::uint8_t>& sortie, std::uint8_t b) {
-    sortie.push_back(b);
-}
-
-void AjouteMot16(std::vector<std::uint8_t>& sortie, std::uint16_t v) {
-    sortie.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    sortie.push_back(static_cast<std::uint8_t>(v >> 8));
+// The scrambled formats XOR each byte of a 32-bit value with the same key.
+constexpr std::uint32_t Brouillage(std::uint8_t cle) {
+    return std::uint32_t{cle} * 0x01010101u;
 }
 
 void AjouteEntier32(std::vector<std::uint8_t>& sortie, std::int32_t v, std::uint8_t cle) {
-    const auto u = static_cast<std::uint32_t>(v);
-    for (int k = 0; k < 4; ++k)
-        sortie.push_back(static_cast<std::uint8_t>((u >> (8 * k)) ^ cle));
+    AjouteMot32(sortie, static_cast<std::uint32_t>(v) ^ Brouillage(cle));
 }
 
 void AjouteFlottant(std::vector<std::uint8_t>& sortie, float f, std::uint8_t cle) {
-    AjouteEntier32(sortie, std::bit_cast<std::int32_t>(f), cle);
+    AjouteMot32(sortie, std::bit_cast<std::uint32_t>(f) ^ Brouillage(cle));
 }
 
-float LitFlottant(LecteurOctets& lecteur, std::uint8_t cle) {
-    const auto b = lecteur.Bloc(4);
-    std::uint32_t v = 0;
-    for (int k = 0; k < 4; ++k)
-        v |= std::uint32_t(b[k] ^ cle) << (8 * k);
-    return std::bit_cast<float>(v);
+float LitFlottant(LecteurAtlas& lecteur, std::uint8_t cle) {
+    return std::bit_cast<float>(lecteur.Mot32() ^ Brouillage(cle));
 }
 
-std::int32_t LitEntierBrouille(LecteurOctets& lecteur, std::uint8_t cle) {
-    const auto b = lecteur.Bloc(4);
-    std::uint32_t v = 0;
-    for (int k = 0; k < 4; ++k)
-        v |= std::uint32_t(b[k] ^ cle) << (8 * k);
-    return static_cast<std::int32_t>(v);
+std::int32_t LitEntierBrouille(LecteurAtlas& lecteur, std::uint8_t cle) {
+    return static_cast<std::int32_t>(lecteur.Mot32() ^ Brouillage(cle));
 }
 
-AnsiString LitTexte(LecteurOctets& lecteur, std::uint8_t cle) {
+AnsiString LitTexte(LecteurAtlas& lecteur, std::uint8_t cle) {
     const std::uint8_t n = lecteur.Octet();
     const auto octets = lecteur.Bloc(n);
     AnsiString texte;
@@ -162,7 +124,7 @@ constexpr std::size_t TailleMinCommune = 4 * 4 + 1 + 4 + 2;
 
 // ---- "cc.dat" -------------------------------------------------------------------------
 
-void LitCommune(TCommune& commune, LecteurOctets& lecteur) {
+void LitCommune(TCommune& commune, LecteurAtlas& lecteur) {
     commune.XCarte = LitFlottant(lecteur, cle_communes::Coordonnees);
     commune.YCarte = LitFlottant(lecteur, cle_communes::Coordonnees);
     commune.Longitude = LitFlottant(lecteur, cle_communes::Longitude);
@@ -184,7 +146,7 @@ void LitCommune(TCommune& commune, LecteurOctets& lecteur) {
 
 void LitCommunes(std::span<const std::uint8_t> octets, std::vector<TCommune>& communes,
                  IProgression* progression) {
-    LecteurOctets lecteur(octets, NomFichierCommunes);
+    LecteurAtlas lecteur(octets, NomFichierCommunes);
     const std::int32_t n = lecteur.Entier32();
     if (progression) {
         progression->FixeMaximum(std::max(n, 0));
@@ -249,7 +211,7 @@ std::vector<std::uint8_t> EcritCommunes(const std::vector<TCommune>& communes) {
         AjouteFlottant(sortie, c.YCarte, cle_communes::Coordonnees);
         AjouteFlottant(sortie, c.Longitude, cle_communes::Longitude);
         AjouteFlottant(sortie, c.Latitude, cle_communes::Latitude);
-        AjouteOctet(sortie, c.Rang ^ cle_communes::Rang);
+        sortie.push_back(static_cast<std::uint8_t>(c.Rang ^ cle_communes::Rang));
         AjouteTexte(sortie, c.Nom, cle_communes::Nom, "Nom", i + 1);
         AjouteTexte(sortie, c.Article, cle_communes::Article, "Article", i + 1);
         AjouteTexte(sortie, c.CodeInsee, cle_communes::CodeInsee, "CodeInsee", i + 1);
@@ -257,7 +219,7 @@ std::vector<std::uint8_t> EcritCommunes(const std::vector<TCommune>& communes) {
         AjouteMot16(sortie, static_cast<std::uint16_t>(c.Voisins.size()));
         for (std::size_t k = 0; k < c.Voisins.size(); ++k) {
             AjouteMot16(sortie, c.Voisins[k]);
-            AjouteOctet(sortie, c.DistancesVoisins[k]);
+            sortie.push_back(c.DistancesVoisins[k]);
         }
     }
     return sortie;
@@ -336,7 +298,7 @@ std::vector<std::uint8_t> EcritNomsDepartements(const std::vector<AnsiString>& n
 
 // ---- "pointdepii.dat" -----------------------------------------------------------------
 
-void LitDepartement(TDepartement& departement, LecteurOctets& lecteur) {
+void LitDepartement(TDepartement& departement, LecteurAtlas& lecteur) {
     const std::int32_t n = LitEntierBrouille(lecteur, cle_contours::Nombre);
     if (n < 0)
         lecteur.EndommageEnregistrement("nombre de points n\xC3\xA9gatif (" + std::to_string(n) +
@@ -364,7 +326,7 @@ void LitDepartement(TDepartement& departement, LecteurOctets& lecteur) {
 }
 
 void LitContours(std::span<const std::uint8_t> octets, std::vector<TDepartement>& departements) {
-    LecteurOctets lecteur(octets, NomFichierContours);
+    LecteurAtlas lecteur(octets, NomFichierContours);
     std::vector<TDepartement> lus;
     lus.reserve(NombreContours);
     for (int i = 1; i <= NombreContours; ++i) {
@@ -448,7 +410,7 @@ std::string DefautLiees(const std::vector<TCommuneLiee>& liees, std::size_t n, s
 
 void LitCommunesLiees(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
                       std::vector<TCommuneLiee>& liees) {
-    LecteurOctets lecteur(octets, NomFichierCommunesLiees);
+    LecteurAtlas lecteur(octets, NomFichierCommunesLiees);
     if (octets.size() < TailleEnteteLiees) lecteur.Endommage("en-t\xC3\xAAte incomplet");
     const auto signature = lecteur.Bloc(4);
     if (!std::equal(signature.begin(), signature.end(), SignatureCommunesLiees))
@@ -512,7 +474,7 @@ std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& li
     AjouteEntier32(sortie, static_cast<std::int32_t>(liees.size()), 0);
     for (const TCommuneLiee& l : liees) {
         AjouteMot16(sortie, l.Index);
-        AjouteOctet(sortie, static_cast<std::uint8_t>(l.Nature));
+        sortie.push_back(static_cast<std::uint8_t>(l.Nature));
         AjouteMot16(sortie, l.Parent);
     }
     return sortie;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "atlas/types.h"
+#include "host/octets.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -46,25 +47,21 @@ inline constexpr int NombreContours = 203;    // records of "pointdepii.dat"
 inline constexpr std::size_t LongueurMaxNomDepartement = 255;
 inline constexpr std::size_t NombreMaxCommunes = 65536; // indexes are 16-bit
 
-// A bounds-checked reader over bytes. Every read past the end raises ErreurAtlas with the
-// message that the owner set for the current record.
-class LecteurOctets {
+// The reader of the atlas files. Every fault raises ErreurAtlas:
+// "Fichier "cc.dat" endommagé : <detail>.", a read past the end naming the record being read
+// ("enregistrement 12 incomplet") or the header.
+class LecteurAtlas : public LecteurOctets {
 public:
-    LecteurOctets(std::span<const std::uint8_t> octets, std::string fichier);
-    std::size_t Restant() const { return octets_.size() - position_; }
+    using LecteurOctets::LecteurOctets;
     void Enregistrement(long numero) { enregistrement_ = numero; }
-    std::uint8_t Octet();
-    std::uint16_t Mot16();
-    std::int32_t Entier32();
-    std::span<const std::uint8_t> Bloc(std::size_t n);
-    [[noreturn]] void Endommage(const std::string& detail) const;
-    // The same, naming the current record: "enregistrement 12 : <detail>".
+    // Endommage(), naming the current record: "enregistrement 12 : <detail>".
     [[noreturn]] void EndommageEnregistrement(const std::string& detail) const;
 
+protected:
+    void Leve(const std::string& detail) const override;
+    std::string DetailDepassement(std::size_t demande) const override;
+
 private:
-    std::span<const std::uint8_t> octets_;
-    std::size_t position_ = 0;
-    std::string fichier_;
     long enregistrement_ = 0;
 };
 
@@ -78,7 +75,7 @@ void EcritFichierAtomique(const std::filesystem::path& chemin,
 
 // ---- "cc.dat" -------------------------------------------------------------------------
 // Reads one record at the reader's position into `commune` (freshly constructed).
-void LitCommune(TCommune& commune, LecteurOctets& lecteur);
+void LitCommune(TCommune& commune, LecteurAtlas& lecteur);
 // Appends the records of a whole file's bytes to `communes`.
 void LitCommunes(std::span<const std::uint8_t> octets, std::vector<TCommune>& communes,
                  IProgression* progression = nullptr);
@@ -99,7 +96,7 @@ std::vector<std::uint8_t> EcritNomsDepartements(const std::vector<AnsiString>& n
 
 // ---- "pointdepii.dat" -----------------------------------------------------------------
 // Reads one record into departement.Contour.
-void LitDepartement(TDepartement& departement, LecteurOctets& lecteur);
+void LitDepartement(TDepartement& departement, LecteurAtlas& lecteur);
 void LitContours(std::span<const std::uint8_t> octets, std::vector<TDepartement>& departements);
 // Missing file: "Fichier "pointdepii.dat" non existant ou déplacé!".
 void ChargeContours(std::vector<TDepartement>& departements, const std::filesystem::path& dossier);

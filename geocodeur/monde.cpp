@@ -1,5 +1,7 @@
 #include "geocodeur/monde.h"
 
+#include "host/octets.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -25,105 +27,36 @@ std::uint64_t Fnv1a(std::span<const std::uint8_t> octets) {
     return h;
 }
 
-// ---- Writing ----
-void Ajoute16(std::vector<std::uint8_t>& s, std::uint16_t v) {
-    s.push_back(static_cast<std::uint8_t>(v));
-    s.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Ajoute32(std::vector<std::uint8_t>& s, std::uint32_t v) {
-    for (int k = 0; k < 4; ++k)
-        s.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
-}
-void Ajoute64(std::vector<std::uint8_t>& s, std::uint64_t v) {
-    for (int k = 0; k < 8; ++k)
-        s.push_back(static_cast<std::uint8_t>(v >> (8 * k)));
-}
-void AjouteVarint(std::vector<std::uint8_t>& s, std::uint32_t v) {
-    while (v >= 0x80) {
-        s.push_back(static_cast<std::uint8_t>(v | 0x80));
-        v >>= 7;
-    }
-    s.push_back(static_cast<std::uint8_t>(v));
-}
 void AjouteTexte(std::vector<std::uint8_t>& s, std::string_view t) {
     if (t.size() > 0xFFFF) throw ErreurGeocodeur("Texte trop long pour \"monde.dat\".");
-    Ajoute16(s, static_cast<std::uint16_t>(t.size()));
+    AjouteMot16(s, static_cast<std::uint16_t>(t.size()));
     s.insert(s.end(), t.begin(), t.end());
 }
 void AjouteTextes(std::vector<std::uint8_t>& s, const std::vector<std::string>& textes) {
     if (textes.size() > 0xFFFF) throw ErreurGeocodeur("Trop de clés pour \"monde.dat\".");
-    Ajoute16(s, static_cast<std::uint16_t>(textes.size()));
+    AjouteMot16(s, static_cast<std::uint16_t>(textes.size()));
     for (const auto& t : textes)
         AjouteTexte(s, t);
 }
 
-// ---- Reading ----
-class Lecteur {
+// Reads "monde.dat", naming the section and the record at fault in its messages.
+class Lecteur : public LecteurOctets {
 public:
-    Lecteur(std::span<const std::uint8_t> octets, const std::string& fichier)
-        : octets_(octets), fichier_(fichier) {}
+    using LecteurOctets::LecteurOctets;
 
     void Section(const char* section, long enregistrement = 0) {
         section_ = section;
         enregistrement_ = enregistrement;
     }
     void Enregistrement(long n) { enregistrement_ = n; }
-    std::size_t Position() const { return position_; }
-    std::size_t Restant() const { return octets_.size() - position_; }
 
-    std::uint8_t Octet() {
-        Exige(1);
-        return octets_[position_++];
-    }
-    std::uint16_t Mot16() {
-        Exige(2);
-        const std::uint16_t v =
-            static_cast<std::uint16_t>(octets_[position_] | (octets_[position_ + 1] << 8));
-        position_ += 2;
-        return v;
-    }
-    std::uint32_t Mot32() {
-        Exige(4);
-        std::uint32_t v = 0;
-        for (int k = 0; k < 4; ++k)
-            v |= static_cast<std::uint32_t>(octets_[position_ + k]) << (8 * k);
-        position_ += 4;
-        return v;
-    }
-    std::uint64_t Mot64() {
-        const std::uint64_t bas = Mot32();
-        return bas | (static_cast<std::uint64_t>(Mot32()) << 32);
-    }
-    std::uint32_t Varint() {
-        std::uint32_t v = 0;
-        for (int decalage = 0; decalage < 35; decalage += 7) {
-            const std::uint8_t o = Octet();
-            if (decalage == 28 && (o & 0xF0)) Endommage("nombre trop grand");
-            v |= static_cast<std::uint32_t>(o & 0x7F) << decalage;
-            if (!(o & 0x80)) return v;
-        }
-        Endommage("nombre trop grand");
-    }
-    std::string Texte() {
-        const std::uint16_t n = Mot16();
-        Exige(n);
-        std::string t(reinterpret_cast<const char*>(octets_.data() + position_), n);
-        position_ += n;
-        return t;
-    }
     std::vector<std::string> Textes() {
         const std::uint16_t n = Mot16();
         std::vector<std::string> t;
         t.reserve(std::min<std::size_t>(n, Restant() / 2));
         for (std::uint16_t k = 0; k < n; ++k)
-            t.push_back(Texte());
+            t.push_back(Texte16());
         return t;
-    }
-    std::span<const std::uint8_t> Bloc(std::size_t n) {
-        Exige(n);
-        const auto b = octets_.subspan(position_, n);
-        position_ += n;
-        return b;
     }
     // A count of records of at least `tailleMin` bytes each that the rest can hold.
     std::uint32_t Nombre(std::size_t tailleMin, std::uint32_t maximum) {
@@ -133,24 +66,18 @@ public:
         return n;
     }
 
-    [[noreturn]] void Endommage(const std::string& detail) const {
+protected:
+    void Leve(const std::string& detail) const override {
         std::string m = "fichier endommagé";
         if (section_) {
             m += ", ";
             m += section_;
             if (enregistrement_ > 0) m += " n\xC2\xB0 " + std::to_string(enregistrement_);
         }
-        throw ErreurGeocodeur(Erreur::Compose(fichier_, 0, m + " : " + detail + "."));
+        throw ErreurGeocodeur(Erreur::Compose(Fichier(), 0, m + " : " + detail + "."));
     }
 
 private:
-    void Exige(std::size_t n) const {
-        if (n > Restant()) Endommage("fin de fichier inattendue");
-    }
-
-    std::span<const std::uint8_t> octets_;
-    const std::string& fichier_;
-    std::size_t position_ = 0;
     const char* section_ = nullptr;
     long enregistrement_ = 0;
 };
@@ -230,43 +157,43 @@ std::vector<std::uint8_t> EcritMonde(const DonneesMonde& d) {
     std::vector<std::uint8_t> corps;
     corps.reserve(d.Lieux.size() * 40 + d.Noms.size());
 
-    Ajoute32(corps, static_cast<std::uint32_t>(d.Pays.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(d.Pays.size()));
     for (const TPays& p : d.Pays) {
         AjouteTexte(corps, p.Iso);
         AjouteTexte(corps, p.Nom);
         AjouteTextes(corps, p.Cles);
     }
-    Ajoute32(corps, static_cast<std::uint32_t>(d.Provinces.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(d.Provinces.size()));
     for (const TProvince& p : d.Provinces) {
-        Ajoute16(corps, p.Pays);
+        AjouteMot16(corps, p.Pays);
         AjouteTexte(corps, p.Code);
         AjouteTexte(corps, p.Nom);
         AjouteTextes(corps, p.Cles);
     }
-    Ajoute32(corps, static_cast<std::uint32_t>(d.Departements.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(d.Departements.size()));
     for (const TDepartementFr& dep : d.Departements) {
         AjouteTexte(corps, dep.Code);
         AjouteTexte(corps, dep.Nom);
         AjouteTexte(corps, dep.Pays);
         AjouteTextes(corps, dep.Cles);
     }
-    Ajoute32(corps, static_cast<std::uint32_t>(d.Regions.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(d.Regions.size()));
     for (const TRegionFr& r : d.Regions) {
         AjouteTexte(corps, r.Nom);
         AjouteTextes(corps, r.Departements);
         AjouteTextes(corps, r.Cles);
     }
-    Ajoute32(corps, static_cast<std::uint32_t>(d.Lieux.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(d.Lieux.size()));
     for (const TLieu& l : d.Lieux) {
-        Ajoute32(corps, static_cast<std::uint32_t>(l.Latitude));
-        Ajoute32(corps, static_cast<std::uint32_t>(l.Longitude));
-        Ajoute32(corps, l.Nom);
-        Ajoute16(corps, l.Pays);
-        Ajoute16(corps, l.Province);
-        Ajoute32(corps, l.Population);
+        AjouteMot32(corps, static_cast<std::uint32_t>(l.Latitude));
+        AjouteMot32(corps, static_cast<std::uint32_t>(l.Longitude));
+        AjouteMot32(corps, l.Nom);
+        AjouteMot16(corps, l.Pays);
+        AjouteMot16(corps, l.Province);
+        AjouteMot32(corps, l.Population);
         corps.push_back(l.Genre);
     }
-    Ajoute32(corps, static_cast<std::uint32_t>(d.Noms.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(d.Noms.size()));
     corps.insert(corps.end(), d.Noms.begin(), d.Noms.end());
 
     // The key index, in blocks.
@@ -298,18 +225,18 @@ std::vector<std::uint8_t> EcritMonde(const DonneesMonde& d) {
         }
         precedente = &c.Cle;
     }
-    Ajoute32(corps, static_cast<std::uint32_t>(d.Cles.size()));
-    Ajoute32(corps, static_cast<std::uint32_t>(blocs.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(d.Cles.size()));
+    AjouteMot32(corps, static_cast<std::uint32_t>(blocs.size()));
     for (std::uint32_t b : blocs)
-        Ajoute32(corps, b);
-    Ajoute32(corps, static_cast<std::uint32_t>(index.size()));
+        AjouteMot32(corps, b);
+    AjouteMot32(corps, static_cast<std::uint32_t>(index.size()));
     corps.insert(corps.end(), index.begin(), index.end());
 
     std::vector<std::uint8_t> sortie(Signature, Signature + 8);
-    Ajoute32(sortie, VersionFormat);
-    Ajoute32(sortie, 0);
-    Ajoute64(sortie, corps.size());
-    Ajoute64(sortie, Fnv1a(corps));
+    AjouteMot32(sortie, VersionFormat);
+    AjouteMot32(sortie, 0);
+    AjouteMot64(sortie, corps.size());
+    AjouteMot64(sortie, Fnv1a(corps));
     sortie.insert(sortie.end(), corps.begin(), corps.end());
     return sortie;
 }
@@ -344,8 +271,8 @@ TMonde::TMonde(std::vector<std::uint8_t> octets, std::string fichier)
     for (std::uint32_t i = 0; i < nPays; ++i) {
         l.Enregistrement(i + 1);
         TPays p;
-        p.Iso = l.Texte();
-        p.Nom = l.Texte();
+        p.Iso = l.Texte16();
+        p.Nom = l.Texte16();
         p.Cles = l.Textes();
         if (p.Iso.size() != 2) l.Endommage("code de pays invalide");
         Pays.push_back(std::move(p));
@@ -357,8 +284,8 @@ TMonde::TMonde(std::vector<std::uint8_t> octets, std::string fichier)
         l.Enregistrement(i + 1);
         TProvince p;
         p.Pays = l.Mot16();
-        p.Code = l.Texte();
-        p.Nom = l.Texte();
+        p.Code = l.Texte16();
+        p.Nom = l.Texte16();
         p.Cles = l.Textes();
         if (p.Pays >= Pays.size()) l.Endommage("pays hors limites");
         Provinces.push_back(std::move(p));
@@ -369,9 +296,9 @@ TMonde::TMonde(std::vector<std::uint8_t> octets, std::string fichier)
     for (std::uint32_t i = 0; i < nDeps; ++i) {
         l.Enregistrement(i + 1);
         TDepartementFr d;
-        d.Code = l.Texte();
-        d.Nom = l.Texte();
-        d.Pays = l.Texte();
+        d.Code = l.Texte16();
+        d.Nom = l.Texte16();
+        d.Pays = l.Texte16();
         d.Cles = l.Textes();
         if (d.Code.empty() || d.Code.size() > 3) l.Endommage("code de département invalide");
         Departements.push_back(std::move(d));
@@ -382,7 +309,7 @@ TMonde::TMonde(std::vector<std::uint8_t> octets, std::string fichier)
     for (std::uint32_t i = 0; i < nRegions; ++i) {
         l.Enregistrement(i + 1);
         TRegionFr r;
-        r.Nom = l.Texte();
+        r.Nom = l.Texte16();
         r.Departements = l.Textes();
         r.Cles = l.Textes();
         Regions.push_back(std::move(r));
@@ -392,26 +319,15 @@ TMonde::TMonde(std::vector<std::uint8_t> octets, std::string fichier)
     const std::uint32_t nLieux = l.Nombre(TailleLieu, NombreMaxLieux);
     Lieux.resize(nLieux);
     const auto blocLieux = l.Bloc(static_cast<std::size_t>(nLieux) * TailleLieu);
-    for (std::uint32_t i = 0; i < nLieux; ++i) {
-        const std::uint8_t* p = blocLieux.data() + static_cast<std::size_t>(i) * TailleLieu;
-        auto mot32 = [&](int k) {
-            std::uint32_t v;
-            std::memcpy(&v, p + k, 4);
-            return v;
-        };
-        auto mot16 = [&](int k) {
-            std::uint16_t v;
-            std::memcpy(&v, p + k, 2);
-            return v;
-        };
-        TLieu& lieu = Lieux[i];
-        lieu.Latitude = static_cast<std::int32_t>(mot32(0));
-        lieu.Longitude = static_cast<std::int32_t>(mot32(4));
-        lieu.Nom = mot32(8);
-        lieu.Pays = mot16(12);
-        lieu.Province = mot16(14);
-        lieu.Population = mot32(16);
-        lieu.Genre = p[20];
+    LecteurOctets table(blocLieux, fichier_);
+    for (TLieu& lieu : Lieux) {
+        lieu.Latitude = table.Entier32();
+        lieu.Longitude = table.Entier32();
+        lieu.Nom = table.Mot32();
+        lieu.Pays = table.Mot16();
+        lieu.Province = table.Mot16();
+        lieu.Population = table.Mot32();
+        lieu.Genre = table.Octet();
     }
     l.Section("noms des lieux");
     tailleNoms_ = l.Mot32();

@@ -1,5 +1,6 @@
 #include "monde/donnees.h"
 
+#include "host/octets.h"
 #include "monde/projection.h"
 
 #include <algorithm>
@@ -34,13 +35,11 @@ std::array<std::uint32_t, 256> TableCrc() {
 
 // ---- Reading ----
 
-class Lecteur {
+// Reads "monde.bin", naming the layer and the part at fault in its messages.
+class Lecteur : public LecteurOctets {
 public:
-    Lecteur(std::span<const std::uint8_t> octets, const std::string& fichier)
-        : octets_(octets), fichier_(fichier) {}
+    using LecteurOctets::LecteurOctets;
 
-    std::size_t Restant() const { return octets_.size() - position_; }
-    std::size_t Position() const { return position_; }
     // Where the reader is, for the messages: a layer and a part in it (0: none).
     void Lieu(std::string lieu) {
         lieu_ = std::move(lieu);
@@ -48,54 +47,15 @@ public:
     }
     void Partie(long partie) { partie_ = partie; }
 
-    [[noreturn]] void Endommage(const std::string& detail) const {
-        std::string m = "Fichier \"" + fichier_ + "\" endommag\xC3\xA9";
+protected:
+    void Leve(const std::string& detail) const override {
+        std::string m = "Fichier \"" + Fichier() + "\" endommag\xC3\xA9";
         if (!lieu_.empty()) m += ", " + lieu_;
         if (partie_ > 0) m += ", trac\xC3\xA9 " + std::to_string(partie_);
         throw ErreurMonde(m + " : " + detail + ".");
     }
 
-    void Exige(std::size_t n) const {
-        if (n > Restant()) Endommage("fin de fichier inattendue");
-    }
-    std::uint8_t Octet() {
-        Exige(1);
-        return octets_[position_++];
-    }
-    std::uint16_t Mot16() {
-        Exige(2);
-        const std::uint16_t v =
-            static_cast<std::uint16_t>(octets_[position_] | (octets_[position_ + 1] << 8));
-        position_ += 2;
-        return v;
-    }
-    std::uint32_t Mot32() {
-        Exige(4);
-        std::uint32_t v = 0;
-        for (int i = 3; i >= 0; --i)
-            v = (v << 8) | octets_[position_ + static_cast<std::size_t>(i)];
-        position_ += 4;
-        return v;
-    }
-    double Reel() {
-        Exige(8);
-        std::uint64_t v = 0;
-        for (int i = 7; i >= 0; --i)
-            v = (v << 8) | octets_[position_ + static_cast<std::size_t>(i)];
-        position_ += 8;
-        return std::bit_cast<double>(v);
-    }
-    std::span<const std::uint8_t> Bloc(std::size_t n) {
-        Exige(n);
-        auto b = octets_.subspan(position_, n);
-        position_ += n;
-        return b;
-    }
-
 private:
-    std::span<const std::uint8_t> octets_;
-    std::size_t position_ = 0;
-    std::string fichier_;
     std::string lieu_;
     long partie_ = 0;
 };
@@ -148,10 +108,10 @@ void LitCouche(Lecteur& l, TCoucheMonde& c) {
     if (l.Mot16() != 0) l.Endommage("champ r\xC3\xA9serv\xC3\xA9 non nul");
     c.Genre = static_cast<GenreCouche>(genre);
     c.Detail = static_cast<Niveau>(niveau);
-    c.Grille.PasX = l.Reel();
-    c.Grille.PasY = l.Reel();
-    c.Grille.OrigineX = l.Reel();
-    c.Grille.OrigineY = l.Reel();
+    c.Grille.PasX = l.Reel64();
+    c.Grille.PasY = l.Reel64();
+    c.Grille.OrigineX = l.Reel64();
+    c.Grille.OrigineY = l.Reel64();
     const TGrille& g = c.Grille;
     const auto pasValide = [](double p) { return std::isfinite(p) && p > 1e-9 && p <= 1.0; };
     const auto origineValide = [](double o) { return std::isfinite(o) && std::abs(o) <= 360.0; };
@@ -211,22 +171,6 @@ void LitCouche(Lecteur& l, TCoucheMonde& c) {
 
 // ---- Writing ----
 
-void Ajoute32(std::vector<std::uint8_t>& o, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        o.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void AjouteReel(std::vector<std::uint8_t>& o, double d) {
-    const auto v = std::bit_cast<std::uint64_t>(d);
-    for (int i = 0; i < 8; ++i)
-        o.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void AjouteVarint(std::vector<std::uint8_t>& o, std::uint32_t v) {
-    while (v >= 0x80u) {
-        o.push_back(static_cast<std::uint8_t>(v | 0x80u));
-        v >>= 7;
-    }
-    o.push_back(static_cast<std::uint8_t>(v));
-}
 std::uint32_t VersZigzag(std::int64_t v) {
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(v) << 1) ^
                                       static_cast<std::uint64_t>(v >> 63));
@@ -299,9 +243,7 @@ TDonneesMonde LitDonneesMonde(std::span<const std::uint8_t> octets, const std::s
         std::memcmp(octets.data(), Signature, sizeof(Signature)) != 0)
         entete.Endommage("ce n'est pas un fichier de carte du monde");
     const std::size_t corps = octets.size() - 4;
-    std::uint32_t attendu = 0;
-    for (int i = 3; i >= 0; --i)
-        attendu = (attendu << 8) | octets[corps + static_cast<std::size_t>(i)];
+    const std::uint32_t attendu = LecteurOctets(octets.subspan(corps), fichier).Mot32();
     if (Crc32(octets.first(corps)) != attendu) entete.Endommage("somme de contr\xC3\xB4le fausse");
 
     Lecteur l(octets.first(corps), fichier);
@@ -345,17 +287,17 @@ TDonneesMonde ChargeDonneesMonde(const std::filesystem::path& chemin) {
 
 std::vector<std::uint8_t> EcritDonneesMonde(const TDonneesMonde& d) {
     std::vector<std::uint8_t> o(std::begin(Signature), std::end(Signature));
-    Ajoute32(o, VersionFichierMonde);
-    Ajoute32(o, static_cast<std::uint32_t>(d.Couches.size()));
+    AjouteMot32(o, VersionFichierMonde);
+    AjouteMot32(o, static_cast<std::uint32_t>(d.Couches.size()));
     for (const TCoucheMonde& c : d.Couches) {
         o.push_back(static_cast<std::uint8_t>(c.Genre));
         o.push_back(static_cast<std::uint8_t>(c.Detail));
         o.push_back(0);
         o.push_back(0);
-        AjouteReel(o, c.Grille.PasX);
-        AjouteReel(o, c.Grille.PasY);
-        AjouteReel(o, c.Grille.OrigineX);
-        AjouteReel(o, c.Grille.OrigineY);
+        AjouteReel64(o, c.Grille.PasX);
+        AjouteReel64(o, c.Grille.PasY);
+        AjouteReel64(o, c.Grille.OrigineX);
+        AjouteReel64(o, c.Grille.OrigineY);
         std::vector<std::uint8_t> charge;
         for (std::size_t p = 0; p < c.NombreParties(); ++p) {
             AjouteVarint(charge, c.Debuts[p + 1] - c.Debuts[p]);
@@ -367,12 +309,12 @@ std::vector<std::uint8_t> EcritDonneesMonde(const TDonneesMonde& d) {
                 py = c.Y[i];
             }
         }
-        Ajoute32(o, static_cast<std::uint32_t>(c.NombreParties()));
-        Ajoute32(o, static_cast<std::uint32_t>(c.X.size()));
-        Ajoute32(o, static_cast<std::uint32_t>(charge.size()));
+        AjouteMot32(o, static_cast<std::uint32_t>(c.NombreParties()));
+        AjouteMot32(o, static_cast<std::uint32_t>(c.X.size()));
+        AjouteMot32(o, static_cast<std::uint32_t>(charge.size()));
         o.insert(o.end(), charge.begin(), charge.end());
     }
-    Ajoute32(o, Crc32(o));
+    AjouteMot32(o, Crc32(o));
     return o;
 }
 

@@ -24,6 +24,10 @@ void DefinirFichierParametres(const QString& chemin) {
     FichierParametres() = chemin;
 }
 
+QString FichierParametresDefini() {
+    return FichierParametres();
+}
+
 std::unique_ptr<QSettings> OuvreParametres() {
     if (!FichierParametres().isEmpty())
         return std::make_unique<QSettings>(FichierParametres(), QSettings::IniFormat);

@@ -21,6 +21,8 @@ inline constexpr const char* ClePositionFenetre = "Software\\Talvek\\Communes";
 // The settings store: the usual Qt/XDG place of the application, or the INI file given
 // here (an empty path restores the usual place).
 void DefinirFichierParametres(const QString& chemin);
+// The INI file given above (empty: the usual place).
+QString FichierParametresDefini();
 std::unique_ptr<QSettings> OuvreParametres();
 
 // A registry-style key ("Software\Talvek\Communes") as a settings group.

@@ -20,6 +20,7 @@
 #include "mapview/tuiles.h"
 #include "mapview/web_osmaps.h"
 #include "outil_lieux.h"
+#include "reglages_bureau.h"
 #include "search/form_ihm2.h"
 #include "search/parametres.h"
 
@@ -313,10 +314,12 @@ int main(int argc, char** argv) {
                      pourquoi.toLocal8Bit().constData());
     fenetre.WebOSMaps->FixeGeocodage(&geocodageEnLigne);
     // Online tiles, only when the user turned them on; kept in the cache folder.
-    if (const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-        !cache.isEmpty())
-        fenetre.WebOSMaps->FixeParametresTuiles(orlavine::LitParametresTuiles(
-            *orlavine::OuvreParametres(), QDir(cache).filePath(QStringLiteral("tuiles"))));
+    const QString dossierTuiles = [] {
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        return cache.isEmpty() ? QString() : QDir(cache).filePath(QStringLiteral("tuiles"));
+    }();
+    fenetre.WebOSMaps->FixeParametresTuiles(
+        orlavine::LitParametresTuiles(*orlavine::OuvreParametres(), dossierTuiles));
     bool reponduCarte = false;
     QObject::connect(fenetre.WebOSMaps, &orlavine::TWebOSMaps::OnMapResultSearchAddress, &fenetre,
                      [&reponduCarte] { reponduCarte = true; });
@@ -359,6 +362,10 @@ int main(int argc, char** argv) {
     auto* boutonBase = new QPushButton(QStringLiteral("Base de données"), &fenetre);
     boutonBase->setMenu(base.Menu());
     fenetre.BarreBoutons->insertWidget(1, boutonBase);
+
+    // The online services, turned on or off from the program and applied at once.
+    fenetre.BarreBoutons->insertWidget(
+        2, orlavine::BoutonReglages(&fenetre, *fenetre.WebOSMaps, geocodageEnLigne, dossierTuiles));
     if (!o.base.empty())
         base.Ouvre(QString::fromLocal8Bit(o.base.c_str()));
     else
