@@ -521,7 +521,7 @@ std::string DefautCodesPostaux(const std::vector<TAutreCodePostal>& codes, std::
 
 void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
                      std::vector<TAutreCodePostal>& codes) {
-    LecteurOctets lecteur(octets, NomFichierCodesPostaux);
+    LecteurAtlas lecteur(octets, NomFichierCodesPostaux);
     if (octets.size() < TailleEnteteCodesPostaux) lecteur.Endommage("en-t\xC3\xAAte incomplet");
     const auto signature = lecteur.Bloc(4);
     if (!std::equal(signature.begin(), signature.end(), SignatureCodesPostaux))
