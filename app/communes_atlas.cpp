@@ -50,6 +50,8 @@ CommunesAtlas::CommunesAtlas(const TCarteFrance& carte) : carte_(carte) {
         parInsee_.emplace(c.CodeInsee, i);
         if (!c.CodePostal.empty()) parPostal_.emplace(c.CodePostal, i);
     }
+    for (const TAutreCodePostal& a : carte.AutresCodesPostaux)
+        parPostal_.emplace(a.Code, a.Index);
 }
 
 bool CommunesAtlas::EstCommune(std::string_view nom) const {
@@ -57,9 +59,13 @@ bool CommunesAtlas::EstCommune(std::string_view nom) const {
     return !cle.empty() && parNom_.count(cle) > 0;
 }
 
-CommunePays CommunesAtlas::Reponse(std::size_t index) const {
+CommunePays CommunesAtlas::Reponse(std::size_t index, const std::string& code) const {
     const TCommune& c = carte_.Communes[index];
-    return {Cp1252VersUtf8(c.CodePostal), c.Latitude, c.Longitude};
+    // The caller's code when it is one of the commune's postal codes: of a city with several
+    // (Marseille 13001 to 13016) it names the district, which the record's own code does not.
+    // Otherwise (an INSEE code, a code of the department only, no code) the record's own.
+    const AnsiString& cp = carte_.ACodePostal(static_cast<int>(index), code) ? code : c.CodePostal;
+    return {Cp1252VersUtf8(cp), c.Latitude, c.Longitude};
 }
 
 std::optional<CommunePays> CommunesAtlas::Cherche(std::string_view ville, std::string_view code,
@@ -74,12 +80,13 @@ std::optional<CommunePays> CommunesAtlas::Cherche(std::string_view ville, std::s
             homonymes.push_back(it->second);
         if (homonymes.empty()) return std::nullopt;
         if (codeMaj.empty()) {
-            if (homonymes.size() == 1) return Reponse(homonymes[0]);
+            if (homonymes.size() == 1) return Reponse(homonymes[0], codeMaj);
             return std::nullopt;
         }
         for (std::size_t i : homonymes) {
             const TCommune& c = carte_.Communes[i];
-            if (c.CodeInsee == codeMaj || c.CodePostal == codeMaj) return Reponse(i);
+            if (c.CodeInsee == codeMaj || carte_.ACodePostal(static_cast<int>(i), codeMaj))
+                return Reponse(i, codeMaj);
         }
         std::optional<std::size_t> seul;
         for (std::size_t i : homonymes)
@@ -87,12 +94,13 @@ std::optional<CommunePays> CommunesAtlas::Cherche(std::string_view ville, std::s
                 if (seul) return std::nullopt;
                 seul = i;
             }
-        if (seul) return Reponse(*seul);
+        if (seul) return Reponse(*seul, codeMaj);
         return std::nullopt;
     }
     if (codeMaj.empty()) return std::nullopt;
-    if (const auto it = parInsee_.find(codeMaj); it != parInsee_.end()) return Reponse(it->second);
-    if (parPostal_.count(codeMaj) == 1) return Reponse(parPostal_.find(codeMaj)->second);
+    if (const auto it = parInsee_.find(codeMaj); it != parInsee_.end())
+        return Reponse(it->second, codeMaj);
+    if (parPostal_.count(codeMaj) == 1) return Reponse(parPostal_.find(codeMaj)->second, codeMaj);
     return std::nullopt;
 }
 

@@ -31,6 +31,8 @@ public:
     //    (a name and a code that disagree are not guessed between);
     //  - town alone: the commune of that name when there is exactly one (homonyms: none);
     //  - code alone: the commune with that INSEE code, else the only one with that postal code.
+    // A postal code is any of the commune's ("13008" is Marseille's, beside its own 13001);
+    // the answer gives the caller's code when it is one of them, else the commune's own.
     std::optional<CommunePays> Cherche(std::string_view ville, std::string_view code,
                                        std::string_view pays) const;
 
@@ -42,7 +44,8 @@ public:
     static std::string Cle(std::string_view nomUtf8);
 
 private:
-    CommunePays Reponse(std::size_t index) const;
+    // The commune's answer; its postal code is `code` when that is one of the commune's.
+    CommunePays Reponse(std::size_t index, const std::string& code) const;
     const TCarteFrance& carte_;
     std::unordered_multimap<std::string, std::size_t> parNom_;
     std::unordered_map<std::string, std::size_t> parInsee_;

@@ -51,6 +51,7 @@ TCarteFrance::TCarteFrance(const std::filesystem::path& dossier, IProgression* a
     ChargeCommunes(Communes, dossier, attente);
     ChargeNomsDepartements(NomsDepartements, dossier, attente);
     ChargeCommunesLiees(CommunesLiees, dossier, Communes.size());
+    ChargeCodesPostaux(AutresCodesPostaux, dossier, Communes.size());
     AfficherDepartements = true;
     AfficherVoisines = false;
     PhaseClignotement = 0;
@@ -60,12 +61,15 @@ TCarteFrance::TCarteFrance(const std::filesystem::path& dossier, IProgression* a
 
 TCarteFrance::TCarteFrance(std::vector<TDepartement> departements, std::vector<TCommune> communes,
                            std::vector<AnsiString> nomsDepartements,
-                           std::vector<TCommuneLiee> communesLiees)
+                           std::vector<TCommuneLiee> communesLiees,
+                           std::vector<TAutreCodePostal> autresCodesPostaux)
     : Departements(std::move(departements)), NomsDepartements(std::move(nomsDepartements)),
       Communes(std::move(communes)) {
     // Checked like the file: a list that does not fit this table is refused.
     EcritCommunesLiees(communesLiees, Communes.size());
     CommunesLiees = std::move(communesLiees);
+    EcritCodesPostaux(autresCodesPostaux, Communes.size());
+    AutresCodesPostaux = std::move(autresCodesPostaux);
     VerifieOrdreNoms();
 }
 
@@ -74,6 +78,7 @@ TCarteFrance::~TCarteFrance() {
     CommunesVoisines.clear();
     TexteInfo.clear();
     CommunesAffichees.clear();
+    AutresCodesPostaux.clear();
     CommunesLiees.clear();
     Communes.clear();
     NomsDepartements.clear();
@@ -183,6 +188,38 @@ AnsiString TCarteFrance::QualificatifCommune(int indexCommune) const {
         break;
     }
     return {};
+}
+
+// ---- Postal codes ---------------------------------------------------------------------
+
+std::span<const TAutreCodePostal> TCarteFrance::AutresCodesPostauxDe(int indexCommune) const {
+    if (indexCommune < 0 || static_cast<std::size_t>(indexCommune) >= Communes.size()) return {};
+    const auto index = static_cast<std::uint16_t>(indexCommune);
+    const auto [debut, fin] = std::equal_range(
+        AutresCodesPostaux.begin(), AutresCodesPostaux.end(), TAutreCodePostal{index, {}},
+        [](const TAutreCodePostal& a, const TAutreCodePostal& b) { return a.Index < b.Index; });
+    return {debut, fin};
+}
+
+bool TCarteFrance::ACodePostal(int indexCommune, std::string_view code) const {
+    if (code.empty() || indexCommune < 0 ||
+        static_cast<std::size_t>(indexCommune) >= Communes.size())
+        return false;
+    if (Communes[static_cast<std::size_t>(indexCommune)].CodePostal == code) return true;
+    const auto autres = AutresCodesPostauxDe(indexCommune);
+    return std::any_of(autres.begin(), autres.end(),
+                       [&](const TAutreCodePostal& a) { return a.Code == code; });
+}
+
+std::vector<AnsiString> TCarteFrance::CodesPostaux(int indexCommune) const {
+    std::vector<AnsiString> codes;
+    if (indexCommune < 0 || static_cast<std::size_t>(indexCommune) >= Communes.size()) return codes;
+    if (const AnsiString& propre = Communes[static_cast<std::size_t>(indexCommune)].CodePostal;
+        !propre.empty())
+        codes.push_back(propre);
+    for (const TAutreCodePostal& a : AutresCodesPostauxDe(indexCommune))
+        codes.push_back(a.Code);
+    return codes;
 }
 
 void TCarteFrance::CommuneActuelleEnTete(std::vector<std::uint16_t>& resultats,

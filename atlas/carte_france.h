@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
+#include <string_view>
 #include <vector>
 
 namespace orlavine {
@@ -26,14 +28,15 @@ struct TLigneVoisine {
 class TCarteFrance {
 public:
     // Loads "pointdepii.dat", "cc.dat" and "departement.txt", in this order, from `dossier`
-    // (the current directory by default), showing `attente` meanwhile, then the side file
-    // "ccliees.dat" when the folder has one. Raises ErreurAtlas.
+    // (the current directory by default), showing `attente` meanwhile, then the side files
+    // "ccliees.dat" and "ccpostaux.dat" when the folder has them. Raises ErreurAtlas.
     explicit TCarteFrance(const std::filesystem::path& dossier = std::filesystem::current_path(),
                           IProgression* attente = nullptr);
     // An atlas made of given data, for tools and tests.
     TCarteFrance(std::vector<TDepartement> departements, std::vector<TCommune> communes,
                  std::vector<AnsiString> nomsDepartements,
-                 std::vector<TCommuneLiee> communesLiees = {});
+                 std::vector<TCommuneLiee> communesLiees = {},
+                 std::vector<TAutreCodePostal> autresCodesPostaux = {});
     ~TCarteFrance();
     TCarteFrance(const TCarteFrance&) = delete;
     TCarteFrance& operator=(const TCarteFrance&) = delete;
@@ -54,6 +57,9 @@ public:
     // Delegated, associated and former communes among Communes, by increasing index
     // ("ccliees.dat"); every other commune is a current one.
     std::vector<TCommuneLiee> CommunesLiees;
+    // The postal codes of communes beyond their own CodePostal, by increasing index
+    // ("ccpostaux.dat").
+    std::vector<TAutreCodePostal> AutresCodesPostaux;
     // The map preferences (owned by the preferences window); the defaults when null.
     const TPreferencesCarte* Preferences = nullptr;
 
@@ -72,6 +78,15 @@ public:
     // The same answer by a plain scan of the whole range, without the binary-search start.
     void RechercheCommunesLineaire(std::vector<std::uint16_t>& resultats, AnsiString texte, int fin,
                                    int debut, int mode) const;
+
+    // ---- Postal codes ----
+    // Whether `code` is one of the postal codes of commune `indexCommune`: its own CodePostal
+    // or one of its other codes (false for an empty code or an index out of the table).
+    bool ACodePostal(int indexCommune, std::string_view code) const;
+    // Every postal code of a commune, its own CodePostal first (when it has one).
+    std::vector<AnsiString> CodesPostaux(int indexCommune) const;
+    // The other codes of a commune, in increasing order.
+    std::span<const TAutreCodePostal> AutresCodesPostauxDe(int indexCommune) const;
 
     // ---- Current, delegated, associated and former communes ----
     // What commune `indexCommune` is (Actuelle for an index out of the table).

@@ -480,4 +480,111 @@ std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& li
     return sortie;
 }
 
+// ---- "ccpostaux.dat" -----------------------------------------------------------------
+
+namespace {
+
+constexpr char SignatureCodesPostaux[4] = {'C', 'C', 'C', 'P'};
+constexpr std::size_t TailleEnteteCodesPostaux = 4 + 2 + 4 + 4;
+constexpr std::size_t LongueurCodePostal = 5;
+constexpr std::size_t TailleEntreeCodePostal = 2 + LongueurCodePostal;
+
+// Bytes of a damaged file put in a message: printable ASCII as is, anything else as '?'.
+std::string AffichableAscii(std::string_view octets) {
+    std::string texte(octets);
+    for (char& c : texte)
+        if (c < 0x20 || c > 0x7E) c = '?';
+    return texte;
+}
+
+// The first fault of a list of entries against a communes file of `n` records, "" if none;
+// `k` is then the entry at fault.
+std::string DefautCodesPostaux(const std::vector<TAutreCodePostal>& codes, std::size_t n,
+                               std::size_t& k) {
+    for (k = 0; k < codes.size(); ++k) {
+        const TAutreCodePostal& c = codes[k];
+        if (c.Index >= n)
+            return "commune " + std::to_string(c.Index) + " hors de la table (" +
+                   std::to_string(n) + " communes)";
+        if (c.Code.size() != LongueurCodePostal ||
+            !std::all_of(c.Code.begin(), c.Code.end(), [](char x) { return x >= '0' && x <= '9'; }))
+            return "code postal \"" + AffichableAscii(c.Code) + "\" invalide";
+        if (k > 0 && (c.Index < codes[k - 1].Index ||
+                      (c.Index == codes[k - 1].Index && c.Code <= codes[k - 1].Code)))
+            return "entr\xC3\xA9"
+                   "es hors d'ordre ou en double";
+    }
+    return {};
+}
+
+} // namespace
+
+void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
+                     std::vector<TAutreCodePostal>& codes) {
+    LecteurAtlas lecteur(octets, NomFichierCodesPostaux);
+    if (octets.size() < TailleEnteteCodesPostaux) lecteur.Endommage("en-t\xC3\xAAte incomplet");
+    const auto signature = lecteur.Bloc(4);
+    if (!std::equal(signature.begin(), signature.end(), SignatureCodesPostaux))
+        lecteur.Endommage("signature CCCP absente");
+    const std::uint16_t version = lecteur.Mot16();
+    if (version != VersionCodesPostaux)
+        lecteur.Endommage("version " + std::to_string(version) + " inconnue (" +
+                          std::to_string(VersionCodesPostaux) + " attendue)");
+    const std::int32_t n = lecteur.Entier32();
+    if (n < 0 || static_cast<std::size_t>(n) != nombreCommunes)
+        lecteur.Endommage("il accompagne un \"cc.dat\" de " + std::to_string(n) +
+                          " communes, celui-ci en a " + std::to_string(nombreCommunes));
+    const std::int32_t m = lecteur.Entier32();
+    if (m < 0 || static_cast<std::size_t>(m) * TailleEntreeCodePostal != lecteur.Restant())
+        lecteur.Endommage("il annonce " + std::to_string(m) +
+                          " entr\xC3\xA9"
+                          "es pour " +
+                          std::to_string(lecteur.Restant()) + " octets");
+    std::vector<TAutreCodePostal> lus(static_cast<std::size_t>(m));
+    for (std::size_t k = 0; k < lus.size(); ++k) {
+        lecteur.Enregistrement(static_cast<long>(k) + 1);
+        lus[k].Index = lecteur.Mot16();
+        const auto code = lecteur.Bloc(LongueurCodePostal);
+        lus[k].Code.assign(code.begin(), code.end());
+    }
+    std::size_t k = 0;
+    if (const std::string defaut = DefautCodesPostaux(lus, nombreCommunes, k); !defaut.empty())
+        lecteur.Endommage("enregistrement " + std::to_string(k + 1) + " (octet " +
+                          std::to_string(TailleEnteteCodesPostaux + k * TailleEntreeCodePostal) +
+                          ") : " + defaut);
+    codes = std::move(lus);
+}
+
+void ChargeCodesPostaux(std::vector<TAutreCodePostal>& codes, const fs::path& dossier,
+                        std::size_t nombreCommunes) {
+    const fs::path chemin = dossier / NomFichierCodesPostaux;
+    std::error_code ec;
+    if (!fs::exists(chemin, ec)) {
+        codes.clear();
+        return;
+    }
+    const auto octets = LitFichierEntier(chemin, MessageAbsent(NomFichierCodesPostaux));
+    LitCodesPostaux(octets, nombreCommunes, codes);
+}
+
+std::vector<std::uint8_t> EcritCodesPostaux(const std::vector<TAutreCodePostal>& codes,
+                                            std::size_t nombreCommunes) {
+    std::size_t k = 0;
+    if (nombreCommunes > NombreMaxCommunes)
+        throw ErreurAtlas("Trop de communes pour un atlas : " + std::to_string(nombreCommunes) +
+                          ".");
+    if (const std::string defaut = DefautCodesPostaux(codes, nombreCommunes, k); !defaut.empty())
+        throw ErreurAtlas("Code postal " + std::to_string(k + 1) + " : " + defaut + ".");
+    std::vector<std::uint8_t> sortie(SignatureCodesPostaux, SignatureCodesPostaux + 4);
+    sortie.reserve(TailleEnteteCodesPostaux + codes.size() * TailleEntreeCodePostal);
+    AjouteMot16(sortie, VersionCodesPostaux);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(nombreCommunes), 0);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(codes.size()), 0);
+    for (const TAutreCodePostal& c : codes) {
+        AjouteMot16(sortie, c.Index);
+        sortie.insert(sortie.end(), c.Code.begin(), c.Code.end());
+    }
+    return sortie;
+}
+
 } // namespace orlavine

@@ -20,6 +20,8 @@ inline constexpr const char* NomFichierDepartements = "departement.txt";
 inline constexpr const char* NomFichierContours = "pointdepii.dat";
 // Side file of "cc.dat": which records are delegated, associated or former communes.
 inline constexpr const char* NomFichierCommunesLiees = "ccliees.dat";
+// Side file of "cc.dat": the postal codes of the records beyond their own.
+inline constexpr const char* NomFichierCodesPostaux = "ccpostaux.dat";
 
 // Scrambling keys of "cc.dat": part of the format, shared by reader and writer.
 namespace cle_communes {
@@ -121,5 +123,26 @@ void ChargeCommunesLiees(std::vector<TCommuneLiee>& liees, const std::filesystem
 // Raises ErreurAtlas on entries the reader would refuse.
 std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& liees,
                                              std::size_t nombreCommunes);
+
+// ---- "ccpostaux.dat" -----------------------------------------------------------------
+// Little-endian, in the clear: the signature "CCCP", the format version (16-bit, 1), the
+// record count of the "cc.dat" it goes with (32-bit), the entry count m (32-bit), then m
+// entries of 7 bytes: record index (16-bit), postal code (5 ASCII digits). Entries in
+// increasing order of index, then of code, none twice. A record's own CodePostal stays in
+// "cc.dat" and is not repeated here.
+inline constexpr std::uint16_t VersionCodesPostaux = 1;
+
+// Reads a whole file's bytes, checked against a communes file of `nombreCommunes` records,
+// into `codes` (replaced only when the whole file is sound). A faulty entry is named with its
+// number and byte offset: "enregistrement 2 (octet 21) : ...".
+void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
+                     std::vector<TAutreCodePostal>& codes);
+// Reads `dossier`/"ccpostaux.dat". An atlas folder without it knows one postal code per
+// commune: `codes` is emptied and nothing is raised.
+void ChargeCodesPostaux(std::vector<TAutreCodePostal>& codes, const std::filesystem::path& dossier,
+                        std::size_t nombreCommunes);
+// Raises ErreurAtlas on entries the reader would refuse.
+std::vector<std::uint8_t> EcritCodesPostaux(const std::vector<TAutreCodePostal>& codes,
+                                            std::size_t nombreCommunes);
 
 } // namespace orlavine

@@ -52,14 +52,21 @@ void RechercheSansArticle(const TCarteFrance& carte, const AnsiString& texte,
     resultats.erase(std::unique(resultats.begin(), resultats.end()), resultats.end());
 }
 
-// Appends the communes whose postal code begins with `chiffres` and that are not yet found.
+// Appends, in table order, the communes not yet found with a postal code (their own or
+// another of theirs) that begins with `chiffres`.
 void AjouteCodesPostaux(const TCarteFrance& carte, const AnsiString& chiffres,
                         std::vector<std::uint16_t>& resultats) {
     std::vector<std::uint16_t> dejaTrouves = resultats;
     std::sort(dejaTrouves.begin(), dejaTrouves.end());
+    // The other codes are few and by increasing index: their matches come out sorted.
+    std::vector<std::uint16_t> parAutres;
+    for (const TAutreCodePostal& a : carte.AutresCodesPostaux)
+        if (CommencePar(a.Code, chiffres) && (parAutres.empty() || parAutres.back() != a.Index))
+            parAutres.push_back(a.Index);
     for (std::size_t i = 0; i < carte.Communes.size(); ++i) {
         const auto index = static_cast<std::uint16_t>(i);
-        if (CommencePar(carte.Communes[i].CodePostal, chiffres) &&
+        if ((CommencePar(carte.Communes[i].CodePostal, chiffres) ||
+             std::binary_search(parAutres.begin(), parAutres.end(), index)) &&
             !std::binary_search(dejaTrouves.begin(), dejaTrouves.end(), index))
             resultats.push_back(index);
     }
@@ -111,7 +118,8 @@ TResultatRecherche RechercheTolerante(const TCarteFrance& carte, AnsiString text
 
     carte.RechercheCommunes(r.Communes, texte, -1, -1, mode);
     if (mode == SaisieCode) {
-        // A code shared by a current commune and its delegated communes gives the current one first.
+        // A code shared by a current commune and its delegated communes gives the current one
+        // first.
         carte.CommuneActuelleEnTete(r.Communes, texte, mode);
         r.NombreInsee = r.Communes.size();
         if (EstChiffres(texte)) AjouteCodesPostaux(carte, texte, r.Communes);

@@ -30,8 +30,8 @@ struct TResultatRecherche {
 // - name mode: the strict search; when it finds nothing, in this order and up to the first
 //   attempt that finds something: the saints written out, then the names without a leading
 //   article, then the star search of the text (saints written out);
-// - code mode: the strict INSEE search, followed by the communes not yet found whose postal
-//   code begins with the typed digits.
+// - code mode: the strict INSEE search, followed by the communes not yet found that have a
+//   postal code (their own or one of their other codes) beginning with the typed digits.
 // Each attempt gives its communes in the order of the table.
 TResultatRecherche RechercheTolerante(const TCarteFrance& carte, AnsiString texte, int mode);
 

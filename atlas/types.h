@@ -60,6 +60,16 @@ struct TCommuneLiee {
     friend bool operator==(const TCommuneLiee&, const TCommuneLiee&) = default;
 };
 
+// One record of "ccpostaux.dat": `Code` (five digits) is a postal code of record `Index` of
+// "cc.dat" besides the record's own CodePostal. A commune served by several post offices
+// (Marseille 13001 to 13016) has one record per code after its first.
+struct TAutreCodePostal {
+    std::uint16_t Index = 0;
+    AnsiString Code;
+
+    friend bool operator==(const TAutreCodePostal&, const TAutreCodePostal&) = default;
+};
+
 // "Ville", "Chef-lieu de Canton", "Sous-Préfecture", "Préfecture", "Capitale de région",
 // "Capitale" for 4 to 9 (Windows-1252); "" for any other value.
 AnsiString LibelleRang(int rang);

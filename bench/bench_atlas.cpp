@@ -72,18 +72,20 @@ void BM_ChargementAtlas(benchmark::State& etat) {
 BENCHMARK(BM_ChargementAtlas)->Unit(benchmark::kMillisecond);
 
 // The bundled atlas of data/atlas/: every current commune, the delegated, associated and
-// former ones, and their side file.
+// former ones, and their side files.
 void BM_ChargementAtlasLivre(benchmark::State& etat) {
     const std::filesystem::path dossier = ORLAVINE_ATLAS_LIVRE;
-    std::size_t communes = 0, liees = 0;
+    std::size_t communes = 0, liees = 0, codesPostaux = 0;
     for (auto _ : etat) {
         TCarteFrance carte(dossier);
         communes = carte.Communes.size();
         liees = carte.CommunesLiees.size();
+        codesPostaux = carte.AutresCodesPostaux.size();
         benchmark::DoNotOptimize(carte.Communes.data());
     }
     etat.counters["communes"] = static_cast<double>(communes);
     etat.counters["liees"] = static_cast<double>(liees);
+    etat.counters["codes_postaux"] = static_cast<double>(codesPostaux);
 }
 BENCHMARK(BM_ChargementAtlasLivre)->Unit(benchmark::kMillisecond);
 

@@ -368,7 +368,7 @@ struct TGeocodeur::Interne {
         int score = ScoreNom + (sansIndice ? ScoreFranceParDefaut : 0);
         for (const Morceau* m : indices) {
             if (m->genre == Morceau::Code) {
-                if (Majuscules(c.CodeInsee) == m->code || c.CodePostal == m->code) {
+                if (Majuscules(c.CodeInsee) == m->code || carte->ACodePostal(index, m->code)) {
                     score += ScoreIndice + ScoreCodeExact;
                 } else {
                     const auto deps = DepartementsDuCode(m->code);
@@ -553,7 +553,8 @@ struct TGeocodeur::Interne {
             for (std::size_t i = 0;
                  i < carte->Communes.size() && resultat.size() < NombreMaxCandidats; ++i) {
                 const TCommune& c = carte->Communes[i];
-                if (Majuscules(c.CodeInsee) == m.code || c.CodePostal == m.code) {
+                if (Majuscules(c.CodeInsee) == m.code ||
+                    carte->ACodePostal(static_cast<int>(i), m.code)) {
                     TCandidat candidat = CandidatCommune(static_cast<std::int32_t>(i));
                     candidat.Score = ScoreIndice + ScoreCodeExact;
                     resultat.push_back(std::move(candidat));

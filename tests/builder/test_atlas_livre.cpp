@@ -153,6 +153,28 @@ TEST_F(AtlasLivre, DelegatedAssociatedAndFormerCommunesSayWhatTheyAre) {
     EXPECT_GE(r.size(), 2u);
 }
 
+TEST_F(AtlasLivre, CitiesHaveAllTheirPostalCodes) {
+    auto codes = [&](const char* insee) {
+        const TCommune* c = Trouve(*carte_, insee);
+        if (!c) return std::vector<AnsiString>{};
+        return carte_->CodesPostaux(static_cast<int>(c - carte_->Communes.data()));
+    };
+    auto suite = [](int premier, int dernier, std::vector<AnsiString> plus = {}) {
+        for (int n = premier; n <= dernier; ++n)
+            plus.push_back(std::to_string(n));
+        std::sort(plus.begin(), plus.end());
+        return plus;
+    };
+    auto tries = [](std::vector<AnsiString> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    EXPECT_EQ(tries(codes("13055")), suite(13001, 13016));
+    EXPECT_EQ(tries(codes("75056")), suite(75001, 75020, {"75116"}));
+    EXPECT_EQ(tries(codes("69123")), suite(69001, 69009));
+    EXPECT_EQ(codes("13055").front(), Trouve(*carte_, "13055")->CodePostal);
+}
+
 TEST_F(AtlasLivre, CommunesLieInsideTheOutlines) {
     std::size_t dedans = 0;
     for (const TCommune& c : carte_->Communes) {
@@ -191,6 +213,8 @@ TEST(AtlasReconstruit, CachedSourcesGiveTheBundledBytes) {
     EXPECT_TRUE(octets(fichiers.Contours) == LitFichier(DossierLivre / NomFichierContours));
     EXPECT_TRUE(octets(fichiers.CommunesLiees) ==
                 LitFichier(DossierLivre / NomFichierCommunesLiees));
+    EXPECT_TRUE(octets(fichiers.CodesPostaux) == LitFichier(DossierLivre / NomFichierCodesPostaux))
+        << "ccpostaux.dat livré différent de la reconstruction";
 }
 
 TEST(AtlasReconstruit, OfficialOutlinesHoldTheCommunes) {

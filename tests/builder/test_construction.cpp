@@ -2,6 +2,7 @@
 // validation rules, reproducible bytes, and nothing written when something is wrong.
 #include "atlas/carte_france.h"
 #include "atlas/fichiers.h"
+#include "atlas/recherche.h"
 #include "atlas/saisie.h"
 #include "sources_factices.h"
 #include "tools/atlas-build/construction.h"
@@ -228,7 +229,7 @@ TEST_F(ConstructionFactice, SameSourcesGiveTheSameBytesAndALoadableAtlas) {
     ASSERT_EQ(Lance({"--sources", options.Sources.string(), "--out", b.string()}), 0)
         << erreurs.str();
     for (const char* nom : {NomFichierCommunes, NomFichierDepartements, NomFichierContours,
-                            NomFichierCommunesLiees}) {
+                            NomFichierCommunesLiees, NomFichierCodesPostaux}) {
         const std::string octets = LitFichier(a / nom);
         EXPECT_FALSE(octets.empty()) << nom;
         EXPECT_EQ(octets, LitFichier(b / nom)) << nom;
@@ -236,6 +237,9 @@ TEST_F(ConstructionFactice, SameSourcesGiveTheSameBytesAndALoadableAtlas) {
     const TCarteFrance carte(a);
     EXPECT_EQ(carte.Communes.size(), sources.Communes.size() + 5);
     EXPECT_EQ(carte.CommunesLiees.size(), 5u);
+    // Every test commune has a second postal code, 99999, which the search finds.
+    EXPECT_EQ(carte.AutresCodesPostaux.size(), sources.Communes.size());
+    EXPECT_EQ(RechercheSaisie(carte, "99999").Communes.size(), sources.Communes.size());
     EXPECT_EQ(carte.NomsDepartements[19], "Corse");
     EXPECT_EQ(carte.Departements.size(), 203u);
     // Only the atlas files were left: no temporary folder beside the output.

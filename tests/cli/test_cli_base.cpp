@@ -68,6 +68,36 @@ TEST(CommunesAtlas, TownAndCodeMatching) {
     EXPECT_NEAR(lat, 48.6493, 1e-4);
 }
 
+TEST(CommunesAtlas, ACityIsFoundByAnyOfItsPostalCodes) {
+    auto marseille = Commune("MARSEILLE", "13055", 43.2965f, 5.3698f, 8);
+    marseille.CodePostal = "13001";
+    auto aubagne = Commune("AUBAGNE", "13005", 43.2927f, 5.5708f);
+    aubagne.CodePostal = "13400";
+    const TCarteFrance carte({}, {aubagne, marseille}, test::NomsDepartements(), {},
+                             {{1, "13008"}, {1, "13016"}});
+    const CommunesAtlas atlas(carte);
+    auto code = [&](std::string_view ville, std::string_view c) {
+        const auto r = atlas.Cherche(ville, c, "France");
+        return r ? r->CodePostal : std::string("-");
+    };
+    // The caller's code when it is one of the city's: it names the district.
+    EXPECT_EQ(code("Marseille", "13008"), "13008");
+    EXPECT_EQ(code("Marseille", "13001"), "13001");
+    EXPECT_EQ(code("", "13016"), "13016");
+    // Otherwise the city's own.
+    EXPECT_EQ(code("Marseille", ""), "13001");
+    EXPECT_EQ(code("Marseille", "13055"), "13001");
+    EXPECT_EQ(code("Marseille", "13999"), "13001"); // only the department agrees
+    EXPECT_EQ(code("Aubagne", "13008"), "13400");   // the only Aubagne of the department
+    EXPECT_EQ(code("", "13009"), "-");
+
+    TFicPays pays;
+    pays.DefinitRecherche(atlas.Recherche());
+    double lon = 0, lat = 0;
+    EXPECT_EQ(pays.GetCPByCom("Marseille", "13008", "Fr", lon, lat), "13008");
+    EXPECT_NEAR(lat, 43.2965, 1e-4);
+}
+
 class CommandeBase : public ::testing::Test {
 protected:
     void SetUp() override {

@@ -1,12 +1,12 @@
 // orlavine-fuzz-corpus DOSSIER: writes the seed inputs of the fuzzing harnesses with the atlas
 // writers, one folder per harness: DOSSIER/communes, DOSSIER/departements, DOSSIER/contours,
-// DOSSIER/liees, DOSSIER/recherche (empty), DOSSIER/monde (the geocoder's world file) and
-// DOSSIER/geocodage (place texts).
+// DOSSIER/liees, DOSSIER/postaux, DOSSIER/recherche (empty), DOSSIER/monde (the geocoder's world
+// file) and DOSSIER/geocodage (place texts).
 #include "atlas/erreurs.h"
 #include "atlas/fichiers.h"
 #include "geocodeur/monde.h"
-#include "tests/geocodeur/monde_essai.h"
 #include "monde/donnees.h"
+#include "tests/geocodeur/monde_essai.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -121,6 +121,11 @@ void EcritCorpus(const fs::path& dossier) {
                                                    {6, TNatureCommune::Ancienne, 7}},
                                                   PetitAtlas().size()));
     Ecrit(liees / "vide.dat", EcritCommunesLiees({}, PetitAtlas().size()));
+
+    const fs::path postaux = dossier / "postaux";
+    Ecrit(postaux / "petit.dat",
+          EcritCodesPostaux({{0, "13002"}, {0, "13008"}, {5, "75116"}}, PetitAtlas().size()));
+    Ecrit(postaux / "vide.dat", EcritCodesPostaux({}, PetitAtlas().size()));
 
     const fs::path monde = dossier / "monde";
     Ecrit(monde / "essai.dat", geocodeur::EcritMonde(geocodeur::essai::MondeEssai()));

@@ -37,8 +37,10 @@ std::unique_ptr<TCarteFrance> AtlasEssai() {
     std::vector<AnsiString> noms;
     for (int n = 1; n <= 95; ++n)
         noms.push_back("DEPARTEMENT " + std::to_string(n));
-    return std::make_unique<TCarteFrance>(std::vector<TDepartement>{}, std::move(communes),
-                                          std::move(noms));
+    // Paris and Saint-Martin (76) have a second postal code.
+    return std::make_unique<TCarteFrance>(
+        std::vector<TDepartement>{}, std::move(communes), std::move(noms),
+        std::vector<TCommuneLiee>{}, std::vector<TAutreCodePostal>{{1, "75008"}, {4, "76450"}});
 }
 
 DonneesMonde MondeEssai() {

@@ -68,6 +68,20 @@ TEST_F(Recherche, HomonymsStayAmbiguousUntilTheTextTellsThemApart) {
     EXPECT_GT(exact[0].Score, departement[0].Score);
 }
 
+TEST_F(Recherche, EveryPostalCodeOfACommuneIsItsOwn) {
+    auto score = [](const std::string& texte) {
+        const auto r = geocodeur_->Recherche(texte);
+        return r.empty() ? -1 : r.front().Score;
+    };
+    EXPECT_EQ(Codes("Saint-Martin ; 76450"), V{"76601"});
+    EXPECT_EQ(score("Saint-Martin ; 76450"), score("Saint-Martin ; 76680"));
+    EXPECT_EQ(score("Saint-Martin ; 76450"), score("Saint-Martin ; 76999") + ScoreCodeExact);
+    EXPECT_EQ(Codes("Paris ; 75008"), V{"75056"});
+    EXPECT_EQ(score("Paris ; 75008"), score("Paris ; 75001"));
+    EXPECT_EQ(Codes("75008"), V{"75056"});
+    EXPECT_EQ(Codes("76450"), V{"76601"});
+}
+
 TEST_F(Recherche, NeverANamesakeOutsideWhatTheTextNames) {
     EXPECT_EQ(Codes("Paris ; Belgique"), V{});
     EXPECT_EQ(Codes("Paris, Texas"), V{"US:Paris"});

@@ -95,6 +95,7 @@ struct Enregistrement {
     TCommune Commune;
     TNatureCommune Nature = TNatureCommune::Actuelle;
     std::string Parent;
+    std::vector<std::string> AutresCodesPostaux; // after the first, sorted, without it
 };
 
 TCommune CommunePlacee(PointGeo position, const std::string& code, std::string_view nomUtf8,
@@ -215,7 +216,14 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
         Enregistrement e;
         e.Commune = CommunePlacee(position, c.Code, c.Nom, c.TypeLiaison);
         e.Commune.Rang = static_cast<std::uint8_t>(RangOfficiel(c, code));
+        // The first code of the source stays the record's own; the others go to the side file.
         e.Commune.CodePostal = c.CodesPostaux.empty() ? std::string() : c.CodesPostaux.front();
+        for (const std::string& cp : c.CodesPostaux)
+            if (cp != e.Commune.CodePostal) e.AutresCodesPostaux.push_back(cp);
+        std::sort(e.AutresCodesPostaux.begin(), e.AutresCodesPostaux.end());
+        e.AutresCodesPostaux.erase(
+            std::unique(e.AutresCodesPostaux.begin(), e.AutresCodesPostaux.end()),
+            e.AutresCodesPostaux.end());
         enregistrements.push_back(std::move(e));
     }
 
@@ -306,6 +314,8 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
         if (e.Nature != TNatureCommune::Actuelle)
             atlas.Liees.push_back(
                 {static_cast<std::uint16_t>(i), e.Nature, indexActuels.at(e.Parent)});
+        for (const std::string& cp : e.AutresCodesPostaux)
+            atlas.AutresCodesPostaux.push_back({static_cast<std::uint16_t>(i), cp});
         atlas.Communes.push_back(std::move(e.Commune));
     }
     // Only current communes are anybody's neighbours; the others list those around them.
@@ -350,6 +360,7 @@ FichiersAtlas EcritFichiers(const AtlasConstruit& atlas) {
     f.Departements = EcritNomsDepartements(atlas.NomsDepartements);
     f.Contours = EcritContours(atlas.Contours);
     f.CommunesLiees = EcritCommunesLiees(atlas.Liees, atlas.Communes.size());
+    f.CodesPostaux = EcritCodesPostaux(atlas.AutresCodesPostaux, atlas.Communes.size());
     return f;
 }
 
@@ -437,8 +448,10 @@ RapportValidation ValideAtlas(const AtlasConstruit& atlas, const FichiersAtlas& 
         LitContours(fichiers.Contours, contours);
         std::vector<TCommuneLiee> liees;
         LitCommunesLiees(fichiers.CommunesLiees, relues.size(), liees);
+        std::vector<TAutreCodePostal> codesPostaux;
+        LitCodesPostaux(fichiers.CodesPostaux, relues.size(), codesPostaux);
         bool identiques = relues == communes && noms == atlas.NomsDepartements &&
-                          liees == atlas.Liees &&
+                          liees == atlas.Liees && codesPostaux == atlas.AutresCodesPostaux &&
                           contours.size() == static_cast<std::size_t>(NombreContours);
         for (std::size_t i = 0; identiques && i < contours.size(); ++i) {
             const std::vector<TPoint> attendus =
@@ -488,6 +501,7 @@ std::string RapportValidation::Texte(const AtlasConstruit& atlas) const {
           << b.CentroidesInutilises << "\n";
     t << "Communes : " << Communes << " (" << ParNature[0] << " actuelles, " << ParNature[1]
       << " déléguées, " << ParNature[2] << " associées, " << ParNature[3] << " anciennes)\n";
+    t << "Codes postaux au-delà du premier : " << atlas.AutresCodesPostaux.size() << "\n";
     t << "Communes par département :\n";
     int colonne = 0;
     for (const auto& [code, n] : CommunesParDepartement) {
@@ -562,7 +576,8 @@ void InstalleAtlas(const FichiersAtlas& fichiers, const std::filesystem::path& s
         {NomFichierContours, &fichiers.Contours},
         {NomFichierCommunes, &fichiers.Communes},
         {NomFichierDepartements, &fichiers.Departements},
-        {NomFichierCommunesLiees, &fichiers.CommunesLiees}};
+        {NomFichierCommunesLiees, &fichiers.CommunesLiees},
+        {NomFichierCodesPostaux, &fichiers.CodesPostaux}};
     for (const auto& [nom, octets] : contenus) {
         std::ofstream f(temporaire / nom, std::ios::binary | std::ios::trunc);
         f.write(reinterpret_cast<const char*>(octets->data()),
