@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -71,6 +72,21 @@ namespace {
 
 std::string MessageAbsent(const char* nomAffiche) {
     return std::string("Fichier \"") + nomAffiche + "\" non existant ou d\xC3\xA9plac\xC3\xA9!";
+}
+
+// The bytes of a side file of the atlas folder; none when the folder does not have it.
+std::optional<std::vector<std::uint8_t>> LitFichierFacultatif(const fs::path& dossier,
+                                                              const char* nom) {
+    const fs::path chemin = dossier / nom;
+    std::error_code ec;
+    if (!fs::exists(chemin, ec)) return std::nullopt;
+    return LitFichierEntier(chemin, MessageAbsent(nom));
+}
+
+void VerifieNombreCommunes(std::size_t nombreCommunes) {
+    if (nombreCommunes > NombreMaxCommunes)
+        throw ErreurAtlas("Trop de communes pour un atlas : " + std::to_string(nombreCommunes) +
+                          ".");
 }
 
 // The scrambled formats XOR each byte of a 32-bit value with the same key.
@@ -447,22 +463,16 @@ void LitCommunesLiees(std::span<const std::uint8_t> octets, std::size_t nombreCo
 
 void ChargeCommunesLiees(std::vector<TCommuneLiee>& liees, const fs::path& dossier,
                          std::size_t nombreCommunes) {
-    const fs::path chemin = dossier / NomFichierCommunesLiees;
-    std::error_code ec;
-    if (!fs::exists(chemin, ec)) {
+    if (const auto octets = LitFichierFacultatif(dossier, NomFichierCommunesLiees))
+        LitCommunesLiees(*octets, nombreCommunes, liees);
+    else
         liees.clear();
-        return;
-    }
-    const auto octets = LitFichierEntier(chemin, MessageAbsent(NomFichierCommunesLiees));
-    LitCommunesLiees(octets, nombreCommunes, liees);
 }
 
 std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& liees,
                                              std::size_t nombreCommunes) {
     std::size_t k = 0;
-    if (nombreCommunes > NombreMaxCommunes)
-        throw ErreurAtlas("Trop de communes pour un atlas : " + std::to_string(nombreCommunes) +
-                          ".");
+    VerifieNombreCommunes(nombreCommunes);
     if (const std::string defaut = DefautLiees(liees, nombreCommunes, k); !defaut.empty())
         throw ErreurAtlas("Commune li\xC3\xA9"
                           "e " +
@@ -557,22 +567,16 @@ void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCom
 
 void ChargeCodesPostaux(std::vector<TAutreCodePostal>& codes, const fs::path& dossier,
                         std::size_t nombreCommunes) {
-    const fs::path chemin = dossier / NomFichierCodesPostaux;
-    std::error_code ec;
-    if (!fs::exists(chemin, ec)) {
+    if (const auto octets = LitFichierFacultatif(dossier, NomFichierCodesPostaux))
+        LitCodesPostaux(*octets, nombreCommunes, codes);
+    else
         codes.clear();
-        return;
-    }
-    const auto octets = LitFichierEntier(chemin, MessageAbsent(NomFichierCodesPostaux));
-    LitCodesPostaux(octets, nombreCommunes, codes);
 }
 
 std::vector<std::uint8_t> EcritCodesPostaux(const std::vector<TAutreCodePostal>& codes,
                                             std::size_t nombreCommunes) {
     std::size_t k = 0;
-    if (nombreCommunes > NombreMaxCommunes)
-        throw ErreurAtlas("Trop de communes pour un atlas : " + std::to_string(nombreCommunes) +
-                          ".");
+    VerifieNombreCommunes(nombreCommunes);
     if (const std::string defaut = DefautCodesPostaux(codes, nombreCommunes, k); !defaut.empty())
         throw ErreurAtlas("Code postal " + std::to_string(k + 1) + " : " + defaut + ".");
     std::vector<std::uint8_t> sortie(SignatureCodesPostaux, SignatureCodesPostaux + 4);
