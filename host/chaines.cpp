@@ -8,18 +8,6 @@ namespace orlavine {
 
 namespace {
 
-// Code points of the bytes 0x80..0x9F in Windows-1252; the five undefined bytes keep the
-// C1 control character of the same value.
-constexpr std::array<char16_t, 32> Cp1252Haut = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t VersUnicode(unsigned char c) {
-    if (c >= 0x80 && c <= 0x9F) return Cp1252Haut[c - 0x80];
-    return c;
-}
-
 int VersCp1252(char32_t u) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return static_cast<int>(u);
     for (std::size_t i = 0; i < Cp1252Haut.size(); ++i)
@@ -253,7 +241,7 @@ std::string Cp1252VersUtf8(std::string_view ansi) {
     std::string sortie;
     sortie.reserve(ansi.size() + ansi.size() / 4);
     for (unsigned char c : ansi) {
-        const char32_t u = VersUnicode(c);
+        const char32_t u = Cp1252VersUnicode(c);
         if (u < 0x80) {
             sortie += static_cast<char>(u);
         } else if (u < 0x800) {

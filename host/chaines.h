@@ -5,12 +5,25 @@
 // with Cp1252VersUtf8 / Utf8VersCp1252.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
 namespace orlavine {
 
 using AnsiString = std::string;
+
+// Code points of the bytes 0x80..0x9F in Windows-1252; the five undefined bytes keep the
+// C1 control character of the same value.
+inline constexpr std::array<char16_t, 32> Cp1252Haut = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The code point of one Windows-1252 byte (an undefined byte: its C1 control).
+constexpr char16_t Cp1252VersUnicode(unsigned char c) {
+    return c >= 0x80 && c <= 0x9F ? Cp1252Haut[c - 0x80] : c;
+}
 
 // Modes of UpperANSIChaineAS.
 inline constexpr int MajusculesAvecAccents = 1; // "Château" -> "CHÂTEAU"

@@ -1,5 +1,7 @@
 #include "search/export_texte.h"
 
+#include "host/chaines.h"
+
 #include <cstring>
 
 namespace orlavine {
@@ -53,26 +55,11 @@ void TEHGFile::WriteString(const AnsiString& s) {
     flux_.exceptions(std::ios::badbit | std::ios::failbit);
 }
 
-namespace {
-
-// Windows-1252 bytes 0x80 to 0x9F; the five undefined ones map to the C1 controls.
-constexpr std::uint16_t Cp1252Haut[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-std::uint16_t UniteUtf16(unsigned char c) {
-    if (c >= 0x80 && c <= 0x9F) return Cp1252Haut[c - 0x80];
-    return c;
-}
-
-} // namespace
-
 void TEHGFile::WriteText(const AnsiString& s) {
     WriteWord(static_cast<std::uint16_t>(s.size() & 0xFFFF));
     // Windows-1252 is a single-byte code page: one code unit per byte, nothing to pad.
     for (std::size_t k = 0; k < (s.size() & 0xFFFF); ++k)
-        WriteShort(static_cast<std::int16_t>(UniteUtf16(static_cast<unsigned char>(s[k]))));
+        WriteShort(static_cast<std::int16_t>(Cp1252VersUnicode(static_cast<unsigned char>(s[k]))));
 }
 
 void TEHGFile::Close() {
