@@ -2,13 +2,10 @@
 
 #include "mapview/tuiles.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QThread>
 #include <QUrl>
 
 namespace orlavine {
@@ -52,16 +49,6 @@ std::string TTransportHttpQt::Obtient(const std::string& adresse) {
             adresse, 0, "service injoignable ou en erreur (" + detail.toStdString() + ")");
     }
     return r->readAll().toStdString();
-}
-
-void AttendEnTraitantEvenements(std::chrono::milliseconds duree) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < duree.count()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        const qint64 reste = duree.count() - t.elapsed();
-        if (reste > 0) QThread::msleep(static_cast<unsigned long>(std::min<qint64>(reste, 10)));
-    }
 }
 
 } // namespace orlavine

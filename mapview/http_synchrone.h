@@ -1,13 +1,12 @@
 // The network side of the online address search for the bulk runs: a GET sent and waited for
-// on the calling thread, with the program named in it, and the wait for a request's turn.
-// Both keep the thread's events flowing (a window stays drawn and its cancel button works;
-// a local test server answers). A QCoreApplication must exist.
+// on the calling thread, with the program named in it. The thread's events keep flowing
+// meanwhile (a window stays drawn and its cancel button works; a local test server answers).
+// A QCoreApplication must exist. The wait for a request's turn: mapview/attente.h.
 #pragma once
 
 #include "geocodeur/service_en_ligne.h"
 
 #include <QString>
-#include <chrono>
 #include <memory>
 
 class QNetworkAccessManager;
@@ -29,9 +28,6 @@ private:
     int delaiMs_;
     std::unique_ptr<QNetworkAccessManager> reseau_;
 };
-
-// Waits that long, processing the thread's events meanwhile.
-void AttendEnTraitantEvenements(std::chrono::milliseconds duree);
 
 // Why a request failed, in French where the cause is a common one.
 QString RaisonEchecReseau(const QNetworkReply& reponse);

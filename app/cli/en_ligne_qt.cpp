@@ -1,5 +1,6 @@
 #include "app/cli/en_ligne_qt.h"
 
+#include "mapview/attente.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/http_synchrone.h"
 #include "search/parametres.h"

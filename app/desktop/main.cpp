@@ -14,6 +14,7 @@
 #include "geocodage_bureau.h"
 #include "geocodeur/limiteur.h"
 #include "geoloc/hote_base.h"
+#include "mapview/attente.h"
 #include "mapview/frm_france.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/traductions_qt.h"
@@ -27,7 +28,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -40,7 +40,6 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTabWidget>
-#include <QThread>
 #include <QTimer>
 #include <QTreeWidget>
 #include <cstdio>
@@ -161,17 +160,6 @@ bool AffichageDisponible() {
     return (x && *x) || (w && *w);
 }
 
-// Runs the event loop until `fini` holds or `ms` have gone by.
-template <typename F>
-void AttendreQue(F fini, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!fini() && t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
-}
-
 int EnregistreCapture(orlavine::TFormIhm2& fenetre, const Options& o) {
     const QPixmap image = fenetre.grab();
     const QString chemin = QString::fromStdString(o.capture);
@@ -188,13 +176,11 @@ int EnregistreCapture(orlavine::TFormIhm2& fenetre, const Options& o) {
 // map drawn on the place, and saves the window as PNG.
 int CaptureMonde(orlavine::TFormIhm2& fenetre, const Options& o, const bool& reponduCarte) {
     const auto* lieu = fenetre.Monde->LieuGeo.get();
-    AttendreQue(
-        [&] {
-            return fenetre.WebOSMaps->Pret() && !fenetre.TimerMapLoaded->isActive() &&
-                   (!lieu || lieu->Etat != orlavine::EtatHorsTable || reponduCarte);
-        },
-        20000);
-    AttendreQue([] { return false; }, 400);
+    orlavine::AttendEnTraitantEvenements(std::chrono::seconds(20), [&] {
+        return fenetre.WebOSMaps->Pret() && !fenetre.TimerMapLoaded->isActive() &&
+               (!lieu || lieu->Etat != orlavine::EtatHorsTable || reponduCarte);
+    });
+    orlavine::AttendEnTraitantEvenements(std::chrono::milliseconds(400));
     return EnregistreCapture(fenetre, o);
 }
 
@@ -202,7 +188,8 @@ int CaptureMonde(orlavine::TFormIhm2& fenetre, const Options& o, const bool& rep
 int Capture(orlavine::TFormIhm2& fenetre, const Options& o) {
     using orlavine::TFormIhm2;
     // The typing delay, then the fill of the result list.
-    AttendreQue([&] { return !fenetre.tiSaisie->isActive(); }, 5000);
+    orlavine::AttendEnTraitantEvenements(std::chrono::seconds(5),
+                                         [&] { return !fenetre.tiSaisie->isActive(); });
     QCoreApplication::processEvents();
     const bool ville = TFormIhm2::Tag(fenetre.zaVilleSel1) != -1;
     if (o.onglet != "villes") {
@@ -211,10 +198,11 @@ int Capture(orlavine::TFormIhm2& fenetre, const Options& o) {
         if (ville && fenetre.FrmFrance) {
             // Zoom on the town; the animation ends by showing its neighbours.
             fenetre.FrmFrance->ActionZoomVilleExecute();
-            AttendreQue([&] { return !fenetre.FrmFrance->TimerZoom->isActive(); }, 8000);
+            orlavine::AttendEnTraitantEvenements(
+                std::chrono::seconds(8), [&] { return !fenetre.FrmFrance->TimerZoom->isActive(); });
         }
     }
-    AttendreQue([] { return false; }, 400);
+    orlavine::AttendEnTraitantEvenements(std::chrono::milliseconds(400));
     if (EnregistreCapture(fenetre, o) != 0) return 1;
     // The picture shows the window as it is, but a capture without atlas is a failure.
     return fenetre.ErreurChargement.isEmpty() ? 0 : 1;

@@ -7,6 +7,7 @@
 #include "geocodeur/service_en_ligne.h"
 #include "geoloc/ihm/frm_outil_lieux.h"
 #include "geoloc/recherche_en_ligne.h"
+#include "mapview/attente.h"
 #include "mapview/geocodage.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/http_synchrone.h"
@@ -17,7 +18,6 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QSettings>
-#include <QThread>
 #include <cstdio>
 #include <memory>
 
@@ -124,10 +124,8 @@ int LanceOutilLieux(const std::string& dossierAtlas, const std::string& chemin,
         // The list is loaded 600 ms after the window shows; the map settles meanwhile.
         QElapsedTimer t;
         t.start();
-        while ((!fenetre.ListeChargee() || t.elapsed() < 1000) && t.elapsed() < 60000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(5);
-        }
+        AttendEnTraitantEvenements(std::chrono::seconds(60),
+                                   [&] { return fenetre.ListeChargee() && t.elapsed() >= 1000; });
         if (fenetre.ListDisplayPlaces->count() > 0) {
             fenetre.ListDisplayPlaces->setCurrentRow(0);
             fenetre.ListDisplayPlacesClick();

@@ -1,10 +1,7 @@
 #include "geoloc/ihm/recherche_carte.h"
 
+#include "mapview/attente.h"
 #include "mapview/web_osmaps.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 namespace orlavine {
 
@@ -28,13 +25,8 @@ std::vector<geoloc::TCandidatAdresse> TRechercheCarte::Recherche(std::string_vie
     ++demandees_;
     carte_->ArcGisMapSearchAdress(
         QString::fromUtf8(texte.data(), static_cast<qsizetype>(texte.size())));
-    QElapsedTimer t;
-    t.start();
-    for (;;) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (repondu_ || t.elapsed() >= attenteMaxMs_) break;
-        QThread::msleep(5);
-    }
+    AttendEnTraitantEvenements(std::chrono::milliseconds(attenteMaxMs_),
+                               [this] { return repondu_; });
     attente_ = false;
     if (!repondu_ || latitude_ == 0 || longitude_ == 0) return {};
     return {{latitude_, longitude_, std::string(texte), 0}};

@@ -7,6 +7,7 @@
 #include "geocodeur/limiteur.h"
 #include "geocodeur/nominatim.h"
 #include "host/cache_textes.h"
+#include "mapview/attente.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/http_synchrone.h"
 #include "mapview/web_osmaps.h"
