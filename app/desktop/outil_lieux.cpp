@@ -68,9 +68,10 @@ struct TOutilLieux::Elements {
         RechercheEnLigne(TBaseGenealogie& base, geoloc::IRechercheAdresse& horsLigne) {
             const TParametresGeocodageEnLigne p = LitParametresGeocodageEnLigne(*OuvreParametres());
             if (!p.Actif) return;
+            Transport = std::make_unique<TTransportHttpQt>();
             Cache = std::make_unique<TCacheGeocodageBase>(base);
             Service = std::make_unique<geocodeur::TServiceNominatim>(
-                p.Adresse.toStdString(), Transport, *Cache, geocodeur::LimiteurNominatim(),
+                p.Adresse.toStdString(), *Transport, *Cache, geocodeur::LimiteurNominatim(),
                 [](std::chrono::milliseconds d) { AttendEnTraitantEvenements(d); },
                 [](const std::string& m) { AddLog("Géocodage en ligne : " + m); });
             EnLigne = std::make_unique<geoloc::TRechercheEnLigne>(*Service, &horsLigne);
@@ -78,7 +79,7 @@ struct TOutilLieux::Elements {
         geoloc::IRechercheAdresse* Recherche(geoloc::IRechercheAdresse& horsLigne) {
             return EnLigne ? static_cast<geoloc::IRechercheAdresse*>(EnLigne.get()) : &horsLigne;
         }
-        TTransportHttpQt Transport;
+        std::unique_ptr<TTransportHttpQt> Transport;
         std::unique_ptr<TCacheGeocodageBase> Cache;
         std::unique_ptr<geocodeur::TServiceNominatim> Service;
         std::unique_ptr<geoloc::TRechercheEnLigne> EnLigne;
