@@ -3,6 +3,7 @@
 #include "atlas/carte_france.h"
 #include "geocodeur/cle.h"
 #include "host/chaines.h"
+#include "host/geometrie.h"
 
 #include <algorithm>
 #include <cmath>
@@ -63,10 +64,6 @@ std::string Majuscules(std::string_view t) {
     for (char& c : s)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     return s;
-}
-
-double Radians(double degres) {
-    return degres * std::numbers::pi / 180.0;
 }
 
 } // namespace

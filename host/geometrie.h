@@ -5,6 +5,16 @@
 
 namespace orlavine {
 
+// Degrees <-> radians. Pi is written out (it is the double std::numbers::pi): Qt's moc, which
+// reads this header through the windows' headers, cannot parse <numbers>.
+inline constexpr double PiGeometrie = 3.141592653589793238462643383279502884;
+constexpr double Radians(double degres) {
+    return degres * PiGeometrie / 180.0;
+}
+constexpr double Degres(double radians) {
+    return radians * 180.0 / PiGeometrie;
+}
+
 // A colour 0x00BBGGRR (red in the low byte).
 using TColor = std::uint32_t;
 

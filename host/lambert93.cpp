@@ -1,5 +1,7 @@
 #include "host/lambert93.h"
 
+#include "host/geometrie.h"
+
 #include <cmath>
 #include <numbers>
 
@@ -8,12 +10,6 @@ namespace orlavine {
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-constexpr double Radians(double degres) {
-    return degres * Pi / 180.0;
-}
-constexpr double Degres(double radians) {
-    return radians * 180.0 / Pi;
-}
 
 struct ConiqueConforme {
     static constexpr double DemiGrandAxe = 6378137.0; // GRS80

@@ -1,5 +1,6 @@
 #include "monde/projection.h"
 
+#include "host/geometrie.h"
 #include "host/lambert93.h"
 
 #include <algorithm>
@@ -11,12 +12,6 @@ namespace orlavine::monde {
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-constexpr double Radians(double d) {
-    return d * Pi / 180.0;
-}
-constexpr double Degres(double r) {
-    return r * 180.0 / Pi;
-}
 
 // Ground length of one degree of longitude at the equator, metres.
 constexpr double MetresParDegreEquateur = 2.0 * Pi * RayonTerreMetres / 360.0;

@@ -1,5 +1,6 @@
 #include "tools/atlas-build/projection.h"
 
+#include "host/geometrie.h"
 #include "host/lambert93.h"
 
 #include <cmath>
@@ -10,12 +11,6 @@ namespace orlavine::atlasbuild {
 namespace {
 
 constexpr double Pi = std::numbers::pi;
-constexpr double Radians(double degres) {
-    return degres * Pi / 180.0;
-}
-constexpr double Degres(double radians) {
-    return radians * 180.0 / Pi;
-}
 
 // Affine fit from Web Mercator metres to drawing units:
 // dessin = A · mercator + B.
