@@ -516,8 +516,8 @@ long TBaseGenealogie::NombreEvenements() {
     return static_cast<long>(connexion_.Entier("SELECT count(*) FROM evenements").value_or(0));
 }
 
-namespace {
-TGeolocalisation LitGeo(const RequeteSqlite& r, const fs::path& chemin) {
+TGeolocalisation LitLigneGeolocalisation(const RequeteSqlite& r, const fs::path& base,
+                                         std::string_view ou) {
     TGeolocalisation g;
     g.IdLieu = static_cast<int>(r.Entier(0));
     g.LieuDit = r.Texte(1);
@@ -526,12 +526,15 @@ TGeolocalisation LitGeo(const RequeteSqlite& r, const fs::path& chemin) {
     g.Etat = static_cast<int>(r.Entier(4));
     g.Adresse = r.Texte(5);
     const auto p = LitProvenance(r.Texte(6));
-    if (!p)
-        throw ErreurGenealogie(chemin.string(), 0,
-                               "provenance inconnue dans la table de géolocalisation");
+    if (!p) throw ErreurGenealogie(base.string(), 0, "provenance inconnue dans " + std::string(ou));
     g.Origine = *p;
     g.Date = r.Texte(7);
     return g;
+}
+
+namespace {
+TGeolocalisation LitGeo(const RequeteSqlite& r, const fs::path& chemin) {
+    return LitLigneGeolocalisation(r, chemin, "la table de géolocalisation");
 }
 constexpr std::string_view ColonnesGeo =
     "SELECT lieu, lieu_dit, latitude, longitude, etat, adresse, provenance, date "

@@ -24,6 +24,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orlavine {
@@ -66,6 +67,12 @@ struct TGeolocalisation {
     Provenance Origine = Provenance::Main;
     std::string Date; // when the position was stored, "AAAA-MM-JJTHH:MM:SSZ" (UTC)
 };
+
+// A geolocation read from columns 0 to 7 of `r`: lieu, lieu_dit, latitude, longitude, etat,
+// adresse, provenance, date. An unknown provenance raises ErreurGenealogie naming the base
+// and `ou` (where the row comes from: "la table de géolocalisation"...).
+TGeolocalisation LitLigneGeolocalisation(const RequeteSqlite& r, const std::filesystem::path& base,
+                                         std::string_view ou);
 
 // An event as the traversal by place gives it.
 struct TEvenementLieu {

@@ -80,34 +80,21 @@ TBilanAnnulation TJournalGeo::AnnuleDernierLot() {
     };
     std::vector<Ligne> lignes;
     {
-        RequeteSqlite r(c, "SELECT lieu, lieu_dit, avant, latitude, longitude, etat, adresse, "
-                           "provenance, date, apres_latitude, apres_longitude, apres_etat "
+        RequeteSqlite r(c, "SELECT lieu, lieu_dit, latitude, longitude, etat, adresse, "
+                           "provenance, date, avant, apres_latitude, apres_longitude, apres_etat "
                            "FROM geoloc_journal WHERE lot = ?");
         r.Lie(1, lot->Id);
         while (r.Pas()) {
             Ligne l{static_cast<int>(r.Entier(0)),
                     std::string(r.Texte(1)),
-                    r.Entier(2) != 0,
+                    r.Entier(8) != 0,
                     {},
                     r.Reel(9),
                     r.Reel(10),
                     static_cast<int>(r.Entier(11))};
-            if (l.Avant) {
-                TGeolocalisation& g = l.Ancienne;
-                g.IdLieu = l.Lieu;
-                g.LieuDit = l.LieuDit;
-                g.Latitude = r.Reel(3);
-                g.Longitude = r.Reel(4);
-                g.Etat = static_cast<int>(r.Entier(5));
-                g.Adresse = r.Texte(6);
-                const auto p = LitProvenance(r.Texte(7));
-                if (!p)
-                    throw ErreurGenealogie(base_.Chemin().string(), 0,
-                                           "provenance inconnue dans le journal de "
-                                           "géolocalisation");
-                g.Origine = *p;
-                g.Date = r.Texte(8);
-            }
+            if (l.Avant)
+                l.Ancienne =
+                    LitLigneGeolocalisation(r, base_.Chemin(), "le journal de géolocalisation");
             lignes.push_back(std::move(l));
         }
     }
