@@ -141,6 +141,11 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
                                          ListDisplayPlaces, BtReInit, BtDeleteAll, BtAnnuler})
         gauche->addWidget(w);
     gauche->setStretch(4, 1);
+    LabelLectureSeule = new QLabel(PanelLeftList);
+    LabelLectureSeule->setWordWrap(true);
+    LabelLectureSeule->setStyleSheet(QStringLiteral("color: #B5471B;"));
+    LabelLectureSeule->hide();
+    gauche->addWidget(LabelLectureSeule);
 
     PanelClientMain = new QWidget(splitter);
     auto* droite = new QVBoxLayout(PanelClientMain);
@@ -232,6 +237,20 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     WebOSMaps->Launch();
     RBLocate->setChecked(true);
     SetFilterList(FilterLocate);
+
+    // A base on read-only media or a full disk: viewed, never written.
+    if (gestion_.Base.LectureSeule()) {
+        for (QPushButton* b : {BtReInit, BtDeleteAll, BtAnnuler, BtLocateAuto, BtLocate,
+                               BtCheckPlace, BtDeleteCurrent})
+            b->setEnabled(false);
+        const std::string& raison = gestion_.Base.RaisonLectureSeule();
+        LabelLectureSeule->setText(
+            QStringLiteral("Base ouverte en lecture seule%1 : les lieux peuvent être consultés, "
+                           "mais pas localisés ni modifiés.")
+                .arg(raison.empty() ? QString()
+                                    : QStringLiteral(" (%1)").arg(QString::fromStdString(raison))));
+        LabelLectureSeule->show();
+    }
 }
 
 TFormToolLocation::~TFormToolLocation() = default;
