@@ -261,6 +261,26 @@ TEST_F(OutilLieux, Capture) {
     EXPECT_TRUE(fenetre->grab().save(chemin));
 }
 
+TEST_F(OutilLieux, ABaseReplacedUnderTheWindowIsNotWrittenAndTheUserIsTold) {
+    // Replaced by a program that ignores the lock (a copy, a file manager).
+    ImporteGedcom(fs::path(ORLAVINE_FIXTURES) / "arbre-geoloc.ged", dossier / "autre.sqlite");
+    fs::rename(dossier / "autre.sqlite", dossier / "a.sqlite");
+    Filtre(fenetre->RBLocate);
+    ASSERT_GT(fenetre->ListDisplayPlaces->count(), 0);
+    fenetre->ListDisplayPlaces->setCurrentRow(0);
+    for (QPushButton* b : {fenetre->BtCheckPlace, fenetre->BtDeleteCurrent}) {
+        SCOPED_TRACE(b->text().toStdString());
+        messages.clear();
+        b->click();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_TRUE(messages.back().contains(QStringLiteral("la base a été remplacée")))
+            << messages.back().toStdString();
+    }
+    TBaseGenealogie nouvelle(dossier / "a.sqlite");
+    for (const TGeolocalisation& g : nouvelle.Geolocalisations())
+        EXPECT_EQ(g.Origine, Provenance::Gedcom);
+}
+
 TEST_F(OutilLieux, AReadOnlyBaseIsViewedWithEveryWriteDisabled) {
     fenetre.reset();
     services.reset();
