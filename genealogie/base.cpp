@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <sqlite3.h>
+#include <stdio.h>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -187,18 +188,94 @@ void RetireImportsAbandonnes(const fs::path& chemin) {
     }
 }
 
-} // namespace
+[[noreturn]] void ExisteDeja(const fs::path& chemin) {
+    throw ErreurGenealogie(chemin.string(), 0,
+                           "une base existe déjà à cet endroit (créée par un autre programme "
+                           "pendant cet import) ; elle n'a pas été modifiée et cet import n'a "
+                           "rien écrit");
+}
 
-bool EstBaseOrlavine(const fs::path& chemin) {
-    // The header of an SQLite file: its 16-byte signature, the application id at byte 68.
-    unsigned char entete[72] = {};
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
-                                                      &std::fclose);
-    if (!f || std::fread(entete, 1, sizeof entete, f.get()) != sizeof entete) return false;
-    if (std::memcmp(entete, "SQLite format 3", 16) != 0) return false;
+// Moves the complete new base `provisoire` to `chemin`. Without `remplacer` the move fails
+// rather than replace a file that appeared meanwhile (no check-then-rename). With it, an
+// existing base is replaced under its exclusive lock, so never while another program has it
+// open.
+void PlaceBase(const fs::path& provisoire, const fs::path& chemin, bool remplacer) {
+    for (int essai = 0; essai < 3; ++essai) {
+        std::error_code ec;
+        if (remplacer && fs::exists(chemin, ec)) {
+            const VerrouBase verrou(chemin, VerrouBase::Mode::Exclusif);
+            VideJournalAncienneBase(chemin);
+            if (::rename(provisoire.c_str(), chemin.c_str()) != 0)
+                EchecSysteme(chemin, errno, "impossible de remplacer la base");
+            return;
+        }
+        if (::renameat2(AT_FDCWD, provisoire.c_str(), AT_FDCWD, chemin.c_str(), RENAME_NOREPLACE) ==
+            0)
+            return;
+        int numero = errno;
+        if (numero == EINVAL || numero == ENOSYS) {
+            // A file system without exclusive rename: a hard link fails the same way.
+            if (::link(provisoire.c_str(), chemin.c_str()) == 0) {
+                ::unlink(provisoire.c_str());
+                return;
+            }
+            numero = errno;
+        }
+        if (numero != EEXIST) EchecSysteme(chemin, numero, "impossible de créer la base");
+        if (!remplacer) ExisteDeja(chemin);
+    }
+    ExisteDeja(chemin);
+}
+
+// The first 100 bytes of an SQLite file: the signature, the format, the application id.
+bool EnteteOrlavine(const unsigned char* entete, std::size_t taille) {
+    if (taille < 72 || std::memcmp(entete, "SQLite format 3", 16) != 0) return false;
     const std::int64_t id =
         (std::int64_t{entete[68]} << 24) | (entete[69] << 16) | (entete[70] << 8) | entete[71];
     return id == IdApplication;
+}
+
+// A write that failed because the disk or the file refuses writes: the base is still sound
+// and can be read.
+bool EcritureImpossible(const ErreurSqlite& e) {
+    const int systeme = e.Systeme();
+    switch (e.Code() & 0xff) {
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return true;
+    case SQLITE_IOERR:
+        return systeme == ENOSPC || systeme == EDQUOT || systeme == EROFS || systeme == EACCES ||
+               systeme == EPERM || systeme == EFBIG;
+    default:
+        return false;
+    }
+}
+
+// Why a base cannot be written, from what its file and folder allow; empty when it can.
+std::string RaisonSansEcriture(const fs::path& chemin) {
+    if (::access(chemin.c_str(), W_OK) != 0)
+        return errno == EROFS ? "le disque de la base est en lecture seule"
+                              : "le fichier de la base est protégé en écriture";
+    const fs::path dossier = chemin.parent_path().empty() ? fs::path(".") : chemin.parent_path();
+    if (::access(dossier.c_str(), W_OK) != 0)
+        return errno == EROFS ? "le disque de la base est en lecture seule"
+                              : "le dossier de la base est protégé en écriture";
+    return {};
+}
+
+} // namespace
+
+void VerifieRemplacable(const fs::path& chemin) {
+    const VerrouBase verrou(chemin, VerrouBase::Mode::Exclusif);
+}
+
+bool EstBaseOrlavine(const fs::path& chemin) {
+    unsigned char entete[72] = {};
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(chemin.c_str(), "rb"),
+                                                      &std::fclose);
+    return f && EnteteOrlavine(entete, std::fread(entete, 1, sizeof entete, f.get()));
 }
 
 std::string_view NomProvenance(Provenance p) {
@@ -248,6 +325,8 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
                                "(demandez son remplacement pour l'écraser)");
     if (fs::is_directory(chemin, ec))
         throw ErreurGenealogie(chemin.string(), 0, RaisonSysteme(EISDIR));
+    // Refused now rather than after the work, while another program has the base open.
+    if (fs::exists(chemin, ec)) VerifieRemplacable(chemin);
     // Replacing is for bases: any other file (a GEDCOM file named by mistake) is kept.
     if (fs::exists(chemin, ec) && !EstBaseOrlavine(chemin))
         throw ErreurGenealogie(chemin.string(), 0,
@@ -381,9 +460,7 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
     SynchroniseFichier(provisoire.Chemin());
     avance(100);
 
-    if (options.Remplacer && fs::exists(chemin, ec)) VideJournalAncienneBase(chemin);
-    fs::rename(provisoire.Chemin(), chemin, ec);
-    if (ec) EchecSysteme(chemin, ec.value(), "impossible de remplacer la base");
+    PlaceBase(provisoire.Chemin(), chemin, options.Remplacer);
     provisoire.Libere();
     SynchroniseDossier(dossier);
     return comptes;
@@ -391,14 +468,74 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
 
 // ---- Opened base --------------------------------------------------------------------------
 
+ConnexionSqlite TBaseGenealogie::Connecte(const fs::path& chemin, const VerrouBase& verrou,
+                                          bool& lectureSeule, std::string& raison) {
+    // The header is read before SQLite opens the file: a file that is not ours is refused
+    // without a journal or a shared-memory file made beside it.
+    unsigned char entete[100] = {};
+    const ssize_t lus = ::pread(verrou.Descripteur(), entete, sizeof entete, 0);
+    if (lus < 0) EchecSysteme(chemin, errno, "lecture impossible");
+    if (!EnteteOrlavine(entete, static_cast<std::size_t>(lus)))
+        throw ErreurGenealogie(chemin.string(), 0, "ce fichier n'est pas une base Orlavine");
+
+    auto endommagee = [&](const ErreurSqlite& e) {
+        const int code = e.Code() & 0xff;
+        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+            throw ErreurGenealogie(chemin.string(), 0,
+                                   "ce fichier n'est pas une base Orlavine (ou il est endommagé)");
+    };
+    if (!lectureSeule) {
+        raison = RaisonSansEcriture(chemin);
+        lectureSeule = !raison.empty();
+    }
+    if (!lectureSeule) {
+        const bool walAvant = fs::exists(chemin.string() + "-wal");
+        const bool shmAvant = fs::exists(chemin.string() + "-shm");
+        try {
+            ConnexionSqlite c(chemin, ConnexionSqlite::Acces::Ecriture);
+            // The first read makes the write-ahead log's side files: a full disk shows here.
+            (void)c.Entier("PRAGMA user_version");
+            RetireImportsAbandonnes(chemin);
+            return c;
+        } catch (const ErreurSqlite& e) {
+            endommagee(e);
+            if (!EcritureImpossible(e)) throw;
+            raison = e.Raison();
+            lectureSeule = true;
+        }
+        // What the failed opening made and left empty goes.
+        std::error_code ec;
+        for (const auto& [suffixe, avant] : {std::pair{"-wal", walAvant}, {"-shm", shmAvant}}) {
+            const fs::path p = chemin.string() + suffixe;
+            if (!avant && fs::exists(p, ec) && fs::file_size(p, ec) == 0) fs::remove(p, ec);
+        }
+    }
+    // Read-only: the write-ahead log is read when there is one; without one the file alone is
+    // the whole base and is opened as immutable (no lock, no side file to make).
+    // (When read-only was asked for a base that could be written, the usual opening.)
+    const bool immuable =
+        !raison.empty() && entete[18] == 2 &&
+        !(fs::exists(chemin.string() + "-wal") && fs::exists(chemin.string() + "-shm"));
+    try {
+        ConnexionSqlite c(chemin, immuable ? ConnexionSqlite::Acces::LectureImmuable
+                                           : ConnexionSqlite::Acces::Lecture);
+        (void)c.Entier("PRAGMA user_version");
+        return c;
+    } catch (const ErreurSqlite& e) {
+        endommagee(e);
+        throw;
+    }
+}
+
 TBaseGenealogie::TBaseGenealogie(const fs::path& chemin, bool lectureSeule)
-    : connexion_(chemin,
-                 lectureSeule ? ConnexionSqlite::Acces::Lecture : ConnexionSqlite::Acces::Ecriture),
-      lectureSeule_(lectureSeule) {
+    : verrou_(chemin, VerrouBase::Mode::Partage), lectureSeule_(lectureSeule),
+      connexion_(Connecte(chemin, verrou_, lectureSeule_, raisonLectureSeule_)) {
     std::optional<std::int64_t> id;
     try {
         id = connexion_.Entier("PRAGMA application_id");
-    } catch (const ErreurGenealogie&) {
+    } catch (const ErreurSqlite& e) {
+        const int code = e.Code() & 0xff;
+        if (code != SQLITE_NOTADB && code != SQLITE_CORRUPT) throw;
         throw ErreurGenealogie(chemin.string(), 0,
                                "ce fichier n'est pas une base Orlavine (ou il est endommagé)");
     }
@@ -412,12 +549,30 @@ TBaseGenealogie::TBaseGenealogie(const fs::path& chemin, bool lectureSeule)
     if (!lectureSeule_) {
         connexion_.Execute("PRAGMA foreign_keys = ON");
         connexion_.Execute("PRAGMA journal_mode = WAL");
-        if (version < VersionSchema) Migre();
     } else if (version < VersionSchema) {
         throw ErreurGenealogie(chemin.string(), 0,
                                "base d'une version antérieure : ouvrez-la en écriture pour la "
                                "mettre à jour");
     }
+    // From now on every write first checks that the file is still the one opened.
+    connexion_.AvantEcriture([chemin = Chemin(), identite = verrou_.Identite(),
+                              lecture = lectureSeule_, raison = raisonLectureSeule_] {
+        if (lecture)
+            throw ErreurGenealogie(chemin.string(), 0,
+                                   "la base est ouverte en lecture seule" +
+                                       (raison.empty() ? std::string() : " (" + raison + ")") +
+                                       " ; rien n'y a été écrit");
+        const auto actuelle = IdentiteDe(chemin);
+        if (!actuelle)
+            throw ErreurGenealogie(chemin.string(), 0,
+                                   "la base a été déplacée ou supprimée depuis son ouverture ; "
+                                   "rien n'y a été écrit : rouvrez-la");
+        if (*actuelle != identite)
+            throw ErreurGenealogie(chemin.string(), 0,
+                                   "la base a été remplacée par un autre fichier depuis son "
+                                   "ouverture ; rien n'y a été écrit : rouvrez-la");
+    });
+    if (!lectureSeule_ && version < VersionSchema) Migre();
 }
 
 void TBaseGenealogie::Migre() {

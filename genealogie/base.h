@@ -17,6 +17,7 @@
 #pragma once
 
 #include "genealogie/base_sqlite.h"
+#include "genealogie/verrou_base.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -139,23 +140,39 @@ public:
 // True when the file is a base made by CreeBase (its SQLite header carries our application id).
 bool EstBaseOrlavine(const std::filesystem::path& chemin);
 
-// Builds a new base from `contenu` in a temporary file of the target's folder, then renames
-// it over `chemin`. An existing base is refused unless `options.Remplacer`; a file that is not
-// a base is never replaced. Whatever stops
+// Builds a new base from `contenu` in a temporary file of the target's folder, then moves it
+// to `chemin`. An existing base is refused unless `options.Remplacer`, even one that another
+// import created meanwhile (the move never replaces then); a file that is not a base is never
+// replaced, nor a base that another program has open (the message names it). Whatever stops
 // the import (error, cancel, a killed process), the target is either untouched or the
 // complete new base; a killed import may leave a hidden ".NOM.import-XXXXXX" file beside it,
-// which the next import of the same base removes.
+// which the next opening or import of the same base removes.
 TComptesBase CreeBase(const TContenuImport& contenu, const std::filesystem::path& chemin,
                       const OptionsImport& options = {});
 
+// Refused (ErreurGenealogie naming the program) while another program has the base open.
+void VerifieRemplacable(const std::filesystem::path& chemin);
+
+// An open base. While it is open, other Orlavine programs may open it too (SQLite lets one of
+// them write at a time) but cannot replace it. Before each write it checks that the file is
+// still the one it opened: a base replaced or moved by another program is never written to
+// (ErreurGenealogie "la base a été remplacée ... ; rien n'y a été écrit").
 class TBaseGenealogie {
 public:
     static constexpr int VersionSchema = 2;
 
-    // Opens an existing base; an older schema is migrated (not when read-only).
+    // Opens an existing base; an older schema is migrated (not when read-only). A base that
+    // cannot be written (read-only file, folder or disk, full disk) is opened read-only:
+    // LectureSeule() and RaisonLectureSeule() say so, and every write is refused with that
+    // reason. Stale temporary files of killed imports of this base are removed.
     explicit TBaseGenealogie(const std::filesystem::path& chemin, bool lectureSeule = false);
+    TBaseGenealogie(const TBaseGenealogie&) = delete;
+    TBaseGenealogie& operator=(const TBaseGenealogie&) = delete;
 
     const std::filesystem::path& Chemin() const { return connexion_.Chemin(); }
+    bool LectureSeule() const { return lectureSeule_; }
+    // Why the base was opened read-only ("le disque est plein"...); empty when asked for.
+    const std::string& RaisonLectureSeule() const { return raisonLectureSeule_; }
     ConnexionSqlite& Connexion() { return connexion_; }
 
     TComptesBase Comptes();
@@ -200,9 +217,14 @@ public:
     std::string VerifieIntegrite();
 
 private:
+    static ConnexionSqlite Connecte(const std::filesystem::path& chemin, const VerrouBase& verrou,
+                                    bool& lectureSeule, std::string& raison);
     void Migre();
-    ConnexionSqlite connexion_;
+    // Declared in this order: the lock is taken before the connection and dropped after it.
+    VerrouBase verrou_;
     bool lectureSeule_ = false;
+    std::string raisonLectureSeule_;
+    ConnexionSqlite connexion_;
 };
 
 // Now as "AAAA-MM-JJTHH:MM:SSZ".

@@ -120,6 +120,8 @@ ResultatImport ImporteGedcom(const fs::path& fichier, const fs::path& base,
     if (fs::exists(base, ec) && fs::equivalent(fichier, base, ec))
         throw ErreurGenealogie(base.string(), 0,
                                "la base ne peut pas remplacer le fichier GEDCOM importé");
+    // Refused before the file is read, while another program has the base open.
+    if (fs::exists(base, ec) && !fs::is_directory(base, ec)) VerifieRemplacable(base);
     if (fs::exists(base, ec) && !fs::is_directory(base, ec) && !EstBaseOrlavine(base))
         throw ErreurGenealogie(base.string(), 0,
                                "ce fichier n'est pas une base Orlavine ; il n'a pas été remplacé");

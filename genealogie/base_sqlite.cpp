@@ -1,7 +1,9 @@
 #include "genealogie/base_sqlite.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <sqlite3.h>
 #include <utility>
 
@@ -67,14 +69,42 @@ std::string RaisonSysteme(int numero) {
     }
 }
 
+ErreurSqlite::ErreurSqlite(const std::string& fichier, int code, std::string raison, int systeme)
+    : ErreurGenealogie(fichier, 0, raison), code_(code), systeme_(systeme),
+      raison_(std::move(raison)) {}
+
 // ---- Connection ---------------------------------------------------------------------------
+
+namespace {
+
+// "file:" and the path, its URI characters escaped, for the parameters that follow.
+std::string Uri(const std::filesystem::path& chemin) {
+    std::string uri = "file:";
+    for (const char c : std::filesystem::absolute(chemin).string()) {
+        if (c == '%' || c == '?' || c == '#') {
+            char code[4];
+            std::snprintf(code, sizeof code, "%%%02X", static_cast<unsigned char>(c));
+            uri += code;
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
+}
+
+} // namespace
 
 ConnexionSqlite::ConnexionSqlite(const std::filesystem::path& chemin, Acces acces)
     : chemin_(chemin) {
     int drapeaux = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    std::string nom = chemin.string();
     switch (acces) {
     case Acces::Lecture:
         drapeaux |= SQLITE_OPEN_READONLY;
+        break;
+    case Acces::LectureImmuable:
+        drapeaux |= SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+        nom = Uri(chemin) + "?immutable=1";
         break;
     case Acces::Ecriture:
         drapeaux |= SQLITE_OPEN_READWRITE;
@@ -83,11 +113,15 @@ ConnexionSqlite::ConnexionSqlite(const std::filesystem::path& chemin, Acces acce
         drapeaux |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
         break;
     }
-    const int rc = sqlite3_open_v2(chemin.c_str(), &db_, drapeaux, nullptr);
+    const int rc = sqlite3_open_v2(nom.c_str(), &db_, drapeaux, nullptr);
     if (rc != SQLITE_OK) {
+        const int systeme = db_ ? sqlite3_system_errno(db_) : 0;
         sqlite3_close_v2(db_);
         db_ = nullptr;
-        throw ErreurGenealogie(chemin_.string(), 0, RaisonSqlite(rc));
+        throw ErreurSqlite(chemin_.string(), rc,
+                           systeme != 0 && (rc & 0xff) != SQLITE_CANTOPEN ? RaisonSysteme(systeme)
+                                                                          : RaisonSqlite(rc),
+                           systeme);
     }
     sqlite3_extended_result_codes(db_, 1);
     // A second program holding the base briefly (a reader during a checkpoint) is waited for.
@@ -99,13 +133,15 @@ ConnexionSqlite::~ConnexionSqlite() {
 }
 
 ConnexionSqlite::ConnexionSqlite(ConnexionSqlite&& autre) noexcept
-    : chemin_(std::move(autre.chemin_)), db_(std::exchange(autre.db_, nullptr)) {}
+    : chemin_(std::move(autre.chemin_)), db_(std::exchange(autre.db_, nullptr)),
+      avantEcriture_(std::move(autre.avantEcriture_)) {}
 
 ConnexionSqlite& ConnexionSqlite::operator=(ConnexionSqlite&& autre) noexcept {
     if (this != &autre) {
         if (db_) sqlite3_close_v2(db_);
         chemin_ = std::move(autre.chemin_);
         db_ = std::exchange(autre.db_, nullptr);
+        avantEcriture_ = std::move(autre.avantEcriture_);
     }
     return *this;
 }
@@ -117,26 +153,37 @@ void ConnexionSqlite::Ferme() {
         // Statements still open: a fault of ours; close anyway and report it.
         sqlite3_close_v2(db_);
         db_ = nullptr;
-        throw ErreurGenealogie(chemin_.string(), 0, RaisonSqlite(rc));
+        throw ErreurSqlite(chemin_.string(), rc, RaisonSqlite(rc));
     }
     db_ = nullptr;
 }
 
 void ConnexionSqlite::Echec(int code, std::string_view contexte) const {
     std::string detail = RaisonSqlite(code);
+    const int systeme = db_ ? sqlite3_system_errno(db_) : 0;
     // The system's reason tells "disk full" from "read-only" when SQLite only says I/O error.
-    if (db_ && (code & 0xff) == SQLITE_IOERR) {
-        const int systeme = sqlite3_system_errno(db_);
-        if (systeme != 0) detail = RaisonSysteme(systeme);
-    }
+    if ((code & 0xff) == SQLITE_IOERR && systeme != 0) detail = RaisonSysteme(systeme);
     if (!contexte.empty()) detail = std::string(contexte) + " : " + detail;
-    throw ErreurGenealogie(chemin_.string(), 0, detail);
+    throw ErreurSqlite(chemin_.string(), code, detail, systeme);
 }
 
 void ConnexionSqlite::Execute(std::string_view sql) {
-    const std::string texte(sql);
-    const int rc = sqlite3_exec(db_, texte.c_str(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) Echec(rc);
+    // One statement at a time, so that each one that writes is checked first.
+    const char* debut = sql.data();
+    const char* const fin = sql.data() + sql.size();
+    while (debut < fin) {
+        sqlite3_stmt* requete = nullptr;
+        const char* reste = nullptr;
+        int rc = sqlite3_prepare_v2(db_, debut, static_cast<int>(fin - debut), &requete, &reste);
+        if (rc != SQLITE_OK) Echec(rc);
+        debut = reste;
+        if (requete == nullptr) continue; // blanks or a comment
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> garde(requete, &sqlite3_finalize);
+        if (!sqlite3_stmt_readonly(requete)) VerifieEcriture();
+        while ((rc = sqlite3_step(requete)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) Echec(rc);
+    }
 }
 
 std::optional<std::int64_t> ConnexionSqlite::Entier(std::string_view sql) {
@@ -199,6 +246,8 @@ RequeteSqlite& RequeteSqlite::LieNul(int i) {
 }
 
 bool RequeteSqlite::Pas() {
+    if (!sqlite3_stmt_busy(requete_) && !sqlite3_stmt_readonly(requete_))
+        connexion_.VerifieEcriture();
     const int rc = sqlite3_step(requete_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -244,6 +293,12 @@ std::string_view RequeteSqlite::Octets(int colonne) const {
 
 TransactionSqlite::TransactionSqlite(ConnexionSqlite& connexion) : connexion_(connexion) {
     connexion_.Execute("BEGIN IMMEDIATE");
+    try {
+        connexion_.VerifieEcriture(); // now that no other program can write meanwhile
+    } catch (...) {
+        sqlite3_exec(connexion_.Poignee(), "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 TransactionSqlite::~TransactionSqlite() {
@@ -252,6 +307,7 @@ TransactionSqlite::~TransactionSqlite() {
 }
 
 void TransactionSqlite::Valide() {
+    connexion_.VerifieEcriture(); // the destructor rolls back when it throws
     connexion_.Execute("COMMIT");
     finie_ = true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,12 +16,27 @@ struct sqlite3_stmt;
 
 namespace orlavine {
 
+// A failure of SQLite: the message names the base; the code tells what went wrong.
+class ErreurSqlite : public ErreurGenealogie {
+public:
+    ErreurSqlite(const std::string& fichier, int code, std::string raison, int systeme = 0);
+    int Code() const { return code_; }                    // extended result code
+    int Systeme() const { return systeme_; }              // errno behind it, 0 when none
+    const std::string& Raison() const { return raison_; } // the French reason alone
+
+private:
+    int code_;
+    int systeme_;
+    std::string raison_;
+};
+
 class ConnexionSqlite {
 public:
     enum class Acces {
-        Lecture,  // the file must exist; nothing is written
-        Ecriture, // the file must exist
-        Creation, // created when missing
+        Lecture,         // the file must exist; nothing is written
+        LectureImmuable, // the same on media nobody writes (no lock, no side file)
+        Ecriture,        // the file must exist
+        Creation,        // created when missing
     };
     ConnexionSqlite(const std::filesystem::path& chemin, Acces acces);
     ~ConnexionSqlite();
@@ -40,13 +56,23 @@ public:
 
     const std::filesystem::path& Chemin() const { return chemin_; }
     sqlite3* Poignee() const { return db_; }
-    // Throws the French message for SQLite's code `code` (the last error of the connection
-    // gives the detail).
+    // Throws ErreurSqlite with the French message for SQLite's code `code` (the last error of
+    // the connection gives the detail).
     [[noreturn]] void Echec(int code, std::string_view contexte = {}) const;
+
+    // Called before every statement that writes and before every commit; it throws to stop
+    // the write (the base was replaced, or is read-only).
+    void AvantEcriture(std::function<void()> verification) {
+        avantEcriture_ = std::move(verification);
+    }
+    void VerifieEcriture() const {
+        if (avantEcriture_) avantEcriture_();
+    }
 
 private:
     std::filesystem::path chemin_;
     sqlite3* db_ = nullptr;
+    std::function<void()> avantEcriture_;
 };
 
 class RequeteSqlite {

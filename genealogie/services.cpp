@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orlavine {
@@ -295,7 +297,30 @@ bool AddLog(std::string_view message, std::string_view texte1, std::string_view 
     if (!texte2.empty()) ligne += " " + SurUneLigne(texte2);
     ligne += '\n';
     // One write in append mode: lines of two programs never interleave.
-    const int fd = ::open(CheminLog().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    const std::string chemin = CheminLog();
+    int fd = -1;
+    for (int essai = 0; essai < 3; ++essai) {
+        fd = ::open(chemin.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (fd < 0) return false;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || st.st_size == 0 ||
+            st.st_size + static_cast<off_t>(ligne.size()) <= TailleMaxLog)
+            break;
+        // Full: it becomes "orlavine.log.1" (and that one ".2", the oldest dropped). Under the
+        // log's lock, and only if no other program rotated it meanwhile.
+        ::flock(fd, LOCK_EX);
+        struct stat actuel {};
+        if (::stat(chemin.c_str(), &actuel) == 0 && actuel.st_ino == st.st_ino &&
+            actuel.st_dev == st.st_dev) {
+            for (int i = FichiersLog - 1; i > 0; --i) {
+                const std::string vers = chemin + "." + std::to_string(i);
+                const std::string depuis = i > 1 ? chemin + "." + std::to_string(i - 1) : chemin;
+                ::rename(depuis.c_str(), vers.c_str());
+            }
+        }
+        ::close(fd);
+        fd = -1;
+    }
     if (fd < 0) return false;
     const ssize_t n = ::write(fd, ligne.data(), ligne.size());
     const bool ok = ::close(fd) == 0 && n == static_cast<ssize_t>(ligne.size());

@@ -260,8 +260,11 @@ std::string asPaysParDefaut();
 // Stores it; false (with the reason in `erreur`) when the file cannot be written.
 bool DefinitPaysParDefaut(std::string_view pays, std::string* erreur = nullptr);
 
-// The log file: "orlavine.log" in the application-data folder.
+// The log file: "orlavine.log" in the application-data folder. Past TailleMaxLog bytes it
+// becomes "orlavine.log.1", the previous ".1" becomes ".2": FichiersLog files at most.
 std::string CheminLog();
+inline constexpr long TailleMaxLog = 5L << 20;
+inline constexpr int FichiersLog = 3;
 // Appends one line "AAAA-MM-JJ HH:MM:SS message[ texte1][ texte2]" (local time; line breaks in
 // the texts become spaces). False when the log cannot be written: a log line never stops the
 // action it reports.

@@ -211,15 +211,8 @@ int Exporter(const OptionsBase& o, std::ostream& out) {
 }
 
 int Lieux(const OptionsBase& o, std::ostream& out) {
-    // Opened for writing when it can be (closing then leaves no side file behind), else read
-    // only (a base on a read-only disk).
-    std::unique_ptr<TBaseGenealogie> ouverte;
-    try {
-        ouverte = std::make_unique<TBaseGenealogie>(o.base);
-    } catch (const ErreurGenealogie&) {
-        ouverte = std::make_unique<TBaseGenealogie>(o.base, true);
-    }
-    TBaseGenealogie& base = *ouverte;
+    // A base on a read-only or full disk opens read-only: it is listed all the same.
+    TBaseGenealogie base(o.base);
     TGestFichier gestion(base);
     const TListePlaces liste = InitListPlaces(gestion);
     const char* sep = o.tsv ? "\t" : " | ";
@@ -231,6 +224,16 @@ int Lieux(const OptionsBase& o, std::ostream& out) {
             << Degres(e.Longitude) << sep << e.Etat << '\n';
     }
     return SortieOk;
+}
+
+// A run that would write into a base opened read-only: refused before any work.
+int RefusLectureSeule(const TBaseGenealogie& base, std::ostream& err) {
+    err << "orlavine-cli : "
+        << Erreur::Compose(base.Chemin().string(), 0,
+                           "la base ne peut être ouverte qu'en lecture (" +
+                               base.RaisonLectureSeule() + ") ; elle n'a pas été modifiée")
+        << '\n';
+    return SortieDonnees;
 }
 
 const char* NomEtat(int etat) {
@@ -313,6 +316,7 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
     geoloc::TRechercheGeocodeur horsLigne(geocodeur);
 
     TBaseGenealogie base(o.base);
+    if (base.LectureSeule()) return RefusLectureSeule(base, err);
     TGestFichier gestion(base);
     gestion.FicPays.DefinitRecherche(communes.Recherche());
     const geoloc::TServicesLieuxBase services(gestion);
@@ -389,8 +393,9 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
     return SortieOk;
 }
 
-int AnnulerGeolocalisation(const OptionsBase& o, std::ostream& out) {
+int AnnulerGeolocalisation(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     TBaseGenealogie base(o.base);
+    if (base.LectureSeule()) return RefusLectureSeule(base, err);
     TJournalGeo journal(base);
     const auto lot = journal.DernierLot();
     if (!lot) {
@@ -465,7 +470,7 @@ int CommandeBase(const std::vector<std::string>& args, const std::string& dossie
         if (options->action == "exporter") return Exporter(*options, out);
         if (options->action == "geolocaliser") return Geolocaliser(*options, enLigne, out, err);
         if (options->action == "annuler-geolocalisation")
-            return AnnulerGeolocalisation(*options, out);
+            return AnnulerGeolocalisation(*options, out, err);
         return Lieux(*options, out);
     } catch (const Erreur& e) {
         err << "orlavine-cli : " << e.what() << '\n';

@@ -141,6 +141,11 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
                                          ListDisplayPlaces, BtReInit, BtDeleteAll, BtAnnuler})
         gauche->addWidget(w);
     gauche->setStretch(4, 1);
+    LabelLectureSeule = new QLabel(PanelLeftList);
+    LabelLectureSeule->setWordWrap(true);
+    LabelLectureSeule->setStyleSheet(QStringLiteral("color: #B5471B;"));
+    LabelLectureSeule->hide();
+    gauche->addWidget(LabelLectureSeule);
 
     PanelClientMain = new QWidget(splitter);
     auto* droite = new QVBoxLayout(PanelClientMain);
@@ -218,13 +223,27 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
         });
     connect(ListDisplayPlaces, &QListWidget::itemClicked, this,
             [this] { ListDisplayPlacesClick(); });
-    connect(BtLocateAuto, &QPushButton::clicked, this, [this] { BtLocateAutoClick(); });
-    connect(BtLocate, &QPushButton::clicked, this, [this] { BtLocateClick(); });
-    connect(BtCheckPlace, &QPushButton::clicked, this, [this] { BtCheckPlaceClick(); });
-    connect(BtDeleteCurrent, &QPushButton::clicked, this, [this] { BtDeleteCurrentClick(); });
-    connect(BtDeleteAll, &QPushButton::clicked, this, [this] { BtDeleteAllClick(); });
+    // A write the base refuses (replaced by another program, full disk) is said, not fatal.
+    const auto action = [this](void (TFormToolLocation::*clic)()) {
+        return [this, clic] {
+            try {
+                (this->*clic)();
+            } catch (const Erreur& e) {
+                if (clic == &TFormToolLocation::BtLocateAutoClick) occupe_ = false;
+                MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
+            }
+        };
+    };
+    connect(BtLocateAuto, &QPushButton::clicked, this,
+            action(&TFormToolLocation::BtLocateAutoClick));
+    connect(BtLocate, &QPushButton::clicked, this, action(&TFormToolLocation::BtLocateClick));
+    connect(BtCheckPlace, &QPushButton::clicked, this,
+            action(&TFormToolLocation::BtCheckPlaceClick));
+    connect(BtDeleteCurrent, &QPushButton::clicked, this,
+            action(&TFormToolLocation::BtDeleteCurrentClick));
+    connect(BtDeleteAll, &QPushButton::clicked, this, action(&TFormToolLocation::BtDeleteAllClick));
     connect(BtReInit, &QPushButton::clicked, this, [this] { BtReInitClick(); });
-    connect(BtAnnuler, &QPushButton::clicked, this, [this] { BtAnnulerClick(); });
+    connect(BtAnnuler, &QPushButton::clicked, this, action(&TFormToolLocation::BtAnnulerClick));
     connect(btQuit, &QPushButton::clicked, this, &QWidget::close);
     connect(WebOSMaps, &TWebOSMaps::OnMapClick, this,
             [this](QObject*, double lat, double lon, int, int) { WebOSMapsMapClick(lat, lon); });
@@ -232,6 +251,20 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     WebOSMaps->Launch();
     RBLocate->setChecked(true);
     SetFilterList(FilterLocate);
+
+    // A base on read-only media or a full disk: viewed, never written.
+    if (gestion_.Base.LectureSeule()) {
+        for (QPushButton* b : {BtReInit, BtDeleteAll, BtAnnuler, BtLocateAuto, BtLocate,
+                               BtCheckPlace, BtDeleteCurrent})
+            b->setEnabled(false);
+        const std::string& raison = gestion_.Base.RaisonLectureSeule();
+        LabelLectureSeule->setText(
+            QStringLiteral("Base ouverte en lecture seule%1 : les lieux peuvent être consultés, "
+                           "mais pas localisés ni modifiés.")
+                .arg(raison.empty() ? QString()
+                                    : QStringLiteral(" (%1)").arg(QString::fromStdString(raison))));
+        LabelLectureSeule->show();
+    }
 }
 
 TFormToolLocation::~TFormToolLocation() = default;

@@ -109,6 +109,8 @@ public:
     QPushButton* BtReInit;
     QPushButton* BtDeleteAll;
     QPushButton* BtAnnuler;
+    // Shown when the base is read-only: why, and that the places can only be viewed.
+    QLabel* LabelLectureSeule;
     TWebOSMaps* WebOSMaps;
     QLabel* AdvPanel;
     QCheckBox* CBLieuDit;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace orlavine {
 namespace {
@@ -199,6 +201,53 @@ TEST_F(CommandeBase, GeolocateAllThenUndo) {
     EXPECT_EQ(sortie_.str(), "Aucune géolocalisation à annuler.\n");
     EXPECT_EQ(Lance({"base", "lieux", "--base", base, "--avec-lieu-dit"}), 2);
     DefinitRepAppData({});
+}
+
+TEST_F(CommandeBase, AReadOnlyBaseIsListedAndExportedButNotGeolocated) {
+    namespace fs = std::filesystem;
+    const std::string base = Chemin("ro/b.sqlite");
+    fs::create_directories(Chemin("ro"));
+    ASSERT_EQ(Lance({"base", "importer", Chemin("arbre.ged"), "--base", base}), 0);
+    fs::permissions(Chemin("ro"), fs::perms::owner_read | fs::perms::owner_exec |
+                                      fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(dossier_.Chemin(), fs::perms::all);
+    // In a child process, as an ordinary user (root writes through any permission).
+    auto commande = [&](std::vector<std::string> args) {
+        int tube[2];
+        EXPECT_EQ(::pipe(tube), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(tube[0]);
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(9);
+            const int code = Lance(args);
+            const std::string texte = std::to_string(code) + "\n" + sortie_.str() + erreurs_.str();
+            if (::write(tube[1], texte.data(), texte.size()) < 0) ::_exit(8);
+            ::_exit(0);
+        }
+        ::close(tube[1]);
+        std::string texte;
+        char tampon[512];
+        ssize_t n;
+        while ((n = ::read(tube[0], tampon, sizeof tampon)) > 0)
+            texte.append(tampon, static_cast<std::size_t>(n));
+        ::close(tube[0]);
+        ::waitpid(pid, nullptr, 0);
+        return texte;
+    };
+    EXPECT_EQ(commande({"--tsv", "base", "lieux", "--base", base}),
+              "0\n0\t1\t\tLe Havre, 76600, Seine-Maritime, France\t49.4938\t0.1077\t2\n"
+              "1\t2\tLe Moulin\tSaint-Malo, 35400, France\t0\t0\t3\n");
+    EXPECT_EQ(commande({"--tsv", "base", "exporter", "--base", base, Chemin("sortie.ged")}),
+              "0\nlieux_modifies\t0\n");
+    EXPECT_EQ(test::LitFichier(Chemin("sortie.ged")), test::LitFichier(Chemin("arbre.ged")));
+    const std::string refus =
+        commande({"base", "geolocaliser", "--base", base, "--geocodeur", ORLAVINE_MONDE_BUNDLED});
+    EXPECT_TRUE(test::Contient(refus, "1\norlavine-cli : \"" + base +
+                                          "\" : la base ne peut être ouverte qu'en lecture (le "
+                                          "fichier de la base est protégé en écriture) ; elle "
+                                          "n'a pas été modifiée"));
+    fs::permissions(Chemin("ro"), fs::perms::owner_all);
+    EXPECT_EQ(fs::directory_iterator(Chemin("ro"))->path().filename(), "b.sqlite");
 }
 
 TEST_F(CommandeBase, BadFilesAndUsage) {

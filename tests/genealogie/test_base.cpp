@@ -220,9 +220,10 @@ TEST(Base, CancelledOrKilledImportLeavesNoBaseOrTheOldOne) {
         EXPECT_EQ(base.VerifieIntegrite(), "ok");
         EXPECT_EQ(base.Lieux().size(), 3u);
     }
-    // Each import removes what the killed imports of the same base left: one file is left
-    // per base, by its last killed import, until the next import.
-    EXPECT_EQ(Fichiers(d()).size(), 3u);
+    // Each import removes what the killed imports of the same base left, and so does opening
+    // the base: one file is left, by the last killed import of the base never opened, until
+    // the next import.
+    EXPECT_EQ(Fichiers(d()).size(), 2u);
     OptionsImport remplacer;
     remplacer.Remplacer = true;
     CreeBase(ContenuSimple(), d / "neuve.sqlite", remplacer);

@@ -233,6 +233,31 @@ TEST(ServicesHote, SettingsLogAndCountryFile) {
     EXPECT_DOUBLE_EQ(lon, -1.68);
 }
 
+TEST(ServicesHote, TheLogIsRotated) {
+    DossierTemporaire d;
+    DefinitRepAppData(d().string());
+    namespace fs = std::filesystem;
+    const fs::path log = d / "orlavine.log";
+    // Full three times over: three files at most, the newest lines in orlavine.log.
+    for (char c : {'a', 'b', 'c'}) {
+        std::ofstream(log, std::ios::app) << std::string(5 << 20, c) << '\n';
+        EXPECT_TRUE(AddLog(std::string("ligne ") + c));
+    }
+    std::vector<std::string> fichiers;
+    for (const auto& e : fs::directory_iterator(d()))
+        fichiers.push_back(e.path().filename());
+    std::sort(fichiers.begin(), fichiers.end());
+    EXPECT_EQ(fichiers,
+              (std::vector<std::string>{"orlavine.log", "orlavine.log.1", "orlavine.log.2"}));
+    EXPECT_LT(fs::file_size(log), 100u);
+    std::ifstream f(log);
+    std::string ligne;
+    std::getline(f, ligne);
+    EXPECT_TRUE(ligne.find("ligne c") != std::string::npos) << ligne.substr(0, 100);
+    EXPECT_GT(fs::file_size(d / "orlavine.log.1"), 5u << 20);
+    DefinitRepAppData({});
+}
+
 TEST(ServicesHote, ProgressIsClampedAndLetsMessagesThrough) {
     std::vector<int> positions;
     int messages = 0;

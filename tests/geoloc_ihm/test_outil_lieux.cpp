@@ -261,6 +261,57 @@ TEST_F(OutilLieux, Capture) {
     EXPECT_TRUE(fenetre->grab().save(chemin));
 }
 
+TEST_F(OutilLieux, ABaseReplacedUnderTheWindowIsNotWrittenAndTheUserIsTold) {
+    // Replaced by a program that ignores the lock (a copy, a file manager).
+    ImporteGedcom(fs::path(ORLAVINE_FIXTURES) / "arbre-geoloc.ged", dossier / "autre.sqlite");
+    fs::rename(dossier / "autre.sqlite", dossier / "a.sqlite");
+    Filtre(fenetre->RBLocate);
+    ASSERT_GT(fenetre->ListDisplayPlaces->count(), 0);
+    fenetre->ListDisplayPlaces->setCurrentRow(0);
+    for (QPushButton* b : {fenetre->BtCheckPlace, fenetre->BtDeleteCurrent}) {
+        SCOPED_TRACE(b->text().toStdString());
+        messages.clear();
+        b->click();
+        ASSERT_FALSE(messages.empty());
+        EXPECT_TRUE(messages.back().contains(QStringLiteral("la base a été remplacée")))
+            << messages.back().toStdString();
+    }
+    TBaseGenealogie nouvelle(dossier / "a.sqlite");
+    for (const TGeolocalisation& g : nouvelle.Geolocalisations())
+        EXPECT_EQ(g.Origine, Provenance::Gedcom);
+}
+
+TEST_F(OutilLieux, AReadOnlyBaseIsViewedWithEveryWriteDisabled) {
+    fenetre.reset();
+    services.reset();
+    gestion.reset();
+    base = std::make_unique<TBaseGenealogie>(dossier / "a.sqlite", true);
+    gestion = std::make_unique<TGestFichier>(*base);
+    services = std::make_unique<geoloc::TServicesLieuxBase>(*gestion);
+    TParametresOutilLieux p;
+    p.FichierMonde = ORLAVINE_MONDE_LIVRE;
+    fenetre = std::make_unique<TFormToolLocation>(*gestion, *services, &recherche, p);
+    fenetre->InitListPlaces();
+    fenetre->show();
+    Filtre(fenetre->RBLocate);
+    EXPECT_GT(fenetre->ListDisplayPlaces->count(), 0);
+    for (QPushButton* b :
+         {fenetre->BtReInit, fenetre->BtDeleteAll, fenetre->BtAnnuler, fenetre->BtLocateAuto,
+          fenetre->BtLocate, fenetre->BtCheckPlace, fenetre->BtDeleteCurrent}) {
+        SCOPED_TRACE(b->text().toStdString());
+        EXPECT_FALSE(b->isEnabled());
+    }
+    EXPECT_TRUE(fenetre->btQuit->isEnabled());
+    EXPECT_TRUE(fenetre->LabelLectureSeule->isVisible());
+    EXPECT_TRUE(fenetre->LabelLectureSeule->text().startsWith(
+        QStringLiteral("Base ouverte en lecture seule : ")));
+    fenetre->resize(1024, 600); // the sentence stays whole on a small screen
+    QApplication::processEvents();
+    fs::create_directories(ORLAVINE_CAPTURES);
+    EXPECT_TRUE(fenetre->grab().save(
+        QString::fromStdString(std::string(ORLAVINE_CAPTURES) + "/outil-lieux-lecture-seule.png")));
+}
+
 namespace {
 // The map's search: a point for "Mayence"; asks a nested search of its own when told to.
 class GeocodageEssai : public IGeocodage {
