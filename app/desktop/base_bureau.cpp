@@ -190,10 +190,9 @@ TFormToolLocation* BaseBureau::OutilLieux() const {
 bool BaseBureau::Exporte(const QString& sortie) {
     if (!base_) return false;
     try {
-        QString message =
-            QStringLiteral("Fichier « %1 » écrit :").arg(QFileInfo(sortie).fileName());
+        QString message = QStringLiteral("Fichier « %1 » écrit.").arg(QFileInfo(sortie).fileName());
         for (const std::string& phrase : PhrasesExport(ExporteGedcom(*base_, Chemin(sortie))))
-            message += QLatin1Char(' ') + QString::fromStdString(phrase);
+            message += QStringLiteral("\n\n") + QString::fromStdString(phrase);
         AfficheMessage(message, false);
         return true;
     } catch (const Erreur& e) {
