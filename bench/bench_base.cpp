@@ -140,7 +140,7 @@ void BM_ExporteBase(benchmark::State& etat) {
     TBaseGenealogie base(banc.BaseGeolocalisee());
     std::size_t modifies = 0;
     for (auto _ : etat)
-        modifies = ExporteGedcom(base, banc.Chemin("sortie.ged"));
+        modifies = ExporteGedcom(base, banc.Chemin("sortie.ged")).Ecrits;
     etat.counters["plac_modifies"] = static_cast<double>(modifies);
 }
 BENCHMARK(BM_ExporteBase)->Unit(benchmark::kMillisecond)->UseRealTime();

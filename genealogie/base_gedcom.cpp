@@ -150,7 +150,7 @@ ResultatImport ImporteGedcom(const fs::path& fichier, const fs::path& base,
     return resultat;
 }
 
-std::size_t ExporteGedcom(TBaseGenealogie& base, const fs::path& sortie) {
+RapportEcriture ExporteGedcom(TBaseGenealogie& base, const fs::path& sortie) {
     std::error_code ec;
     // A GEDCOM file written over a base would lose the base (this one or another).
     if (fs::exists(sortie, ec) && EstBaseOrlavine(sortie))
@@ -165,8 +165,25 @@ std::size_t ExporteGedcom(TBaseGenealogie& base, const fs::path& sortie) {
     for (const TBaseGenealogie::Changement& c : base.ChangementsAExporter())
         changements.push_back(
             {static_cast<std::uint32_t>(c.LignePlac), c.Latitude, c.Longitude, c.Retirer});
-    EcritAtomique(sortie, EcritGedcom(document, changements));
-    return changements.size();
+    RapportEcriture rapport;
+    EcritAtomique(sortie, EcritGedcom(document, changements, &rapport));
+    return rapport;
+}
+
+std::vector<std::string> PhrasesExport(const RapportEcriture& r) {
+    std::vector<std::string> phrases{std::to_string(r.Ecrits) +
+                                     " lieu(x) d'événement aux coordonnées ajoutées, modifiées "
+                                     "ou retirées."};
+    if (r.OrdonnancesSansCoordonnees)
+        phrases.push_back(std::to_string(r.OrdonnancesSansCoordonnees) +
+                          " lieu(x) d'ordonnance SDJ (BAPL, CONL, ENDL, SLGC, SLGS) laissé(s) "
+                          "sans coordonnées : GEDCOM 5.5 et 5.5.1 n'en admettent pas à cet "
+                          "endroit ; ces lieux les portent sous leurs autres événements.");
+    if (!r.VersionRelevee.empty())
+        phrases.push_back("Version du fichier portée de GEDCOM 5.5 à " + r.VersionRelevee +
+                          " (HEAD.GEDC.VERS) : les coordonnées (MAP) n'existent qu'à partir de "
+                          "5.5.1.");
+    return phrases;
 }
 
 } // namespace orlavine

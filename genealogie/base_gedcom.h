@@ -33,8 +33,13 @@ ResultatImport ImporteGedcom(const std::filesystem::path& fichier,
                              const OptionsImportGedcom& options = {});
 
 // Writes the base's file to `sortie`, atomically, with the positions stored since the import.
-// Gives the number of PLACs whose coordinates were written or removed.
-std::size_t ExporteGedcom(TBaseGenealogie& base, const std::filesystem::path& sortie);
+// Says how many PLACs had their coordinates written or removed, how many LDS ordinances' PLACs
+// were left without them, and whether the GEDCOM version was raised (EcritGedcom).
+RapportEcriture ExporteGedcom(TBaseGenealogie& base, const std::filesystem::path& sortie);
+
+// The export's report as the user reads it (French, one sentence a line): the places written,
+// then only what applies of the ordinances left out and the version raised.
+std::vector<std::string> PhrasesExport(const RapportEcriture& rapport);
 
 // Writes through a temporary file of the same folder renamed over `chemin`; on failure the
 // previous file is untouched and ErreurGenealogie gives the French reason.

@@ -111,6 +111,7 @@ private:
             ++avertissementsPerdus_;
     }
     void ChoisitJeu(std::string_view corps);
+    void VerifieDeclarationUtf16();
     void Decoupe(std::string_view corps, std::size_t debut);
     void Analyse();
     void AnalyseLigne(std::size_t i);
@@ -159,15 +160,29 @@ void Lecteur::ChoisitJeu(std::string_view corps) {
     const bool utf8 = ascii || EstUtf8Valide(corps);
     Encodage annonce = Encodage::Utf8;
     const bool connu = EncodageDeclare(declare, annonce);
+    // A declaration the bytes cannot bear out whatever they hold: a name of no character set,
+    // or UTF-16 for a file of 8-bit units.
+    const bool inconnu = !declare.empty() && !connu;
+    const bool seize = connu && annonce == Encodage::Utf16LE;
+    const auto avertitDeclaration = [&] {
+        if (inconnu)
+            Avertit(0, "jeu de caractères déclaré inconnu (CHAR " + declare + ") : lu en " +
+                           NomEncodage(doc_.Jeu));
+        else
+            Avertit(0, "le fichier déclare CHAR " + declare +
+                           " (UTF-16) mais n'est pas en UTF-16 : lu en " + NomEncodage(doc_.Jeu));
+    };
 
     if (doc_.Bom) {
         doc_.Jeu = Encodage::Utf8;
-        if (connu && annonce != Encodage::Utf8 && !ascii)
+        if (inconnu || seize)
+            avertitDeclaration();
+        else if (connu && annonce != Encodage::Utf8 && !ascii)
             Avertit(0, "le fichier commence par la marque UTF-8 mais déclare CHAR " + declare +
                            " : lu en UTF-8");
         return;
     }
-    if (connu && (annonce == Encodage::Utf8 || ascii) && annonce != Encodage::Utf16LE) {
+    if (connu && (annonce == Encodage::Utf8 || ascii) && !seize) {
         doc_.Jeu = ascii && annonce != Encodage::Utf8 ? annonce : Encodage::Utf8;
         if (annonce == Encodage::Utf8 && !utf8)
             Avertit(0, "le fichier déclare UTF-8 mais contient des octets invalides en UTF-8 : "
@@ -176,21 +191,38 @@ void Lecteur::ChoisitJeu(std::string_view corps) {
     }
     if (utf8) {
         doc_.Jeu = Encodage::Utf8;
-        if (!declare.empty() && !ascii && annonce != Encodage::Utf8)
+        if (inconnu || seize)
+            avertitDeclaration();
+        else if (!declare.empty() && !ascii && annonce != Encodage::Utf8)
             Avertit(0, "le fichier déclare CHAR " + declare +
                            " mais son texte est de l'UTF-8 valide : lu en UTF-8");
         return;
     }
-    if (connu && annonce != Encodage::Utf16LE && annonce != Encodage::Ascii) {
+    if (connu && !seize && annonce != Encodage::Ascii) {
         doc_.Jeu = annonce;
         return;
     }
     doc_.Jeu = Encodage::Windows1252;
     if (declare.empty())
         Avertit(0, "jeu de caractères non déclaré (HEAD.CHAR) : lu en Windows-1252");
+    else if (inconnu)
+        avertitDeclaration();
     else
         Avertit(0, "le jeu de caractères déclaré (CHAR " + declare +
                        ") ne convient pas aux octets du fichier : lu en Windows-1252");
+}
+
+// A UTF-16 file (told by its bytes) whose HEAD.CHAR names no set or another one.
+void Lecteur::VerifieDeclarationUtf16() {
+    const std::string& declare = doc_.CharDeclare;
+    if (declare.empty()) return;
+    Encodage annonce = Encodage::Utf8;
+    if (!EncodageDeclare(declare, annonce))
+        Avertit(0, "jeu de caractères déclaré inconnu (CHAR " + declare + ") : lu en " +
+                       NomEncodage(doc_.Jeu));
+    else if (annonce != Encodage::Utf16LE)
+        Avertit(0, "le fichier déclare CHAR " + declare + " mais il est en UTF-16 : lu en " +
+                       NomEncodage(doc_.Jeu));
 }
 
 // Cuts the body into lines (CR, LF or CRLF, in code units of the character set) and decodes
@@ -644,6 +676,7 @@ void Lecteur::Lit() {
     texte_ = std::make_shared<std::string>();
     Decoupe(corps, debut);
     Analyse();
+    if (LargeurUnite(doc_.Jeu) == 2) VerifieDeclarationUtf16();
     decodees_ = {};
     LitLieux();
     Resume();

@@ -130,13 +130,27 @@ struct CoordonneesEvenement {
     bool Retirer = false;
 };
 
+// What an export did beyond the positions asked for.
+struct RapportEcriture {
+    std::size_t Ecrits = 0; // PLACs whose MAP was written, replaced or removed
+    // PLACs of LDS ordinances (BAPL, CONL, ENDL, SLGC, SLGS) left without the position asked
+    // for: GEDCOM 5.5 and 5.5.1 allow nothing under them (a MAP already there is removed).
+    std::size_t OrdonnancesSansCoordonnees = 0;
+    std::string VersionRelevee; // "5.5.1" when a GEDCOM 5.5 file gained a MAP, else empty
+};
+
 // The file's bytes, unchanged when `changements` is empty. Otherwise only the MAP under each
 // named PLAC is replaced (or added after the PLAC's substructures, or removed): "MAP", "LATI"
 // then "LONG", hemisphere letters, at most 6 decimals, at the replaced MAP's level (else the
 // PLAC's level + 1), in the file's character set and with that line's own line end. What else
-// a MAP holds stays under it. Throws ErreurGenealogie when a line number names no PLAC, for a
-// position out of range, and for a UTF-16 file with an odd number of bytes.
+// a MAP holds stays under it. Where the file's version allows no MAP the position is not
+// written: under the PLAC of an LDS ordinance of any version but 7 (counted in `rapport`); a
+// GEDCOM 5.5 file, which has no MAP at all, that gains one is declared 5.5.1 instead
+// (HEAD.GEDC.VERS, the only other line that changes). Throws ErreurGenealogie when a line
+// number names no PLAC, for a position out of range, and for a UTF-16 file with an odd number
+// of bytes.
 std::string EcritGedcom(const DocumentGedcom& document,
-                        const std::vector<CoordonneesEvenement>& changements);
+                        const std::vector<CoordonneesEvenement>& changements,
+                        RapportEcriture* rapport = nullptr);
 
 } // namespace orlavine

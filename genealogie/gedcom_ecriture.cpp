@@ -24,6 +24,8 @@ public:
     explicit Ecrivain(const DocumentGedcom& doc) : doc_(doc) {}
 
     void Change(std::size_t plac, const CoordonneesEvenement& c);
+    // HEAD.GEDC.VERS becomes `version`; false when the header has no such line.
+    bool Declare(std::string_view version);
     std::string Resultat();
 
 private:
@@ -117,6 +119,21 @@ void Ecrivain::Change(std::size_t plac, const CoordonneesEvenement& c) {
     }
 }
 
+bool Ecrivain::Declare(std::string_view version) {
+    for (std::size_t i = 0; i < doc_.Lignes.size(); ++i) {
+        const LigneGedcom& l = L(i);
+        if (l.Niveau == 0 && i > 0 && l.Etiquette != "HEAD") break; // past the header
+        if (l.Niveau < 0 || l.Etiquette != "VERS" || l.Parent == LigneGedcom::SansParent) continue;
+        const LigneGedcom& gedc = L(l.Parent);
+        if (gedc.Etiquette != "GEDC" || gedc.Niveau != 1) continue;
+        retouches_.push_back(
+            {l.Debut, l.Debut + l.Longueur,
+             EncodeAscii(doc_.Jeu, std::to_string(l.Niveau) + " VERS " + std::string(version))});
+        return true;
+    }
+    return false;
+}
+
 std::string Ecrivain::Resultat() {
     std::stable_sort(retouches_.begin(), retouches_.end(),
                      [](const Retouche& a, const Retouche& b) { return a.Debut < b.Debut; });
@@ -136,10 +153,21 @@ std::string Ecrivain::Resultat() {
     return sortie;
 }
 
+// The PLAC of an LDS ordinance: in GEDCOM 5.5 and 5.5.1 a plain text, with nothing under it.
+bool SousOrdonnance(const DocumentGedcom& d, std::size_t plac) {
+    const std::uint32_t parent = d.Lignes[plac].Parent;
+    if (parent == LigneGedcom::SansParent) return false;
+    const std::string_view e = d.Lignes[parent].Etiquette;
+    return e == "BAPL" || e == "CONL" || e == "ENDL" || e == "SLGC" || e == "SLGS";
+}
+
 } // namespace
 
 std::string EcritGedcom(const DocumentGedcom& document,
-                        const std::vector<CoordonneesEvenement>& changements) {
+                        const std::vector<CoordonneesEvenement>& changements,
+                        RapportEcriture* rapport) {
+    RapportEcriture r;
+    if (rapport) *rapport = r;
     if (changements.empty()) return document.Octets;
     // One change per PLAC, the last given wins.
     std::map<std::size_t, CoordonneesEvenement> parPlac;
@@ -166,9 +194,25 @@ std::string EcritGedcom(const DocumentGedcom& document,
         throw ErreurGenealogie(document.NomFichier, 0,
                                "fichier UTF-16 tronqué (nombre impair d'octets) : coordonnées "
                                "non écrites");
+    // GEDCOM 7 allows a MAP under every PLAC; 5.5.1 (and a file that does not say) not under
+    // an LDS ordinance's: the position is left out there, and a MAP already there, out of date
+    // now, goes. The same place carries it under its other events.
+    const bool version7 = !document.Version.empty() && document.Version.front() == '7';
     Ecrivain e(document);
-    for (const auto& [plac, c] : parPlac)
+    bool carte = false;
+    for (auto [plac, c] : parPlac) {
+        if (!version7 && !c.Retirer && SousOrdonnance(document, plac)) {
+            ++r.OrdonnancesSansCoordonnees;
+            c.Retirer = true;
+        } else {
+            ++r.Ecrits;
+            carte = carte || !c.Retirer;
+        }
         e.Change(plac, c);
+    }
+    // GEDCOM 5.5 has no MAP: a file that gains one says 5.5.1, the version that has it.
+    if (carte && document.Version == "5.5" && e.Declare("5.5.1")) r.VersionRelevee = "5.5.1";
+    if (rapport) *rapport = r;
     return e.Resultat();
 }
 

@@ -42,6 +42,12 @@ std::vector<TLieuNominatim> TServiceNominatim::Recherche(std::string_view texte)
     }
     ++envoyees_;
     const std::string texteReponse = transport_.Obtient(requete);
+    // Whatever the transport let through, an answer beyond the cap is neither read nor kept.
+    if (texteReponse.size() > TailleMaxReponseEnLigne)
+        throw ErreurReseau(requete, 0,
+                           "réponse de " + std::to_string(texteReponse.size()) +
+                               " octets refusée : trop grande (au plus " +
+                               std::to_string(TailleMaxReponseEnLigne) + ")");
     auto lieux = LitReponseRecherche(texteReponse, requete);
     try {
         cache_.Ecrit(requete, texteReponse);

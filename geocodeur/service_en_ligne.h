@@ -8,6 +8,7 @@
 
 #include "geocodeur/limiteur.h"
 #include "geocodeur/nominatim.h"
+#include "host/reponse_en_ligne.h"
 
 #include <functional>
 #include <string>
@@ -26,7 +27,9 @@ public:
     using Erreur::Erreur;
 };
 
-// One GET: the body of a "200" answer. Raises ErreurReseau otherwise, naming the address.
+// One GET: the body of a "200" answer. Raises ErreurReseau otherwise, naming the address. A
+// transport follows no redirect away from the address's scheme, host and port, and cuts an
+// answer off at the bounds of TLimitesReponse (host/reponse_en_ligne.h).
 class ITransportHttp {
 public:
     virtual ~ITransportHttp() = default;
@@ -49,7 +52,8 @@ public:
 
     // The places the service gives for `texte`, best first (its first one only, as the map
     // asks, so that the map and the bulk runs share the kept answers). Raises ErreurNominatim
-    // (a text that cannot be asked, an answer that cannot be read) or ErreurReseau.
+    // (a text that cannot be asked, an answer that cannot be read) or ErreurReseau (also for
+    // an answer larger than TailleMaxReponseEnLigne, which is not kept).
     std::vector<TLieuNominatim> Recherche(std::string_view texte);
 
     const std::string& Serveur() const { return serveur_; }

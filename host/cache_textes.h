@@ -3,6 +3,9 @@
 // base (genealogie/cache_geocodage.h). No toolkit here.
 #pragma once
 
+#include "host/erreur.h"
+#include "host/reponse_en_ligne.h"
+
 #include <map>
 #include <optional>
 #include <string>
@@ -14,9 +17,18 @@ public:
     virtual ~ICacheTextes() = default;
     // The answer kept for that request; none when it was never kept.
     virtual std::optional<std::string> Lit(const std::string& requete) = 0;
-    // Keeps (or replaces) the answer to that request. Raises orlavine::Erreur when it cannot.
+    // Keeps (or replaces) the answer to that request. Raises orlavine::Erreur when it cannot,
+    // and for an answer larger than TailleMaxReponseEnLigne, which is never kept.
     virtual void Ecrit(const std::string& requete, const std::string& reponse) = 0;
 };
+
+// Raises Erreur for an answer too large to be kept.
+inline void RefuseTropGrande(const std::string& reponse) {
+    if (reponse.size() > TailleMaxReponseEnLigne)
+        throw Erreur("réponse de " + std::to_string(reponse.size()) +
+                     " octets : trop grande pour être gardée (au plus " +
+                     std::to_string(TailleMaxReponseEnLigne) + ")");
+}
 
 // For the life of the program only.
 class TCacheTextesMemoire final : public ICacheTextes {
@@ -27,6 +39,7 @@ public:
         return i->second;
     }
     void Ecrit(const std::string& requete, const std::string& reponse) override {
+        RefuseTropGrande(reponse);
         textes_[requete] = reponse;
     }
     std::size_t Taille() const { return textes_.size(); }

@@ -3,8 +3,7 @@
 #include "geocodeur/limiteur.h"
 #include "geocodeur/nominatim.h"
 #include "host/cache_textes.h"
-#include "mapview/http_synchrone.h"
-#include "mapview/tuiles.h"
+#include "mapview/reponse_limitee.h"
 
 #include <QDebug>
 #include <QDir>
@@ -19,9 +18,6 @@
 namespace orlavine {
 
 namespace {
-
-// A request that hangs is given up after this long (milliseconds).
-constexpr int DelaiReponseMs = 15000;
 
 QString Q(const std::string& texte) {
     return QString::fromStdString(texte);
@@ -220,11 +216,11 @@ void TGeocodageEnLigne::Envoie(const std::string& requete,
     const auto delai = limiteur_->Reserve();
     QTimer::singleShot(delai, this, [this, requete, traite] {
         QNetworkRequest q(QUrl::fromEncoded(QByteArray::fromStdString(requete)));
-        q.setHeader(QNetworkRequest::UserAgentHeader, UserAgentOrlavine());
-        q.setTransferTimeout(DelaiReponseMs);
+        PrepareRequete(q, limites_);
         ++envoyees_;
         emit RequeteEnvoyee(Q(requete));
         QNetworkReply* r = reseau_->get(q);
+        SurveilleReponse(r, limites_);
         connect(r, &QNetworkReply::finished, this, [this, r, requete, traite] {
             r->deleteLater();
             const int statut = r->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

@@ -7,6 +7,7 @@
 // the offline search answers instead and the log says why.
 #pragma once
 
+#include "host/reponse_en_ligne.h"
 #include "mapview/geocodage.h"
 
 #include <QObject>
@@ -57,6 +58,8 @@ public:
     void FixeCache(ICacheTextes* cache);
     // The turns between requests (not owned; by default the program's one).
     void FixeLimiteur(geocodeur::TLimiteurDebit* limiteur) { limiteur_ = limiteur; }
+    // What one answer may cost (size, idle time-out, deadline); by default the program's.
+    void FixeLimites(const TLimitesReponse& limites) { limites_ = limites; }
 
     // Without waiting: a kept online answer, otherwise the offline search. Never the network.
     std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override;
@@ -97,6 +100,7 @@ private:
     std::unique_ptr<TCacheTextesMemoire> memoire_;
     ICacheTextes* cache_ = nullptr;
     geocodeur::TLimiteurDebit* limiteur_;
+    TLimitesReponse limites_;
     int envoyees_ = 0;
     QString derniereErreur_;
 };

@@ -1,7 +1,5 @@
 #include "mapview/http_synchrone.h"
 
-#include "mapview/tuiles.h"
-
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -10,32 +8,16 @@
 
 namespace orlavine {
 
-QString RaisonEchecReseau(const QNetworkReply& r) {
-    switch (r.error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("connexion refus\u00E9e");
-    case QNetworkReply::HostNotFoundError:
-        return QStringLiteral("serveur introuvable");
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
-        return QStringLiteral("pas de r\u00E9ponse \u00E0 temps");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("connexion ferm\u00E9e par le serveur");
-    default:
-        return r.errorString();
-    }
-}
-
-TTransportHttpQt::TTransportHttpQt(int delaiMs)
-    : delaiMs_(delaiMs), reseau_(std::make_unique<QNetworkAccessManager>()) {}
+TTransportHttpQt::TTransportHttpQt(TLimitesReponse limites)
+    : limites_(limites), reseau_(std::make_unique<QNetworkAccessManager>()) {}
 
 TTransportHttpQt::~TTransportHttpQt() = default;
 
 std::string TTransportHttpQt::Obtient(const std::string& adresse) {
     QNetworkRequest q(QUrl::fromEncoded(QByteArray::fromStdString(adresse)));
-    q.setHeader(QNetworkRequest::UserAgentHeader, UserAgentOrlavine());
-    q.setTransferTimeout(delaiMs_);
+    PrepareRequete(q, limites_);
     std::unique_ptr<QNetworkReply> r(reseau_->get(q));
+    SurveilleReponse(r.get(), limites_);
     if (!r->isFinished()) {
         QEventLoop boucle;
         QObject::connect(r.get(), &QNetworkReply::finished, &boucle, &QEventLoop::quit);

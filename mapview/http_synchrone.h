@@ -5,31 +5,28 @@
 #pragma once
 
 #include "geocodeur/service_en_ligne.h"
+#include "mapview/reponse_limitee.h"
 
 #include <QString>
 #include <memory>
 
 class QNetworkAccessManager;
-class QNetworkReply;
 
 namespace orlavine {
 
 class TTransportHttpQt final : public geocodeur::ITransportHttp {
 public:
-    // A request that gets no answer is given up after `delaiMs` milliseconds.
-    explicit TTransportHttpQt(int delaiMs = 15000);
+    // Each request keeps to `limites` (mapview/reponse_limitee.h).
+    explicit TTransportHttpQt(TLimitesReponse limites = {});
     ~TTransportHttpQt() override;
 
     // Raises geocodeur::ErreurReseau (French reason, naming the address) for anything but a
-    // "200" answer.
+    // "200" answer within the bounds.
     std::string Obtient(const std::string& adresse) override;
 
 private:
-    int delaiMs_;
+    TLimitesReponse limites_;
     std::unique_ptr<QNetworkAccessManager> reseau_;
 };
-
-// Why a request failed, in French where the cause is a common one.
-QString RaisonEchecReseau(const QNetworkReply& reponse);
 
 } // namespace orlavine

@@ -1,5 +1,7 @@
 #include "mapview/tuiles.h"
 
+#include "mapview/reponse_limitee.h"
+
 #include <QNetworkAccessManager>
 #include <QNetworkDiskCache>
 #include <QNetworkReply>
@@ -169,12 +171,13 @@ void TCoucheTuiles::Envoie() {
             continue;
         }
         QNetworkRequest requete(url);
-        requete.setHeader(QNetworkRequest::UserAgentHeader, UserAgentOrlavine());
+        PrepareRequete(requete, parametres_.Limites);
         // Fresh tiles come from the disk cache, stale ones are revalidated.
         requete.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
                              QNetworkRequest::PreferNetwork);
         requete.setAttribute(QNetworkRequest::CacheSaveControlAttribute, true);
         QNetworkReply* reponse = reseau_->get(requete);
+        SurveilleReponse(reponse, parametres_.Limites);
         enCours_.insert(cle);
         ++envoyees_;
         QNetworkAccessManager* gestionnaire = reseau_;

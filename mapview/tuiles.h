@@ -9,6 +9,7 @@
 // and the map credits OpenStreetMap's contributors while tiles are shown.
 #pragma once
 
+#include "host/reponse_en_ligne.h"
 #include "monde/projection.h"
 
 #include <QCache>
@@ -32,6 +33,8 @@ struct TParametresTuiles {
     QString Adresse = QStringLiteral("https://tile.openstreetmap.org/{z}/{x}/{y}.png");
     QString DossierCache; // empty: tiles kept in memory only
     qint64 TailleCacheOctets = 256LL * 1024 * 1024;
+    // A tile is a few tens of kilobytes: one beyond 2 MiB is refused, and never cached.
+    TLimitesReponse Limites{std::size_t{2} << 20};
     friend bool operator==(const TParametresTuiles&, const TParametresTuiles&) = default;
 };
 

@@ -202,11 +202,16 @@ int Importer(const OptionsBase& o, std::ostream& out, std::ostream& err) {
 
 int Exporter(const OptionsBase& o, std::ostream& out) {
     TBaseGenealogie base(o.base);
-    const std::size_t n = ExporteGedcom(base, o.arguments[0]);
-    if (o.tsv)
-        out << "lieux_modifies\t" << n << '\n';
-    else
-        out << o.arguments[0] << " : " << n << " lieu(x) d'événement aux coordonnées modifiées\n";
+    const RapportEcriture r = ExporteGedcom(base, o.arguments[0]);
+    if (o.tsv) {
+        out << "lieux_modifies\t" << r.Ecrits << '\n'
+            << "ordonnances_sans_coordonnees\t" << r.OrdonnancesSansCoordonnees << '\n'
+            << "version_relevee\t" << r.VersionRelevee << '\n';
+        return SortieOk;
+    }
+    out << o.arguments[0] << " :\n";
+    for (const std::string& phrase : PhrasesExport(r))
+        out << phrase << '\n';
     return SortieOk;
 }
 

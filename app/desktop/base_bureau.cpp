@@ -190,12 +190,10 @@ TFormToolLocation* BaseBureau::OutilLieux() const {
 bool BaseBureau::Exporte(const QString& sortie) {
     if (!base_) return false;
     try {
-        const std::size_t n = ExporteGedcom(*base_, Chemin(sortie));
-        AfficheMessage(QStringLiteral("Fichier « %1 » écrit : %2 lieu(x) d'événement aux "
-                                      "coordonnées ajoutées, modifiées ou retirées.")
-                           .arg(QFileInfo(sortie).fileName())
-                           .arg(n),
-                       false);
+        QString message = QStringLiteral("Fichier « %1 » écrit.").arg(QFileInfo(sortie).fileName());
+        for (const std::string& phrase : PhrasesExport(ExporteGedcom(*base_, Chemin(sortie))))
+            message += QStringLiteral("\n\n") + QString::fromStdString(phrase);
+        AfficheMessage(message, false);
         return true;
     } catch (const Erreur& e) {
         AfficheMessage(Texte(e.what()), true);

@@ -166,6 +166,34 @@ TEST_F(CommandeBase, ImportListExport) {
     EXPECT_EQ(Lance({"base", "importer", Chemin("sortie.ged"), "--base", base, "--remplacer"}), 0);
 }
 
+// A GEDCOM 5.5 file with an LDS ordinance: the export leaves the ordinance's place without
+// coordinates, raises the version to 5.5.1, and says both.
+TEST_F(CommandeBase, TheExportSaysWhatTheFilesVersionMadeItLeaveOutOrChange) {
+    test::EcritFichier(Chemin("v55.ged"), "0 HEAD\n1 GEDC\n2 VERS 5.5\n1 CHAR UTF-8\n"
+                                          "0 @I1@ INDI\n1 BIRT\n2 PLAC Saint-Malo, 35400, France\n"
+                                          "1 BAPL\n2 PLAC Saint-Malo, 35400, France\n0 TRLR\n");
+    const std::string base = Chemin("v.sqlite");
+    ASSERT_EQ(Lance({"base", "importer", Chemin("v55.ged"), "--base", base}), 0) << erreurs_.str();
+    {
+        TBaseGenealogie b(base);
+        TModuleBDD module(b);
+        SGeoChps malo(1, "", 48.6493f, -2.0257f, EtatPlaceALaMain);
+        module.AjouterEltTableGeo(&malo);
+    }
+    ASSERT_EQ(Lance({"base", "exporter", "--base", base, Chemin("s.ged")}), 0) << erreurs_.str();
+    const std::string sortie = sortie_.str();
+    EXPECT_NE(sortie.find("1 lieu(x) d'événement aux coordonnées"), std::string::npos) << sortie;
+    EXPECT_NE(sortie.find("1 lieu(x) d'ordonnance SDJ"), std::string::npos) << sortie;
+    EXPECT_NE(sortie.find("de GEDCOM 5.5 à 5.5.1"), std::string::npos) << sortie;
+    EXPECT_EQ(test::LitFichier(Chemin("s.ged")),
+              "0 HEAD\n1 GEDC\n2 VERS 5.5.1\n1 CHAR UTF-8\n0 @I1@ INDI\n1 BIRT\n"
+              "2 PLAC Saint-Malo, 35400, France\n3 MAP\n4 LATI N48.6493\n4 LONG W2.0257\n"
+              "1 BAPL\n2 PLAC Saint-Malo, 35400, France\n0 TRLR\n");
+    ASSERT_EQ(Lance({"--tsv", "base", "exporter", "--base", base, Chemin("s.ged")}), 0);
+    EXPECT_EQ(sortie_.str(), "lieux_modifies\t1\nordonnances_sans_coordonnees\t1\n"
+                             "version_relevee\t5.5.1\n");
+}
+
 TEST_F(CommandeBase, GeolocateAllThenUndo) {
     DefinitRepAppData(Chemin("donnees"));
     const std::string base = Chemin("b.sqlite");

@@ -102,7 +102,7 @@ TEST_F(BaseGedcom, RoundTripThroughTheBase) {
     EXPECT_EQ(geo->Etat, EtatLuDansGedcom);
 
     // Nothing changed: the same bytes.
-    EXPECT_EQ(ExporteGedcom(base, d_ / "sortie.ged"), 0u);
+    EXPECT_EQ(ExporteGedcom(base, d_ / "sortie.ged").Ecrits, 0u);
     EXPECT_EQ(Octets(d_ / "sortie.ged"), Fixture());
 
     // Rennes moved by hand, Vitré located from the atlas, the lieu-dit validated as is.
@@ -111,7 +111,7 @@ TEST_F(BaseGedcom, RoundTripThroughTheBase) {
     module.UpdateCoordGeo(&rennes);
     SGeoChps vitre(2, "", 48.1245f, -1.2089f, EtatCommunePays);
     module.AjouterEltTableGeo(&vitre);
-    EXPECT_EQ(ExporteGedcom(base, d_ / "sortie.ged"), 3u);
+    EXPECT_EQ(ExporteGedcom(base, d_ / "sortie.ged").Ecrits, 3u);
     const std::string exporte = Octets(d_ / "sortie.ged");
     EXPECT_EQ(SansCoordonnees(exporte), SansCoordonnees(Fixture()));
     EXPECT_NE(exporte.find("3 MAP\r\n4 LATI N48.11\r\n4 LONG W1.68\r\n1 DEAT"), std::string::npos)

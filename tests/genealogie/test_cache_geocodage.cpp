@@ -2,6 +2,7 @@
 // again, nothing created by a read, the base's schema version untouched.
 #include "essai_base.h"
 #include "genealogie/base.h"
+#include "genealogie/base_sqlite.h"
 #include "genealogie/cache_geocodage.h"
 
 #include <gtest/gtest.h>
@@ -37,6 +38,27 @@ TEST(CacheGeocodage, AnswersAreKeptInTheBaseWithoutTouchingItsSchema) {
     TCacheGeocodageBase seule(lecture);
     EXPECT_EQ(seule.Lit("https://s/search?q=Lyon").value_or(""), "[]");
     EXPECT_THROW(seule.Ecrit("https://s/search?q=Nice", "[]"), Erreur);
+}
+
+// An answer past the cap is never kept, and one kept by an older version is not given back (it
+// is asked again and replaced).
+TEST(CacheGeocodage, AnswersPastTheCapAreNeitherKeptNorGivenBack) {
+    DossierTemporaire d;
+    CreeBase(ContenuSimple(), d / "b.sqlite");
+    TBaseGenealogie base(d / "b.sqlite");
+    TCacheGeocodageBase cache(base);
+    const std::string juste(TailleMaxReponseEnLigne, ' ');
+    const std::string trop = juste + " ";
+    cache.Ecrit("juste", juste);
+    EXPECT_THROW(cache.Ecrit("trop", trop), ErreurGenealogie);
+    EXPECT_EQ(cache.Lit("juste").value_or("").size(), juste.size());
+    EXPECT_FALSE(cache.Lit("trop"));
+    RequeteSqlite ancienne(base.Connexion(), "INSERT INTO cache_geocodage VALUES ('vieux', ?1, 0)");
+    ancienne.Lie(1, trop).Execute();
+    EXPECT_FALSE(cache.Lit("vieux"));
+    TCacheTextesMemoire memoire;
+    EXPECT_THROW(memoire.Ecrit("trop", trop), Erreur);
+    EXPECT_EQ(memoire.Taille(), 0u);
 }
 
 } // namespace
