@@ -256,7 +256,7 @@ TEST(PartageBase, ABaseOnReadOnlyMediaOpensReadOnly) {
             CommeUtilisateurOrdinaire();
             TBaseGenealogie base(chemin);
             Ecrit(fd, "lieux=" + std::to_string(base.Lieux().size()) + "\n");
-            Ecrit(fd, "export=" + std::to_string(ExporteGedcom(base, sortie / "s.ged")) + "\n");
+            Ecrit(fd, "export=" + std::to_string(ExporteGedcom(base, sortie / "s.ged").Ecrits) + "\n");
             Ecrit(fd, "ecriture=" + Message([&] { base.MarqueLieuSupprime(1, true); }) + "\n");
             Ecrit(fd, "seule=" + std::to_string(base.LectureSeule()) + "\n");
             Ecrit(fd, "pourquoi=" + base.RaisonLectureSeule() + "\n");
