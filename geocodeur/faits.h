@@ -61,4 +61,11 @@ std::span<const TFormePays> FormesPays();
 // The ISO code of a short form ("U.S.A." -> "US"), or nothing.
 std::optional<std::string> IsoDeForme(std::string_view texte);
 
+// A former name of a commune and the INSEE code of the commune that bears it today.
+struct TNomAncienCommune {
+    const char* Nom;       // "Châlons-sur-Marne"
+    const char* CodeInsee; // "51108"
+};
+std::span<const TNomAncienCommune> NomsAnciensCommunes();
+
 } // namespace orlavine::geocodeur

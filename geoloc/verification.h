@@ -7,6 +7,7 @@
 // Toolkit-free.
 #pragma once
 
+#include "genealogie/lieux_gedcom.h"
 #include "genealogie/services.h"
 #include "genealogie/services_liste.h"
 
@@ -21,13 +22,14 @@ namespace orlavine::geoloc {
 
 class TResolveurLieux;
 
-// A position farther than this from the commune its text names is listed, whatever the
-// commune: no commune of metropolitan France reaches farther from its centroid (the largest,
-// Arles, about 25 km).
-inline constexpr double DistanceMaxCommuneKm = 10.0;
-// Beyond the size of the commune itself, estimated from its neighbours, a position this
-// close is never listed (the centroid of a large commune and its main village differ).
+// The size of a commune is estimated from its nearest stored neighbour, within these bounds
+// (the largest, Arles, reaches about 25 km from its centroid); a position farther than its
+// size plus the tolerance from the commune's position is listed.
+inline constexpr double TailleMinCommuneKm = 2.0;
+inline constexpr double TailleMaxCommuneKm = 20.0;
 inline constexpr double ToleranceCommuneKm = 3.0;
+// A place abroad: a position farther than this from the place of the world file.
+inline constexpr double DistanceMaxLieuMondeKm = 50.0;
 
 // A located place whose position does not lie in what its text names.
 struct TPositionDouteuse {
@@ -42,6 +44,9 @@ struct TPositionDouteuse {
     double DistanceKm = 0.0; // from the stored position to the expected one
     std::string Attendu;     // "Redon, Ille-et-Vilaine (35236), France"
     std::string Raison;      // « hors du département d'Ille-et-Vilaine », ...
+    // What taking the expected position stores: a commune of the atlas (state 6, atlas), a
+    // place of the world file (state 5, geocoder).
+    Provenance Origine = Provenance::Atlas;
     bool Validee() const { return Etat == EtatValide; }
 };
 
@@ -86,9 +91,9 @@ struct TBilanCorrection {
     std::int64_t Lot = 0;     // the journal's lot (0: nothing stored)
 };
 
-// Gives each listed place its expected position (state 5, provenance geocoder), as one lot of
-// the journal that TJournalGeo::AnnuleDernierLot undoes; validated places never change. The
-// list entries in `liste` follow. One transaction.
+// Gives each listed place its expected position (state and provenance after its Origine), as
+// one lot of the journal that TJournalGeo::AnnuleDernierLot undoes; validated places never
+// change. The entries of `liste` follow. One transaction.
 TBilanCorrection AppliquePositionsAttendues(TGestFichier& gestion, TListePlaces& liste,
                                             const std::vector<TPositionDouteuse>& positions);
 
