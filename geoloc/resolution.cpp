@@ -865,14 +865,17 @@ TResolution TResolveurLieux::Resout(const PartiesLieu& parties) const {
     std::vector<Champ> champs;
     for (std::string_view s : Slots(parties))
         champs.push_back(d_->LitChamp(s));
-    // The town's slot holds no town ("Paris, France" under a FORM that starts with the
-    // lieu-dit): the lieu-dit is the town.
-    const Champ& commune = champs.front();
-    const bool sansVille =
-        commune.genre != Champ::Nom || (commune.Zone() && !d_->NomDeCommune(commune.cle));
-    if (sansVille && !parties.LieuDit.empty()) {
+    // The lieu-dit is the town when the town's slot holds none ("Paris, France" under a FORM
+    // that starts with the lieu-dit), or when the place lies abroad: the lieu-dit layout is
+    // French ("Panama City, Bay, FL, USA" read without FORM as the lieu-dit of Bay).
+    if (!parties.LieuDit.empty()) {
+        const Champ& commune = champs.front();
+        const auto x = d_->LitContexte(champs, champs.size());
+        const bool sansVille =
+            commune.genre != Champ::Nom ||
+            (commune.Zone() && (!d_->NomDeCommune(commune.cle) || !d_->ZoneCommeVille(commune, x)));
         Champ lieuDit = d_->LitChamp(parties.LieuDit);
-        if (lieuDit.genre == Champ::Nom) {
+        if (lieuDit.genre == Champ::Nom && (sansVille || !x.paysEtranger.empty())) {
             champs.insert(champs.begin(), std::move(lieuDit));
             TResolution r = d_->Resoudre(champs, 0, false);
             r.Avertissements.push_back("le lieu-dit " + Guillemets(parties.LieuDit) +
