@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_map>
 
 namespace orlavine::geocodeur {
 
@@ -333,11 +334,19 @@ std::span<const TFormePays> FormesPays() {
     return FormesPaysTable;
 }
 
+const std::string* IsoDeCle(const std::string& cle) {
+    static const std::unordered_map<std::string, std::string> parCle = [] {
+        std::unordered_map<std::string, std::string> m;
+        for (const TFormePays& f : FormesPaysTable)
+            m.emplace(Cle(f.Forme), f.Iso);
+        return m;
+    }();
+    const auto it = parCle.find(cle);
+    return it == parCle.end() ? nullptr : &it->second;
+}
+
 std::optional<std::string> IsoDeForme(std::string_view texte) {
-    const std::string cle = Cle(texte);
-    if (cle.empty()) return std::nullopt;
-    for (const TFormePays& f : FormesPaysTable)
-        if (Cle(f.Forme) == cle) return std::string(f.Iso);
+    if (const std::string* iso = IsoDeCle(Cle(texte))) return *iso;
     return std::nullopt;
 }
 

@@ -60,6 +60,8 @@ struct TFormePays {
 std::span<const TFormePays> FormesPays();
 // The ISO code of a short form ("U.S.A." -> "US"), or nothing.
 std::optional<std::string> IsoDeForme(std::string_view texte);
+// The same from a search key already made (geocodeur::Cle); null when none.
+const std::string* IsoDeCle(const std::string& cle);
 
 // A former name of a commune and the INSEE code of the commune that bears it today.
 struct TNomAncienCommune {

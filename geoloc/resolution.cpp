@@ -125,6 +125,12 @@ struct TResolveurLieux::Interne {
             }
             for (const TAutreCodePostal& a : carte->AutresCodesPostaux)
                 if (a.Index < n) parPostal[a.Code].push_back(a.Index);
+            // By the length of their key: a name one letter off is within one of it.
+            for (auto& [dep, v] : parDepartement)
+                std::stable_sort(v.begin(), v.end(), [&](std::int32_t a, std::int32_t b) {
+                    return cleCommune[static_cast<std::size_t>(a)].size() <
+                           cleCommune[static_cast<std::size_t>(b)].size();
+                });
         }
         for (const auto& a : geocodeur::NomsAnciensCommunes())
             anciensNoms[Cle(a.Nom)].push_back(a.CodeInsee);
@@ -184,7 +190,7 @@ struct TResolveurLieux::Interne {
         if (const auto d = departementParCle.find(c.cle); d != departementParCle.end())
             c.departements.push_back(d->second);
         c.zonesFr = geocodeur::ZonesFrancaisesDeCle(c.cle);
-        if (const auto iso = geocodeur::IsoDeForme(c.texte))
+        if (const std::string* iso = geocodeur::IsoDeCle(c.cle))
             c.pays = *iso;
         else if (const auto p = paysParCle.find(c.cle); p != paysParCle.end())
             c.pays = monde.Pays[p->second].Iso;
@@ -630,9 +636,16 @@ struct TResolveurLieux::Interne {
             for (const std::string& d : deps) {
                 const auto dc = parDepartement.find(d);
                 if (dc == parDepartement.end()) continue;
-                for (std::int32_t i : dc->second)
-                    if (UneLettre(cleCommune[static_cast<std::size_t>(i)], cle))
-                        proches.push_back(i);
+                const auto debut =
+                    std::lower_bound(dc->second.begin(), dc->second.end(), cle.size() - 1,
+                                     [&](std::int32_t i, std::size_t n) {
+                                         return cleCommune[static_cast<std::size_t>(i)].size() < n;
+                                     });
+                for (auto it = debut; it != dc->second.end(); ++it) {
+                    const std::string& k = cleCommune[static_cast<std::size_t>(*it)];
+                    if (k.size() > cle.size() + 1) break;
+                    if (UneLettre(k, cle)) proches.push_back(*it);
+                }
             }
             if (deps.empty())
                 for (const std::string& code : x.postaux)
@@ -760,9 +773,9 @@ struct TResolveurLieux::Interne {
         return false;
     }
 
-    TResolution ResoutVille(const std::vector<Champ>& champs, std::size_t ville) const {
+    TResolution ResoutVille(const std::vector<Champ>& champs, std::size_t ville,
+                            const Contexte& x) const {
         const Champ& v = champs[ville];
-        const Contexte x = LitContexte(champs, ville);
         // A French code or department that the town agrees with keeps the reading French
         // whatever the country field says.
         bool francaisFort = false;
@@ -811,6 +824,7 @@ struct TResolveurLieux::Interne {
             return r;
         }
         const Contexte x = LitContexte(champs, *ville);
+        const std::size_t villeLue = *ville;
         if (!ZoneCommeVille(champs[*ville], x)) {
             // "Anjou, France": an area alone names no town.
             const auto suivant =
@@ -822,14 +836,17 @@ struct TResolveurLieux::Interne {
             }
             ville = *suivant;
         }
-        r = ResoutVille(champs, *ville);
+        if (*ville == villeLue)
+            r = ResoutVille(champs, *ville, x);
+        else
+            r = ResoutVille(champs, *ville, LitContexte(champs, *ville));
         // "Le Bourg, Monségur, Landes": the first field may be a lieu-dit of the second.
         if (lieuDitPossible && !r.Localise()) {
             const auto suivant =
                 std::find_if(noms.begin(), noms.end(), [&](std::size_t k) { return k > *ville; });
             if (suivant != noms.end() && !champs[*suivant].Zone() &&
                 NomDeCommune(champs[*suivant].cle) && x.paysEtranger.empty()) {
-                TResolution r2 = ResoutVille(champs, *suivant);
+                TResolution r2 = ResoutVille(champs, *suivant, LitContexte(champs, *suivant));
                 if (r2.Localise() || !NomDeCommune(champs[*ville].cle)) {
                     r2.Raison += " ; " + Guillemets(champs[*ville].texte) + " lu comme lieu-dit";
                     return r2;
@@ -863,6 +880,7 @@ std::vector<std::string_view> Slots(const PartiesLieu& p) {
 
 TResolution TResolveurLieux::Resout(const PartiesLieu& parties) const {
     std::vector<Champ> champs;
+    champs.reserve(7);
     for (std::string_view s : Slots(parties))
         champs.push_back(d_->LitChamp(s));
     // The lieu-dit is the town when the town's slot holds none ("Paris, France" under a FORM
@@ -892,6 +910,7 @@ TResolution TResolveurLieux::ResoutTexte(std::string_view texte) const {
 
 TLectureLieu TResolveurLieux::Lit(const PartiesLieu& parties) const {
     std::vector<Champ> champs;
+    champs.reserve(7);
     for (std::string_view s : Slots(parties))
         champs.push_back(d_->LitChamp(s));
     const auto x = d_->LitContexte(champs, 0);

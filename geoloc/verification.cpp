@@ -154,8 +154,8 @@ std::optional<TPositionDouteuse> TVerificateurPositions::Verifie(const PartiesLi
             p.Raison = "hors des départements de la France métropolitaine, attendu dans " +
                        d_->NomDepartement(attendu);
         else if (horsDepartement)
-            p.Raison = "hors du département " + d_->NomDepartement(attendu) +
-                       " : la position est dans " + d_->NomDepartement(sous);
+            p.Raison = "hors de son département, " + d_->NomDepartement(attendu) +
+                       " ; la position tombe dans le département " + d_->NomDepartement(sous);
         else
             p.Raison =
                 "à " + Km(p.DistanceKm) + " de la commune, plus que sa taille (" + Km(seuil) + ")";

@@ -391,6 +391,13 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
     return SortieOk;
 }
 
+// A distance as the screen shows it: a decimal comma.
+std::string DistanceEcran(std::string distance) {
+    for (char& c : distance)
+        if (c == '.') c = ',';
+    return distance;
+}
+
 // The located places whose position lies far from what their text names.
 int Verifier(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     const auto carte = ChargeAtlas(o.dossierAtlas, err);
@@ -423,7 +430,7 @@ int Verifier(const OptionsBase& o, std::ostream& out, std::ostream& err) {
                 << Degres(p.Longitude) << " (" << NomEtat(p.Etat) << ")"
                 << (p.Validee() ? ", validée : jamais modifiée" : "") << "\n  attendu " << p.Attendu
                 << " (" << Degres(p.LatitudeAttendue) << ", " << Degres(p.LongitudeAttendue)
-                << "), à " << distance << " km : " << p.Raison << '\n';
+                << "), à " << DistanceEcran(distance) << " km : " << p.Raison << '\n';
         }
     }
     if (!o.tsv)

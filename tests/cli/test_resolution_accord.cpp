@@ -191,7 +191,7 @@ TEST_F(Accord, VerifierListsFarPositionsAndTakingThemIsUndone) {
     EXPECT_EQ(lignes[1][2].rfind("Saint-Lô", 0), 0u);
     EXPECT_EQ(lignes[2][2].rfind("Talensac", 0), 0u);
     EXPECT_GT(Nombre(lignes[1][6]), 100.0); // 1.17 E for Saint-Lô
-    EXPECT_TRUE(test::Contient(lignes[1][10], "hors du département"));
+    EXPECT_TRUE(test::Contient(lignes[1][10], "hors de son département"));
 
     // Redon validated by the user: listed, never changed.
     TBaseGenealogie base(chemin);
