@@ -197,7 +197,12 @@ struct TResolveurLieux::Interne {
         if (const auto p = provincesParCle.find(c.cle); p != provincesParCle.end())
             c.provinces = p->second;
         // A two-letter field in capitals is a state's or a province's postal abbreviation.
-        if (c.texte.size() == 2 && haut == c.texte) c.etat = geocodeur::EtatDeCode(c.texte);
+        if (c.texte.size() == 2 && haut == c.texte) {
+            c.etat = geocodeur::EtatDeCode(c.texte);
+            // Else an ISO 3166-1 code ("BE", "ES"); one that is also a state's ("DE") reads as
+            // the state, never as a country it might not be.
+            if (!c.etat && c.pays.empty() && paysParIso.count(haut)) c.pays = haut;
+        }
         return c;
     }
 

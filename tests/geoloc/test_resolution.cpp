@@ -120,6 +120,8 @@ TEST(Resolution, TextsOfEachFamily) {
         {"Londres ; Angleterre", Localise, "GB", "London"},
         {"Genève, Suisse", Localise, "CH", "Gen"},
         {"Paris ; Belgique", NonTrouve},
+        {"Bruxelles, BE", Localise, "BE", "Brussels"},
+        {"Paris, BE", NonTrouve},
         {"Springfield, USA", Ambigu},
     };
     for (const Cas& c : cas)
