@@ -784,7 +784,7 @@ struct TResolveurLieux::Interne {
         // A French code or department that the town agrees with keeps the reading French
         // whatever the country field says.
         bool francaisFort = false;
-        if (carte) {
+        if (carte && !x.paysEtranger.empty()) {
             for (const std::string& code : x.insee)
                 for (std::int32_t i : parInsee.at(code)) {
                     bool approche = false;
@@ -797,8 +797,8 @@ struct TResolveurLieux::Interne {
         TResolution r;
         if (!x.paysEtranger.empty() && !francaisFort) {
             r = ResoutMonde(v, x);
-        } else if (const auto f = carte ? ResoutFrance(v, x) : std::nullopt) {
-            r = *f;
+        } else if (auto f = carte ? ResoutFrance(v, x) : std::nullopt) {
+            r = std::move(*f);
             if (!x.paysEtranger.empty())
                 r.Avertissements.push_back("le pays " + Guillemets(x.nomPaysEtranger) +
                                            " ne s'accorde pas avec le code ou le département : "
