@@ -157,12 +157,11 @@ std::optional<TPositionDouteuse> TVerificateurPositions::Verifie(const PartiesLi
             p.Raison = "hors de son département, " + d_->NomDepartement(attendu) +
                        " ; la position tombe dans le département " + d_->NomDepartement(sous);
         else
-            p.Raison =
-                "à " + Km(p.DistanceKm) + " de la commune, plus que sa taille (" + Km(seuil) + ")";
+            p.Raison = "plus loin de la commune que sa taille (" + Km(seuil) + ")";
         return p;
     }
     if (p.DistanceKm <= DistanceMaxLieuMondeKm) return std::nullopt;
-    p.Raison = "à " + Km(p.DistanceKm) + " du lieu nommé, plus de " + Km(DistanceMaxLieuMondeKm);
+    p.Raison = "à plus de " + Km(DistanceMaxLieuMondeKm) + " du lieu nommé";
     return p;
 }
 
