@@ -64,7 +64,7 @@ bool UneLettre(std::string_view a, std::string_view b) {
     std::size_t i = 0;
     while (i < a.size() && a[i] == b[i])
         ++i;
-    if (a.size() == b.size()) return a.substr(i + 1) == b.substr(i + 1);
+    if (a.size() == b.size()) return i < a.size() && a.substr(i + 1) == b.substr(i + 1);
     return a.substr(i) == b.substr(i + 1);
 }
 
