@@ -1,6 +1,8 @@
 #include "geoloc/ihm/frm_outil_lieux.h"
 
+#include "atlas/carte_france.h"
 #include "genealogie/journal_geo.h"
+#include "mapview/ansi_qt.h"
 #include "mapview/web_osmaps.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -11,6 +13,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -106,7 +109,8 @@ QSize TDelegueLigneHtml::sizeHint(const QStyleOptionViewItem& option, const QMod
 TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServicesLieux& services,
                                      geoloc::IRechercheAdresse* recherche,
                                      const TParametresOutilLieux& params, QWidget* parent)
-    : QWidget(parent), gestion_(gestion), services_(services), recherche_(recherche) {
+    : QWidget(parent), gestion_(gestion), services_(services), recherche_(recherche),
+      atlas_(params.Atlas) {
     setWindowTitle(QStringLiteral("Outil de géolocalisation des lieux"));
     resize(1047, 598);
     QFont police(QStringLiteral("Segoe UI"));
@@ -310,9 +314,19 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
     if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return {};
     const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
     if (!e || (e->Latitude == 0 && e->Longitude == 0)) return QStringLiteral("Non localisé");
-    QString bulle = QStringLiteral("Position : %1, %2")
-                        .arg(e->Latitude, 0, 'f', 5)
-                        .arg(e->Longitude, 0, 'f', 5);
+    const QLocale francais(QLocale::French);
+    QString bulle =
+        QStringLiteral("Position : %1 ; %2")
+            .arg(francais.toString(e->Latitude, 'f', 5), francais.toString(e->Longitude, 'f', 5));
+    // The commune at that position, by its name as written.
+    if (const int c =
+            atlas_ ? atlas_->CommuneProche(e->Latitude, e->Longitude, RayonCommuneKm) : -1;
+        c >= 0)
+        bulle += QStringLiteral("\nCommune la plus proche : ") +
+                 VersQString(atlas_->NomOfficiel(c)) + QStringLiteral(" (") +
+                 VersQString(atlas_->NomDepartement(
+                     atlas_->Communes[static_cast<std::size_t>(c)].CodeInsee)) +
+                 QLatin1Char(')');
     std::optional<Provenance> origine;
     if (const auto p = provenances_.find({e->IdPlace, e->LieuDit}); p != provenances_.end())
         origine = p->second;

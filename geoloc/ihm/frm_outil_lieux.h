@@ -74,8 +74,10 @@ public:
     bool AddPlaceToShow(const SGeoChps* entree, int index);
     void ColorListDisplay();
     int GetItemIndexListPlaces(int ligne) const;
-    // The row's tooltip: position and provenance, or "Non localisé".
+    // The row's tooltip: position, the nearest commune of the atlas within RayonCommuneKm
+    // (by its official name) and provenance, or "Non localisé".
     QString BulleLigne(int ligne) const;
+    static constexpr double RayonCommuneKm = 10.0;
     int GetItemIndexShowList(int index) const;
     void SetFilterList(TypeFilterDisplayList filtre);
     void UpdateButton(TypeFilterDisplayList filtre);
@@ -151,6 +153,7 @@ private:
     TGestFichier& gestion_;
     const geoloc::IServicesLieux& services_;
     geoloc::IRechercheAdresse* recherche_;
+    const TCarteFrance* atlas_; // may be null
     TListePlaces ListPlaces_;
     TypeFilterDisplayList FilterList_ = FilterLocate;
     // Where the positions stored by this window came from, until the list is loaded again;
