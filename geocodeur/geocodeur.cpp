@@ -707,4 +707,8 @@ const TMonde& TGeocodeur::Monde() const {
     return d_->monde;
 }
 
+const TCarteFrance* TGeocodeur::Carte() const {
+    return d_->carte;
+}
+
 } // namespace orlavine::geocodeur

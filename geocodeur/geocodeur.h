@@ -78,6 +78,8 @@ public:
     std::optional<TCandidat> RechercheInverse(double latitude, double longitude) const;
 
     const TMonde& Monde() const;
+    // The atlas it reads France from (null: none).
+    const TCarteFrance* Carte() const;
 
     struct Interne;
 

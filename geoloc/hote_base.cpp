@@ -1,5 +1,6 @@
 #include "geoloc/hote_base.h"
 
+#include "geoloc/localisation_auto.h"
 #include "host/erreur.h"
 
 #include <cmath>
@@ -14,6 +15,11 @@ std::string THotePageMondeBase::NormalizeAddress(double& longitude, double& lati
                                                  std::string_view adresse, int idPlace,
                                                  std::string_view lieuDit) const {
     return geoloc::NormalizeAddress(lieux_, longitude, latitude, adresse, idPlace, lieuDit);
+}
+
+std::optional<TResolution> THotePageMondeBase::ResoutLieu(int idPlace) const {
+    if (!resolveur_ || !gestion_.FicDupli.Lieu(idPlace)) return std::nullopt;
+    return resolveur_->Resout(PartiesDuLieu(gestion_, idPlace, {}));
 }
 
 void THotePageMondeBase::AddLog(const std::string& ligne) {

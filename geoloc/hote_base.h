@@ -18,6 +18,10 @@ public:
     std::string NormalizeAddress(double& longitude, double& latitude, std::string_view adresse,
                                  int idPlace, std::string_view lieuDit) const override;
     void AddLog(const std::string& ligne) override;
+    // With a resolution (FixeResolveur), the place's parts are resolved as the bulk run does.
+    std::optional<TResolution> ResoutLieu(int idPlace) const override;
+    // The resolution to use (null: none; the text is searched). It must outlive the host.
+    void FixeResolveur(const TResolveurLieux* resolveur) { resolveur_ = resolveur; }
 
     // Stores the position and state of a place saved by the page (a place the table does not
     // hold yet is added). A position out of range is refused (orlavine::Erreur), the base
@@ -27,6 +31,7 @@ public:
 private:
     TGestFichier& gestion_;
     TServicesLieuxBase lieux_;
+    const TResolveurLieux* resolveur_ = nullptr;
 };
 
 } // namespace orlavine::geoloc

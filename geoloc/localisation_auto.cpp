@@ -44,6 +44,23 @@ TGeolocalisation VersTable(const SGeoChps& e, Provenance origine) {
 
 } // namespace
 
+TRechercheGeocodeur::TRechercheGeocodeur(const geocodeur::TGeocodeur& geocodeur)
+    : geocodeur_(geocodeur), resolveur_(geocodeur.Carte(), geocodeur) {}
+
+PartiesLieu PartiesDuLieu(const TGestFichier& gestion, int idPlace, std::string_view lieuDit) {
+    PartiesLieu p;
+    if (const TLieu* lieu = gestion.FicDupli.Lieu(idPlace)) {
+        p.Commune = lieu->Commune;
+        p.CodeInsee = lieu->CodeInsee;
+        p.CodePostal = lieu->CodePostal;
+        p.Departement = lieu->Departement;
+        p.Region = lieu->Region;
+        p.Pays = lieu->Pays;
+    }
+    p.LieuDit = std::string(lieuDit);
+    return p;
+}
+
 std::vector<TCandidatAdresse> TRechercheGeocodeur::Recherche(std::string_view texte) {
     std::vector<TCandidatAdresse> candidats;
     for (const geocodeur::TCandidat& c : geocodeur_.Recherche(texte))
@@ -63,6 +80,45 @@ TResultatLocalisation RelocatePlaceAuto(SGeoChps& entree, bool avecLieuDit,
     TResultatLocalisation r;
     double longitude = 0, latitude = 0;
     const bool lieuDitUtilise = avecLieuDit && !entree.LieuDit.empty();
+    if (const TResolveurLieux* resolveur = recherche ? recherche->Resolveur() : nullptr;
+        resolveur && !lieuDitUtilise) {
+        r.TexteRecherche = gestion.FicDupli.Charge(entree.IdPlace);
+        const TResolution res =
+            resolveur->Resout(PartiesDuLieu(gestion, entree.IdPlace, entree.LieuDit));
+        r.Raison = res.Raison;
+        r.Avertissements = res.Avertissements;
+        if (res.Localise()) {
+            entree.Latitude = res.Lieu.Latitude;
+            entree.Longitude = res.Lieu.Longitude;
+            entree.Etat = res.Origine == Provenance::Atlas ? EtatCommunePays : EtatAdresseTrouvee;
+            r.Succes = true;
+            r.Origine = res.Origine;
+            AddLog(" - Tools : Geolocalisation : " + TexteJournal(gestion, entree) + " ; " +
+                   TexteResolution(res));
+            return r;
+        }
+        if (res.Statut == TStatutResolution::Ambigu) {
+            r.Ambigu = true;
+            for (const TCandidatResolution& c : res.Candidats)
+                r.Candidats.push_back({c.Latitude, c.Longitude, c.Libelle, 0});
+            return r;
+        }
+        for (const TCandidatResolution& c : res.Candidats)
+            r.Candidats.push_back({c.Latitude, c.Longitude, c.Libelle, 0});
+        // Found nowhere offline, nothing near: an online service may know it.
+        if (!res.Candidats.empty() || r.TexteRecherche.empty()) return r;
+        const auto enLigne = recherche->RechercheInconnu(r.TexteRecherche);
+        if (enLigne.empty() || (enLigne.front().Latitude == 0 && enLigne.front().Longitude == 0))
+            return r;
+        entree.Latitude = enLigne.front().Latitude;
+        entree.Longitude = enLigne.front().Longitude;
+        entree.Etat = EtatAdresseTrouvee;
+        r.Succes = true;
+        r.Candidats.clear();
+        r.Origine = recherche->Origine();
+        AddLog(" - Tools : Geolocalisation en ligne : " + TexteJournal(gestion, entree));
+        return r;
+    }
     r.TexteRecherche =
         NormalizePlace(services, entree.IdPlace,
                        lieuDitUtilise ? std::string_view(entree.LieuDit) : "", longitude, latitude);
@@ -147,6 +203,14 @@ TBilanGeolocalisation ToutGeolocaliser(TGestFichier& gestion, TListePlaces& list
                     stocke = journal.Enregistre(bilan.Lot, VersTable(*entree, r.Origine));
                     if (stocke) {
                         ++bilan.Localisees;
+                        if (!r.Avertissements.empty()) {
+                            std::string ligne =
+                                Etiquette("Localisé avec réserve : ", gestion, *entree) + " ; " +
+                                r.Raison;
+                            for (const std::string& a : r.Avertissements)
+                                ligne += " ; attention : " + a;
+                            bilan.Journal += ligne + "\n\r";
+                        }
                         if (++dansLot >= tailleLot) valide();
                     } else {
                         // Validated meanwhile in the base: it stays as the user left it.
@@ -166,9 +230,17 @@ TBilanGeolocalisation ToutGeolocaliser(TGestFichier& gestion, TListePlaces& list
                             ligne += (k ? " | " : " ") + r.Candidats[k].Libelle + " (" +
                                      Degres(r.Candidats[k].Latitude) + ", " +
                                      Degres(r.Candidats[k].Longitude) + ")";
+                        if (!r.Raison.empty()) ligne += " ; " + r.Raison;
                     } else {
                         ligne = Etiquette("Adresse non localisé : ", gestion, *entree);
+                        if (!r.Raison.empty()) ligne += " ; " + r.Raison;
+                        for (std::size_t k = 0; k < r.Candidats.size(); ++k)
+                            ligne += (k ? " | " : " ; candidats : ") + r.Candidats[k].Libelle +
+                                     " (" + Degres(r.Candidats[k].Latitude) + ", " +
+                                     Degres(r.Candidats[k].Longitude) + ")";
                     }
+                    for (const std::string& a : r.Avertissements)
+                        ligne += " ; attention : " + a;
                     bilan.Journal += ligne + "\n\r";
                 }
             }

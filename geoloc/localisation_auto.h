@@ -5,6 +5,7 @@
 
 #include "genealogie/services_liste.h"
 #include "geoloc/normalisation.h"
+#include "geoloc/resolution.h"
 #include "geoloc/services_base.h"
 
 #include <cstdint>
@@ -37,17 +38,27 @@ public:
     virtual std::vector<TCandidatAdresse> Recherche(std::string_view texte) = 0;
     // What a position it found is recorded as.
     virtual Provenance Origine() const = 0;
+    // The resolution of the places of the base, when this search has one: a place is then
+    // read field by field (TResolveurLieux) rather than searched as a text.
+    virtual const TResolveurLieux* Resolveur() const { return nullptr; }
+    // Asked only for a place the resolution found nowhere (an online service); empty here.
+    virtual std::vector<TCandidatAdresse> RechercheInconnu(std::string_view /*texte*/) {
+        return {};
+    }
 };
 
-// The offline geocoder as an address search. The geocoder must outlive it.
+// The offline geocoder as an address search, with the resolution of the places over the
+// geocoder's atlas and world file. The geocoder must outlive it.
 class TRechercheGeocodeur : public IRechercheAdresse {
 public:
-    explicit TRechercheGeocodeur(const geocodeur::TGeocodeur& geocodeur) : geocodeur_(geocodeur) {}
+    explicit TRechercheGeocodeur(const geocodeur::TGeocodeur& geocodeur);
     std::vector<TCandidatAdresse> Recherche(std::string_view texte) override;
     Provenance Origine() const override { return Provenance::Geocodeur; }
+    const TResolveurLieux* Resolveur() const override { return &resolveur_; }
 
 private:
     const geocodeur::TGeocodeur& geocodeur_;
+    TResolveurLieux resolveur_;
 };
 
 // Two candidates of the best score farther apart than this are two places (homonyms); closer,
@@ -60,10 +71,18 @@ struct TResultatLocalisation {
     std::vector<TCandidatAdresse> Candidats; // the equally good ones, when ambiguous
     std::string TexteRecherche;              // what was searched
     Provenance Origine = Provenance::Main;   // on success: where the position comes from
+    std::string Raison;                      // the resolution's reason (French), when it ran
+    std::vector<std::string> Avertissements; // the resolution's warnings
 };
 
-// Locates one entry: the country file first (the commune's position, state 6) unless the
-// lieu-dit takes part in the search, else the address search (state 5). On success the entry
+// The parts of a place of the base, with the entry's lieu-dit.
+PartiesLieu PartiesDuLieu(const TGestFichier& gestion, int idPlace, std::string_view lieuDit);
+
+// Locates one entry. When the search has a resolution (TRechercheGeocodeur), the place's parts
+// are resolved (a French commune: state 6, a place abroad: state 5); a place the resolution
+// finds nowhere may still be asked to an online service (RechercheInconnu). Otherwise (or when
+// the lieu-dit takes part in the search) the country file first (the commune's position,
+// state 6), else the address search (state 5). On success the entry
 // takes the position and state; otherwise it is left as it was. An answer that several places
 // fit equally well is not taken. `recherche` may be null (country file only). Writes the log
 // line of a success.

@@ -107,6 +107,27 @@ void TPageMondeLogique::LocaliseParRecherche(int etat) {
 
 void TPageMondeLogique::SearchAdress(const std::string& adresse, int idPlace,
                                      const std::string& lieuDit) {
+    // A place of the base without its lieu-dit: the one resolution of its parts, as the bulk
+    // run and the command line read it. What it cannot tell apart is not searched as a text
+    // (the map's search would take a namesake).
+    if (hote_ && idPlace > 0 && lieuDit.empty())
+        if (const auto r = hote_->ResoutLieu(idPlace)) {
+            Log(" - Geolocalisation : " + adresse + " ; " + TexteResolution(*r));
+            if (r->Localise()) {
+                UpdateMapLatLong(r->Lieu.Latitude, r->Lieu.Longitude);
+                vue_.ChangementPage();
+                if (AChercherOuRelocaliser())
+                    LocaliseParRecherche(r->Origine == Provenance::Atlas ? EtatCommunePays
+                                                                         : EtatAdresseTrouvee);
+                return;
+            }
+            if (RelocalisationEnCours)
+                vue_.Message(TexteResolution(*r));
+            else
+                vue_.AffichePosition(TexteResolution(*r));
+            RelocalisationEnCours = false;
+            return;
+        }
     double lon = 0, lat = 0;
     const std::string texte =
         hote_ ? hote_->NormalizeAddress(lon, lat, adresse, idPlace, lieuDit) : adresse;

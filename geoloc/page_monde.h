@@ -5,9 +5,11 @@
 #pragma once
 
 #include "geoloc/lieu_geo.h"
+#include "geoloc/resolution.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +91,9 @@ public:
                                          std::string_view lieuDit) const = 0;
     // One line of the host's log.
     virtual void AddLog(const std::string& ligne) = 0;
+    // The resolution of place idPlace from its stored parts, as the bulk run resolves it;
+    // nothing when the host has no resolution (the page then searches the text).
+    virtual std::optional<TResolution> ResoutLieu(int /*idPlace*/) const { return std::nullopt; }
 };
 
 class TPageMondeLogique {

@@ -21,6 +21,14 @@ std::vector<TCandidatAdresse> TRechercheEnLigne::Recherche(std::string_view text
         auto candidats = horsLigne_->Recherche(texte);
         if (!candidats.empty()) return candidats;
     }
+    return RechercheService(texte);
+}
+
+std::vector<TCandidatAdresse> TRechercheEnLigne::RechercheInconnu(std::string_view texte) {
+    return RechercheService(texte);
+}
+
+std::vector<TCandidatAdresse> TRechercheEnLigne::RechercheService(std::string_view texte) {
     origine_ = Provenance::GeocodeurEnLigne;
     if (!disponible_ || texte.empty()) return {};
     try {

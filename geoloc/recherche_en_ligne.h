@@ -29,6 +29,11 @@ public:
     std::vector<TCandidatAdresse> Recherche(std::string_view texte) override;
     // The source of the last answer: the offline geocoder's or the online service's.
     Provenance Origine() const override { return origine_; }
+    // The offline search's resolution; the service answers for the places it finds nowhere.
+    const TResolveurLieux* Resolveur() const override {
+        return horsLigne_ ? horsLigne_->Resolveur() : nullptr;
+    }
+    std::vector<TCandidatAdresse> RechercheInconnu(std::string_view texte) override;
 
     // Online answers taken (the OpenStreetMap credit is owed for them).
     int ReponsesEnLigne() const { return reponsesEnLigne_; }
@@ -36,6 +41,7 @@ public:
     bool ServiceDisponible() const { return disponible_; }
 
 private:
+    std::vector<TCandidatAdresse> RechercheService(std::string_view texte);
     void Note(const std::string& message) const;
 
     geocodeur::TServiceNominatim& service_;

@@ -10,6 +10,8 @@
 #include "geocodeur/service_en_ligne.h"
 #include "geoloc/localisation_auto.h"
 #include "geoloc/recherche_en_ligne.h"
+#include "geoloc/resolution.h"
+#include "geoloc/verification.h"
 
 #include <charconv>
 #include <filesystem>
@@ -98,9 +100,9 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
             vuBase = true; // "base"
         } else if (o.action.empty()) {
             if (a != "importer" && a != "exporter" && a != "lieux" && a != "geolocaliser" &&
-                a != "annuler-geolocalisation") {
+                a != "annuler-geolocalisation" && a != "verifier") {
                 err << "orlavine-cli : action inconnue « " << a
-                    << " » (importer, exporter, lieux, geolocaliser ou "
+                    << " » (importer, exporter, lieux, geolocaliser, verifier ou "
                        "annuler-geolocalisation).\n";
                 return std::nullopt;
             }
@@ -110,8 +112,8 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
         }
     }
     if (o.action.empty()) {
-        err << "orlavine-cli : base attend une action (importer, exporter, lieux, geolocaliser "
-               "ou annuler-geolocalisation).\n";
+        err << "orlavine-cli : base attend une action (importer, exporter, lieux, geolocaliser, "
+               "verifier ou annuler-geolocalisation).\n";
         return std::nullopt;
     }
     if (o.base.empty()) {
@@ -389,6 +391,47 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
     return SortieOk;
 }
 
+// The located places whose position lies far from what their text names.
+int Verifier(const OptionsBase& o, std::ostream& out, std::ostream& err) {
+    const auto carte = ChargeAtlas(o.dossierAtlas, err);
+    if (!carte) return SortieDonnees;
+    const geocodeur::TGeocodeur geocodeur(carte.get(), o.geocodeur);
+    const geoloc::TResolveurLieux resolveur(carte.get(), geocodeur);
+    const geoloc::TVerificateurPositions verificateur(resolveur);
+    TBaseGenealogie base(o.base);
+    TGestFichier gestion(base);
+    const TListePlaces liste = InitListPlaces(gestion);
+    std::vector<geoloc::TPositionDouteuse> douteuses;
+    {
+        LigneProgression ligne(err);
+        douteuses = geoloc::VerifiePositions(gestion, liste, verificateur, std::ref(ligne));
+    }
+    for (const geoloc::TPositionDouteuse& p : douteuses) {
+        // Distances in km with a point: machine-read with --tsv, and the same on screen.
+        char km[32];
+        const auto fin =
+            std::to_chars(km, km + sizeof km, p.DistanceKm, std::chars_format::fixed, 1);
+        const std::string distance(km, fin.ptr);
+        if (o.tsv) {
+            out << p.IdPlace << '\t' << p.LieuDit << '\t' << p.Texte << '\t' << Degres(p.Latitude)
+                << '\t' << Degres(p.Longitude) << '\t' << p.Etat << '\t' << distance << '\t'
+                << p.Attendu << '\t' << Degres(p.LatitudeAttendue) << '\t'
+                << Degres(p.LongitudeAttendue) << '\t' << p.Raison << '\n';
+        } else {
+            out << "lieu " << p.IdPlace << (p.LieuDit.empty() ? "" : " ; lieu-dit " + p.LieuDit)
+                << " : " << p.Texte << "\n  position " << Degres(p.Latitude) << ", "
+                << Degres(p.Longitude) << " (" << NomEtat(p.Etat) << ")"
+                << (p.Validee() ? ", validée : jamais modifiée" : "") << "\n  attendu " << p.Attendu
+                << " (" << Degres(p.LatitudeAttendue) << ", " << Degres(p.LongitudeAttendue)
+                << "), à " << distance << " km : " << p.Raison << '\n';
+        }
+    }
+    if (!o.tsv)
+        out << douteuses.size() << " position(s) à vérifier sur " << liste.size()
+            << " entrée(s).\n";
+    return SortieOk;
+}
+
 int AnnulerGeolocalisation(const OptionsBase& o, std::ostream& out) {
     TBaseGenealogie base(o.base);
     TJournalGeo journal(base);
@@ -444,6 +487,10 @@ void AideBase(std::ostream& out) {
            "        les adresses que le géocodeur hors ligne ne connaît pas sont demandées au\n"
            "        service en ligne des réglages (ou --service), une requête par seconde, les\n"
            "        réponses gardées dans la base\n"
+           "  base verifier --base BASE.sqlite [--geocodeur FICHIER]\n"
+           "        liste les lieux localisés dont la position est loin de ce que leur texte\n"
+           "        nomme (hors du département, plus loin que la taille de la commune), avec la\n"
+           "        distance, le lieu attendu et la raison ; rien n'est modifié\n"
            "  base annuler-geolocalisation --base BASE.sqlite\n"
            "        annule la dernière géolocalisation de tous les lieux\n";
 }
@@ -466,6 +513,7 @@ int CommandeBase(const std::vector<std::string>& args, const std::string& dossie
         if (options->action == "geolocaliser") return Geolocaliser(*options, enLigne, out, err);
         if (options->action == "annuler-geolocalisation")
             return AnnulerGeolocalisation(*options, out);
+        if (options->action == "verifier") return Verifier(*options, out, err);
         return Lieux(*options, out);
     } catch (const Erreur& e) {
         err << "orlavine-cli : " << e.what() << '\n';

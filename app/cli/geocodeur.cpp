@@ -3,6 +3,7 @@
 #include "app/cli/commandes.h"
 #include "geocodeur/geocodeur.h"
 #include "geoloc/normalisation.h"
+#include "geoloc/resolution.h"
 
 #include <charconv>
 #include <ostream>
@@ -75,14 +76,24 @@ std::optional<int> CommandeGeocodeur(const std::vector<std::string>& args,
     if (!carte) return SortieDonnees;
     try {
         const geocodeur::TGeocodeur geocodeur(carte.get(), fichier);
-        for (const geocodeur::TCandidat& c : geocodeur.Recherche(arguments[0])) {
+        // The place text read field by field, as the bulk run and the world map page read the
+        // places of a base: one place, or the candidates it cannot tell apart, and why.
+        const geoloc::TResolveurLieux resolveur(carte.get(), geocodeur);
+        const geoloc::TResolution r = resolveur.ResoutTexte(arguments[0]);
+        auto ligne = [&](const geoloc::TCandidatResolution& c, const char* statut) {
+            const char* source =
+                c.IndexCommune >= 0 ? geocodeur::SourceAtlas : geocodeur::SourceGeoNames;
             if (tsv)
                 out << Degres(c.Latitude) << '\t' << Degres(c.Longitude) << '\t' << c.Libelle
-                    << '\t' << c.Source << '\n';
+                    << '\t' << source << '\t' << statut << '\n';
             else
                 out << Degres(c.Latitude) << ' ' << Degres(c.Longitude) << "  " << c.Libelle
-                    << "  (" << c.Source << ")\n";
-        }
+                    << "  (" << source << ")\n";
+        };
+        if (r.Localise()) ligne(r.Lieu, "localise");
+        for (const geoloc::TCandidatResolution& c : r.Candidats)
+            ligne(c, r.Statut == geoloc::TStatutResolution::Ambigu ? "ambigu" : "proche");
+        if (!tsv) out << geoloc::TexteResolution(r) << '\n';
     } catch (const Erreur& e) {
         err << "orlavine-cli : géocodeur : " << e.what() << '\n';
         return SortieDonnees;

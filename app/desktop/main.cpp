@@ -275,6 +275,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<orlavine::CommunesAtlas> communes;
     std::unique_ptr<orlavine::geocodeur::TGeocodeur> geocodeur;
     std::unique_ptr<orlavine::IGeocodage> geocodage;
+    std::unique_ptr<orlavine::geoloc::TResolveurLieux> resolveur;
     if (fenetre.Carte) {
         communes = std::make_unique<orlavine::CommunesAtlas>(*fenetre.Carte);
         fenetre.WebOSMaps->FixeAtlas(fenetre.Carte.get());
@@ -284,6 +285,9 @@ int main(int argc, char** argv) {
             fenetre.Carte.get(),
             orlavine::CheminDonnees("geocodeur/monde.dat", ORLAVINE_GEOCODEUR_DEFAUT));
         geocodage = std::make_unique<orlavine::TGeocodageHorsLigne>(*geocodeur);
+        // The world map page resolves a place of the base as the bulk run does.
+        resolveur =
+            std::make_unique<orlavine::geoloc::TResolveurLieux>(fenetre.Carte.get(), *geocodeur);
         // The gazetteer's towns abroad on the map, beside the atlas's communes.
         fenetre.WebOSMaps->FixeVilles(
             orlavine::VillesMondePartagees(geocodeur->Monde(), fenetre.Carte.get()));
@@ -332,6 +336,7 @@ int main(int argc, char** argv) {
         gestion = std::make_unique<orlavine::TGestFichier>(*base.Base());
         if (communes) gestion->FicPays.DefinitRecherche(communes->Recherche());
         hote = std::make_unique<orlavine::geoloc::THotePageMondeBase>(*gestion);
+        hote->FixeResolveur(resolveur.get());
         fenetre.FixeServicesLieux(hote.get());
     };
     fenetre.OnLocalisationSauvee = [&](orlavine::SGeoChps* lieu) {

@@ -1,4 +1,5 @@
-// orlavine-cli geocoder and normaliser: one candidate per line, exit codes 0 / 1 / 2.
+// orlavine-cli geocoder and normaliser: the place found (or the candidates) one a line, then
+// the reason; exit codes 0 / 1 / 2.
 #include "app/cli/commandes.h"
 #include "geocodeur/monde.h"
 #include "monde_essai.h"
@@ -22,13 +23,15 @@ protected:
 
 TEST_F(CliGeocodeur, CandidatesOneALineBestFirst) {
     ASSERT_EQ(Lance({"--tsv", "geocoder", "Londres ; Angleterre"}), 0);
-    EXPECT_EQ(sortie_.str(), "51.508530\t-0.125740\tLondon, Angleterre, Royaume-Uni\tGeoNames\n");
+    EXPECT_EQ(sortie_.str(),
+              "51.508530\t-0.125740\tLondon, Angleterre, Royaume-Uni\tGeoNames\tlocalise\n");
     ASSERT_EQ(Lance({"geocoder", "Versailles", "--geocodeur", ORLAVINE_MONDE_BUNDLED}), 0);
     EXPECT_TRUE(test::Contient(sortie_.str(), "48.8"));
     EXPECT_TRUE(test::Contient(sortie_.str(), "  Versailles, Yvelines (78646), France  (atlas)\n"));
-    // Nothing found: nothing printed, success.
+    // Nothing found: the reason only, success; never the Paris of another country.
     EXPECT_EQ(Lance({"geocoder", "Paris ; Belgique"}), 0);
-    EXPECT_EQ(sortie_.str(), "");
+    EXPECT_TRUE(test::Contient(sortie_.str(), "Non localisé : "));
+    EXPECT_FALSE(test::Contient(sortie_.str(), "(atlas)"));
     EXPECT_EQ(erreurs_.str(), "");
 }
 

@@ -1,0 +1,199 @@
+// The one resolution of a place over the bundled atlas and world file: every field read for
+// what it holds, the deciding rules, and nothing placed in another department, state or
+// country than the text names.
+#include "atlas/carte_france.h"
+#include "geocodeur/cle.h"
+#include "geocodeur/faits.h"
+#include "geocodeur/geocodeur.h"
+#include "geoloc/resolution.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace orlavine;
+using namespace orlavine::geoloc;
+
+namespace {
+
+struct Donnees {
+    std::unique_ptr<TCarteFrance> carte;
+    std::unique_ptr<geocodeur::TGeocodeur> geocodeur;
+    std::unique_ptr<TResolveurLieux> resolveur;
+};
+
+const Donnees& Bundled() {
+    static const Donnees d = [] {
+        Donnees r;
+        r.carte = std::make_unique<TCarteFrance>(ORLAVINE_ATLAS_BUNDLED);
+        r.geocodeur =
+            std::make_unique<geocodeur::TGeocodeur>(r.carte.get(), ORLAVINE_MONDE_BUNDLED);
+        r.resolveur = std::make_unique<TResolveurLieux>(r.carte.get(), *r.geocodeur);
+        return r;
+    }();
+    return d;
+}
+
+enum Attendu { Localise, Ambigu, NonTrouve };
+
+struct Cas {
+    Cas(const char* t, Attendu s, const char* c = "", const char* l = "", bool a = false)
+        : texte(t), statut(s), code(c), libelle(l), avertissement(a) {}
+    const char* texte;
+    Attendu statut;
+    const char* code;    // located: the INSEE code, or the ISO country abroad
+    const char* libelle; // located: the start of the label
+    bool avertissement;  // located with a warning
+};
+
+void Verifie(const TResolution& r, const Cas& c, const std::string& contexte) {
+    const TStatutResolution statut = c.statut == Localise ? TStatutResolution::Localise
+                                     : c.statut == Ambigu ? TStatutResolution::Ambigu
+                                                          : TStatutResolution::NonTrouve;
+    ASSERT_EQ(r.Statut, statut) << contexte << " : " << TexteResolution(r);
+    EXPECT_FALSE(r.Raison.empty()) << contexte;
+    if (c.statut != Localise) return;
+    if (r.Lieu.IndexCommune >= 0)
+        EXPECT_EQ(r.Lieu.CodeInsee, c.code) << contexte << " : " << TexteResolution(r);
+    else
+        EXPECT_EQ(r.Lieu.CodePays, c.code) << contexte << " : " << TexteResolution(r);
+    // Names compared by their search keys: the atlas's names may come with or without accents.
+    EXPECT_EQ(geocodeur::Cle(r.Lieu.Libelle).rfind(geocodeur::Cle(c.libelle), 0), 0u)
+        << contexte << " : " << r.Lieu.Libelle;
+    EXPECT_EQ(!r.Avertissements.empty(), c.avertissement)
+        << contexte << " : " << TexteResolution(r);
+}
+
+} // namespace
+
+// Texts as typed or as a file without FORM writes them.
+TEST(Resolution, TextsOfEachFamily) {
+    const Cas cas[] = {
+        // Provinces, regions, countries and states are never the town.
+        {"Saint-Florent-le-Viel, Maine-et-Loire, Anjou, France", Localise, "49276",
+         "Saint-Florent-le-Vieil", true},
+        {"Saint-Florent, Maine-et-Loire", NonTrouve},
+        {"Nuit-St-Georges, Côte-d'Or, Bourgogne, France", Localise, "21464", "Nuits-Saint-Georges",
+         true},
+        {"Trucdorf, Suisse", NonTrouve},
+        {"Machinchose, Ohio, USA", NonTrouve},
+        {"Smallville, Kansas, USA", NonTrouve},
+        {"Anjou, France", NonTrouve},
+        {"Bretagne, France", NonTrouve},
+        {"Paris, France", Localise, "75056", "Paris"},
+        // The department tells homonyms apart; without it they stay ambiguous.
+        {"Monségur, Landes, France", Localise, "40190", "Monségur"},
+        {"Monségur, , Landes, , FRANCE", Localise, "40190", "Monségur"},
+        {"Monségur, 40, France", Localise, "40190", "Monségur"},
+        {"Monségur, France", Ambigu},
+        {"Valence, France", Ambigu},
+        {"Valence, Drôme", Localise, "26362", "Valence"},
+        {"Le Bourg, Monségur, Gironde, France", Localise, "33289", "Monségur"},
+        // INSEE codes: short or older names, delegated communes, contradicting codes.
+        {", Châlons, 51108, Marne, Grand Est, FRANCE", Localise, "51108", "Châlons"},
+        {", Carhaix, 29024, Finistère, Bretagne, FRANCE", Localise, "29024", "Carhaix"},
+        {", Fontevraud, 49140, Maine-et-Loire, , FRANCE", Localise, "49140", "Fontevraud"},
+        {", Marly, 78372, Yvelines, Île-de-France, FRANCE", Localise, "78372", "Marly"},
+        {", Morsang, 91435, Essonne, , FRANCE", Localise, "91435", "Morsang"},
+        // A commune the atlas lacks (restored in 2024): its code binds the department, and
+        // no namesake elsewhere is taken.
+        {"L'Oie, 85165", NonTrouve},
+        {"Châlons-sur-Marne", Localise, "51108", "Châlons"},
+        {"Quimper, 35238, Finistère, France", Localise, "29232", "Quimper", true},
+        // Regions and countries that are not today's never veto.
+        {", Nantes, 44109, Loire-Atlantique, Bretagne, BRETAGNE", Localise, "44109", "Nantes",
+         true},
+        {", Saint-Lô, 50502, Manche, Normandie, BRETAGNE", Localise, "50502", "Saint-Lô", true},
+        {"Strasbourg, 67482, Bas-Rhin, Alsace, Allemagne", Localise, "67482", "Strasbourg", true},
+        // Former departments.
+        {"Rouen, Seine-Inférieure, France", Localise, "76540", "Rouen", true},
+        {"Versailles, Seine-et-Oise, Royaume de France", Localise, "78646", "Versailles", true},
+        {"Paimpol, Côtes-du-Nord", Localise, "22162", "Paimpol", true},
+        // Abroad: states by name or code, a county that is also a French commune.
+        {"Panama City, Bay, FL, USA", Localise, "US", "Panama City"},
+        {"Morgan City, St. Mary, Louisiana, USA", Localise, "US", "Morgan City"},
+        {"Gainesville, Llano, TX, USA", Localise, "US", "Gainesville"},
+        {"Gainesville, Texas, USA", Localise, "US", "Gainesville"},
+        {"Springfield, Illinois, USA", Localise, "US", "Springfield"},
+        {"Portland, Oregon, USA", Localise, "US", "Portland"},
+        {"Chicago, IL, USA", Localise, "US", "Chicago"},
+        {"London, UK", Localise, "GB", "London"},
+        {"Londres ; Angleterre", Localise, "GB", "London"},
+        {"Genève, Suisse", Localise, "CH", "Gen"},
+        {"Paris ; Belgique", NonTrouve},
+        {"Springfield, USA", Ambigu},
+    };
+    for (const Cas& c : cas)
+        Verifie(Bundled().resolveur->ResoutTexte(c.texte), c, c.texte);
+}
+
+// The parts of a place as the GEDCOM reader stores them under a FORM, fewer fields included.
+TEST(Resolution, StoredPartsWhateverTheSlot) {
+    struct CasParties {
+        PartiesLieu parties;
+        Cas attendu;
+    };
+    const CasParties cas[] = {
+        // FORM City, County, State, Country with fewer fields: the state in the county slot.
+        {{"", "Chicago", "", "", "IL", "USA", ""}, {"", Localise, "US", "Chicago"}},
+        {{"", "London", "", "", "UK", "", ""}, {"", Localise, "GB", "London"}},
+        {{"", "Gainesville", "", "", "Cooke", "Texas", "USA"}, {"", Localise, "US", "Gainesville"}},
+        // A code in the department slot, a trailing blank.
+        {{"", "Carhaix", "", "", "29024", "", "France "}, {"", Localise, "29024", "Carhaix"}},
+        {{"", "Monségur", "", "", "Landes", "", "FRANCE"}, {"", Localise, "40190", "Monségur"}},
+        // The lieu-dit slot holds the town when the town's slot holds the country.
+        {{"Paris", "France", "", "", "", "", ""}, {"", Localise, "75056", "Paris", true}},
+        // A province in the town slot of an unknown town's place.
+        {{"", "Suisse", "", "", "", "", ""}, {"", NonTrouve}},
+    };
+    for (const CasParties& c : cas)
+        Verifie(Bundled().resolveur->Resout(c.parties), c.attendu, c.parties.Commune);
+}
+
+// Whatever the text, a located place lies in the department, state and country it names.
+TEST(Resolution, NeverInAnotherDepartmentOrCountry) {
+    const auto& r = *Bundled().resolveur;
+    for (const char* departement : {"Landes", "Gironde", "Lot-et-Garonne", "Dordogne", "Drôme"})
+        for (const char* ville : {"Monségur", "Valence", "Bay", "Anjou", "Suisse", "Bourgogne"}) {
+            const std::string texte = std::string(ville) + ", " + departement + ", France";
+            const TResolution res = r.ResoutTexte(texte);
+            if (!res.Localise()) continue;
+            ASSERT_GE(res.Lieu.IndexCommune, 0) << texte;
+            EXPECT_NE(res.Lieu.Libelle.find(departement), std::string::npos)
+                << texte << " : " << res.Lieu.Libelle;
+        }
+    for (const char* texte : {"Bay, USA", "Bay, FL, USA", "Valence, Espagne", "Anjou, Québec",
+                              "Suisse, Suisse", "Paris, Texas, USA"}) {
+        const TResolution res = r.ResoutTexte(texte);
+        if (res.Localise()) {
+            EXPECT_NE(res.Lieu.CodePays, "FR") << texte;
+        }
+        for (const auto& c : res.Candidats)
+            EXPECT_NE(c.CodePays, "FR") << texte;
+    }
+}
+
+TEST(Resolution, FieldsReadForWhatTheyAre) {
+    const auto& r = *Bundled().resolveur;
+    const TLectureLieu l = r.Lit(
+        {"", "Rouen", "76540", "76000", "Seine-Inférieure", "Normandie", "Royaume de France"});
+    EXPECT_EQ(l.CodesInsee, std::vector<std::string>{"76540"});
+    // 76540 is Rouen's INSEE code and the postal code of other communes: read as both.
+    EXPECT_EQ(l.CodesPostaux, (std::vector<std::string>{"76540", "76000"}));
+    EXPECT_EQ(l.Departements, std::vector<std::string>{"76"});
+    EXPECT_EQ(l.Pays, "FR");
+    const TLectureLieu us = r.Lit({"", "Austin", "", "", "", "TX", ""});
+    EXPECT_EQ(us.Pays, "US");
+    EXPECT_EQ(us.Province, "TX");
+}
+
+TEST(Faits, TablesAreConsistent) {
+    for (const auto& z : geocodeur::ZonesFrancaises())
+        for (const std::string& d : geocodeur::DepartementsDe(z))
+            EXPECT_TRUE(d.size() == 2) << z.Nom << " " << d;
+    for (const auto& e : geocodeur::CodesEtats())
+        EXPECT_EQ(geocodeur::EtatDeCode(e.Code, e.Pays), &e);
+    EXPECT_EQ(geocodeur::IsoDeForme("U.S.A."), "US");
+    EXPECT_EQ(geocodeur::IsoDeForme("rfa"), "DE");
+    EXPECT_FALSE(geocodeur::IsoDeForme("Bay"));
+    ASSERT_EQ(geocodeur::ZonesFrancaisesDeCle("BOURGOGNE").size(), 2u); // region and province
+}
