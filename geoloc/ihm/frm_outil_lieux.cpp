@@ -130,6 +130,8 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     RBNotLocate = new QRadioButton(QStringLiteral("Non localisés"), PanelLeftList);
     RBLocate = new QRadioButton(QStringLiteral("Localisés"), PanelLeftList);
     RBPlaceCheck = new QRadioButton(QStringLiteral("Validés"), PanelLeftList);
+    RBAVerifier = new QRadioButton(QStringLiteral("À vérifier"), PanelLeftList);
+    RBAVerifier->setVisible(recherche_ && recherche_->Resolveur());
     ListDisplayPlaces = new QListWidget(PanelLeftList);
     auto* delegue = new TDelegueLigneHtml(ListDisplayPlaces);
     delegue->Bulle = [this](int ligne) { return BulleLigne(ligne); };
@@ -141,10 +143,10 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     BtAnnuler =
         new QPushButton(QStringLiteral("Annuler la dernière géolocalisation"), PanelLeftList);
     for (QWidget* w :
-         std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck,
+         std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck, RBAVerifier,
                                          ListDisplayPlaces, BtReInit, BtDeleteAll, BtAnnuler})
         gauche->addWidget(w);
-    gauche->setStretch(4, 1);
+    gauche->setStretch(5, 1);
 
     PanelClientMain = new QWidget(splitter);
     auto* droite = new QVBoxLayout(PanelClientMain);
@@ -171,8 +173,11 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
         new QPushButton(QStringLiteral("Marquer cette adresse comme \"Validée\""), PanelClientMain);
     BtDeleteCurrent =
         new QPushButton(QStringLiteral("Supprimer la localisation de ce lieu"), PanelClientMain);
+    BtPrendreAttendue =
+        new QPushButton(QStringLiteral("Prendre la position attendue"), PanelClientMain);
     btQuit = new QPushButton(QStringLiteral("Fermer"), PanelClientMain);
-    for (QPushButton* b : {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent})
+    for (QPushButton* b :
+         {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent, BtPrendreAttendue})
         actions->addWidget(b);
     actions->addStretch(1);
     actions->addWidget(btQuit);
@@ -229,6 +234,8 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     connect(BtDeleteAll, &QPushButton::clicked, this, [this] { BtDeleteAllClick(); });
     connect(BtReInit, &QPushButton::clicked, this, [this] { BtReInitClick(); });
     connect(BtAnnuler, &QPushButton::clicked, this, [this] { BtAnnulerClick(); });
+    connect(RBAVerifier, &QRadioButton::clicked, this, [this] { AfficheAVerifier(); });
+    connect(BtPrendreAttendue, &QPushButton::clicked, this, [this] { BtPrendreAttendueClick(); });
     connect(btQuit, &QPushButton::clicked, this, &QWidget::close);
     connect(WebOSMaps, &TWebOSMaps::OnMapClick, this,
             [this](QObject*, double lat, double lon, int, int) { WebOSMapsMapClick(lat, lon); });
@@ -414,6 +421,7 @@ void TFormToolLocation::SetFilterList(TypeFilterDisplayList filtre) {
 
 void TFormToolLocation::UpdateButton(TypeFilterDisplayList filtre) {
     BtLocateAuto->setText(QStringLiteral("Géolocaliser ce lieu"));
+    BtPrendreAttendue->setVisible(false);
     switch (filtre) {
     case FilterLocate:
         BtReInit->setVisible(true);
@@ -469,6 +477,12 @@ void TFormToolLocation::ListDisplayPlacesClick() {
     const int index = GetItemIndexListPlaces(ListDisplayPlaces->currentRow());
     if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return;
     MapLatitude = MapLongitude = 0;
+    if (const int r = ListDisplayPlaces->currentRow();
+        RBAVerifier->isChecked() && r < static_cast<int>(aVerifier_.size())) {
+        const geoloc::TPositionDouteuse& p = aVerifier_[static_cast<std::size_t>(r)];
+        WebOSMaps->ArcGisMapCenterAt(p.LatitudeAttendue, p.LongitudeAttendue);
+        return;
+    }
     const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
     if (e && e->Latitude != 0 && e->Longitude != 0)
         WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
@@ -608,7 +622,93 @@ void TFormToolLocation::BtDeleteCurrentClick() {
 
 void TFormToolLocation::Recharge() {
     InitListPlaces();
-    ShowAllPlaces(FilterList_);
+    if (RBAVerifier->isChecked())
+        AfficheAVerifier();
+    else
+        ShowAllPlaces(FilterList_);
+}
+
+void TFormToolLocation::AfficheAVerifier() {
+    const geoloc::TResolveurLieux* resolveur = recherche_ ? recherche_->Resolveur() : nullptr;
+    if (!resolveur) return;
+    RBAVerifier->setChecked(true);
+    for (QPushButton* b :
+         {BtReInit, BtDeleteAll, BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent})
+        b->setVisible(false);
+    BtPrendreAttendue->setVisible(true);
+    ShowPanelWait(true);
+    ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
+    try {
+        if (!verificateur_)
+            verificateur_ = std::make_unique<geoloc::TVerificateurPositions>(*resolveur);
+        aVerifier_ = geoloc::VerifiePositions(gestion_, ListPlaces_, *verificateur_,
+                                              [this](long fait, long) {
+                                                  ProgressBar->setValue(static_cast<int>(fait));
+                                                  if (fait % 256 == 0)
+                                                      QApplication::processEvents();
+                                              });
+    } catch (const Erreur& e) {
+        aVerifier_.clear();
+        ShowPanelWait(false);
+        MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
+    }
+    ShowPanelWait(false);
+    // In the checker's order: row r is aVerifier_[r].
+    ListDisplayPlaces->clear();
+    const QLocale francais(QLocale::French);
+    for (const geoloc::TPositionDouteuse& p : aVerifier_) {
+        int index = -1;
+        for (std::size_t i = 0; i < ListPlaces_.size() && index < 0; ++i)
+            if (ListPlaces_[i] && ListPlaces_[i]->IdPlace == p.IdPlace &&
+                ListPlaces_[i]->LieuDit == p.LieuDit)
+                index = static_cast<int>(i);
+        QString texte = U(p.Texte);
+        if (!p.LieuDit.empty()) texte += QStringLiteral("<b> Lieu-dit : </b>") + U(p.LieuDit);
+        texte += QStringLiteral("<br><b>Attendu :</b> ") + U(p.Attendu) +
+                 QStringLiteral(", à %1 km (").arg(francais.toString(p.DistanceKm, 'f', 1)) +
+                 U(p.Raison) + QLatin1Char(')');
+        if (p.Validee()) texte += QStringLiteral("<br><b>Validé :</b> laissé tel quel");
+        auto* item = new QListWidgetItem(U(p.Texte), ListDisplayPlaces);
+        item->setData(TDelegueLigneHtml::RoleBalisage,
+                      texte + MarqueIndex + QString::number(index) + FinIndex);
+    }
+    ColorListDisplay();
+}
+
+void TFormToolLocation::BtPrendreAttendueClick() {
+    const int r = ListDisplayPlaces->currentRow();
+    if (!RBAVerifier->isChecked() || r < 0 || r >= static_cast<int>(aVerifier_.size())) {
+        MyMessageDlg(QMessageBox::Warning,
+                     QStringLiteral("Vous devez commencer par choisir un lieu dans la liste "
+                                    "de gauche."),
+                     QMessageBox::Ok);
+        return;
+    }
+    const geoloc::TPositionDouteuse p = aVerifier_[static_cast<std::size_t>(r)];
+    if (p.Validee()) {
+        MyMessageDlg(QMessageBox::Information,
+                     QStringLiteral("Ce lieu est validé : sa position n'est pas changée."),
+                     QMessageBox::Ok);
+        return;
+    }
+    geoloc::TBilanCorrection bilan;
+    try {
+        bilan = geoloc::AppliquePositionsAttendues(gestion_, ListPlaces_, {p});
+    } catch (const Erreur& e) {
+        MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
+        return;
+    }
+    provenances_.erase({p.IdPlace, p.LieuDit});
+    WebOSMaps->ArcGisMapCenterAt(p.LatitudeAttendue, p.LongitudeAttendue);
+    AfficheAVerifier();
+    RestaureSelection(r);
+    MyMessageDlg(QMessageBox::Information,
+                 bilan.Corrigees > 0
+                     ? QStringLiteral("« %1 » a pris la position attendue (%2). « Annuler la "
+                                      "dernière géolocalisation » la remet.")
+                           .arg(U(p.Texte), U(p.Attendu))
+                     : QStringLiteral("« %1 » n'a pas été changé.").arg(U(p.Texte)),
+                 QMessageBox::Ok);
 }
 
 void TFormToolLocation::BtDeleteAllClick() {

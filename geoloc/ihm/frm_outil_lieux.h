@@ -6,6 +6,7 @@
 #pragma once
 
 #include "geoloc/localisation_auto.h"
+#include "geoloc/verification.h"
 #include "monde/villes.h"
 
 #include <QMessageBox>
@@ -90,6 +91,13 @@ public:
     void BtDeleteAllClick();
     void BtReInitClick();
     void BtAnnulerClick();
+    // « À vérifier » (when the address search resolves places): the located places whose
+    // position lies far from what their text names, validated ones listed but never changed;
+    // a row shows its expected position on the map, and « Prendre la position attendue »
+    // stores it as one lot of the journal, undone by « Annuler la dernière géolocalisation ».
+    void AfficheAVerifier();
+    void BtPrendreAttendueClick();
+    const std::vector<geoloc::TPositionDouteuse>& AVerifier() const { return aVerifier_; }
     void ListDisplayPlacesClick();
     void WebOSMapsMapClick(double latitude, double longitude);
 
@@ -107,6 +115,7 @@ public:
     QRadioButton* RBNotLocate;
     QRadioButton* RBLocate;
     QRadioButton* RBPlaceCheck;
+    QRadioButton* RBAVerifier;
     QListWidget* ListDisplayPlaces;
     QPushButton* BtReInit;
     QPushButton* BtDeleteAll;
@@ -118,6 +127,7 @@ public:
     QPushButton* BtLocate;
     QPushButton* BtCheckPlace;
     QPushButton* BtDeleteCurrent;
+    QPushButton* BtPrendreAttendue;
     QPushButton* btQuit;
     QFrame* PanelWait;
     QLabel* Label2;
@@ -165,6 +175,8 @@ private:
         QString Balisage; // the row markup
     };
     std::vector<LigneAAjouter> aAjouter_;
+    std::unique_ptr<geoloc::TVerificateurPositions> verificateur_; // made when first needed
+    std::vector<geoloc::TPositionDouteuse> aVerifier_; // the rows of « À vérifier », in order
     bool chargee_ = false;
     bool occupe_ = false; // an automatic location is under way
 };
