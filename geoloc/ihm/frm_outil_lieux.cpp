@@ -340,6 +340,13 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
     else if (const auto g = gestion_.Base.Geolocalisation(e->IdPlace, e->LieuDit))
         origine = g->Origine;
     if (origine) bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(*origine);
+    if (RBAVerifier->isChecked() && ligne < static_cast<int>(aVerifier_.size())) {
+        const geoloc::TPositionDouteuse& p = aVerifier_[static_cast<std::size_t>(ligne)];
+        bulle += QStringLiteral("\nAttendu : ") + U(p.Attendu) + QStringLiteral(" (") +
+                 francais.toString(p.LatitudeAttendue, 'f', 5) + QStringLiteral(" ; ") +
+                 francais.toString(p.LongitudeAttendue, 'f', 5) + QStringLiteral(")\nRaison : ") +
+                 U(p.Raison);
+    }
     return bulle;
 }
 
@@ -662,12 +669,14 @@ void TFormToolLocation::AfficheAVerifier() {
             if (ListPlaces_[i] && ListPlaces_[i]->IdPlace == p.IdPlace &&
                 ListPlaces_[i]->LieuDit == p.LieuDit)
                 index = static_cast<int>(i);
-        QString texte = U(p.Texte);
+        // What a row of 60 pixels can show; the reason is in its tooltip.
+        QString texte =
+            p.Validee() ? QStringLiteral("<b>Validé, laissé tel quel :</b> ") : QString();
+        texte += U(p.Texte);
         if (!p.LieuDit.empty()) texte += QStringLiteral("<b> Lieu-dit : </b>") + U(p.LieuDit);
-        texte += QStringLiteral("<br><b>Attendu :</b> ") + U(p.Attendu) +
-                 QStringLiteral(", à %1 km (").arg(francais.toString(p.DistanceKm, 'f', 1)) +
-                 U(p.Raison) + QLatin1Char(')');
-        if (p.Validee()) texte += QStringLiteral("<br><b>Validé :</b> laissé tel quel");
+        texte += QStringLiteral("<br><b>Attendu à %1 km :</b> ")
+                     .arg(francais.toString(p.DistanceKm, 'f', 1)) +
+                 U(p.Attendu);
         auto* item = new QListWidgetItem(U(p.Texte), ListDisplayPlaces);
         item->setData(TDelegueLigneHtml::RoleBalisage,
                       texte + MarqueIndex + QString::number(index) + FinIndex);

@@ -9,12 +9,14 @@
 #include "geoloc/services_base.h"
 #include "mapview/web_osmaps.h"
 
+#include <QApplication>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace orlavine;
@@ -121,7 +123,9 @@ TEST_F(OutilVerification, FarPositionsAreListedTakenAndUndoneValidatedOnesNeverC
     ASSERT_GE(ls, 0);
     const QString balisage =
         fenetre->ListDisplayPlaces->item(ls)->data(TDelegueLigneHtml::RoleBalisage).toString();
-    EXPECT_TRUE(balisage.contains("Attendu :")) << balisage.toStdString();
+    EXPECT_TRUE(balisage.contains("Attendu à")) << balisage.toStdString();
+    EXPECT_TRUE(fenetre->BulleLigne(ls).contains("Raison : hors du département"))
+        << fenetre->BulleLigne(ls).toStdString();
     EXPECT_TRUE(balisage.contains("Saint-Lô")) << balisage.toStdString();
     EXPECT_TRUE(fenetre->ListDisplayPlaces->item(lr)
                     ->data(TDelegueLigneHtml::RoleBalisage)
@@ -133,6 +137,18 @@ TEST_F(OutilVerification, FarPositionsAreListedTakenAndUndoneValidatedOnesNeverC
     fenetre->ListDisplayPlacesClick();
     EXPECT_NEAR(fenetre->WebOSMaps->Marqueur().Longitude,
                 fenetre->AVerifier()[static_cast<std::size_t>(ls)].LongitudeAttendue, 1e-6);
+
+    // Pictures of the view, at the window's size and at 1024 x 600.
+    fenetre->show();
+    fs::create_directories(ORLAVINE_CAPTURES);
+    for (const auto& [largeur, hauteur, nom] :
+         {std::tuple{1209, 598, "outil-a-verifier.png"},
+          std::tuple{1024, 600, "outil-a-verifier-1024.png"}}) {
+        fenetre->resize(largeur, hauteur);
+        QApplication::processEvents();
+        EXPECT_TRUE(fenetre->grab().save(
+            QString::fromStdString((fs::path(ORLAVINE_CAPTURES) / nom).string())));
+    }
 
     // The validated one is never changed.
     fenetre->ListDisplayPlaces->setCurrentRow(lr);
