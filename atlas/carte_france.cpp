@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 namespace orlavine {
 
@@ -52,6 +53,7 @@ TCarteFrance::TCarteFrance(const std::filesystem::path& dossier, IProgression* a
     ChargeNomsDepartements(NomsDepartements, dossier, attente);
     ChargeCommunesLiees(CommunesLiees, dossier, Communes.size());
     ChargeCodesPostaux(AutresCodesPostaux, dossier, Communes.size());
+    ChargeNomsOfficiels(NomsOfficiels, dossier, Communes.size());
     AfficherDepartements = true;
     AfficherVoisines = false;
     PhaseClignotement = 0;
@@ -62,7 +64,8 @@ TCarteFrance::TCarteFrance(const std::filesystem::path& dossier, IProgression* a
 TCarteFrance::TCarteFrance(std::vector<TDepartement> departements, std::vector<TCommune> communes,
                            std::vector<AnsiString> nomsDepartements,
                            std::vector<TCommuneLiee> communesLiees,
-                           std::vector<TAutreCodePostal> autresCodesPostaux)
+                           std::vector<TAutreCodePostal> autresCodesPostaux,
+                           std::vector<TNomOfficiel> nomsOfficiels)
     : Departements(std::move(departements)), NomsDepartements(std::move(nomsDepartements)),
       Communes(std::move(communes)) {
     // Checked like the file: a list that does not fit this table is refused.
@@ -70,6 +73,8 @@ TCarteFrance::TCarteFrance(std::vector<TDepartement> departements, std::vector<T
     CommunesLiees = std::move(communesLiees);
     EcritCodesPostaux(autresCodesPostaux, Communes.size());
     AutresCodesPostaux = std::move(autresCodesPostaux);
+    EcritNomsOfficiels(nomsOfficiels, Communes.size());
+    NomsOfficiels = std::move(nomsOfficiels);
     VerifieOrdreNoms();
 }
 
@@ -78,6 +83,7 @@ TCarteFrance::~TCarteFrance() {
     CommunesVoisines.clear();
     TexteInfo.clear();
     CommunesAffichees.clear();
+    NomsOfficiels.clear();
     AutresCodesPostaux.clear();
     CommunesLiees.clear();
     Communes.clear();
@@ -113,8 +119,36 @@ AnsiString NomPropre(const AnsiString& texte) {
     return libelle;
 }
 
-AnsiString TCarteFrance::LibelleCarte(int indexCommune) const {
-    return NomPropre(NomCompletIndex(indexCommune));
+AnsiString TCarteFrance::NomOfficiel(int indexCommune) const {
+    if (indexCommune < 0 || static_cast<std::size_t>(indexCommune) >= Communes.size()) return "";
+    const auto index = static_cast<std::uint16_t>(indexCommune);
+    const auto it =
+        std::lower_bound(NomsOfficiels.begin(), NomsOfficiels.end(), index,
+                         [](const TNomOfficiel& n, std::uint16_t i) { return n.Index < i; });
+    if (it != NomsOfficiels.end() && it->Index == index) return it->Nom;
+    // Only "Le" and "La" are stored apart: "LES-LOGES-EN-JOSAS" is "Les Loges-en-Josas".
+    AnsiString nom = NomPropre(NomCompletIndex(indexCommune));
+    if (nom.rfind("Les-", 0) == 0) nom[3] = ' ';
+    return nom;
+}
+
+int TCarteFrance::CommuneProche(double latitude, double longitude, double rayonKm) const {
+    if (!std::isfinite(latitude) || !std::isfinite(longitude)) return -1;
+    int meilleure = -1;
+    double meilleureKm = rayonKm;
+    const double cosLatitude = std::cos(Radians(latitude));
+    for (std::size_t i = 0; i < Communes.size(); ++i) {
+        const TCommune& c = Communes[i];
+        // Equirectangular distance: exact enough within a few tens of kilometres.
+        const double dx = (c.Longitude - longitude) * cosLatitude * 111.195;
+        const double dy = (c.Latitude - latitude) * 111.195;
+        const double km = std::hypot(dx, dy);
+        if (km <= meilleureKm) {
+            meilleureKm = km;
+            meilleure = static_cast<int>(i);
+        }
+    }
+    return meilleure;
 }
 
 AnsiString TCarteFrance::NomDepartement(const AnsiString& codeInsee) const {
@@ -170,7 +204,7 @@ AnsiString Contracte(bool de, const AnsiString& nom) {
 AnsiString TCarteFrance::QualificatifCommune(int indexCommune) const {
     const TCommuneLiee* l = Liee(CommunesLiees, indexCommune);
     if (!l) return {};
-    const AnsiString parent = LibelleCarte(l->Parent);
+    const AnsiString parent = NomOfficiel(l->Parent);
     switch (l->Nature) {
     case TNatureCommune::Deleguee:
         return "commune d\xE9l\xE9gu\xE9"
@@ -329,7 +363,7 @@ void TCarteFrance::AjouteCommuneAffichee(int indexCommune, const AnsiString& com
         if (e.IndexCommune == indexCommune) return;
     CommunesAffichees.emplace_back(indexCommune,
                                    Communes[static_cast<std::size_t>(indexCommune)].Rang,
-                                   LibelleCarte(indexCommune), complement, clignotant);
+                                   NomOfficiel(indexCommune), complement, clignotant);
 }
 
 } // namespace orlavine

@@ -29,14 +29,16 @@ class TCarteFrance {
 public:
     // Loads "pointdepii.dat", "cc.dat" and "departement.txt", in this order, from `dossier`
     // (the current directory by default), showing `attente` meanwhile, then the side files
-    // "ccliees.dat" and "ccpostaux.dat" when the folder has them. Raises ErreurAtlas.
+    // "ccliees.dat", "ccpostaux.dat" and "ccnoms.dat" when the folder has them. Raises
+    // ErreurAtlas.
     explicit TCarteFrance(const std::filesystem::path& dossier = std::filesystem::current_path(),
                           IProgression* attente = nullptr);
     // An atlas made of given data, for tools and tests.
     TCarteFrance(std::vector<TDepartement> departements, std::vector<TCommune> communes,
                  std::vector<AnsiString> nomsDepartements,
                  std::vector<TCommuneLiee> communesLiees = {},
-                 std::vector<TAutreCodePostal> autresCodesPostaux = {});
+                 std::vector<TAutreCodePostal> autresCodesPostaux = {},
+                 std::vector<TNomOfficiel> nomsOfficiels = {});
     ~TCarteFrance();
     TCarteFrance(const TCarteFrance&) = delete;
     TCarteFrance& operator=(const TCarteFrance&) = delete;
@@ -60,6 +62,8 @@ public:
     // The postal codes of communes beyond their own CodePostal, by increasing index
     // ("ccpostaux.dat").
     std::vector<TAutreCodePostal> AutresCodesPostaux;
+    // The official names of the communes, by increasing index ("ccnoms.dat").
+    std::vector<TNomOfficiel> NomsOfficiels;
     // The map preferences (owned by the preferences window); the defaults when null.
     const TPreferencesCarte* Preferences = nullptr;
 
@@ -68,8 +72,12 @@ public:
     // ---- Lookup ----
     static AnsiString NomComplet(const TCommune& commune);
     AnsiString NomCompletIndex(int indexCommune) const;
-    // Full name re-cased, with the particles of compound names lowered.
-    AnsiString LibelleCarte(int indexCommune) const;
+    // The commune's name as it is written (Windows-1252): its official name, with accents,
+    // its own capitals and hyphens ("\xC9vreux", "Les Loges-en-Josas"); for a record without
+    // one (an atlas folder without "ccnoms.dat"), its stored name re-cased by NomPropre with
+    // a leading "LES-" written "Les " as the official names write it. The maps' labels, the
+    // geocoder's and the information sentence show it; the lists keep the stored name.
+    AnsiString NomOfficiel(int indexCommune) const;
     // Re-cased name of the department of a code; "" when the code names no department.
     AnsiString NomDepartement(const AnsiString& codeInsee) const;
     // Indexes of the communes of [debut, fin) (-1: whole table) that match `texte`.
@@ -78,6 +86,9 @@ public:
     // The same answer by a plain scan of the whole range, without the binary-search start.
     void RechercheCommunesLineaire(std::vector<std::uint16_t>& resultats, AnsiString texte, int fin,
                                    int debut, int mode) const;
+
+    // The commune nearest to a position (degrees) within `rayonKm`, -1 when none is.
+    int CommuneProche(double latitude, double longitude, double rayonKm) const;
 
     // ---- Postal codes ----
     // Whether `code` is one of the postal codes of commune `indexCommune`: its own CodePostal

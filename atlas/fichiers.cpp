@@ -591,4 +591,114 @@ std::vector<std::uint8_t> EcritCodesPostaux(const std::vector<TAutreCodePostal>&
     return sortie;
 }
 
+// ---- "ccnoms.dat" -------------------------------------------------------------------
+
+namespace {
+
+constexpr char SignatureNomsOfficiels[4] = {'C', 'C', 'N', 'O'};
+constexpr std::size_t TailleEnteteNomsOfficiels = 4 + 2 + 4 + 4;
+
+// The fault of one name, "" if none.
+std::string DefautNomOfficiel(const AnsiString& nom) {
+    if (nom.empty()) return "nom vide";
+    if (nom.size() > LongueurMaxNomOfficiel)
+        return "nom de " + std::to_string(nom.size()) + " octets (" +
+               std::to_string(LongueurMaxNomOfficiel) + " au plus)";
+    for (const char x : nom) {
+        const auto c = static_cast<unsigned char>(x);
+        if (c < 0x20 || c == 0x7F || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D)
+            return "caract\xC3\xA8re " + std::to_string(c) + " interdit dans le nom";
+    }
+    if (nom.front() == ' ' || nom.back() == ' ') return "espace au bord du nom";
+    return {};
+}
+
+// The first fault of a list of names against a communes file of `n` records, "" if none;
+// `k` is then the entry at fault.
+std::string DefautNomsOfficiels(const std::vector<TNomOfficiel>& noms, std::size_t n,
+                                std::size_t& k) {
+    for (k = 0; k < noms.size(); ++k) {
+        const TNomOfficiel& e = noms[k];
+        if (e.Index >= n)
+            return "commune " + std::to_string(e.Index) + " hors de la table (" +
+                   std::to_string(n) + " communes)";
+        if (k > 0 && e.Index <= noms[k - 1].Index)
+            return "entr\xC3\xA9"
+                   "es hors d'ordre ou en double";
+        if (std::string defaut = DefautNomOfficiel(e.Nom); !defaut.empty()) return defaut;
+    }
+    return {};
+}
+
+} // namespace
+
+void LitNomsOfficiels(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
+                      std::vector<TNomOfficiel>& noms) {
+    LecteurAtlas lecteur(octets, NomFichierNomsOfficiels);
+    if (octets.size() < TailleEnteteNomsOfficiels) lecteur.Endommage("en-t\xC3\xAAte incomplet");
+    const auto signature = lecteur.Bloc(4);
+    if (!std::equal(signature.begin(), signature.end(), SignatureNomsOfficiels))
+        lecteur.Endommage("signature CCNO absente");
+    const std::uint16_t version = lecteur.Mot16();
+    if (version != VersionNomsOfficiels)
+        lecteur.Endommage("version " + std::to_string(version) + " inconnue (" +
+                          std::to_string(VersionNomsOfficiels) + " attendue)");
+    const std::int32_t n = lecteur.Entier32();
+    if (n < 0 || static_cast<std::size_t>(n) != nombreCommunes)
+        lecteur.Endommage("il accompagne un \"cc.dat\" de " + std::to_string(n) +
+                          " communes, celui-ci en a " + std::to_string(nombreCommunes));
+    const std::int32_t m = lecteur.Entier32();
+    // Each entry takes at least 3 bytes: a count beyond that is refused before any allocation.
+    if (m < 0 || static_cast<std::size_t>(m) > nombreCommunes ||
+        static_cast<std::size_t>(m) * 3 > lecteur.Restant())
+        lecteur.Endommage("il annonce " + std::to_string(m) +
+                          " entr\xC3\xA9"
+                          "es pour " +
+                          std::to_string(lecteur.Restant()) + " octets");
+    std::vector<TNomOfficiel> lus(static_cast<std::size_t>(m));
+    std::vector<std::size_t> positions(lus.size());
+    for (std::size_t k = 0; k < lus.size(); ++k) {
+        positions[k] = lecteur.Position();
+        lecteur.Enregistrement(static_cast<long>(k) + 1);
+        lus[k].Index = lecteur.Mot16();
+        const auto nom = lecteur.Bloc(lecteur.Octet());
+        lus[k].Nom.assign(nom.begin(), nom.end());
+    }
+    if (lecteur.Restant() != 0)
+        lecteur.Endommage(std::to_string(lecteur.Restant()) +
+                          " octets apr\xC3\xA8s la derni\xC3\xA8re entr\xC3\xA9"
+                          "e");
+    std::size_t k = 0;
+    if (const std::string defaut = DefautNomsOfficiels(lus, nombreCommunes, k); !defaut.empty())
+        lecteur.Endommage("enregistrement " + std::to_string(k + 1) + " (octet " +
+                          std::to_string(positions[k]) + ") : " + defaut);
+    noms = std::move(lus);
+}
+
+void ChargeNomsOfficiels(std::vector<TNomOfficiel>& noms, const fs::path& dossier,
+                         std::size_t nombreCommunes) {
+    if (const auto octets = LitFichierFacultatif(dossier, NomFichierNomsOfficiels))
+        LitNomsOfficiels(*octets, nombreCommunes, noms);
+    else
+        noms.clear();
+}
+
+std::vector<std::uint8_t> EcritNomsOfficiels(const std::vector<TNomOfficiel>& noms,
+                                             std::size_t nombreCommunes) {
+    std::size_t k = 0;
+    VerifieNombreCommunes(nombreCommunes);
+    if (const std::string defaut = DefautNomsOfficiels(noms, nombreCommunes, k); !defaut.empty())
+        throw ErreurAtlas("Nom officiel " + std::to_string(k + 1) + " : " + defaut + ".");
+    std::vector<std::uint8_t> sortie(SignatureNomsOfficiels, SignatureNomsOfficiels + 4);
+    AjouteMot16(sortie, VersionNomsOfficiels);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(nombreCommunes), 0);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(noms.size()), 0);
+    for (const TNomOfficiel& e : noms) {
+        AjouteMot16(sortie, e.Index);
+        sortie.push_back(static_cast<std::uint8_t>(e.Nom.size()));
+        sortie.insert(sortie.end(), e.Nom.begin(), e.Nom.end());
+    }
+    return sortie;
+}
+
 } // namespace orlavine

@@ -22,6 +22,8 @@ inline constexpr const char* NomFichierContours = "pointdepii.dat";
 inline constexpr const char* NomFichierCommunesLiees = "ccliees.dat";
 // Side file of "cc.dat": the postal codes of the records beyond their own.
 inline constexpr const char* NomFichierCodesPostaux = "ccpostaux.dat";
+// Side file of "cc.dat": the official names of the records, as they are written.
+inline constexpr const char* NomFichierNomsOfficiels = "ccnoms.dat";
 
 // Scrambling keys of "cc.dat": part of the format, shared by reader and writer.
 namespace cle_communes {
@@ -144,5 +146,28 @@ void ChargeCodesPostaux(std::vector<TAutreCodePostal>& codes, const std::filesys
 // Raises ErreurAtlas on entries the reader would refuse.
 std::vector<std::uint8_t> EcritCodesPostaux(const std::vector<TAutreCodePostal>& codes,
                                             std::size_t nombreCommunes);
+
+// ---- "ccnoms.dat" -------------------------------------------------------------------
+// Little-endian, in the clear: the signature "CCNO", the format version (16-bit, 1), the
+// record count of the "cc.dat" it goes with (32-bit), the entry count m (32-bit), then m
+// entries: record index (16-bit), name length L (8-bit, 1 to 255), L bytes of the name in
+// Windows-1252. Entries in strictly increasing index order. A name holds no control
+// character nor any of the five bytes Windows-1252 leaves undefined, and neither begins
+// nor ends with a space. A record without an entry has no official name of its own.
+inline constexpr std::uint16_t VersionNomsOfficiels = 1;
+inline constexpr std::size_t LongueurMaxNomOfficiel = 255;
+
+// Reads a whole file's bytes, checked against a communes file of `nombreCommunes` records,
+// into `noms` (replaced only when the whole file is sound). A faulty entry is named with its
+// number and byte offset: "enregistrement 2 (octet 21) : ...".
+void LitNomsOfficiels(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
+                      std::vector<TNomOfficiel>& noms);
+// Reads `dossier`/"ccnoms.dat". An atlas folder without it has no official names: `noms`
+// is emptied and nothing is raised.
+void ChargeNomsOfficiels(std::vector<TNomOfficiel>& noms, const std::filesystem::path& dossier,
+                         std::size_t nombreCommunes);
+// Raises ErreurAtlas on entries the reader would refuse.
+std::vector<std::uint8_t> EcritNomsOfficiels(const std::vector<TNomOfficiel>& noms,
+                                             std::size_t nombreCommunes);
 
 } // namespace orlavine

@@ -70,6 +70,16 @@ struct TAutreCodePostal {
     friend bool operator==(const TAutreCodePostal&, const TAutreCodePostal&) = default;
 };
 
+// One record of "ccnoms.dat": the official name of record `Index` of "cc.dat" as it is
+// written, with its accents, capitals, spaces and hyphens ("Saint-Cyr-l'\xC9cole", "Les
+// Loges-en-Josas"), in Windows-1252. "cc.dat" keeps the upper-case form the search uses.
+struct TNomOfficiel {
+    std::uint16_t Index = 0;
+    AnsiString Nom;
+
+    friend bool operator==(const TNomOfficiel&, const TNomOfficiel&) = default;
+};
+
 // "Ville", "Chef-lieu de Canton", "Sous-Préfecture", "Préfecture", "Capitale de région",
 // "Capitale" for 4 to 9 (Windows-1252); "" for any other value.
 AnsiString LibelleRang(int rang);

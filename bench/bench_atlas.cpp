@@ -75,19 +75,34 @@ BENCHMARK(BM_ChargementAtlas)->Unit(benchmark::kMillisecond);
 // former ones, and their side files.
 void BM_ChargementAtlasLivre(benchmark::State& etat) {
     const std::filesystem::path dossier = ORLAVINE_ATLAS_LIVRE;
-    std::size_t communes = 0, liees = 0, codesPostaux = 0;
+    std::size_t communes = 0, liees = 0, codesPostaux = 0, noms = 0;
     for (auto _ : etat) {
         TCarteFrance carte(dossier);
         communes = carte.Communes.size();
         liees = carte.CommunesLiees.size();
         codesPostaux = carte.AutresCodesPostaux.size();
+        noms = carte.NomsOfficiels.size();
         benchmark::DoNotOptimize(carte.Communes.data());
     }
     etat.counters["communes"] = static_cast<double>(communes);
     etat.counters["liees"] = static_cast<double>(liees);
     etat.counters["codes_postaux"] = static_cast<double>(codesPostaux);
+    etat.counters["noms"] = static_cast<double>(noms);
 }
 BENCHMARK(BM_ChargementAtlasLivre)->Unit(benchmark::kMillisecond);
+
+// The names as written of the bundled atlas ("ccnoms.dat"), alone.
+void BM_ChargeNomsOfficiels(benchmark::State& etat) {
+    const std::filesystem::path dossier = ORLAVINE_ATLAS_LIVRE;
+    const std::size_t communes = TCarteFrance(dossier).Communes.size();
+    std::vector<TNomOfficiel> noms;
+    for (auto _ : etat) {
+        ChargeNomsOfficiels(noms, dossier, communes);
+        benchmark::DoNotOptimize(noms.data());
+    }
+    etat.counters["noms"] = static_cast<double>(noms.size());
+}
+BENCHMARK(BM_ChargeNomsOfficiels)->Unit(benchmark::kMillisecond);
 
 void BM_ChargeCommunes(benchmark::State& etat) {
     const auto& dossier = AtlasBanc::Instance().Dossier();

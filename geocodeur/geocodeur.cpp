@@ -426,7 +426,7 @@ struct TGeocodeur::Interne {
         r.CodePays = "FR";
         r.CodeInsee = c.CodeInsee;
         r.IndexCommune = index;
-        r.Libelle = Cp1252VersUtf8(carte->LibelleCarte(index));
+        r.Libelle = Cp1252VersUtf8(carte->NomOfficiel(index));
         const auto d = departementParCode.find(departementCommune[static_cast<std::size_t>(index)]);
         if (d != departementParCode.end()) r.Libelle += ", " + monde.Departements[d->second].Nom;
         r.Libelle += " (" + c.CodeInsee + "), France";

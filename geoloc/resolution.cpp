@@ -239,7 +239,7 @@ struct TResolveurLieux::Interne {
         r.CodePays = "FR";
         r.CodeInsee = c.CodeInsee;
         r.IndexCommune = index;
-        r.Libelle = Cp1252VersUtf8(carte->LibelleCarte(index));
+        r.Libelle = Cp1252VersUtf8(carte->NomOfficiel(index));
         const auto d = nomDepartement.find(departementCommune[static_cast<std::size_t>(index)]);
         if (d != nomDepartement.end()) r.Libelle += ", " + d->second;
         r.Libelle += " (" + c.CodeInsee + "), France";
@@ -263,7 +263,7 @@ struct TResolveurLieux::Interne {
         return r;
     }
 
-    std::string NomCommune(std::int32_t i) const { return Cp1252VersUtf8(carte->LibelleCarte(i)); }
+    std::string NomCommune(std::int32_t i) const { return Cp1252VersUtf8(carte->NomOfficiel(i)); }
 
     // The communes of these indexes as distinct places (a delegated commune next to the new
     // commune of its name counts once, as the current one).

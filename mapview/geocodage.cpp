@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <numbers>
 
 namespace orlavine {
 
@@ -87,24 +86,10 @@ std::optional<monde::TPointGeo> TGeocodageCommunes::ChercheAdresse(const std::st
 }
 
 std::string TGeocodageCommunes::ChercheLieu(double latitude, double longitude) {
-    if (!std::isfinite(latitude) || !std::isfinite(longitude)) return {};
-    constexpr double Rad = std::numbers::pi / 180.0;
-    int meilleure = -1;
-    double meilleureKm = RayonLieuKm;
-    for (std::size_t i = 0; i < atlas_.Communes.size(); ++i) {
-        const TCommune& c = atlas_.Communes[i];
-        // Equirectangular distance: exact enough within a few tens of kilometres.
-        const double dx = (c.Longitude - longitude) * std::cos(latitude * Rad) * 111.195;
-        const double dy = (c.Latitude - latitude) * 111.195;
-        const double km = std::hypot(dx, dy);
-        if (km <= meilleureKm) {
-            meilleureKm = km;
-            meilleure = static_cast<int>(i);
-        }
-    }
+    const int meilleure = atlas_.CommuneProche(latitude, longitude, RayonLieuKm);
     if (meilleure < 0) return {};
     const TCommune& c = atlas_.Communes[static_cast<std::size_t>(meilleure)];
-    AnsiString texte = atlas_.LibelleCarte(meilleure);
+    AnsiString texte = atlas_.NomOfficiel(meilleure);
     if (!c.CodePostal.empty()) texte += ", " + c.CodePostal;
     const AnsiString dep = atlas_.NomDepartement(c.CodeInsee);
     if (!dep.empty()) texte += ", " + dep;

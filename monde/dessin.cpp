@@ -192,7 +192,7 @@ TCarteMonde::TCarteMonde(const TDonneesMonde* donnees, const TCarteFrance* atlas
     for (std::size_t i = 0; i < cs.size(); ++i) {
         communes_.push_back({cs[i].Longitude, static_cast<float>(MercatorY(cs[i].Latitude)),
                              static_cast<std::int32_t>(i), cs[i].Rang});
-        libelles_[i] = atlas_->LibelleCarte(static_cast<int>(i));
+        libelles_[i] = atlas_->NomOfficiel(static_cast<int>(i));
     }
     std::stable_sort(
         communes_.begin(), communes_.end(),

@@ -8,14 +8,14 @@
 #   ORLAVINE_FUZZ_BUILD  build folder (default: build-fuzz)
 #   ORLAVINE_FUZZ_DUREE  seconds per harness (default: 30)
 #   ORLAVINE_FUZZ_HARNAIS  harnesses to run (default: communes departements contours liees
-#                          postaux recherche gedcom monde geocodage carte_monde)
+#                          postaux noms recherche gedcom monde geocodage carte_monde)
 set -euo pipefail
 
 racine=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$racine"
 build=${ORLAVINE_FUZZ_BUILD:-build-fuzz}
 duree=${ORLAVINE_FUZZ_DUREE:-30}
-read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours liees postaux recherche gedcom monde geocodage carte_monde}"
+read -r -a harnais <<<"${ORLAVINE_FUZZ_HARNAIS:-communes departements contours liees postaux noms recherche gedcom monde geocodage carte_monde}"
 
 bash scripts/bootstrap.sh
 

@@ -15,8 +15,8 @@ AnsiString PhraseCommuneSel(const TCarteFrance& carte, int indexCommune, int ray
     // A delegated, associated or former commune says what it is after its name; it has no
     // postal code of its own.
     const AnsiString qualificatif = carte.QualificatifCommune(indexCommune);
-    return LowerChaineAS(TCarteFrance::NomComplet(com), MinusculesNomPropre) +
-           (qualificatif.empty() ? "" : ", " + qualificatif) + ", code INSEE : " + com.CodeInsee +
+    return carte.NomOfficiel(indexCommune) + (qualificatif.empty() ? "" : ", " + qualificatif) +
+           ", code INSEE : " + com.CodeInsee +
            (com.CodePostal.empty() && !qualificatif.empty() ? ""
                                                             : ", code Postal : " + com.CodePostal) +
            ", du d\xE9partement " + carte.NomDepartement(com.CodeInsee) +

@@ -81,8 +81,8 @@ void Aide(std::ostream& out, bool avecCarte) {
            "                             (orlavine-cli base --aide)\n"
            "\n"
            "Options :\n"
-           "  --atlas DOSSIER   dossier de cc.dat, departement.txt, pointdepii.dat, ccliees.dat\n"
-           "                    et ccpostaux.dat\n"
+           "  --atlas DOSSIER   dossier de cc.dat, departement.txt, pointdepii.dat, ccliees.dat,\n"
+           "                    ccpostaux.dat et ccnoms.dat\n"
            "  --geocodeur FICHIER  fichier des lieux du monde du géocodeur (geocoder, base)\n"
            "  --tsv             champs séparés par des tabulations ; une commune déléguée,\n"
            "                    associée ou ancienne dit ce qu'elle est au dernier champ\n";

@@ -1,6 +1,8 @@
 #include "geoloc/ihm/frm_outil_lieux.h"
 
+#include "atlas/carte_france.h"
 #include "genealogie/journal_geo.h"
+#include "mapview/ansi_qt.h"
 #include "mapview/web_osmaps.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -11,6 +13,7 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QLocale>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -106,7 +109,8 @@ QSize TDelegueLigneHtml::sizeHint(const QStyleOptionViewItem& option, const QMod
 TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServicesLieux& services,
                                      geoloc::IRechercheAdresse* recherche,
                                      const TParametresOutilLieux& params, QWidget* parent)
-    : QWidget(parent), gestion_(gestion), services_(services), recherche_(recherche) {
+    : QWidget(parent), gestion_(gestion), services_(services), recherche_(recherche),
+      atlas_(params.Atlas) {
     setWindowTitle(QStringLiteral("Outil de géolocalisation des lieux"));
     resize(1047, 598);
     QFont police(QStringLiteral("Segoe UI"));
@@ -126,6 +130,8 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     RBNotLocate = new QRadioButton(QStringLiteral("Non localisés"), PanelLeftList);
     RBLocate = new QRadioButton(QStringLiteral("Localisés"), PanelLeftList);
     RBPlaceCheck = new QRadioButton(QStringLiteral("Validés"), PanelLeftList);
+    RBAVerifier = new QRadioButton(QStringLiteral("À vérifier"), PanelLeftList);
+    RBAVerifier->setVisible(recherche_ && recherche_->Resolveur());
     ListDisplayPlaces = new QListWidget(PanelLeftList);
     auto* delegue = new TDelegueLigneHtml(ListDisplayPlaces);
     delegue->Bulle = [this](int ligne) { return BulleLigne(ligne); };
@@ -137,10 +143,10 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     BtAnnuler =
         new QPushButton(QStringLiteral("Annuler la dernière géolocalisation"), PanelLeftList);
     for (QWidget* w :
-         std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck,
+         std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck, RBAVerifier,
                                          ListDisplayPlaces, BtReInit, BtDeleteAll, BtAnnuler})
         gauche->addWidget(w);
-    gauche->setStretch(4, 1);
+    gauche->setStretch(5, 1);
     LabelLectureSeule = new QLabel(PanelLeftList);
     LabelLectureSeule->setWordWrap(true);
     LabelLectureSeule->setStyleSheet(QStringLiteral("color: #B5471B;"));
@@ -172,8 +178,11 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
         new QPushButton(QStringLiteral("Marquer cette adresse comme \"Validée\""), PanelClientMain);
     BtDeleteCurrent =
         new QPushButton(QStringLiteral("Supprimer la localisation de ce lieu"), PanelClientMain);
+    BtPrendreAttendue =
+        new QPushButton(QStringLiteral("Prendre la position attendue"), PanelClientMain);
     btQuit = new QPushButton(QStringLiteral("Fermer"), PanelClientMain);
-    for (QPushButton* b : {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent})
+    for (QPushButton* b :
+         {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent, BtPrendreAttendue})
         actions->addWidget(b);
     actions->addStretch(1);
     actions->addWidget(btQuit);
@@ -244,6 +253,9 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     connect(BtDeleteAll, &QPushButton::clicked, this, action(&TFormToolLocation::BtDeleteAllClick));
     connect(BtReInit, &QPushButton::clicked, this, [this] { BtReInitClick(); });
     connect(BtAnnuler, &QPushButton::clicked, this, action(&TFormToolLocation::BtAnnulerClick));
+    connect(RBAVerifier, &QRadioButton::clicked, this, [this] { AfficheAVerifier(); });
+    connect(BtPrendreAttendue, &QPushButton::clicked, this,
+            action(&TFormToolLocation::BtPrendreAttendueClick));
     connect(btQuit, &QPushButton::clicked, this, &QWidget::close);
     connect(WebOSMaps, &TWebOSMaps::OnMapClick, this,
             [this](QObject*, double lat, double lon, int, int) { WebOSMapsMapClick(lat, lon); });
@@ -255,7 +267,7 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     // A base on read-only media or a full disk: viewed, never written.
     if (gestion_.Base.LectureSeule()) {
         for (QPushButton* b : {BtReInit, BtDeleteAll, BtAnnuler, BtLocateAuto, BtLocate,
-                               BtCheckPlace, BtDeleteCurrent})
+                               BtCheckPlace, BtDeleteCurrent, BtPrendreAttendue})
             b->setEnabled(false);
         const std::string& raison = gestion_.Base.RaisonLectureSeule();
         LabelLectureSeule->setText(
@@ -343,15 +355,32 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
     if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return {};
     const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
     if (!e || (e->Latitude == 0 && e->Longitude == 0)) return QStringLiteral("Non localisé");
-    QString bulle = QStringLiteral("Position : %1, %2")
-                        .arg(e->Latitude, 0, 'f', 5)
-                        .arg(e->Longitude, 0, 'f', 5);
+    const QLocale francais(QLocale::French);
+    QString bulle =
+        QStringLiteral("Position : %1 ; %2")
+            .arg(francais.toString(e->Latitude, 'f', 5), francais.toString(e->Longitude, 'f', 5));
+    // The commune at that position, by its name as written.
+    if (const int c =
+            atlas_ ? atlas_->CommuneProche(e->Latitude, e->Longitude, RayonCommuneKm) : -1;
+        c >= 0)
+        bulle += QStringLiteral("\nCommune la plus proche : ") +
+                 VersQString(atlas_->NomOfficiel(c)) + QStringLiteral(" (") +
+                 VersQString(atlas_->NomDepartement(
+                     atlas_->Communes[static_cast<std::size_t>(c)].CodeInsee)) +
+                 QLatin1Char(')');
     std::optional<Provenance> origine;
     if (const auto p = provenances_.find({e->IdPlace, e->LieuDit}); p != provenances_.end())
         origine = p->second;
     else if (const auto g = gestion_.Base.Geolocalisation(e->IdPlace, e->LieuDit))
         origine = g->Origine;
     if (origine) bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(*origine);
+    if (RBAVerifier->isChecked() && ligne < static_cast<int>(aVerifier_.size())) {
+        const geoloc::TPositionDouteuse& p = aVerifier_[static_cast<std::size_t>(ligne)];
+        bulle += QStringLiteral("\nAttendu : ") + U(p.Attendu) + QStringLiteral(" (") +
+                 francais.toString(p.LatitudeAttendue, 'f', 5) + QStringLiteral(" ; ") +
+                 francais.toString(p.LongitudeAttendue, 'f', 5) + QStringLiteral(")\nRaison : ") +
+                 U(p.Raison);
+    }
     return bulle;
 }
 
@@ -433,6 +462,7 @@ void TFormToolLocation::SetFilterList(TypeFilterDisplayList filtre) {
 
 void TFormToolLocation::UpdateButton(TypeFilterDisplayList filtre) {
     BtLocateAuto->setText(QStringLiteral("Géolocaliser ce lieu"));
+    BtPrendreAttendue->setVisible(false);
     switch (filtre) {
     case FilterLocate:
         BtReInit->setVisible(true);
@@ -488,6 +518,12 @@ void TFormToolLocation::ListDisplayPlacesClick() {
     const int index = GetItemIndexListPlaces(ListDisplayPlaces->currentRow());
     if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return;
     MapLatitude = MapLongitude = 0;
+    if (const int r = ListDisplayPlaces->currentRow();
+        RBAVerifier->isChecked() && r < static_cast<int>(aVerifier_.size())) {
+        const geoloc::TPositionDouteuse& p = aVerifier_[static_cast<std::size_t>(r)];
+        WebOSMaps->ArcGisMapCenterAt(p.LatitudeAttendue, p.LongitudeAttendue);
+        return;
+    }
     const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
     if (e && e->Latitude != 0 && e->Longitude != 0)
         WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
@@ -627,7 +663,95 @@ void TFormToolLocation::BtDeleteCurrentClick() {
 
 void TFormToolLocation::Recharge() {
     InitListPlaces();
-    ShowAllPlaces(FilterList_);
+    if (RBAVerifier->isChecked())
+        AfficheAVerifier();
+    else
+        ShowAllPlaces(FilterList_);
+}
+
+void TFormToolLocation::AfficheAVerifier() {
+    const geoloc::TResolveurLieux* resolveur = recherche_ ? recherche_->Resolveur() : nullptr;
+    if (!resolveur) return;
+    RBAVerifier->setChecked(true);
+    for (QPushButton* b :
+         {BtReInit, BtDeleteAll, BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent})
+        b->setVisible(false);
+    BtPrendreAttendue->setVisible(true);
+    ShowPanelWait(true);
+    ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
+    try {
+        if (!verificateur_)
+            verificateur_ = std::make_unique<geoloc::TVerificateurPositions>(*resolveur);
+        aVerifier_ = geoloc::VerifiePositions(gestion_, ListPlaces_, *verificateur_,
+                                              [this](long fait, long) {
+                                                  ProgressBar->setValue(static_cast<int>(fait));
+                                                  if (fait % 256 == 0)
+                                                      QApplication::processEvents();
+                                              });
+    } catch (const Erreur& e) {
+        aVerifier_.clear();
+        ShowPanelWait(false);
+        MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
+    }
+    ShowPanelWait(false);
+    // In the checker's order: row r is aVerifier_[r].
+    ListDisplayPlaces->clear();
+    const QLocale francais(QLocale::French);
+    for (const geoloc::TPositionDouteuse& p : aVerifier_) {
+        int index = -1;
+        for (std::size_t i = 0; i < ListPlaces_.size() && index < 0; ++i)
+            if (ListPlaces_[i] && ListPlaces_[i]->IdPlace == p.IdPlace &&
+                ListPlaces_[i]->LieuDit == p.LieuDit)
+                index = static_cast<int>(i);
+        // What a row of 60 pixels can show; the reason is in its tooltip.
+        QString texte =
+            p.Validee() ? QStringLiteral("<b>Validé, laissé tel quel :</b> ") : QString();
+        texte += U(p.Texte);
+        if (!p.LieuDit.empty()) texte += QStringLiteral("<b> Lieu-dit : </b>") + U(p.LieuDit);
+        texte += QStringLiteral("<br><b>Attendu à %1 km :</b> ")
+                     .arg(francais.toString(p.DistanceKm, 'f', 1)) +
+                 U(p.Attendu);
+        auto* item = new QListWidgetItem(U(p.Texte), ListDisplayPlaces);
+        item->setData(TDelegueLigneHtml::RoleBalisage,
+                      texte + MarqueIndex + QString::number(index) + FinIndex);
+    }
+    ColorListDisplay();
+}
+
+void TFormToolLocation::BtPrendreAttendueClick() {
+    const int r = ListDisplayPlaces->currentRow();
+    if (!RBAVerifier->isChecked() || r < 0 || r >= static_cast<int>(aVerifier_.size())) {
+        MyMessageDlg(QMessageBox::Warning,
+                     QStringLiteral("Vous devez commencer par choisir un lieu dans la liste "
+                                    "de gauche."),
+                     QMessageBox::Ok);
+        return;
+    }
+    const geoloc::TPositionDouteuse p = aVerifier_[static_cast<std::size_t>(r)];
+    if (p.Validee()) {
+        MyMessageDlg(QMessageBox::Information,
+                     QStringLiteral("Ce lieu est validé : sa position n'est pas changée."),
+                     QMessageBox::Ok);
+        return;
+    }
+    geoloc::TBilanCorrection bilan;
+    try {
+        bilan = geoloc::AppliquePositionsAttendues(gestion_, ListPlaces_, {p});
+    } catch (const Erreur& e) {
+        MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
+        return;
+    }
+    provenances_.erase({p.IdPlace, p.LieuDit});
+    WebOSMaps->ArcGisMapCenterAt(p.LatitudeAttendue, p.LongitudeAttendue);
+    AfficheAVerifier();
+    RestaureSelection(r);
+    MyMessageDlg(QMessageBox::Information,
+                 bilan.Corrigees > 0
+                     ? QStringLiteral("« %1 » a pris la position attendue (%2). « Annuler la "
+                                      "dernière géolocalisation » la remet.")
+                           .arg(U(p.Texte), U(p.Attendu))
+                     : QStringLiteral("« %1 » n'a pas été changé.").arg(U(p.Texte)),
+                 QMessageBox::Ok);
 }
 
 void TFormToolLocation::BtDeleteAllClick() {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "geoloc/localisation_auto.h"
+#include "geoloc/verification.h"
 #include "monde/villes.h"
 
 #include <QMessageBox>
@@ -74,8 +75,10 @@ public:
     bool AddPlaceToShow(const SGeoChps* entree, int index);
     void ColorListDisplay();
     int GetItemIndexListPlaces(int ligne) const;
-    // The row's tooltip: position and provenance, or "Non localisé".
+    // The row's tooltip: position, the nearest commune of the atlas within RayonCommuneKm
+    // (by its official name) and provenance, or "Non localisé".
     QString BulleLigne(int ligne) const;
+    static constexpr double RayonCommuneKm = 10.0;
     int GetItemIndexShowList(int index) const;
     void SetFilterList(TypeFilterDisplayList filtre);
     void UpdateButton(TypeFilterDisplayList filtre);
@@ -88,6 +91,13 @@ public:
     void BtDeleteAllClick();
     void BtReInitClick();
     void BtAnnulerClick();
+    // « À vérifier » (when the address search resolves places): the located places whose
+    // position lies far from what their text names, validated ones listed but never changed;
+    // a row shows its expected position on the map, and « Prendre la position attendue »
+    // stores it as one lot of the journal, undone by « Annuler la dernière géolocalisation ».
+    void AfficheAVerifier();
+    void BtPrendreAttendueClick();
+    const std::vector<geoloc::TPositionDouteuse>& AVerifier() const { return aVerifier_; }
     void ListDisplayPlacesClick();
     void WebOSMapsMapClick(double latitude, double longitude);
 
@@ -105,6 +115,7 @@ public:
     QRadioButton* RBNotLocate;
     QRadioButton* RBLocate;
     QRadioButton* RBPlaceCheck;
+    QRadioButton* RBAVerifier;
     QListWidget* ListDisplayPlaces;
     QPushButton* BtReInit;
     QPushButton* BtDeleteAll;
@@ -118,6 +129,7 @@ public:
     QPushButton* BtLocate;
     QPushButton* BtCheckPlace;
     QPushButton* BtDeleteCurrent;
+    QPushButton* BtPrendreAttendue;
     QPushButton* btQuit;
     QFrame* PanelWait;
     QLabel* Label2;
@@ -153,6 +165,7 @@ private:
     TGestFichier& gestion_;
     const geoloc::IServicesLieux& services_;
     geoloc::IRechercheAdresse* recherche_;
+    const TCarteFrance* atlas_; // may be null
     TListePlaces ListPlaces_;
     TypeFilterDisplayList FilterList_ = FilterLocate;
     // Where the positions stored by this window came from, until the list is loaded again;
@@ -164,6 +177,8 @@ private:
         QString Balisage; // the row markup
     };
     std::vector<LigneAAjouter> aAjouter_;
+    std::unique_ptr<geoloc::TVerificateurPositions> verificateur_; // made when first needed
+    std::vector<geoloc::TPositionDouteuse> aVerifier_; // the rows of « À vérifier », in order
     bool chargee_ = false;
     bool occupe_ = false; // an automatic location is under way
 };

@@ -132,11 +132,11 @@ TEST(Noms, CompletsLibellesEtDepartements) {
     EXPECT_EQ(carte.NomCompletIndex(index("HAVRE")), "LE HAVRE");
     EXPECT_EQ(carte.NomCompletIndex(index("PARIS")), "PARIS");
     EXPECT_EQ(carte.NomCompletIndex(-1), "");
-    EXPECT_EQ(carte.LibelleCarte(index("HAVRE")), "Le Havre");
-    EXPECT_EQ(carte.LibelleCarte(index("SAINT-JEAN-SUR-MER")), "Saint-Jean-sur-Mer");
-    EXPECT_EQ(carte.LibelleCarte(index("PONT DE VAUX")), "Pont de Vaux");
-    EXPECT_EQ(carte.LibelleCarte(index("SAINT-AMAND-LES-EAUX")), "Saint-Amand-les-Eaux");
-    EXPECT_EQ(carte.LibelleCarte(index("VILLENEUVE-D'ASCQ")), "Villeneuve-d'Ascq");
+    EXPECT_EQ(carte.NomOfficiel(index("HAVRE")), "Le Havre");
+    EXPECT_EQ(carte.NomOfficiel(index("SAINT-JEAN-SUR-MER")), "Saint-Jean-sur-Mer");
+    EXPECT_EQ(carte.NomOfficiel(index("PONT DE VAUX")), "Pont de Vaux");
+    EXPECT_EQ(carte.NomOfficiel(index("SAINT-AMAND-LES-EAUX")), "Saint-Amand-les-Eaux");
+    EXPECT_EQ(carte.NomOfficiel(index("VILLENEUVE-D'ASCQ")), "Villeneuve-d'Ascq");
     const std::pair<const char*, AnsiString> departements[] = {{"2B033", "Corse"},
                                                                {"76351", "Seine-Maritime"},
                                                                {"21231", "C\xF4te-d'Or"},

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <set>
+#include <tuple>
 
 namespace orlavine::atlasbuild::test {
 namespace {
@@ -153,6 +154,38 @@ TEST_F(AtlasLivre, DelegatedAssociatedAndFormerCommunesSayWhatTheyAre) {
     EXPECT_GE(r.size(), 2u);
 }
 
+TEST_F(AtlasLivre, NamesAsTheyAreWritten) {
+    auto nom = [&](const char* insee, TNatureCommune nature = TNatureCommune::Actuelle) {
+        for (std::size_t i = 0; i < carte_->Communes.size(); ++i)
+            if (carte_->Communes[i].CodeInsee == insee &&
+                carte_->NatureCommune(static_cast<int>(i)) == nature)
+                return Cp1252VersUtf8(carte_->NomOfficiel(static_cast<int>(i)));
+        return std::string("(absente)");
+    };
+    const std::tuple<const char*, TNatureCommune, const char*> cas[] = {
+        {"27229", TNatureCommune::Actuelle, "Évreux"},
+        {"94028", TNatureCommune::Actuelle, "Créteil"},
+        {"78545", TNatureCommune::Actuelle, "Saint-Cyr-l'École"},
+        {"78343", TNatureCommune::Actuelle, "Les Loges-en-Josas"},
+        {"76351", TNatureCommune::Actuelle, "Le Havre"},
+        {"94038", TNatureCommune::Actuelle, "L'Haÿ-les-Roses"},
+        {"59378", TNatureCommune::Actuelle, "Marcq-en-Barœul"},
+        {"49301", TNatureCommune::Actuelle, "Sèvremoine"},
+        {"49301", TNatureCommune::Deleguee, "Saint-Macaire-en-Mauges"},
+        {"44029", TNatureCommune::Deleguee, "La Chapelle-Basse-Mer"},
+    };
+    for (const auto& [insee, nature, attendu] : cas)
+        EXPECT_EQ(nom(insee, nature), attendu) << insee;
+    // Every record has its name, which folds back to the stored one.
+    ASSERT_EQ(carte_->NomsOfficiels.size(), carte_->Communes.size());
+    for (std::size_t i = 0; i < carte_->Communes.size(); ++i) {
+        const TCommune& c = carte_->Communes[i];
+        ASSERT_EQ(NomAtlas(Cp1252VersUtf8(carte_->NomsOfficiels[i].Nom)),
+                  NomAtlas(Cp1252VersUtf8(TCarteFrance::NomComplet(c))))
+            << c.CodeInsee;
+    }
+}
+
 TEST_F(AtlasLivre, CitiesHaveAllTheirPostalCodes) {
     auto codes = [&](const char* insee) {
         const TCommune* c = Trouve(*carte_, insee);
@@ -215,6 +248,9 @@ TEST(AtlasReconstruit, CachedSourcesGiveTheBundledBytes) {
                 LitFichier(DossierLivre / NomFichierCommunesLiees));
     EXPECT_TRUE(octets(fichiers.CodesPostaux) == LitFichier(DossierLivre / NomFichierCodesPostaux))
         << "ccpostaux.dat livré différent de la reconstruction";
+    EXPECT_TRUE(octets(fichiers.NomsOfficiels) ==
+                LitFichier(DossierLivre / NomFichierNomsOfficiels))
+        << "ccnoms.dat livré différent de la reconstruction";
 }
 
 TEST(AtlasReconstruit, OfficialOutlinesHoldTheCommunes) {

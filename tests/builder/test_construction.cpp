@@ -228,8 +228,9 @@ TEST_F(ConstructionFactice, SameSourcesGiveTheSameBytesAndALoadableAtlas) {
     EXPECT_TRUE(Contient(sortie.str(), "Validation : réussie"));
     ASSERT_EQ(Lance({"--sources", options.Sources.string(), "--out", b.string()}), 0)
         << erreurs.str();
-    for (const char* nom : {NomFichierCommunes, NomFichierDepartements, NomFichierContours,
-                            NomFichierCommunesLiees, NomFichierCodesPostaux}) {
+    for (const char* nom :
+         {NomFichierCommunes, NomFichierDepartements, NomFichierContours, NomFichierCommunesLiees,
+          NomFichierCodesPostaux, NomFichierNomsOfficiels}) {
         const std::string octets = LitFichier(a / nom);
         EXPECT_FALSE(octets.empty()) << nom;
         EXPECT_EQ(octets, LitFichier(b / nom)) << nom;
@@ -320,8 +321,10 @@ TEST_F(ConstructionFactice, ADelegatedCommuneIsFoundByNameAndItsCodeGivesTheCurr
     carte.RechercheCommunes(r, "ESQUI", -1, -1, SaisieNom);
     ASSERT_EQ(r.size(), 1u);
     EXPECT_EQ(carte.NatureCommune(r[0]), TNatureCommune::Deleguee);
+    // The parent by its name as written.
     EXPECT_EQ(carte.QualificatifCommune(r[0]), "commune d\xE9l\xE9gu\xE9"
-                                               "e de Fusionnee");
+                                               "e de Fusionn\xE9"
+                                               "e");
     carte.RechercheCommunes(r, "01011", -1, -1, SaisieCode);
     ASSERT_EQ(r.size(), 2u); // ANCIENNE (delegated) before FUSIONNEE in table order
     carte.CommuneActuelleEnTete(r, "01011", SaisieCode);

@@ -1,7 +1,7 @@
 // orlavine-fuzz-corpus DOSSIER: writes the seed inputs of the fuzzing harnesses with the atlas
 // writers, one folder per harness: DOSSIER/communes, DOSSIER/departements, DOSSIER/contours,
-// DOSSIER/liees, DOSSIER/postaux, DOSSIER/recherche (empty), DOSSIER/monde (the geocoder's world
-// file) and DOSSIER/geocodage (place texts).
+// DOSSIER/liees, DOSSIER/postaux, DOSSIER/noms, DOSSIER/recherche (empty), DOSSIER/monde (the
+// geocoder's world file) and DOSSIER/geocodage (place texts).
 #include "atlas/erreurs.h"
 #include "atlas/fichiers.h"
 #include "geocodeur/monde.h"
@@ -126,6 +126,14 @@ void EcritCorpus(const fs::path& dossier) {
     Ecrit(postaux / "petit.dat",
           EcritCodesPostaux({{0, "13002"}, {0, "13008"}, {5, "75116"}}, PetitAtlas().size()));
     Ecrit(postaux / "vide.dat", EcritCodesPostaux({}, PetitAtlas().size()));
+
+    const fs::path nomsOfficiels = dossier / "noms";
+    Ecrit(nomsOfficiels / "petit.dat", EcritNomsOfficiels({{0, "\xC9vreux"},
+                                                           {2, "Les Loges-en-Josas"},
+                                                           {5, "Saint-Cyr-l'\xC9"
+                                                               "cole"}},
+                                                          PetitAtlas().size()));
+    Ecrit(nomsOfficiels / "vide.dat", EcritNomsOfficiels({}, PetitAtlas().size()));
 
     const fs::path monde = dossier / "monde";
     Ecrit(monde / "essai.dat", geocodeur::EcritMonde(geocodeur::essai::MondeEssai()));

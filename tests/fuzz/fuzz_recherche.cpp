@@ -81,6 +81,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     // "D" and at most two digits, or nothing for a code that names no department.
     EXIGE(carte.NomDepartement(code).size() <= 3);
     for (std::size_t i = 0; i < communes.size(); ++i)
-        carte.LibelleCarte(static_cast<int>(i));
+        carte.NomOfficiel(static_cast<int>(i));
     return 0;
 }

@@ -96,7 +96,18 @@ struct Enregistrement {
     TNatureCommune Nature = TNatureCommune::Actuelle;
     std::string Parent;
     std::vector<std::string> AutresCodesPostaux; // after the first, sorted, without it
+    AnsiString NomOfficiel;                      // as written, Windows-1252
 };
+
+// The name as written, in Windows-1252; a character Windows-1252 cannot hold stops the build
+// rather than be shown as "?".
+AnsiString NomEcrit(std::string_view nomUtf8, const std::string& code) {
+    AnsiString nom = Utf8VersCp1252(nomUtf8);
+    if (Cp1252VersUtf8(nom) != nomUtf8)
+        throw ErreurSource("le nom « " + std::string(nomUtf8) + " » de la commune " + code +
+                           " n'a pas d'équivalent en Windows-1252");
+    return nom;
+}
 
 TCommune CommunePlacee(PointGeo position, const std::string& code, std::string_view nomUtf8,
                        int typeLiaison) {
@@ -216,6 +227,7 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
         Enregistrement e;
         e.Commune = CommunePlacee(position, c.Code, c.Nom, c.TypeLiaison);
         e.Commune.Rang = static_cast<std::uint8_t>(RangOfficiel(c, code));
+        e.NomOfficiel = NomEcrit(c.Nom, c.Code);
         // The first code of the source stays the record's own; the others go to the side file.
         e.Commune.CodePostal = c.CodesPostaux.empty() ? std::string() : c.CodesPostaux.front();
         for (const std::string& cp : c.CodesPostaux)
@@ -262,6 +274,7 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
         e.Commune.Rang = RangCommune;
         e.Nature = nature;
         e.Parent = parent;
+        e.NomOfficiel = NomEcrit(nomUtf8, codeLiee);
         enregistrements.push_back(std::move(e));
     };
     std::map<std::string, const CommuneOfficielle*> parCode;
@@ -316,6 +329,7 @@ AtlasConstruit ConstruitAtlas(const OptionsConstruction& options) {
                 {static_cast<std::uint16_t>(i), e.Nature, indexActuels.at(e.Parent)});
         for (const std::string& cp : e.AutresCodesPostaux)
             atlas.AutresCodesPostaux.push_back({static_cast<std::uint16_t>(i), cp});
+        atlas.NomsOfficiels.push_back({static_cast<std::uint16_t>(i), std::move(e.NomOfficiel)});
         atlas.Communes.push_back(std::move(e.Commune));
     }
     // Only current communes are anybody's neighbours; the others list those around them.
@@ -361,6 +375,7 @@ FichiersAtlas EcritFichiers(const AtlasConstruit& atlas) {
     f.Contours = EcritContours(atlas.Contours);
     f.CommunesLiees = EcritCommunesLiees(atlas.Liees, atlas.Communes.size());
     f.CodesPostaux = EcritCodesPostaux(atlas.AutresCodesPostaux, atlas.Communes.size());
+    f.NomsOfficiels = EcritNomsOfficiels(atlas.NomsOfficiels, atlas.Communes.size());
     return f;
 }
 
@@ -450,8 +465,11 @@ RapportValidation ValideAtlas(const AtlasConstruit& atlas, const FichiersAtlas& 
         LitCommunesLiees(fichiers.CommunesLiees, relues.size(), liees);
         std::vector<TAutreCodePostal> codesPostaux;
         LitCodesPostaux(fichiers.CodesPostaux, relues.size(), codesPostaux);
+        std::vector<TNomOfficiel> nomsOfficiels;
+        LitNomsOfficiels(fichiers.NomsOfficiels, relues.size(), nomsOfficiels);
         bool identiques = relues == communes && noms == atlas.NomsDepartements &&
                           liees == atlas.Liees && codesPostaux == atlas.AutresCodesPostaux &&
+                          nomsOfficiels == atlas.NomsOfficiels &&
                           contours.size() == static_cast<std::size_t>(NombreContours);
         for (std::size_t i = 0; identiques && i < contours.size(); ++i) {
             const std::vector<TPoint> attendus =
@@ -502,6 +520,7 @@ std::string RapportValidation::Texte(const AtlasConstruit& atlas) const {
     t << "Communes : " << Communes << " (" << ParNature[0] << " actuelles, " << ParNature[1]
       << " déléguées, " << ParNature[2] << " associées, " << ParNature[3] << " anciennes)\n";
     t << "Codes postaux au-delà du premier : " << atlas.AutresCodesPostaux.size() << "\n";
+    t << "Noms officiels : " << atlas.NomsOfficiels.size() << "\n";
     t << "Communes par département :\n";
     int colonne = 0;
     for (const auto& [code, n] : CommunesParDepartement) {
@@ -577,7 +596,8 @@ void InstalleAtlas(const FichiersAtlas& fichiers, const std::filesystem::path& s
         {NomFichierCommunes, &fichiers.Communes},
         {NomFichierDepartements, &fichiers.Departements},
         {NomFichierCommunesLiees, &fichiers.CommunesLiees},
-        {NomFichierCodesPostaux, &fichiers.CodesPostaux}};
+        {NomFichierCodesPostaux, &fichiers.CodesPostaux},
+        {NomFichierNomsOfficiels, &fichiers.NomsOfficiels}};
     for (const auto& [nom, octets] : contenus) {
         std::ofstream f(temporaire / nom, std::ios::binary | std::ios::trunc);
         f.write(reinterpret_cast<const char*>(octets->data()),

@@ -69,6 +69,7 @@ struct AtlasConstruit {
     std::vector<TCommune> Communes;                   // sorted by Nom, neighbours filled
     std::vector<TCommuneLiee> Liees;                  // the non-current communes, by index
     std::vector<TAutreCodePostal> AutresCodesPostaux; // postal codes after the first, by index
+    std::vector<TNomOfficiel> NomsOfficiels;          // every record's name as written, by index
     std::vector<AnsiString> NomsDepartements;         // 95 names, Windows-1252
     std::vector<TPointsDep> Contours;                 // map units, one per ring (not padded)
     std::vector<std::string> DepartementsContours;    // department code of each outline
@@ -86,13 +87,14 @@ int RangOfficiel(const CommuneOfficielle& commune, const CodeOfficiel& code);
 // Byte order of names, then codes: the order of "cc.dat".
 bool AvantDansAtlas(const TCommune& a, const TCommune& b);
 
-// The five files' bytes, written with the atlas writers.
+// The six files' bytes, written with the atlas writers.
 struct FichiersAtlas {
     std::vector<std::uint8_t> Communes;      // "cc.dat"
     std::vector<std::uint8_t> Departements;  // "departement.txt"
     std::vector<std::uint8_t> Contours;      // "pointdepii.dat"
     std::vector<std::uint8_t> CommunesLiees; // "ccliees.dat"
     std::vector<std::uint8_t> CodesPostaux;  // "ccpostaux.dat"
+    std::vector<std::uint8_t> NomsOfficiels; // "ccnoms.dat"
 };
 FichiersAtlas EcritFichiers(const AtlasConstruit& atlas);
 
@@ -122,7 +124,7 @@ struct RapportValidation {
 // Checks the atlas and the bytes written from it (read back with the atlas readers).
 RapportValidation ValideAtlas(const AtlasConstruit& atlas, const FichiersAtlas& fichiers);
 
-// Writes the five files into a temporary folder beside `sortie`, then renames them into
+// Writes the six files into a temporary folder beside `sortie`, then renames them into
 // `sortie` (created when missing); nothing is left behind on failure. Raises ErreurSource.
 void InstalleAtlas(const FichiersAtlas& fichiers, const std::filesystem::path& sortie);
 

@@ -14,7 +14,7 @@ constexpr const char* Usage =
     "--no-centroids] [--outlines FICHIER.geojson]\n"
     "  --sources       dossier des sources (scripts/fetch-sources.sh)\n"
     "  --out           dossier où écrire cc.dat, departement.txt, pointdepii.dat, "
-    "ccliees.dat et ccpostaux.dat\n"
+    "ccliees.dat, ccpostaux.dat et ccnoms.dat\n"
     "  --centroids     centroïdes 2018 des communes (par défaut "
     "data/sources/centroides-communes-2018.csv)\n"
     "  --no-centroids  positions de GeoNames seules\n"
