@@ -109,6 +109,8 @@ public:
     QPushButton* BtReInit;
     QPushButton* BtDeleteAll;
     QPushButton* BtAnnuler;
+    // « Tout re-géolocaliser » replaces the file's and the hand-placed positions only when ticked.
+    QCheckBox* CBRemplacerPositions;
     TWebOSMaps* WebOSMaps;
     QLabel* AdvPanel;
     QCheckBox* CBLieuDit;
@@ -139,6 +141,9 @@ protected:
     bool eventFilter(QObject* objet, QEvent* event) override;
 
 private:
+    // The handler as the window runs it: an exception it lets through (a damaged base...) is
+    // shown as a French message instead of reaching the event loop.
+    std::function<void()> Garde(std::function<void()> action);
     // The validation notice in the map's top right corner, wherever the map lies now.
     void PlaceAvis();
     SGeoChps* EntreeSelectionnee();
