@@ -198,6 +198,10 @@ public:
 
     // PRAGMA integrity_check: "ok" or the first problems.
     std::string VerifieIntegrite();
+    // The quick structural check a base passes before the programs use it (PRAGMA
+    // quick_check): a damaged base raises ErreurGenealogie naming the file and the first
+    // problem found.
+    void VerifieAvantUsage();
 
 private:
     void Migre();
