@@ -82,9 +82,9 @@ bool TJournalGeo::Supprime(std::int64_t lot, int idLieu, std::string_view lieuDi
     return true;
 }
 
-void TJournalGeo::PlaceALaMain(const TGeolocalisation& nouvelle) {
+void TJournalGeo::PlaceALaMain(const TGeolocalisation& nouvelle, std::string_view description) {
     TransactionSqlite t(base_.Connexion());
-    const std::int64_t lot = OuvreLot("Placer un lieu à la main");
+    const std::int64_t lot = OuvreLot(description);
     Remplace(lot, nouvelle);
     FermeLot(lot);
     t.Valide();

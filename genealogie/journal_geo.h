@@ -88,7 +88,8 @@ public:
 
     // The user's destructive actions, each one lot in one transaction:
     // a hand placement (or any position the user stores for one place);
-    void PlaceALaMain(const TGeolocalisation& nouvelle);
+    void PlaceALaMain(const TGeolocalisation& nouvelle,
+                      std::string_view description = "Placer un lieu à la main");
     // the position of one place removed (false when it had none);
     bool SupprimeUne(int idLieu, std::string_view lieuDit);
     // the positions of every row in one of `etats` removed; gives how many.

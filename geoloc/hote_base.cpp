@@ -1,5 +1,6 @@
 #include "geoloc/hote_base.h"
 
+#include "genealogie/journal_geo.h"
 #include "host/erreur.h"
 
 #include <algorithm>
@@ -52,6 +53,20 @@ void THotePageMondeBase::EnregistreLieu(const SGeoChps& lieu) {
     if (const std::string raison = RaisonEntreeAbsente(gestion_, lieu.IdPlace, lieu.LieuDit);
         !raison.empty())
         throw Erreur("Position non enregistrée : " + raison + ".");
+    // A hand placement, or a position that replaces another, is journaled: « Annuler la
+    // dernière géolocalisation » (place tool, command line) gives the previous one back.
+    const auto avant = gestion_.Base.Geolocalisation(lieu.IdPlace, lieu.LieuDit);
+    const bool remplace =
+        avant && (avant->Latitude != lieu.Latitude || avant->Longitude != lieu.Longitude);
+    if (lieu.Etat == EtatPlaceALaMain || remplace) {
+        TJournalGeo(gestion_.Base)
+            .PlaceALaMain({lieu.IdPlace, lieu.LieuDit, lieu.Latitude, lieu.Longitude, lieu.Etat,
+                           lieu.AdresseRech, TModuleBDD::ProvenanceDeEtat(lieu.Etat),
+                           DateMaintenant()},
+                          lieu.Etat == EtatPlaceALaMain ? "Placer un lieu à la main"
+                                                        : "Localiser un lieu sur la carte");
+        return;
+    }
     gestion_.ModuleBDD.UpdateCoordGeo(&lieu);
 }
 
