@@ -174,6 +174,13 @@ TEST_F(OutilLieuxAnnulation, RelocateAllKeepsTheFilesTheUsersAndTheLieuxDitsPosi
     EXPECT_EQ(Geo("Lyon")->Origine, Provenance::Atlas);
     EXPECT_DOUBLE_EQ(Geo("Lassigny")->Latitude, 49.5856);
     EXPECT_DOUBLE_EQ(Geo("Paris", "Montmartre")->Latitude, 48.8867);
+    // The box under its button, on a 1024 × 600 screen.
+    fenetre->resize(1024, 600);
+    fenetre->show();
+    QApplication::processEvents();
+    fs::create_directories(ORLAVINE_CAPTURES);
+    EXPECT_TRUE(fenetre->grab().save(
+        QString::fromStdString(std::string(ORLAVINE_CAPTURES) + "/outil-lieux-remplacer.png")));
     // Only « Localisés » offers it.
     fenetre->RBNotLocate->click();
     EXPECT_FALSE(fenetre->CBRemplacerPositions->isVisibleTo(fenetre.get()));
