@@ -452,7 +452,9 @@ void AideBase(std::ostream& out) {
            "        service en ligne des réglages (ou --service), une requête par seconde, les\n"
            "        réponses gardées dans la base\n"
            "  base annuler-geolocalisation --base BASE.sqlite\n"
-           "        annule la dernière géolocalisation de tous les lieux\n";
+           "        annule la dernière étape du journal (géolocalisation de tous les lieux,\n"
+           "        suppression ou placement à la main dans les fenêtres) ; annuler encore\n"
+           "        remonte d'une étape (dix au plus)\n";
 }
 
 int CommandeBase(const std::vector<std::string>& args, const std::string& dossierAtlas,
