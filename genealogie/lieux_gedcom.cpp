@@ -1,11 +1,11 @@
 // GEDCOM places: jurisdictions and coordinates.
 #include "genealogie/lieux_gedcom.h"
+
 #include "host/chaines.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
