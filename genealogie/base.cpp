@@ -805,6 +805,21 @@ std::vector<TBaseGenealogie::Changement> TBaseGenealogie::ChangementsAExporter()
     return changements;
 }
 
+void TBaseGenealogie::VerifieAvantUsage() {
+    std::string etat;
+    try {
+        RequeteSqlite r(connexion_, "PRAGMA quick_check(1)");
+        etat = r.Pas() ? std::string(r.Texte(0)) : std::string("aucune réponse");
+    } catch (const ErreurGenealogie& e) {
+        etat = e.what(); // too damaged even to be checked
+    }
+    if (etat != "ok")
+        throw ErreurGenealogie(Chemin().string(), 0,
+                               "base endommagée (" + etat +
+                                   ") ; elle n'est pas ouverte. Reprenez-en une copie de "
+                                   "sauvegarde, ou importez à nouveau le fichier GEDCOM.");
+}
+
 std::string TBaseGenealogie::VerifieIntegrite() {
     RequeteSqlite r(connexion_, "PRAGMA integrity_check");
     std::string resultat;

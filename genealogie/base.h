@@ -12,7 +12,7 @@
 //              map_sous_plac), indexed on (lieu, lieu_dit, ligne_plac)
 //   geolocalisation(lieu -> lieux, lieu_dit, latitude, longitude, etat 0..7, adresse,
 //                   provenance, date)       one row per place and lieu-dit
-//   geoloc_lots, geoloc_journal             the last bulk geolocation run (journal_geo.h)
+//   geoloc_lots, geoloc_journal             the last geolocation steps, to undo (journal_geo.h)
 // Texts are UTF-8. Coordinates are decimal degrees, north and east positive.
 #pragma once
 
@@ -215,6 +215,10 @@ public:
 
     // PRAGMA integrity_check: "ok" or the first problems.
     std::string VerifieIntegrite();
+    // The quick structural check a base passes before the programs use it (PRAGMA
+    // quick_check): a damaged base raises ErreurGenealogie naming the file and the first
+    // problem found.
+    void VerifieAvantUsage();
 
 private:
     static ConnexionSqlite Connecte(const std::filesystem::path& chemin, const VerrouBase& verrou,

@@ -2,9 +2,19 @@
 
 namespace orlavine {
 
+namespace {
+
+// The "after" state of a row the lot removed.
+constexpr int ApresSupprimee = -1;
+
+} // namespace
+
 std::int64_t TJournalGeo::OuvreLot(std::string_view description) {
     ConnexionSqlite& c = base_.Connexion();
-    c.Execute("DELETE FROM geoloc_journal; DELETE FROM geoloc_lots;");
+    RequeteSqlite oublie(c, "DELETE FROM geoloc_lots WHERE id NOT IN "
+                            "(SELECT id FROM geoloc_lots ORDER BY id DESC LIMIT ?)");
+    oublie.Lie(1, LotsGardes - 1).Execute();
+    c.Execute("DELETE FROM geoloc_journal WHERE lot NOT IN (SELECT id FROM geoloc_lots)");
     RequeteSqlite r(c, "INSERT INTO geoloc_lots(debut, description) VALUES (?, ?)");
     r.Lie(1, DateMaintenant()).Lie(2, description).Execute();
     return c.DernierId();
@@ -15,19 +25,20 @@ void TJournalGeo::FermeLot(std::int64_t lot) {
     r.Lie(1, DateMaintenant()).Lie(2, lot).Execute();
 }
 
-bool TJournalGeo::Enregistre(std::int64_t lot, const TGeolocalisation& n) {
-    ConnexionSqlite& c = base_.Connexion();
-    const std::optional<TGeolocalisation> avant = base_.Geolocalisation(n.IdLieu, n.LieuDit);
-    if (avant && avant->Etat == 7) return false;
+namespace {
 
-    // The first change of a row in this lot is the one to note: it holds the row before the run.
+// Notes in the lot what the row held before its first change in the lot, and what it holds
+// after this one.
+void Note(ConnexionSqlite& c, std::int64_t lot, int idLieu, std::string_view lieuDit,
+          const std::optional<TGeolocalisation>& avant, double latitude, double longitude,
+          int etat) {
     RequeteSqlite note(c, "INSERT INTO geoloc_journal(lot, lieu, lieu_dit, avant, latitude, "
                           "longitude, etat, adresse, provenance, date, apres_latitude, "
                           "apres_longitude, apres_etat) "
                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13) "
                           "ON CONFLICT(lot, lieu, lieu_dit) DO UPDATE SET "
                           "apres_latitude = ?11, apres_longitude = ?12, apres_etat = ?13");
-    note.Lie(1, lot).Lie(2, n.IdLieu).Lie(3, n.LieuDit).Lie(4, avant ? 1 : 0);
+    note.Lie(1, lot).Lie(2, idLieu).Lie(3, lieuDit).Lie(4, avant ? 1 : 0);
     if (avant) {
         note.Lie(5, avant->Latitude)
             .Lie(6, avant->Longitude)
@@ -39,15 +50,77 @@ bool TJournalGeo::Enregistre(std::int64_t lot, const TGeolocalisation& n) {
         for (int i = 5; i <= 10; ++i)
             note.LieNul(i);
     }
-    note.Lie(11, n.Latitude).Lie(12, n.Longitude).Lie(13, n.Etat).Execute();
+    note.Lie(11, latitude).Lie(12, longitude).Lie(13, etat).Execute();
+}
 
+} // namespace
+
+bool TJournalGeo::Enregistre(std::int64_t lot, const TGeolocalisation& n) {
+    const std::optional<TGeolocalisation> avant = base_.Geolocalisation(n.IdLieu, n.LieuDit);
+    if (avant && avant->Etat == 7) return false;
+    Remplace(lot, n);
+    return true;
+}
+
+void TJournalGeo::Remplace(std::int64_t lot, const TGeolocalisation& n) {
+    const std::optional<TGeolocalisation> avant = base_.Geolocalisation(n.IdLieu, n.LieuDit);
+    // The first change of a row in this lot is the one to note: it holds the row before.
+    Note(base_.Connexion(), lot, n.IdLieu, n.LieuDit, avant, n.Latitude, n.Longitude, n.Etat);
     if (avant) {
         base_.MetAJourGeolocalisation(n.IdLieu, n.LieuDit, n.Latitude, n.Longitude, n.Etat,
-                                      n.Origine);
+                                      n.Origine, n.Adresse);
     } else {
         base_.AjouteGeolocalisation(n);
     }
+}
+
+bool TJournalGeo::Supprime(std::int64_t lot, int idLieu, std::string_view lieuDit) {
+    const std::optional<TGeolocalisation> avant = base_.Geolocalisation(idLieu, lieuDit);
+    if (!avant) return false;
+    Note(base_.Connexion(), lot, idLieu, lieuDit, avant, 0, 0, ApresSupprimee);
+    base_.SupprimeGeolocalisation(idLieu, lieuDit);
     return true;
+}
+
+void TJournalGeo::PlaceALaMain(const TGeolocalisation& nouvelle, std::string_view description) {
+    TransactionSqlite t(base_.Connexion());
+    const std::int64_t lot = OuvreLot(description);
+    Remplace(lot, nouvelle);
+    FermeLot(lot);
+    t.Valide();
+}
+
+bool TJournalGeo::SupprimeUne(int idLieu, std::string_view lieuDit) {
+    if (!base_.Geolocalisation(idLieu, lieuDit)) return false;
+    TransactionSqlite t(base_.Connexion());
+    const std::int64_t lot = OuvreLot("Supprimer la localisation d'un lieu");
+    Supprime(lot, idLieu, lieuDit);
+    FermeLot(lot);
+    t.Valide();
+    return true;
+}
+
+long TJournalGeo::SupprimeTout(std::span<const int> etats, std::string_view description) {
+    std::vector<std::pair<int, std::string>> lignes;
+    {
+        RequeteSqlite r(base_.Connexion(), "SELECT lieu, lieu_dit FROM geolocalisation "
+                                           "WHERE etat = ? ORDER BY lieu, lieu_dit");
+        for (const int etat : etats) {
+            r.Lie(1, etat);
+            while (r.Pas())
+                lignes.emplace_back(static_cast<int>(r.Entier(0)), std::string(r.Texte(1)));
+            r.Reinitialise();
+        }
+    }
+    if (lignes.empty()) return 0; // no empty lot hides the previous one
+    TransactionSqlite t(base_.Connexion());
+    const std::int64_t lot = OuvreLot(description);
+    long n = 0;
+    for (const auto& [lieu, lieuDit] : lignes)
+        n += Supprime(lot, lieu, lieuDit) ? 1 : 0;
+    FermeLot(lot);
+    t.Valide();
+    return n;
 }
 
 std::optional<TLotGeo> TJournalGeo::DernierLot() {
@@ -103,7 +176,28 @@ TBilanAnnulation TJournalGeo::AnnuleDernierLot() {
                            "adresse = ?, provenance = ?, date = ? WHERE lieu = ? AND lieu_dit = ?");
     for (const Ligne& l : lignes) {
         const auto actuelle = base_.Geolocalisation(l.Lieu, l.LieuDit);
-        // Only what the run left is undone: a later change by the user stays.
+        // Only what the lot left is undone: a later change by the user stays.
+        if (l.ApresEtat == ApresSupprimee) {
+            if (actuelle || !l.Avant) {
+                ++bilan.Conservees;
+                continue;
+            }
+            const TGeolocalisation& g = l.Ancienne;
+            RequeteSqlite remetSupprimee(
+                c, "INSERT INTO geolocalisation(lieu, lieu_dit, latitude, longitude, etat, "
+                   "adresse, provenance, date) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+            remetSupprimee.Lie(1, l.Lieu)
+                .Lie(2, l.LieuDit)
+                .Lie(3, g.Latitude)
+                .Lie(4, g.Longitude)
+                .Lie(5, g.Etat)
+                .Lie(6, g.Adresse)
+                .Lie(7, NomProvenance(g.Origine))
+                .Lie(8, g.Date)
+                .Execute();
+            ++bilan.Restaurees;
+            continue;
+        }
         if (!actuelle || actuelle->Latitude != l.ApresLat || actuelle->Longitude != l.ApresLon ||
             actuelle->Etat != l.ApresEtat) {
             ++bilan.Conservees;

@@ -1,12 +1,14 @@
-// The journal of the bulk geolocation runs: each run is one "lot"; every row of the
-// geolocation table the run changes is noted with what it held before, so that the last run
-// can be undone as one step. Only the last run is kept. Toolkit-free.
+// The journal of the geolocation table's changes: each bulk run, and each destructive action of
+// the user (delete one or all positions, a hand placement), is one "lot"; every row it changes
+// is noted with what it held before, so that the last lot can be undone as one step, then the
+// one before. The last LotsGardes lots are kept. Toolkit-free.
 #pragma once
 
 #include "genealogie/base.h"
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,10 +65,13 @@ struct TBilanAnnulation {
 
 class TJournalGeo {
 public:
+    // Lots that can be undone one after the other; older ones are forgotten.
+    static constexpr int LotsGardes = 10;
+
     explicit TJournalGeo(TBaseGenealogie& base) : base_(base) {}
 
-    // Starts a run: forgets the previous one. Called inside the transaction of the run's first
-    // store, so that a run that stores nothing leaves the previous run undoable.
+    // Starts a lot, forgetting the oldest beyond LotsGardes. Called inside the transaction of
+    // the lot's first change, so that a run that stores nothing leaves no empty lot.
     std::int64_t OuvreLot(std::string_view description);
     // Marks the run as ended.
     void FermeLot(std::int64_t lot);
@@ -76,11 +81,25 @@ public:
     // Provenance and date follow the position, as for any other change. The caller holds the
     // transaction (the run commits in batches).
     bool Enregistre(std::int64_t lot, const TGeolocalisation& nouvelle);
+    // The same for a change the user asked for: a validated row is changed too.
+    void Remplace(std::int64_t lot, const TGeolocalisation& nouvelle);
+    // Removes the row, noting it in the lot; false when there is none.
+    bool Supprime(std::int64_t lot, int idLieu, std::string_view lieuDit);
+
+    // The user's destructive actions, each one lot in one transaction:
+    // a hand placement (or any position the user stores for one place);
+    void PlaceALaMain(const TGeolocalisation& nouvelle,
+                      std::string_view description = "Placer un lieu à la main");
+    // the position of one place removed (false when it had none);
+    bool SupprimeUne(int idLieu, std::string_view lieuDit);
+    // the positions of every row in one of `etats` removed; gives how many.
+    long SupprimeTout(std::span<const int> etats, std::string_view description);
 
     std::optional<TLotGeo> DernierLot();
 
-    // Gives every row the last run changed back what it held before (a row the run added is
-    // removed), in one transaction, then forgets the run. A row changed since the run is kept.
+    // Gives every row the last lot changed back what it held before (a row it added is removed,
+    // a row it removed comes back), in one transaction, then forgets the lot: the one before
+    // becomes the last. A row changed since the lot is kept.
     TBilanAnnulation AnnuleDernierLot();
 
 private:

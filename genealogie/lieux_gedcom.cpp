@@ -1,10 +1,11 @@
 // GEDCOM places: jurisdictions and coordinates.
 #include "genealogie/lieux_gedcom.h"
 
+#include "host/chaines.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -225,11 +226,9 @@ void Ajoute(std::string& cible, std::string_view valeur) {
 }
 
 std::string EcritCoordonnee(double v, char positif, char negatif) {
-    char tampon[64];
-    std::snprintf(tampon, sizeof tampon, "%.6f", std::fabs(v));
-    std::string s = tampon;
-    while (s.size() > 1 && s.back() == '0' && s[s.size() - 2] != '.')
-        s.pop_back();
+    // A point whatever the user's locale: "N46,3" is no GEDCOM.
+    std::string s = TexteDecimal(std::fabs(v), 6);
+    if (s.find('.') == std::string::npos) s += ".0";
     const bool nul = s.find_first_not_of("0.") == std::string::npos;
     return (v < 0 && !nul ? negatif : positif) + s;
 }

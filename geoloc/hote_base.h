@@ -10,6 +10,11 @@
 
 namespace orlavine::geoloc {
 
+// Why place `idLieu` with `lieuDit` ("" for the place itself) is no entry of the base, in
+// French; empty when it is one: an event uses it, or the geolocation table holds it. Opening
+// such a place, or storing a position for it, would create an entry no event refers to.
+std::string RaisonEntreeAbsente(TGestFichier& gestion, int idLieu, std::string_view lieuDit);
+
 class THotePageMondeBase final : public IHotePageMonde {
 public:
     explicit THotePageMondeBase(TGestFichier& gestion) : gestion_(gestion), lieux_(gestion) {}
@@ -24,8 +29,8 @@ public:
     void FixeResolveur(const TResolveurLieux* resolveur) { resolveur_ = resolveur; }
 
     // Stores the position and state of a place saved by the page (a place the table does not
-    // hold yet is added). A position out of range is refused (orlavine::Erreur), the base
-    // unchanged.
+    // hold yet is added). A position out of range, or a place and lieu-dit that no event uses,
+    // is refused (orlavine::Erreur), the base unchanged.
     void EnregistreLieu(const SGeoChps& lieu);
 
 private:

@@ -38,6 +38,18 @@ std::string Etiquette(const char* debut, const TGestFichier& gestion, const SGeo
     return std::string(debut) + e.LieuDit + " " + gestion.FicDupli.Charge(e.IdPlace);
 }
 
+// A located entry the run leaves as it is (TOptionsGeolocalisation::RemplacerFichierEtMain).
+bool PositionAGarder(TBaseGenealogie& base, const SGeoChps& e,
+                     const TOptionsGeolocalisation& options) {
+    if (e.Latitude == 0 && e.Longitude == 0) return false;
+    if (!e.LieuDit.empty() && !options.AvecLieuDit) return true;
+    if (options.RemplacerFichierEtMain) return false;
+    const auto g = base.Geolocalisation(e.IdPlace, e.LieuDit);
+    // A row validated since the list was loaded is the journal's to refuse.
+    return g && g->Etat != EtatValide &&
+           (g->Origine == Provenance::Gedcom || g->Origine == Provenance::Main);
+}
+
 TGeolocalisation VersTable(const SGeoChps& e, Provenance origine) {
     return {e.IdPlace, e.LieuDit, e.Latitude, e.Longitude, e.Etat, e.AdresseRech, origine, {}};
 }
@@ -192,6 +204,8 @@ TBilanGeolocalisation ToutGeolocaliser(TGestFichier& gestion, TListePlaces& list
             ++bilan.Traitees;
             if (entree->Etat == EtatValide) {
                 ++bilan.ValideesGardees;
+            } else if (PositionAGarder(base, *entree, options)) {
+                ++bilan.PositionsGardees;
             } else {
                 const SGeoChps avant = *entree;
                 const TResultatLocalisation r =

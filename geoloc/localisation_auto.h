@@ -98,6 +98,10 @@ struct TOptionsGeolocalisation {
     TypeFilterDisplayList Filtre = FilterNotLocate;
     bool AvecLieuDit = false; // the window's run never uses it
     int TailleLot = 256;      // entries per commit
+    // Positions read from the file (provenance gedcom) or placed by the user (main) are kept
+    // unless this is set. A located lieu-dit searched without its lieu-dit is always kept: its
+    // commune's position would be less precise.
+    bool RemplacerFichierEtMain = false;
 };
 
 struct TBilanGeolocalisation {
@@ -106,6 +110,7 @@ struct TBilanGeolocalisation {
     long NonLocalisees = 0; // nothing found (ambiguous ones included)
     long Ambigues = 0;
     long ValideesGardees = 0;    // validated entries left alone
+    long PositionsGardees = 0;   // from the file, by hand, or a lieu-dit's own: left alone
     std::map<int, long> ParEtat; // state of the tried entries after the run
     std::string Journal;         // the run log, as one text
     bool Interrompu = false;     // stopped by the cancel request

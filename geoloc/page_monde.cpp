@@ -1,6 +1,7 @@
 #include "geoloc/page_monde.h"
 
 #include "geoloc/carte_navigateur.h"
+#include "host/chaines.h"
 
 #include <cmath>
 #include <cstdio>
@@ -18,14 +19,8 @@ std::string QuestionRelocalisation(std::string_view texteLieu, std::string_view 
 }
 
 std::string TexteDegres(double degres, char separateurDecimal) {
-    if (!std::isfinite(degres)) return "0";
-    char tampon[64];
-    std::snprintf(tampon, sizeof tampon, "%.7f", degres);
-    std::string t = tampon;
-    while (!t.empty() && t.back() == '0')
-        t.pop_back();
-    if (!t.empty() && t.back() == '.') t.pop_back();
-    if (t == "-0") t = "0"; // a tiny negative value rounds to zero, without its sign
+    // Written with a point whatever the C library's locale, then given the separator asked for.
+    std::string t = TexteDecimal(degres, 7);
     for (char& c : t)
         if (c == '.') c = separateurDecimal;
     return t;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 namespace orlavine {
@@ -235,6 +236,22 @@ bool EstEntier(std::string_view texte) {
     std::int32_t valeur = 0;
     const auto [fin, err] = std::from_chars(texte.data(), texte.data() + texte.size(), valeur);
     return err == std::errc() && fin == texte.data() + texte.size();
+}
+
+std::string TexteDecimal(double valeur, int decimales) {
+    if (!std::isfinite(valeur)) return "0";
+    char tampon[400]; // the longest double in fixed notation, with its decimals
+    const auto [fin, err] =
+        std::to_chars(tampon, tampon + sizeof tampon, valeur, std::chars_format::fixed, decimales);
+    if (err != std::errc()) return "0";
+    std::string s(tampon, fin);
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
+    if (s == "-0") s = "0";
+    return s;
 }
 
 std::string Cp1252VersUtf8(std::string_view ansi) {

@@ -66,6 +66,10 @@ std::string_view SansBlancs(std::string_view texte);
 // fits in 32 bits, as the platform's integer conversion accepts it.
 bool EstEntier(std::string_view texte);
 
+// A decimal number as files, requests and keys carry it, whatever the user's locale: a point,
+// at most `decimales` digits after it, trailing zeros dropped ("48.8566", "-1.5", "0").
+std::string TexteDecimal(double valeur, int decimales);
+
 // Windows-1252 <-> UTF-8. The five bytes that Windows-1252 leaves undefined map to the
 // C1 control characters of the same value, so that any byte string survives a round
 // trip. A character Windows-1252 cannot hold becomes '?'.

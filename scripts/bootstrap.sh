@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core xvfb xauth
-  qt6-translations-l10n poppler-utils
+  qt6-translations-l10n poppler-utils locales
 )
 
 missing=()
@@ -23,16 +23,25 @@ if ! command -v npm >/dev/null 2>&1; then
   missing+=(npm)
 fi
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "bootstrap: all packages present"
-  exit 0
-fi
-
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
   SUDO="sudo"
 fi
-echo "bootstrap: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "bootstrap: all packages present"
+else
+  echo "bootstrap: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The French locale: the tests run a second time under LC_ALL=fr_FR.UTF-8 (decimal comma), so
+# that a number written to a file or a request under the user's locale is caught.
+if ! locale -a 2>/dev/null | grep -qix 'fr_FR\.utf-\?8'; then
+  echo "bootstrap: generating the fr_FR.UTF-8 locale"
+  $SUDO sed -i 's/^# *\(fr_FR\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^fr_FR\.UTF-8 UTF-8' /etc/locale.gen || echo 'fr_FR.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen >/dev/null
+fi

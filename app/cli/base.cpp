@@ -12,6 +12,7 @@
 #include "geoloc/recherche_en_ligne.h"
 #include "geoloc/resolution.h"
 #include "geoloc/verification.h"
+#include "host/chaines.h"
 
 #include <charconv>
 #include <filesystem>
@@ -37,6 +38,7 @@ struct OptionsBase {
     std::string geocodeur = ORLAVINE_GEOCODEUR_DEFAUT;
     bool remplacer = false;
     bool avecLieuDit = false;
+    bool remplacerPositions = false; // also the file's and the hand-placed positions
     bool enLigne = false;
     std::string service; // --service: the online service's address
     std::optional<TypeFilterDisplayList> filtre;
@@ -91,6 +93,8 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
             o.remplacer = true;
         } else if (a == "--avec-lieu-dit") {
             o.avecLieuDit = true;
+        } else if (a == "--remplacer-positions") {
+            o.remplacerPositions = true;
         } else if (a == "--en-ligne") {
             o.enLigne = true;
         } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
@@ -137,8 +141,11 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
         err << "orlavine-cli : --filtre ne s'applique qu'à base lieux et base geolocaliser.\n";
         return std::nullopt;
     }
-    if ((o.avecLieuDit || o.enLigne) && o.action != "geolocaliser") {
-        err << "orlavine-cli : " << (o.avecLieuDit ? "--avec-lieu-dit" : "--en-ligne")
+    if ((o.avecLieuDit || o.enLigne || o.remplacerPositions) && o.action != "geolocaliser") {
+        err << "orlavine-cli : "
+            << (o.avecLieuDit ? "--avec-lieu-dit"
+                : o.enLigne   ? "--en-ligne"
+                              : "--remplacer-positions")
             << " ne s'applique qu'à base geolocaliser.\n";
         return std::nullopt;
     }
@@ -151,14 +158,7 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
 
 // Degrees with at most 6 decimals, trailing zeros dropped: "48.8566", "-1.5", "0".
 std::string Degres(double valeur) {
-    char texte[32];
-    const auto r = std::to_chars(texte, texte + sizeof texte, valeur, std::chars_format::fixed, 6);
-    std::string s(texte, r.ptr);
-    while (!s.empty() && s.back() == '0')
-        s.pop_back();
-    if (!s.empty() && s.back() == '.') s.pop_back();
-    if (s == "-0") s = "0";
-    return s;
+    return TexteDecimal(valeur, 6);
 }
 
 int Importer(const OptionsBase& o, std::ostream& out, std::ostream& err) {
@@ -349,6 +349,7 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
     geoloc::TOptionsGeolocalisation options;
     options.Filtre = o.filtre.value_or(FilterNotLocate);
     options.AvecLieuDit = o.avecLieuDit;
+    options.RemplacerFichierEtMain = o.remplacerPositions;
     geoloc::TBilanGeolocalisation bilan;
     {
         LigneProgression ligne(err);
@@ -360,14 +361,16 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
     if (o.tsv) {
         out << "traitees\t" << bilan.Traitees << "\nlocalisees\t" << bilan.Localisees
             << "\nnon_localisees\t" << bilan.NonLocalisees << "\nambigues\t" << bilan.Ambigues
-            << "\nvalidees_gardees\t" << bilan.ValideesGardees << '\n';
+            << "\nvalidees_gardees\t" << bilan.ValideesGardees << "\npositions_gardees\t"
+            << bilan.PositionsGardees << '\n';
         for (const auto& [etat, n] : bilan.ParEtat)
             out << "etat\t" << etat << '\t' << n << '\n';
     } else {
         out << "entrées traitées" << sep << bilan.Traitees << "\nlocalisées" << sep
             << bilan.Localisees << "\nnon localisées" << sep << bilan.NonLocalisees << " (dont "
             << bilan.Ambigues << " ambiguës)\nvalidées laissées telles quelles" << sep
-            << bilan.ValideesGardees << '\n';
+            << bilan.ValideesGardees << "\npositions du fichier, de la main ou de lieux-dits "
+            << "gardées" << sep << bilan.PositionsGardees << '\n';
         for (const auto& [etat, n] : bilan.ParEtat)
             out << "état " << etat << " (" << NomEtat(etat) << ")" << sep << n << '\n';
     }
@@ -497,10 +500,14 @@ void AideBase(std::ostream& out) {
            "        liste des lieux de l'outil de géolocalisation : index, numéro du lieu,\n"
            "        lieu-dit, lieu, latitude, longitude, état\n"
            "  base geolocaliser --base BASE.sqlite [--filtre localises|non-localises|valides]\n"
-           "        [--avec-lieu-dit] [--en-ligne [--service ADRESSE]] [--geocodeur FICHIER]\n"
+           "        [--avec-lieu-dit] [--remplacer-positions] [--en-ligne [--service ADRESSE]]\n"
+           "        [--geocodeur FICHIER]\n"
            "        géolocalise tous les lieux du filtre (non localisés par défaut) : la commune\n"
            "        du fichier des pays, sinon le géocodeur hors ligne ; un lieu validé n'est\n"
-           "        jamais modifié, une réponse ambiguë n'est pas retenue. Avec --en-ligne,\n"
+           "        jamais modifié, une réponse ambiguë n'est pas retenue. Les positions lues\n"
+           "        dans le fichier ou placées à la main ne sont remplacées qu'avec\n"
+           "        --remplacer-positions ; celle d'un lieu-dit cherché sans son lieu-dit est\n"
+           "        toujours gardée. Avec --en-ligne,\n"
            "        les adresses que le géocodeur hors ligne ne connaît pas sont demandées au\n"
            "        service en ligne des réglages (ou --service), une requête par seconde, les\n"
            "        réponses gardées dans la base\n"
@@ -509,7 +516,9 @@ void AideBase(std::ostream& out) {
            "        nomme (hors du département, plus loin que la taille de la commune), avec la\n"
            "        distance, le lieu attendu et la raison ; rien n'est modifié\n"
            "  base annuler-geolocalisation --base BASE.sqlite\n"
-           "        annule la dernière géolocalisation de tous les lieux\n";
+           "        annule la dernière étape du journal (géolocalisation de tous les lieux,\n"
+           "        suppression ou placement à la main dans les fenêtres) ; annuler encore\n"
+           "        remonte d'une étape (dix au plus)\n";
 }
 
 int CommandeBase(const std::vector<std::string>& args, const std::string& dossierAtlas,

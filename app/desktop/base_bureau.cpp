@@ -78,6 +78,8 @@ void BaseBureau::Retient(const QString& chemin) {
 bool BaseBureau::Ouvre(const QString& chemin) {
     try {
         auto base = std::make_unique<TBaseGenealogie>(Chemin(chemin));
+        // A damaged base is refused before it replaces the open one or is remembered.
+        base->VerifieAvantUsage();
         FermeBase();
         base_ = std::move(base);
         Retient(chemin);

@@ -30,7 +30,8 @@ public:
     QMenu* Menu();
     QAction* ActionOutilLieux() const { return outilLieux_; }
 
-    // Opens a base; on failure the message is shown and the previous base stays open.
+    // Opens a base; on failure (not a base, damaged) the message is shown, the previous base
+    // stays open and stays the one remembered.
     bool Ouvre(const QString& chemin);
     // The last base, when there is one and it still exists (silent when it was removed).
     void OuvreDerniere();

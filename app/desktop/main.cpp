@@ -208,6 +208,39 @@ int Capture(orlavine::TFormIhm2& fenetre, const Options& o) {
     return fenetre.ErreurChargement.isEmpty() ? 0 : 1;
 }
 
+// Every exception an event handler lets through stops here: the user reads it in French and
+// the program goes on, rather than aborting on Qt's complaint.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* cible, QEvent* evenement) override {
+        try {
+            return QApplication::notify(cible, evenement);
+        } catch (const std::exception& e) {
+            Signale(QString::fromUtf8(e.what()));
+        } catch (...) {
+            Signale(QStringLiteral("erreur inconnue"));
+        }
+        return false;
+    }
+    // Without anyone to answer a box (captures): the terminal.
+    bool SansDialogue = false;
+
+private:
+    void Signale(const QString& message) {
+        std::fprintf(stderr, "orlavine : %s\n", message.toLocal8Bit().constData());
+        if (SansDialogue || signalant_) return;
+        signalant_ = true;
+        QMessageBox::critical(
+            QApplication::activeWindow(), QStringLiteral("Orlavine"),
+            QStringLiteral("L'opération n'a pas pu aboutir :\n\n%1").arg(message));
+        signalant_ = false;
+    }
+    bool signalant_ = false;
+};
+
+int Principal(const Options& o, TApplication& app);
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -234,7 +267,19 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
 
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
+    app.SansDialogue = !o.capture.empty();
+    try {
+        return Principal(o, app);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "orlavine : %s\n", e.what());
+        return 1;
+    }
+}
+
+namespace {
+
+int Principal(const Options& o, TApplication&) {
     QApplication::setApplicationName(QStringLiteral("Orlavine"));
     QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orlavine"));
@@ -363,10 +408,12 @@ int main(int argc, char** argv) {
     // The online services, turned on or off from the program and applied at once.
     fenetre.BarreBoutons->insertWidget(
         2, orlavine::BoutonReglages(&fenetre, *fenetre.WebOSMaps, geocodageEnLigne, dossierTuiles));
-    if (!o.base.empty())
-        base.Ouvre(QString::fromLocal8Bit(o.base.c_str()));
-    else
+    if (!o.base.empty()) {
+        // A base refused (not a base, damaged) has been said; a place of it cannot be opened.
+        if (!base.Ouvre(QString::fromLocal8Bit(o.base.c_str())) && o.lieu != 0) return 1;
+    } else {
         base.OuvreDerniere();
+    }
 
     // One place of the base on the world map page.
     if (o.lieu != 0) {
@@ -379,6 +426,13 @@ int main(int argc, char** argv) {
         if (!l || l->Supprime) {
             std::fprintf(stderr, "orlavine : la base « %s » n'a pas de lieu %d.\n",
                          base.Base()->Chemin().string().c_str(), o.lieu);
+            return 1;
+        }
+        // Opening a place creates nothing: the place and lieu-dit must be an entry of the base.
+        if (const std::string raison =
+                orlavine::geoloc::RaisonEntreeAbsente(*gestion, o.lieu, o.lieuDit);
+            !raison.empty()) {
+            std::fprintf(stderr, "orlavine : %s (--lieu-dit).\n", raison.c_str());
             return 1;
         }
         orlavine::SGeoChps lieu;
@@ -417,3 +471,5 @@ int main(int argc, char** argv) {
     if (!o.capture.empty()) return Capture(fenetre, o);
     return QApplication::exec();
 }
+
+} // namespace

@@ -109,6 +109,7 @@ int LanceOutilLieux(const std::string& dossierAtlas, const std::string& chemin,
                     const std::string& capture) {
     try {
         TBaseGenealogie base(chemin);
+        base.VerifieAvantUsage();
         TOutilLieux outil(dossierAtlas, base);
         TFormToolLocation& fenetre = outil.Fenetre();
         if (!capture.empty()) {

@@ -142,9 +142,15 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
         new QPushButton(QStringLiteral("Supprimer toutes les localisations"), PanelLeftList);
     BtAnnuler =
         new QPushButton(QStringLiteral("Annuler la dernière géolocalisation"), PanelLeftList);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck, RBAVerifier,
-                                         ListDisplayPlaces, BtReInit, BtDeleteAll, BtAnnuler})
+    CBRemplacerPositions = new QCheckBox(
+        QStringLiteral("Remplacer aussi les positions du fichier\net celles placées à la main"),
+        PanelLeftList);
+    CBRemplacerPositions->setToolTip(
+        QStringLiteral("Sans cette case, « Tout re-géolocaliser » garde les positions lues dans "
+                       "le fichier GEDCOM, celles placées à la main et celles des lieux-dits."));
+    for (QWidget* w : std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck,
+                                                      RBAVerifier, ListDisplayPlaces, BtReInit,
+                                                      CBRemplacerPositions, BtDeleteAll, BtAnnuler})
         gauche->addWidget(w);
     gauche->setStretch(5, 1);
     LabelLectureSeule = new QLabel(PanelLeftList);
@@ -212,50 +218,42 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     MyMessageDlg = [this](QMessageBox::Icon icone, const QString& texte,
                           QMessageBox::StandardButtons boutons) {
         QMessageBox m(icone, windowTitle(), texte, boutons, this);
+        // A question's default answer is the one that changes nothing: Enter never destroys.
+        if (boutons.testFlag(QMessageBox::No))
+            m.setDefaultButton(QMessageBox::No);
+        else if (boutons.testFlag(QMessageBox::Cancel))
+            m.setDefaultButton(QMessageBox::Cancel);
         return static_cast<QMessageBox::StandardButton>(m.exec());
     };
 
-    connect(TimerInit, &QTimer::timeout, this, [this] {
-        TimerInit->stop();
-        InitListPlaces();
-        ShowAllPlaces(FilterList_);
-    });
+    connect(TimerInit, &QTimer::timeout, this, Garde([this] {
+                TimerInit->stop();
+                InitListPlaces();
+                ShowAllPlaces(FilterList_);
+            }));
     connect(TimerAff, &QTimer::timeout, this, [this] { AdvPanel->hide(); });
     connect(BtCancel, &QPushButton::clicked, this, [this] { CancelProcess = true; });
     for (QRadioButton* rb : {RBNotLocate, RBLocate, RBPlaceCheck})
-        connect(rb, &QRadioButton::clicked, this, [this] {
-            const TypeFilterDisplayList f = RBLocate->isChecked()       ? FilterLocate
-                                            : RBPlaceCheck->isChecked() ? FilterPlaceCheck
-                                                                        : FilterNotLocate;
-            SetFilterList(f);
-            ShowAllPlaces(f);
-        });
+        connect(rb, &QRadioButton::clicked, this, Garde([this] {
+                    const TypeFilterDisplayList f = RBLocate->isChecked()       ? FilterLocate
+                                                    : RBPlaceCheck->isChecked() ? FilterPlaceCheck
+                                                                                : FilterNotLocate;
+                    SetFilterList(f);
+                    ShowAllPlaces(f);
+                }));
     connect(ListDisplayPlaces, &QListWidget::itemClicked, this,
-            [this] { ListDisplayPlacesClick(); });
-    // A write the base refuses (replaced by another program, full disk) is said, not fatal.
-    const auto action = [this](void (TFormToolLocation::*clic)()) {
-        return [this, clic] {
-            try {
-                (this->*clic)();
-            } catch (const Erreur& e) {
-                if (clic == &TFormToolLocation::BtLocateAutoClick) occupe_ = false;
-                MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
-            }
-        };
-    };
-    connect(BtLocateAuto, &QPushButton::clicked, this,
-            action(&TFormToolLocation::BtLocateAutoClick));
-    connect(BtLocate, &QPushButton::clicked, this, action(&TFormToolLocation::BtLocateClick));
-    connect(BtCheckPlace, &QPushButton::clicked, this,
-            action(&TFormToolLocation::BtCheckPlaceClick));
+            Garde([this] { ListDisplayPlacesClick(); }));
+    connect(BtLocateAuto, &QPushButton::clicked, this, Garde([this] { BtLocateAutoClick(); }));
+    connect(BtLocate, &QPushButton::clicked, this, Garde([this] { BtLocateClick(); }));
+    connect(BtCheckPlace, &QPushButton::clicked, this, Garde([this] { BtCheckPlaceClick(); }));
     connect(BtDeleteCurrent, &QPushButton::clicked, this,
-            action(&TFormToolLocation::BtDeleteCurrentClick));
-    connect(BtDeleteAll, &QPushButton::clicked, this, action(&TFormToolLocation::BtDeleteAllClick));
-    connect(BtReInit, &QPushButton::clicked, this, [this] { BtReInitClick(); });
-    connect(BtAnnuler, &QPushButton::clicked, this, action(&TFormToolLocation::BtAnnulerClick));
-    connect(RBAVerifier, &QRadioButton::clicked, this, [this] { AfficheAVerifier(); });
+            Garde([this] { BtDeleteCurrentClick(); }));
+    connect(BtDeleteAll, &QPushButton::clicked, this, Garde([this] { BtDeleteAllClick(); }));
+    connect(BtReInit, &QPushButton::clicked, this, Garde([this] { BtReInitClick(); }));
+    connect(BtAnnuler, &QPushButton::clicked, this, Garde([this] { BtAnnulerClick(); }));
+    connect(RBAVerifier, &QRadioButton::clicked, this, Garde([this] { AfficheAVerifier(); }));
     connect(BtPrendreAttendue, &QPushButton::clicked, this,
-            action(&TFormToolLocation::BtPrendreAttendueClick));
+            Garde([this] { BtPrendreAttendueClick(); }));
     connect(btQuit, &QPushButton::clicked, this, &QWidget::close);
     connect(WebOSMaps, &TWebOSMaps::OnMapClick, this,
             [this](QObject*, double lat, double lon, int, int) { WebOSMapsMapClick(lat, lon); });
@@ -280,6 +278,23 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
 }
 
 TFormToolLocation::~TFormToolLocation() = default;
+
+std::function<void()> TFormToolLocation::Garde(std::function<void()> action) {
+    return [this, action = std::move(action)] {
+        try {
+            action();
+        } catch (const std::exception& e) {
+            // A base that fails under the window (damaged, gone, replaced by another program, a
+            // full disk): said, and the window goes on.
+            occupe_ = false;
+            ShowPanelWait(false);
+            MyMessageDlg(QMessageBox::Critical,
+                         QStringLiteral("L'opération n'a pas pu aboutir :\n\n") +
+                             QString::fromUtf8(e.what()),
+                         QMessageBox::Ok);
+        }
+    };
+}
 
 void TFormToolLocation::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -466,6 +481,7 @@ void TFormToolLocation::UpdateButton(TypeFilterDisplayList filtre) {
     switch (filtre) {
     case FilterLocate:
         BtReInit->setVisible(true);
+        CBRemplacerPositions->setVisible(true);
         BtReInit->setText(QStringLiteral("Tout re-géolocaliser"));
         BtDeleteAll->setVisible(true);
         for (QPushButton* b : {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent})
@@ -474,6 +490,7 @@ void TFormToolLocation::UpdateButton(TypeFilterDisplayList filtre) {
         break;
     case FilterNotLocate:
         BtReInit->setVisible(true);
+        CBRemplacerPositions->setVisible(false);
         BtReInit->setText(QStringLiteral("Tout géolocaliser"));
         BtDeleteAll->setVisible(false);
         BtLocateAuto->setVisible(true);
@@ -484,6 +501,7 @@ void TFormToolLocation::UpdateButton(TypeFilterDisplayList filtre) {
         break;
     case FilterPlaceCheck:
         BtReInit->setVisible(false);
+        CBRemplacerPositions->setVisible(false);
         BtDeleteAll->setVisible(true);
         BtLocateAuto->setVisible(false);
         BtLocate->setVisible(false);
@@ -597,10 +615,13 @@ void TFormToolLocation::BtLocateClick() {
                          Description(*e) + QStringLiteral(" ? "),
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
         return;
+    // Journaled: « Annuler » gives back the position it replaces.
+    TJournalGeo(gestion_.Base)
+        .PlaceALaMain({e->IdPlace, e->LieuDit, MapLatitude, MapLongitude, EtatPlaceALaMain,
+                       e->AdresseRech, Provenance::Main, DateMaintenant()});
     e->Latitude = MapLatitude;
     e->Longitude = MapLongitude;
     e->Etat = EtatPlaceALaMain;
-    gestion_.ModuleBDD.UpdateCoordGeo(e, false);
     provenances_[{e->IdPlace, e->LieuDit}] = Provenance::Main;
     WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
     if (FilterList_ == FilterNotLocate)
@@ -653,7 +674,7 @@ void TFormToolLocation::BtDeleteCurrentClick() {
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
         return;
     const int ligne = ListDisplayPlaces->currentRow();
-    gestion_.ModuleBDD.DeleteLacatedPlaces(e->IdPlace, e->LieuDit);
+    TJournalGeo(gestion_.Base).SupprimeUne(e->IdPlace, e->LieuDit);
     provenances_.erase({e->IdPlace, e->LieuDit});
     e->Latitude = e->Longitude = 0;
     e->Etat = EtatHorsTable;
@@ -764,7 +785,11 @@ void TFormToolLocation::BtDeleteAllClick() {
                          mot + QStringLiteral("?"),
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
         return;
-    gestion_.ModuleBDD.DeleteAllLacatedPlaces(FilterList_);
+    std::vector<int> etats;
+    for (int etat = 0; etat <= EtatValide; ++etat)
+        if (EtatDansFiltre(etat, FilterList_)) etats.push_back(etat);
+    TJournalGeo(gestion_.Base)
+        .SupprimeTout(etats, "Supprimer toutes les localisations (" + mot.toStdString() + ")");
     Recharge();
 }
 
@@ -775,6 +800,7 @@ void TFormToolLocation::BtReInitClick() {
     geoloc::TOptionsGeolocalisation options;
     options.Filtre = FilterList_;
     options.AvecLieuDit = false;
+    options.RemplacerFichierEtMain = CBRemplacerPositions->isChecked();
     try {
         bilan_ = geoloc::ToutGeolocaliser(gestion_, ListPlaces_, services_, recherche_, options,
                                           &CancelProcess, [this](long fait, long) {
@@ -803,10 +829,11 @@ void TFormToolLocation::BtAnnulerClick() {
                      QMessageBox::Ok);
         return;
     }
-    if (MyMessageDlg(
-            QMessageBox::Question,
-            QStringLiteral("Annuler la dernière géolocalisation (%1 lieux) ?").arg(lot->Entrees),
-            QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    if (MyMessageDlg(QMessageBox::Question,
+                     QStringLiteral("Annuler « %1 » (%2 lieu(x)) ?")
+                         .arg(U(lot->Description))
+                         .arg(lot->Entrees),
+                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         return;
     const TBilanAnnulation b = journal.AnnuleDernierLot();
     Recharge();

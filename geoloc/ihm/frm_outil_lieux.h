@@ -122,6 +122,8 @@ public:
     QPushButton* BtAnnuler;
     // Shown when the base is read-only: why, and that the places can only be viewed.
     QLabel* LabelLectureSeule;
+    // « Tout re-géolocaliser » replaces the file's and the hand-placed positions only when ticked.
+    QCheckBox* CBRemplacerPositions;
     TWebOSMaps* WebOSMaps;
     QLabel* AdvPanel;
     QCheckBox* CBLieuDit;
@@ -153,6 +155,9 @@ protected:
     bool eventFilter(QObject* objet, QEvent* event) override;
 
 private:
+    // The handler as the window runs it: an exception it lets through (a damaged base...) is
+    // shown as a French message instead of reaching the event loop.
+    std::function<void()> Garde(std::function<void()> action);
     // The validation notice in the map's top right corner, wherever the map lies now.
     void PlaceAvis();
     SGeoChps* EntreeSelectionnee();

@@ -3,12 +3,25 @@
 #include "tools/atlas-build/code_officiel.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <sstream>
 
 namespace orlavine::atlasbuild::test {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// `v` with `decimales` digits after a point, whatever the locale (as the open-data files are).
+std::string Fixe(double v, int decimales) {
+    char tampon[64];
+    const auto [fin, erreur] =
+        std::to_chars(tampon, tampon + sizeof tampon, v, std::chars_format::fixed, decimales);
+    return erreur == std::errc() ? std::string(tampon, fin) : std::string("0");
+}
+
+} // namespace
 
 PointGeo SourcesFactices::Centre(const std::string& departement) {
     const auto& codes = DepartementsMetropolitains();
@@ -79,10 +92,8 @@ void SourcesFactices::EcritCentroides(const fs::path& fichier) const {
     f << "# centroides-communes-2018 format 1\n# Source : "
          "essai\ncode_insee;nom;latitude;longitude\n";
     for (const CentroideFactice& c : Centroides) {
-        char position[64];
-        std::snprintf(position, sizeof position, "%.5f;%.5f", c.Position.Latitude,
-                      c.Position.Longitude);
-        f << c.Code << ';' << c.Nom << ';' << position << '\n';
+        f << c.Code << ';' << c.Nom << ';' << Fixe(c.Position.Latitude, 5) << ';'
+          << Fixe(c.Position.Longitude, 5) << '\n';
     }
     EcritFichier(fichier, f.str());
 }
@@ -147,9 +158,7 @@ void SourcesFactices::Ecrit(const fs::path& dossier) const {
     long id = 1000;
     auto ligne = [&](const std::string& nom, const std::string& entite, const std::string& pays,
                      const std::string& code, long population, PointGeo p) {
-        char lat[32], lon[32];
-        std::snprintf(lat, sizeof lat, "%.5f", p.Latitude);
-        std::snprintf(lon, sizeof lon, "%.5f", p.Longitude);
+        const std::string lat = Fixe(p.Latitude, 5), lon = Fixe(p.Longitude, 5);
         geonames << ++id << '\t' << nom << '\t' << nom << "\t\t" << lat << '\t' << lon << "\tP\t"
                  << entite << '\t' << pays << "\t\t84\t01\t011\t" << code << '\t' << population
                  << "\t\t200\tEurope/Paris\t2020-01-01\n";
@@ -178,9 +187,7 @@ void SourcesFactices::Ecrit(const fs::path& dossier) const {
         PointPlan precedent{0, 0};
         for (int i = 0; i < 4; ++i) {
             const PointPlan p = DessinDepuisGeo(coins[i]);
-            char t[80];
-            std::snprintf(t, sizeof t, "%.6f,%.6f ", p.X - precedent.X, p.Y - precedent.Y);
-            svg << t;
+            svg << Fixe(p.X - precedent.X, 6) << ',' << Fixe(p.Y - precedent.Y, 6) << ' ';
             precedent = p;
         }
         svg << "z\"\n\t/>\n";

@@ -215,6 +215,7 @@ TEST_F(CommandeBase, GeolocateAllThenUndo) {
                              "localisées : 1\n"
                              "non localisées : 0 (dont 0 ambiguës)\n"
                              "validées laissées telles quelles : 0\n"
+                             "positions du fichier, de la main ou de lieux-dits gardées : 0\n"
                              "état 6 (commune du fichier des pays) : 1\n");
     EXPECT_EQ(erreurs_.str(), "");
     ASSERT_EQ(Lance({"--tsv", "base", "lieux", "--base", base, "--filtre", "localises"}), 0);
@@ -228,6 +229,23 @@ TEST_F(CommandeBase, GeolocateAllThenUndo) {
     ASSERT_EQ(Lance({"base", "annuler-geolocalisation", "--base", base}), 0);
     EXPECT_EQ(sortie_.str(), "Aucune géolocalisation à annuler.\n");
     EXPECT_EQ(Lance({"base", "lieux", "--base", base, "--avec-lieu-dit"}), 2);
+
+    // Le Havre, read from the file, keeps its position under « Localisés » unless
+    // --remplacer-positions says otherwise.
+    for (const bool remplacer : {false, true}) {
+        std::vector<std::string> args{"--tsv",     "base",        "geolocaliser",
+                                      "--base",    base,          "--filtre",
+                                      "localises", "--geocodeur", ORLAVINE_MONDE_BUNDLED};
+        if (remplacer) args.push_back("--remplacer-positions");
+        ASSERT_EQ(Lance(args), 0) << erreurs_.str();
+        EXPECT_NE(
+            sortie_.str().find(remplacer ? "positions_gardees\t0\n" : "positions_gardees\t1\n"),
+            std::string::npos)
+            << sortie_.str();
+        ASSERT_EQ(Lance({"--tsv", "base", "lieux", "--base", base, "--filtre", "localises"}), 0);
+        EXPECT_EQ(sortie_.str().substr(sortie_.str().size() - 2), remplacer ? "6\n" : "2\n");
+    }
+    EXPECT_EQ(Lance({"base", "lieux", "--base", base, "--remplacer-positions"}), 2);
     DefinitRepAppData({});
 }
 

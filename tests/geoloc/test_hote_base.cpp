@@ -1,5 +1,6 @@
 // The world map page's host over a real base: place texts, normalisation through the places
 // and country files, and what a saved place leaves in the geolocation table.
+#include "genealogie/journal_geo.h"
 #include "genealogie/services.h"
 #include "geoloc/hote_base.h"
 #include "host/erreur.h"
@@ -53,5 +54,21 @@ TEST(HotePageMondeBase, TextsNormalisationAndStoredPlaces) {
     lieu.Latitude = 123.0; // out of range: refused, the stored position kept
     EXPECT_THROW(hote.EnregistreLieu(lieu), Erreur);
     EXPECT_DOUBLE_EQ(base.Geolocalisation(paris, "")->Latitude, 48.8566);
+
+    // Placed by hand: journaled, so that undoing gives the commune's position back.
+    lieu.Latitude = 48.8606;
+    lieu.Longitude = 2.3376;
+    lieu.Etat = EtatPlaceALaMain;
+    hote.EnregistreLieu(lieu);
+    EXPECT_EQ(base.Geolocalisation(paris, "")->Origine, Provenance::Main);
+    TJournalGeo journal(base);
+    ASSERT_TRUE(journal.DernierLot());
+    EXPECT_EQ(journal.AnnuleDernierLot().Restaurees, 1);
+    EXPECT_DOUBLE_EQ(base.Geolocalisation(paris, "")->Latitude, 48.8566);
+    EXPECT_EQ(base.Geolocalisation(paris, "")->Etat, EtatCommunePays);
+    // A place only ever used with a lieu-dit gets no entry of its own.
+    lieu.LieuDit = "Pas un lieu-dit de Paris";
+    EXPECT_THROW(hote.EnregistreLieu(lieu), Erreur);
+    EXPECT_FALSE(base.Geolocalisation(paris, "Pas un lieu-dit de Paris"));
     DefinitRepAppData({});
 }

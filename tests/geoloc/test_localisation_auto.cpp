@@ -98,11 +98,12 @@ protected:
         services = std::make_unique<TServicesLieuxBase>(*gestion);
     }
     TBilanGeolocalisation Run(TypeFilterDisplayList filtre, bool avecLieuDit = false,
-                              IRechercheAdresse* autre = nullptr) {
+                              IRechercheAdresse* autre = nullptr, bool remplacer = false) {
         TListePlaces liste = InitListPlaces(*gestion);
         TOptionsGeolocalisation o;
         o.Filtre = filtre;
         o.AvecLieuDit = avecLieuDit;
+        o.RemplacerFichierEtMain = remplacer;
         return ToutGeolocaliser(*gestion, liste, *services, autre ? autre : &recherche, o);
     }
     // The place id of a town of the fixture.
@@ -226,7 +227,12 @@ TEST_F(LocalisationAuto, TheLastRunIsUndoneAsOneStepAndLaterChangesStay) {
     const TGeolocalisation lyonAvant = *Geo("Lyon");
     ASSERT_EQ(lyonAvant.Origine, Provenance::Gedcom);
     Run(FilterNotLocate);
-    const TBilanGeolocalisation relance = Run(FilterLocate); // Lyon read -> country file
+    // Lyon read from the file stays, unless its replacement is asked for.
+    EXPECT_GT(Run(FilterLocate).PositionsGardees, 0);
+    EXPECT_EQ(Geo("Lyon")->Origine, Provenance::Gedcom);
+    TJournalGeo(*base).AnnuleDernierLot();
+    const TBilanGeolocalisation relance =
+        Run(FilterLocate, false, nullptr, true); // Lyon read -> country file
     EXPECT_EQ(Geo("Lyon")->Etat, EtatCommunePays);
     EXPECT_EQ(Geo("Lyon")->Origine, Provenance::Atlas);
 
@@ -249,10 +255,12 @@ TEST_F(LocalisationAuto, TheLastRunIsUndoneAsOneStepAndLaterChangesStay) {
     EXPECT_DOUBLE_EQ(lyon.Latitude, lyonAvant.Latitude);
     EXPECT_EQ(lyon.Date, lyonAvant.Date);
     EXPECT_EQ(Geo("Mayence")->Etat, EtatValide);
-    // Only the last run is kept: a second undo does nothing, the first run's rows stay.
-    EXPECT_FALSE(journal.DernierLot());
-    EXPECT_EQ(journal.AnnuleDernierLot().Restaurees, 0);
+    // A second undo goes one run further back: the first run's rows go.
+    ASSERT_TRUE(journal.DernierLot());
     EXPECT_EQ(Geo("Lassigny")->Etat, EtatCommunePays);
+    journal.AnnuleDernierLot();
+    EXPECT_FALSE(Geo("Lassigny"));
+    EXPECT_FALSE(journal.DernierLot());
 }
 
 TEST_F(LocalisationAuto, UndoingAFirstRunRemovesTheRowsItAddedAndAnEmptyRunKeepsTheJournal) {
