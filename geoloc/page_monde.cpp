@@ -44,6 +44,8 @@ void TPageMondeLogique::SetSGeoChps(const SGeoChps* lieu) {
     adressesPerimees_ = adressesEnAttente_;
     lieuxPerimes_ = lieuxEnAttente_;
     RelocalisationEnCours = false;
+    // The position shown belongs to the previous place until this one's is known.
+    Latitude = Longitude = 0.0;
     LieuGeo.reset();
     if (lieu) LieuGeo = std::make_unique<SGeoChps>(*lieu);
 }
@@ -101,7 +103,8 @@ void TPageMondeLogique::LocaliseParRecherche(int etat) {
     RelocalisationEnCours = false;
     if (!LieuGeo) return; // a relocation without a place has nothing to store
     LieuGeo->Etat = etat;
-    vue_.FixeTexteAdresse({});
+    // The box shows what was searched and found.
+    vue_.FixeTexteAdresse(adresseCherchee_);
     SaveLocation();
 }
 
@@ -110,20 +113,26 @@ void TPageMondeLogique::SearchAdress(const std::string& adresse, int idPlace,
     double lon = 0, lat = 0;
     const std::string texte =
         hote_ ? hote_->NormalizeAddress(lon, lat, adresse, idPlace, lieuDit) : adresse;
+    adresseCherchee_ = adresse;
     if (lat != 0 && lon != 0 && lieuDit.empty()) {
-        // The host knows the commune: no search at all.
+        // The host knows the commune: no search at all. The map goes there at once, as the
+        // position shown does.
         UpdateMapLatLong(lat, lon);
+        if (vue_.CartePrete()) vue_.CentreCarte(lat, lon);
         vue_.ChangementPage();
         if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatCommunePays);
+        vue_.AfficheEtatRecherche("Trouvé dans l'atlas des communes : « " + adresse + " ».");
         Log(" - Geolocalisation via BDD : " + adresse);
     } else if (vue_.PageCourante() == TPageFenetre::Navigateur && vue_.NavigateurPresent()) {
         vue_.ChargeNavigateur(UrlCarteRecherche(adresse));
-        Log(" - Geolocalisation via Google Api : " + adresse);
+        vue_.AfficheEtatRecherche("Recherche de « " + adresse + " » sur OpenStreetMap…");
+        Log(" - Geolocalisation via OpenStreetMap : " + adresse);
     } else {
         // Without a browser the map control searches, whatever the page.
         ++adressesEnAttente_;
+        vue_.AfficheEtatRecherche("Recherche de « " + adresse + " »…");
         vue_.ChercheAdresseCarte(texte);
-        Log(" - Geolocalisation via ArgGis : " + adresse);
+        Log(" - Geolocalisation via Geocodeur : " + adresse);
     }
 }
 
@@ -173,10 +182,12 @@ void TPageMondeLogique::TimerMapLoadedTimer() {
         return;
     }
     if (LieuGeo) {
-        if (LieuGeo->Etat == EtatHorsTable)
+        // The map shows the position the page shows (and « Choisir » stores): the one found
+        // or clicked since, not the one stored when the place was opened.
+        if (LieuGeo->Etat == EtatHorsTable && !PositionConnue())
             SearchAdress(TextePlace, LieuGeo->IdPlace, LieuGeo->LieuDit);
-        else
-            vue_.CentreCarte(LieuGeo->Latitude, LieuGeo->Longitude);
+        else if (PositionConnue())
+            vue_.CentreCarte(Latitude, Longitude);
         return;
     }
     std::string adresse = LieuTexte;
@@ -221,6 +232,10 @@ void TPageMondeLogique::BtLocatePersoClick() {
         vue_.Message("Cliquez d'abord sur la carte à l'endroit exact du lieu.");
         return;
     }
+    if (LieuGeo->Etat == EtatValide &&
+        !vue_.Confirme("Ce lieu est validé. Remplacer sa position par celle choisie sur la carte "
+                       "et lui retirer sa validation ?"))
+        return;
     LieuGeo->Etat = EtatPlaceALaMain;
     const std::string adresse = vue_.TexteAdresse();
     if (adresse != TextePlace) LieuGeo->AdresseRech = adresse;
@@ -261,8 +276,15 @@ void TPageMondeLogique::WebOSMapsMapResultSearchAddress(double latitude, double 
     }
     if (latitude == 0 && longitude == 0) {
         RelocalisationEnCours = false;
+        vue_.AfficheEtatRecherche("Aucun lieu trouvé pour « " + adresseCherchee_ +
+                                  " » : la position n'a pas changé.");
         return;
     }
+    vue_.AfficheEtatRecherche("Trouvé par " +
+                              std::string(vue_.ReponseEnLigne()
+                                              ? "le service de recherche en ligne (OpenStreetMap)"
+                                              : "le géocodeur hors ligne") +
+                              " : « " + adresseCherchee_ + " ».");
     vue_.CentreCarte(latitude, longitude);
     UpdateMapLatLong(latitude, longitude);
     if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatAdresseTrouvee);

@@ -74,6 +74,14 @@ public:
 
     // The ask-location dialog, shown modally.
     virtual TReponseRelocalisation DemandeRelocalisation(const std::string& question) = 0;
+    // A yes/no question whose safe answer is no (the default button): true for yes. Views
+    // that cannot ask answer no.
+    virtual bool Confirme(const std::string& /*question*/) { return false; }
+    // What the last search gave, said under the address ("Trouvé par …", "Aucun lieu
+    // trouvé …"); empty: nothing to say.
+    virtual void AfficheEtatRecherche(const std::string& /*texte*/) {}
+    // The last answer of the map's search came from the online service.
+    virtual bool ReponseEnLigne() const { return false; }
 };
 
 // What the page needs of the host's data.
@@ -151,6 +159,7 @@ private:
 
     IVuePageMonde& vue_;
     IHotePageMonde* hote_;
+    std::string adresseCherchee_; // the text of the last search, as the user wrote it
     // The map answers in the order it was asked. Answers still due when another place is
     // set belong to the previous place and are dropped, never stored on the new one.
     int adressesEnAttente_ = 0, adressesPerimees_ = 0;

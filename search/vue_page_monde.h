@@ -85,6 +85,14 @@ public:
     geoloc::TReponseRelocalisation DemandeRelocalisation(const std::string& question) override {
         return f_.DemandeRelocalisation(Q(question));
     }
+    bool Confirme(const std::string& question) override {
+        return f_.DemandeConfirmation && f_.DemandeConfirmation(Q(question));
+    }
+    void AfficheEtatRecherche(const std::string& texte) override {
+        f_.LbEtatRecherche->setText(Q(texte));
+        f_.LbEtatRecherche->setVisible(!texte.empty());
+    }
+    bool ReponseEnLigne() const override { return f_.WebOSMaps->CreditEnLigne(); }
 
 private:
     static QString Q(const std::string& texte) { return QString::fromStdString(texte); }

@@ -18,6 +18,7 @@
 #include <vector>
 
 class QCheckBox;
+class QDialog;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -26,6 +27,8 @@ class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace orlavine {
 
@@ -79,7 +82,9 @@ public:
     int GetItemIndexShowList(int index) const;
     void SetFilterList(TypeFilterDisplayList filtre);
     void UpdateButton(TypeFilterDisplayList filtre);
-    void ShowPanelWait(bool afficher);
+    // The progress panel over the window, saying what is being done; the layout under it
+    // stays as it is.
+    void ShowPanelWait(bool afficher, const QString& texte = {});
 
     void BtLocateAutoClick();
     void BtLocateClick();
@@ -121,6 +126,12 @@ public:
     QLabel* Label2;
     QProgressBar* ProgressBar;
     QPushButton* BtCancel;
+    // The summary of the last bulk run (made by the first run): counts per resulting state,
+    // the ambiguous places with their candidates, the places not found, the undo button.
+    QDialog* DlgBilan = nullptr;
+    QLabel* LbBilan = nullptr;
+    QTreeWidget* ArbreBilan = nullptr;
+    QPushButton* BtBilanAnnuler = nullptr;
     QTimer* TimerInit;
     QTimer* TimerAff;
     QWidget* PanelLeftList;
@@ -147,6 +158,8 @@ private:
     void RestaureSelection(int ligne);
     void VersLocalises(int index);
     void Recharge();
+    void AfficheBilan();
+    void BilanClick(QTreeWidgetItem* item);
 
     TGestFichier& gestion_;
     const geoloc::IServicesLieux& services_;
@@ -164,6 +177,7 @@ private:
     std::vector<LigneAAjouter> aAjouter_;
     bool chargee_ = false;
     bool occupe_ = false; // an automatic location is under way
+    long aFaire_ = 0;     // places of the filter the last bulk run had to do
 };
 
 } // namespace orlavine
