@@ -219,6 +219,17 @@ TEST_F(PageMondeFenetre, ASearchAfterATabSwitchMovesTheMapAndIsWhatChoisirStores
     ASSERT_FALSE(sauves.empty());
     EXPECT_NEAR(sauves.back().Latitude, 48.3904, 1e-9);
     EXPECT_NEAR(sauves.back().Longitude, -4.4861, 1e-9);
+
+    // A picture of the page as the user sees it then, on the bundled world map.
+    f->WebOSMaps->FixeFichierMonde(ORLAVINE_MONDE_LIVRE);
+    f->WebOSMaps->Refresh();
+    if (Attendre([&] { return f->WebOSMaps->Erreur().isEmpty(); })) {
+        f->resize(1024, 560);
+        f->WebOSMaps->FixeEchelle(2e6);
+        QApplication::processEvents();
+        QDir().mkpath(QStringLiteral(ORLAVINE_CAPTURES));
+        f->grab().save(QStringLiteral(ORLAVINE_CAPTURES "/page-monde-apres-recherche.png"));
+    }
 }
 
 // A search that finds nothing says so in the window and leaves the position as it was.
@@ -246,13 +257,17 @@ TEST_F(PageMondeFenetre, UnvalidatingAValidatedPlaceAsksFirst) {
     emit f->WebOSMaps->OnMapClick(f->WebOSMaps, 43.3, 1.9, 10, 10);
     bool nonParDefaut = false;
     QString question;
-    QTimer::singleShot(0, [&] {
+    // A timer of this test only: were no box to come, it would not press a later test's.
+    QTimer reponse;
+    reponse.setSingleShot(true);
+    QObject::connect(&reponse, &QTimer::timeout, [&] {
         auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(boite, nullptr);
         question = boite->text();
         nonParDefaut = boite->defaultButton() == boite->button(QMessageBox::No);
         QTest::keyClick(boite, Qt::Key_Return);
     });
+    reponse.start(0);
     f->BtLocatePerso->click();
     EXPECT_TRUE(question.contains("validé")) << question.toStdString();
     EXPECT_TRUE(nonParDefaut);
