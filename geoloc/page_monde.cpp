@@ -114,6 +114,9 @@ void TPageMondeLogique::SearchAdress(const std::string& adresse, int idPlace,
     const std::string texte =
         hote_ ? hote_->NormalizeAddress(lon, lat, adresse, idPlace, lieuDit) : adresse;
     adresseCherchee_ = adresse;
+    texteCherche_ = texte;
+    candidats_.clear();
+    vue_.ProposeCandidats({});
     if (lat != 0 && lon != 0 && lieuDit.empty()) {
         // The host knows the commune: no search at all. The map goes there at once, as the
         // position shown does.
@@ -258,6 +261,17 @@ void TPageMondeLogique::WebOSMapsMapClick(double latitude, double longitude) {
     vue_.ChercheLieuCarte(latitude, longitude);
 }
 
+void TPageMondeLogique::ChoisitCandidat(std::size_t i) {
+    if (i >= candidats_.size()) return;
+    const TCandidatPage c = candidats_[i];
+    UpdateMapLatLong(c.Latitude, c.Longitude);
+    vue_.CentreCarte(c.Latitude, c.Longitude);
+    vue_.FixeTexteAdresse(c.Libelle);
+    vue_.AfficheEtatRecherche("« " + c.Libelle +
+                              " » : cliquez sur « Choisir cette localisation » pour "
+                              "l'enregistrer.");
+}
+
 void TPageMondeLogique::WebOSMapsMapResultSearchCoordinated(const std::string& adresse) {
     if (lieuxEnAttente_ > 0) --lieuxEnAttente_;
     if (lieuxPerimes_ > 0) {
@@ -274,17 +288,33 @@ void TPageMondeLogique::WebOSMapsMapResultSearchAddress(double latitude, double 
         --adressesPerimees_;
         return;
     }
+    const std::string service = vue_.ServiceInjoignable();
     if (latitude == 0 && longitude == 0) {
         RelocalisationEnCours = false;
-        vue_.AfficheEtatRecherche("Aucun lieu trouvé pour « " + adresseCherchee_ +
-                                  " » : la position n'a pas changé.");
+        candidats_ = vue_.Homonymes(texteCherche_);
+        vue_.ProposeCandidats(candidats_);
+        if (!candidats_.empty())
+            vue_.AfficheEtatRecherche("Plusieurs lieux correspondent aussi bien à « " +
+                                      adresseCherchee_ +
+                                      " » : aucun n'a été retenu, choisissez-en un dans la liste.");
+        else if (!service.empty())
+            vue_.AfficheEtatRecherche("Le service de recherche en ligne n'a pas pu être joint (" +
+                                      service + ") et rien n'a été trouvé hors ligne pour « " +
+                                      adresseCherchee_ + " ».");
+        else
+            vue_.AfficheEtatRecherche("Aucun lieu trouvé pour « " + adresseCherchee_ +
+                                      " » : la position n'a pas changé.");
         return;
     }
+    const bool enLigne = vue_.ReponseEnLigne();
     vue_.AfficheEtatRecherche("Trouvé par " +
-                              std::string(vue_.ReponseEnLigne()
+                              std::string(enLigne
                                               ? "le service de recherche en ligne (OpenStreetMap)"
                                               : "le géocodeur hors ligne") +
-                              " : « " + adresseCherchee_ + " ».");
+                              " : « " + adresseCherchee_ + " »." +
+                              (!enLigne && !service.empty()
+                                   ? " Le service en ligne n'a pas pu être joint (" + service + ")."
+                                   : std::string()));
     vue_.CentreCarte(latitude, longitude);
     UpdateMapLatLong(latitude, longitude);
     if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatAdresseTrouvee);

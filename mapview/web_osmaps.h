@@ -46,6 +46,7 @@ public:
     void FixeFichierMonde(const std::filesystem::path& chemin) { fichierMonde_ = chemin; }
     void FixeAtlas(const TCarteFrance* atlas);
     void FixeGeocodage(IGeocodage* geocodage) { geocodage_ = geocodage; }
+    IGeocodage* Geocodage() const { return geocodage_; }
     // The towns of the world drawn beside the communes (see mapview/villes_monde.h); null:
     // none, the communes only.
     void FixeVilles(std::shared_ptr<const monde::TVillesMonde> villes);

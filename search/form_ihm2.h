@@ -99,6 +99,7 @@ public:
     QPushButton* BtSearch = nullptr;
     QLabel* LbLatLong = nullptr;
     QLabel* LbEtatRecherche = nullptr; // what the last search gave
+    QComboBox* cbCandidats = nullptr;  // the namesakes to pick from, when there are
     QPushButton* BtLocatePerso = nullptr;
     QGroupBox* GroupBox3 = nullptr;
     QLabel* Label3 = nullptr;

@@ -98,13 +98,19 @@ QWidget* TFormIhm2::ConstruitPageMonde() {
     LbEtatRecherche->setWordWrap(true);
     LbEtatRecherche->setStyleSheet(QStringLiteral("color: #1f3f6e;"));
     LbEtatRecherche->hide();
+    cbCandidats = new QComboBox(GroupBox2);
+    cbCandidats->setObjectName(QStringLiteral("cbCandidats"));
+    cbCandidats->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbCandidats->setMinimumContentsLength(20);
+    cbCandidats->hide();
     BtLocatePerso = new QPushButton(QStringLiteral("Choisir cette localisation"), GroupBox2);
     BtLocatePerso->setObjectName(QStringLiteral("BtLocatePerso"));
     actuelle->addWidget(cbAddress, 0, 0);
     actuelle->addWidget(BtSearch, 0, 1);
     actuelle->addWidget(LbLatLong, 1, 0, 1, 2);
     actuelle->addWidget(LbEtatRecherche, 2, 0, 1, 2);
-    actuelle->addWidget(BtLocatePerso, 3, 0, 1, 2, Qt::AlignCenter);
+    actuelle->addWidget(cbCandidats, 3, 0, 1, 2);
+    actuelle->addWidget(BtLocatePerso, 4, 0, 1, 2, Qt::AlignCenter);
     actuelle->setColumnStretch(0, 1);
     groupes->addWidget(GroupBox2, 4);
 
@@ -158,6 +164,9 @@ QWidget* TFormIhm2::ConstruitPageMonde() {
     connect(BtRelocate, &QPushButton::clicked, this, &TFormIhm2::BtRelocateClick);
     connect(BtLocatePerso, &QPushButton::clicked, this, &TFormIhm2::BtLocatePersoClick);
     connect(btValidate, &QPushButton::clicked, this, &TFormIhm2::btValidateClick);
+    connect(cbCandidats, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0) Monde->ChoisitCandidat(static_cast<std::size_t>(i));
+    });
     return page;
 }
 

@@ -142,6 +142,12 @@ struct GeocodageEssai : IGeocodage {
         return std::nullopt;
     }
     std::string ChercheLieu(double, double) override { return "Saint-Amadou, Ariège, France"; }
+    std::vector<TCandidatCarte> Homonymes(const std::string& adresse) override {
+        if (adresse != "Valence") return {};
+        return {{{44.93, 4.89}, "Valence, Drôme"}, {{44.11, 0.89}, "Valence, Tarn"}};
+    }
+    std::string ServiceInjoignable() const override { return Injoignable; }
+    std::string Injoignable;
 };
 
 bool Attendre(const std::function<bool()>& condition) {
@@ -246,6 +252,42 @@ TEST_F(PageMondeFenetre, ASearchThatFindsNothingSaysSo) {
         << f->LbEtatRecherche->text().toStdString();
     EXPECT_TRUE(f->LbEtatRecherche->text().contains("Nullepart-sur-Rien"));
     EXPECT_TRUE(f->LbLatLong->text().startsWith("Lat : 43,1"));
+}
+
+// « Valence » names several places: the page says so and offers them; the one picked is
+// shown and is what « Choisir » stores. A service that could not be reached is said too.
+TEST_F(PageMondeFenetre, AnAmbiguousSearchOffersItsNamesakesToPickFrom) {
+    GeocodageEssai geocodage;
+    f->WebOSMaps->FixeGeocodage(&geocodage);
+    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
+    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    EXPECT_FALSE(f->cbCandidats->isVisible());
+    f->cbAddress->setEditText(QStringLiteral("Valence"));
+    f->BtSearch->click();
+    ASSERT_TRUE(Attendre([&] { return f->cbCandidats->isVisible(); }));
+    EXPECT_TRUE(f->LbEtatRecherche->text().startsWith(
+        "Plusieurs lieux correspondent aussi bien à « Valence » : aucun n'a été retenu"))
+        << f->LbEtatRecherche->text().toStdString();
+    ASSERT_EQ(f->cbCandidats->count(), 2);
+    EXPECT_EQ(f->cbCandidats->itemText(1), "Valence, Tarn (Lat : 44,11 , Long : 0,89)");
+    EXPECT_TRUE(f->LbLatLong->text().startsWith("Lat : 43,1")); // nothing taken yet
+    emit f->cbCandidats->activated(1);
+    EXPECT_EQ(f->LbLatLong->text(), "Lat : 44,11 , Long : 0,89");
+    EXPECT_DOUBLE_EQ(f->WebOSMaps->Marqueur().Latitude, 44.11);
+    f->BtLocatePerso->click();
+    ASSERT_EQ(sauves.size(), 1u);
+    EXPECT_DOUBLE_EQ(sauves[0].Latitude, 44.11);
+
+    geocodage.Injoignable = "connexion refusée";
+    f->cbAddress->setEditText(QStringLiteral("Nullepart"));
+    f->BtSearch->click();
+    ASSERT_TRUE(Attendre([&] { return f->LbEtatRecherche->text().contains("joint"); }));
+    EXPECT_EQ(f->LbEtatRecherche->text(),
+              "Le service de recherche en ligne n'a pas pu être joint (connexion refusée) et rien "
+              "n'a été trouvé hors ligne pour « Nullepart ».");
+    EXPECT_FALSE(f->cbCandidats->isVisible());
 }
 
 // Un-validating a validated place by a click on the map and « Choisir » asks first; the
