@@ -161,7 +161,9 @@ TResultatLocalisation RelocatePlaceAuto(SGeoChps& entree, bool avecLieuDit,
     entree.Etat = EtatAdresseTrouvee;
     r.Succes = true;
     r.Origine = recherche->Origine();
-    AddLog(" - Tools : Geolocalisation via ArgGis : " + TexteJournal(gestion, entree));
+    AddLog(std::string(" - Tools : Geolocalisation via ") +
+           (r.Origine == Provenance::GeocodeurEnLigne ? "Geocodeur en ligne" : "Geocodeur") +
+           " : " + TexteJournal(gestion, entree));
     return r;
 }
 
@@ -235,6 +237,9 @@ TBilanGeolocalisation ToutGeolocaliser(TGestFichier& gestion, TListePlaces& list
                 } else {
                     *entree = avant; // memory keeps what the base holds
                     ++bilan.NonLocalisees;
+                    (r.Ambigu ? bilan.Ambigus : bilan.NonTrouves)
+                        .push_back({entree->IdPlace, entree->LieuDit,
+                                    TexteJournal(gestion, *entree), r.Candidats});
                     std::string ligne;
                     if (r.Ambigu) {
                         ++bilan.Ambigues;

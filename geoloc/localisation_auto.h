@@ -104,6 +104,14 @@ struct TOptionsGeolocalisation {
     bool RemplacerFichierEtMain = false;
 };
 
+// A place a run left without a position, for the window's summary.
+struct TLieuNonLocalise {
+    int IdPlace = 0;
+    std::string LieuDit;
+    std::string Texte;                       // as the log names it (TexteJournal)
+    std::vector<TCandidatAdresse> Candidats; // the equally good ones, when ambiguous
+};
+
 struct TBilanGeolocalisation {
     long Traitees = 0;      // entries of the filter that were tried
     long Localisees = 0;    // located and stored
@@ -115,6 +123,8 @@ struct TBilanGeolocalisation {
     std::string Journal;         // the run log, as one text
     bool Interrompu = false;     // stopped by the cancel request
     std::int64_t Lot = 0;        // the journal's lot of this run
+    std::vector<TLieuNonLocalise> Ambigus;    // with their candidates
+    std::vector<TLieuNonLocalise> NonTrouves; // nothing found
 };
 
 // Progress of a run: entries done so far out of the entries of the list.

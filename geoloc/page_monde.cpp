@@ -39,6 +39,8 @@ void TPageMondeLogique::SetSGeoChps(const SGeoChps* lieu) {
     adressesPerimees_ = adressesEnAttente_;
     lieuxPerimes_ = lieuxEnAttente_;
     RelocalisationEnCours = false;
+    // The position shown belongs to the previous place until this one's is known.
+    Latitude = Longitude = 0.0;
     LieuGeo.reset();
     if (lieu) LieuGeo = std::make_unique<SGeoChps>(*lieu);
 }
@@ -96,7 +98,8 @@ void TPageMondeLogique::LocaliseParRecherche(int etat) {
     RelocalisationEnCours = false;
     if (!LieuGeo) return; // a relocation without a place has nothing to store
     LieuGeo->Etat = etat;
-    vue_.FixeTexteAdresse({});
+    // The box shows what was searched and found.
+    vue_.FixeTexteAdresse(adresseCherchee_);
     SaveLocation();
 }
 
@@ -126,20 +129,29 @@ void TPageMondeLogique::SearchAdress(const std::string& adresse, int idPlace,
     double lon = 0, lat = 0;
     const std::string texte =
         hote_ ? hote_->NormalizeAddress(lon, lat, adresse, idPlace, lieuDit) : adresse;
+    adresseCherchee_ = adresse;
+    texteCherche_ = texte;
+    candidats_.clear();
+    vue_.ProposeCandidats({});
     if (lat != 0 && lon != 0 && lieuDit.empty()) {
-        // The host knows the commune: no search at all.
+        // The host knows the commune: no search at all. The map goes there at once, as the
+        // position shown does.
         UpdateMapLatLong(lat, lon);
+        if (vue_.CartePrete()) vue_.CentreCarte(lat, lon);
         vue_.ChangementPage();
         if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatCommunePays);
+        vue_.AfficheEtatRecherche("Trouvé dans l'atlas des communes : « " + adresse + " ».");
         Log(" - Geolocalisation via BDD : " + adresse);
     } else if (vue_.PageCourante() == TPageFenetre::Navigateur && vue_.NavigateurPresent()) {
         vue_.ChargeNavigateur(UrlCarteRecherche(adresse));
-        Log(" - Geolocalisation via Google Api : " + adresse);
+        vue_.AfficheEtatRecherche("Recherche de « " + adresse + " » sur OpenStreetMap…");
+        Log(" - Geolocalisation via OpenStreetMap : " + adresse);
     } else {
         // Without a browser the map control searches, whatever the page.
         ++adressesEnAttente_;
+        vue_.AfficheEtatRecherche("Recherche de « " + adresse + " »…");
         vue_.ChercheAdresseCarte(texte);
-        Log(" - Geolocalisation via ArgGis : " + adresse);
+        Log(" - Geolocalisation via Geocodeur : " + adresse);
     }
 }
 
@@ -189,10 +201,12 @@ void TPageMondeLogique::TimerMapLoadedTimer() {
         return;
     }
     if (LieuGeo) {
-        if (LieuGeo->Etat == EtatHorsTable)
+        // The map shows the position the page shows (and « Choisir » stores): the one found
+        // or clicked since, not the one stored when the place was opened.
+        if (LieuGeo->Etat == EtatHorsTable && !PositionConnue())
             SearchAdress(TextePlace, LieuGeo->IdPlace, LieuGeo->LieuDit);
-        else
-            vue_.CentreCarte(LieuGeo->Latitude, LieuGeo->Longitude);
+        else if (PositionConnue())
+            vue_.CentreCarte(Latitude, Longitude);
         return;
     }
     std::string adresse = LieuTexte;
@@ -237,6 +251,10 @@ void TPageMondeLogique::BtLocatePersoClick() {
         vue_.Message("Cliquez d'abord sur la carte à l'endroit exact du lieu.");
         return;
     }
+    if (LieuGeo->Etat == EtatValide &&
+        !vue_.Confirme("Ce lieu est validé. Remplacer sa position par celle choisie sur la carte "
+                       "et lui retirer sa validation ?"))
+        return;
     LieuGeo->Etat = EtatPlaceALaMain;
     const std::string adresse = vue_.TexteAdresse();
     if (adresse != TextePlace) LieuGeo->AdresseRech = adresse;
@@ -259,6 +277,17 @@ void TPageMondeLogique::WebOSMapsMapClick(double latitude, double longitude) {
     vue_.ChercheLieuCarte(latitude, longitude);
 }
 
+void TPageMondeLogique::ChoisitCandidat(std::size_t i) {
+    if (i >= candidats_.size()) return;
+    const TCandidatPage c = candidats_[i];
+    UpdateMapLatLong(c.Latitude, c.Longitude);
+    vue_.CentreCarte(c.Latitude, c.Longitude);
+    vue_.FixeTexteAdresse(c.Libelle);
+    vue_.AfficheEtatRecherche("« " + c.Libelle +
+                              " » : cliquez sur « Choisir cette localisation » pour "
+                              "l'enregistrer.");
+}
+
 void TPageMondeLogique::WebOSMapsMapResultSearchCoordinated(const std::string& adresse) {
     if (lieuxEnAttente_ > 0) --lieuxEnAttente_;
     if (lieuxPerimes_ > 0) {
@@ -275,10 +304,33 @@ void TPageMondeLogique::WebOSMapsMapResultSearchAddress(double latitude, double 
         --adressesPerimees_;
         return;
     }
+    const std::string service = vue_.ServiceInjoignable();
     if (latitude == 0 && longitude == 0) {
         RelocalisationEnCours = false;
+        candidats_ = vue_.Homonymes(texteCherche_);
+        vue_.ProposeCandidats(candidats_);
+        if (!candidats_.empty())
+            vue_.AfficheEtatRecherche("Plusieurs lieux correspondent aussi bien à « " +
+                                      adresseCherchee_ +
+                                      " » : aucun n'a été retenu, choisissez-en un dans la liste.");
+        else if (!service.empty())
+            vue_.AfficheEtatRecherche("Le service de recherche en ligne n'a pas pu être joint (" +
+                                      service + ") et rien n'a été trouvé hors ligne pour « " +
+                                      adresseCherchee_ + " ».");
+        else
+            vue_.AfficheEtatRecherche("Aucun lieu trouvé pour « " + adresseCherchee_ +
+                                      " » : la position n'a pas changé.");
         return;
     }
+    const bool enLigne = vue_.ReponseEnLigne();
+    vue_.AfficheEtatRecherche("Trouvé par " +
+                              std::string(enLigne
+                                              ? "le service de recherche en ligne (OpenStreetMap)"
+                                              : "le géocodeur hors ligne") +
+                              " : « " + adresseCherchee_ + " »." +
+                              (!enLigne && !service.empty()
+                                   ? " Le service en ligne n'a pas pu être joint (" + service + ")."
+                                   : std::string()));
     vue_.CentreCarte(latitude, longitude);
     UpdateMapLatLong(latitude, longitude);
     if (AChercherOuRelocaliser()) LocaliseParRecherche(EtatAdresseTrouvee);

@@ -39,6 +39,13 @@ std::string TexteDegres(double degres, char separateurDecimal);
 // "Lat : 48,8583701 , Long : 2,2944813".
 std::string TexteLatLong(double latitude, double longitude, char separateurDecimal);
 
+// A place among namesakes the searched text does not tell apart.
+struct TCandidatPage {
+    double Latitude = 0;
+    double Longitude = 0;
+    std::string Libelle;
+};
+
 // What the page shows and what it asks of the map control and of the browser.
 class IVuePageMonde {
 public:
@@ -76,6 +83,20 @@ public:
 
     // The ask-location dialog, shown modally.
     virtual TReponseRelocalisation DemandeRelocalisation(const std::string& question) = 0;
+    // A yes/no question whose safe answer is no (the default button): true for yes. Views
+    // that cannot ask answer no.
+    virtual bool Confirme(const std::string& /*question*/) { return false; }
+    // What the last search gave, said under the address ("Trouvé par …", "Aucun lieu
+    // trouvé …"); empty: nothing to say.
+    virtual void AfficheEtatRecherche(const std::string& /*texte*/) {}
+    // The last answer of the map's search came from the online service.
+    virtual bool ReponseEnLigne() const { return false; }
+    // The namesakes the map's search found equally good for a text it answered nothing to.
+    virtual std::vector<TCandidatPage> Homonymes(const std::string& /*texte*/) { return {}; }
+    // Why the online service could not answer (French); empty: it answered or is off.
+    virtual std::string ServiceInjoignable() const { return {}; }
+    // The namesakes to pick from (empty: the list goes).
+    virtual void ProposeCandidats(const std::vector<TCandidatPage>& /*candidats*/) {}
 };
 
 // What the page needs of the host's data.
@@ -142,6 +163,9 @@ public:
     void BtLocatePersoClick();
     void btValidateClick();
     void WebOSMapsMapClick(double latitude, double longitude);
+    // One of the namesakes proposed was picked: the map and the position go there, to be
+    // stored by « Choisir cette localisation ».
+    void ChoisitCandidat(std::size_t i);
     void WebOSMapsMapResultSearchCoordinated(const std::string& adresse);
     void WebOSMapsMapResultSearchAddress(double latitude, double longitude);
     void UrlChange(const std::string& url);
@@ -156,6 +180,9 @@ private:
 
     IVuePageMonde& vue_;
     IHotePageMonde* hote_;
+    std::string adresseCherchee_; // the text of the last search, as the user wrote it
+    std::string texteCherche_;    // the same as the map's search received it
+    std::vector<TCandidatPage> candidats_;
     // The map answers in the order it was asked. Answers still due when another place is
     // set belong to the previous place and are dropped, never stored on the new one.
     int adressesEnAttente_ = 0, adressesPerimees_ = 0;

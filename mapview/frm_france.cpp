@@ -97,12 +97,12 @@ void TFrmFrance::ConstruitActions() {
         return a;
     };
     ActionZoomPlus = action("Grossir", "Grossissement centré sur la ville sélectionnée", 0);
-    ActionZoomMoins = action("Réduire", "Réduction centré sur la ville sélectionnée", 1);
+    ActionZoomMoins = action("Réduire", "Réduction centrée sur la ville sélectionnée", 1);
     ActionZoomCarteEntiere =
         action("Afficher la carte de France en entier", "Affiche la carte de France en entier", 2);
     ActionZoomVille = action("Zoom sur la ville", "Zoom automatique sur la ville", 3);
     ActionCopierPressePapier = action("Copier dans le presse-papier le graphique",
-                                      "Copie le graphique dans le presse papier", 6);
+                                      "Copie le graphique dans le presse-papiers", 6);
     ActionAfficherDisque =
         action("Afficher les disques de couleurs", "Affiche les disques de couleurs", 5);
     ActionAfficherDisque->setCheckable(true);
@@ -409,7 +409,7 @@ void TFrmFrance::ActionCopierPressePapierExecute() {
 }
 
 void TFrmFrance::ActionEnregistrerGraphiqueExecute() {
-    QFileDialog dialogue(this, T("Enregistrement du graphiques des communes ..."));
+    QFileDialog dialogue(this, T("Enregistrement du graphique des communes…"));
     dialogue.setAcceptMode(QFileDialog::AcceptSave);
     dialogue.setFileMode(QFileDialog::AnyFile);
     dialogue.setNameFilter(T("Fichier graphique Bmp (*.bmp)"));

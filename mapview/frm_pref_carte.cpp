@@ -48,7 +48,7 @@ TFrmPrefCarte::~TFrmPrefCarte() {
 }
 
 void TFrmPrefCarte::ConstruitControles() {
-    setWindowTitle(T("Préference graphique ..."));
+    setWindowTitle(T("Préférences graphiques…"));
     setWindowFlags(windowFlags() | Qt::FramelessWindowHint);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -97,7 +97,7 @@ void TFrmPrefCarte::ConstruitControles() {
     colonneCarte->addWidget(GroupBox2);
 
     auto* GroupBox3 =
-        new QGroupBox(T("Autour de la ville selectionnée, afficher un rayon de  :"), tsCarte);
+        new QGroupBox(T("Autour de la ville sélectionnée, afficher un rayon de :"), tsCarte);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
     auto* l3 = new QGridLayout(GroupBox3);
     l3->setVerticalSpacing(2);
@@ -117,9 +117,9 @@ void TFrmPrefCarte::ConstruitControles() {
     cbcFondLegende = new TComboBoxColor(GroupBox1);
     l1->addRow(new QLabel(T("Couleur de fond :"), GroupBox1), cbcFondLegende);
     cbPositionLegende = new QComboBox(GroupBox1);
-    cbPositionLegende->addItems({T("Ne pas l'afficher !"), T("en Haut à Gauche"),
-                                 T("en Haut à Droite"), T("en Bas à Gauche"),
-                                 T("en Bas à Droite")});
+    cbPositionLegende->addItems({T("Ne pas l'afficher !"), T("En haut à gauche"),
+                                 T("En haut à droite"), T("En bas à gauche"),
+                                 T("En bas à droite")});
     l1->addRow(new QLabel(T("Position sur l'écran :"), GroupBox1), cbPositionLegende);
     colonneCarte->addWidget(GroupBox1);
     colonneCarte->addStretch(1);

@@ -1,4 +1,4 @@
-// TFrmPrefCarte: the map preferences window ("Préference graphique ..."): ranked towns
+// TFrmPrefCarte: the map preferences window ("Préférences graphiques…"): ranked towns
 // shown around the selection, distance disks, their colours, the blinking limit and the
 // legend. The values are the TPreferencesCarte fields of the window itself, which the
 // atlas (TCarteFrance::Preferences) and the map window read directly. They are loaded from

@@ -8,14 +8,27 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace orlavine {
 
 class TCarteFrance;
 
+// A place among namesakes the text does not tell apart.
+struct TCandidatCarte {
+    monde::TPointGeo Point;
+    std::string Libelle;
+};
+
 class IGeocodage {
 public:
     virtual ~IGeocodage() = default;
+    // The namesakes an address names equally well, for which ChercheAdresse answers nothing
+    // (empty: the text tells them apart, or finds nothing).
+    virtual std::vector<TCandidatCarte> Homonymes(const std::string& /*adresse*/) { return {}; }
+    // Why the online service could not answer the last search (French); empty when it
+    // answered or was not asked.
+    virtual std::string ServiceInjoignable() const { return {}; }
     // The best position for an address (UTF-8); none when nothing was found.
     virtual std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) = 0;
     // The text of the place nearest to a point (UTF-8); empty when nothing is near.

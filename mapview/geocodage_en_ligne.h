@@ -64,6 +64,14 @@ public:
     // Without waiting: a kept online answer, otherwise the offline search. Never the network.
     std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override;
     std::string ChercheLieu(double latitude, double longitude) override;
+    // The offline search's namesakes; the service's failure while it is on.
+    std::vector<TCandidatCarte> Homonymes(const std::string& adresse) override {
+        return horsLigne_ != nullptr ? horsLigne_->Homonymes(adresse)
+                                     : std::vector<TCandidatCarte>{};
+    }
+    std::string ServiceInjoignable() const override {
+        return parametres_.Actif ? derniereErreur_.toStdString() : std::string();
+    }
     // Online when on: a kept answer at once, otherwise a request when its turn comes.
     void ChercheAdresseDiffere(const std::string& adresse, TReponseAdresse reponse) override;
     void ChercheLieuDiffere(double latitude, double longitude, TReponseLieu reponse) override;

@@ -8,6 +8,7 @@
 #include <QNetworkRequest>
 #include <QPainter>
 #include <QSettings>
+#include <algorithm>
 #include <cmath>
 
 #ifndef ORLAVINE_VERSION
@@ -154,6 +155,13 @@ bool TCoucheTuiles::Dessine(QPainter& painter, const monde::TVueMonde& v) {
     painter.restore();
     Envoie();
     return dessine;
+}
+
+bool TCoucheTuiles::Couvre(const monde::TVueMonde& v) const {
+    if (!parametres_.Actif) return false;
+    const QList<TTuile> tuiles = TuilesVisibles(v);
+    return std::all_of(tuiles.begin(), tuiles.end(),
+                       [this](const TTuile& t) { return memoire_.contains(Cle(t)); });
 }
 
 void TCoucheTuiles::Envoie() {

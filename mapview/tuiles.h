@@ -71,6 +71,9 @@ public:
     // Paints the view's tiles that are at hand and asks for the missing ones; asks for
     // nothing when the layer is off. True when at least one tile was painted.
     bool Dessine(QPainter& painter, const monde::TVueMonde& vue);
+    // Every tile of the view is at hand: the tiles hide the whole offline map. False while
+    // one is missing, refused or the server cannot be reached.
+    bool Couvre(const monde::TVueMonde& vue) const;
 
     int RequetesEnvoyees() const { return envoyees_; }
     int EnAttente() const { return static_cast<int>(attente_.size() + enCours_.size()); }

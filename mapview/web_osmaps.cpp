@@ -245,10 +245,12 @@ void TWebOSMaps::DessineSur(QPainter& painter, int largeur, int hauteur) {
         TSurfaceQt surface(painter, PoliceCarteDefaut());
         bilan_ = carte_->Dessine(surface, v, options);
     } else {
-        // The offline map beneath shows wherever a tile has not come yet; the tiles carry
-        // their own place names, so the communes are left out.
+        // The offline map beneath shows wherever a tile has not come yet. Once every tile of
+        // the view is at hand, they carry their own place names and the communes are left
+        // out; until then (a server that cannot be reached, a refused tile) the offline names
+        // and dots stay drawn, hidden only where a tile lands on them.
         monde::TOptionsDessinMonde options = options_;
-        options.Communes = false;
+        options.Communes = !tuiles_->Couvre(v);
         options.AttributionEnLigne = AttributionTuiles;
         {
             TSurfaceQt fond(painter, PoliceCarteDefaut());
@@ -306,9 +308,11 @@ void TWebOSMaps::mousePressEvent(QMouseEvent* event) {
 
 QString TWebOSMaps::TextePositionSouris() const {
     if (!souris_) return {};
-    return QStringLiteral("lon/lat: %1, %2")
-        .arg(souris_->Longitude, 0, 'f', 5)
-        .arg(souris_->Latitude, 0, 'f', 5);
+    // Written the French way, as every position on screen.
+    return QStringLiteral("Lat : %1 , Long : %2")
+        .arg(QString::number(souris_->Latitude, 'f', 5).replace(QLatin1Char('.'), QLatin1Char(',')),
+             QString::number(souris_->Longitude, 'f', 5)
+                 .replace(QLatin1Char('.'), QLatin1Char(',')));
 }
 
 void TWebOSMaps::leaveEvent(QEvent*) {

@@ -46,6 +46,7 @@ public:
     void FixeFichierMonde(const std::filesystem::path& chemin) { fichierMonde_ = chemin; }
     void FixeAtlas(const TCarteFrance* atlas);
     void FixeGeocodage(IGeocodage* geocodage) { geocodage_ = geocodage; }
+    IGeocodage* Geocodage() const { return geocodage_; }
     // The towns of the world drawn beside the communes (see mapview/villes_monde.h); null:
     // none, the communes only.
     void FixeVilles(std::shared_ptr<const monde::TVillesMonde> villes);
@@ -65,6 +66,11 @@ public:
     // Centres the map on that point, at the current scale, and puts the marker there.
     // Coordinates out of range are ignored.
     void ArcGisMapCenterAt(double latitude, double longitude);
+    // Takes the marker off the map (a place with no position is selected).
+    void EffaceMarqueur() {
+        options_.Marqueur = false;
+        update();
+    }
     // Starts an address search; the answer comes in OnMapResultSearchAddress.
     void ArcGisMapSearchAdress(const QString& adresse);
     // Starts a reverse search; the answer comes in OnMapResultSearchCoordinated.
@@ -85,7 +91,7 @@ public:
     const monde::TBilanDessinMonde& DernierDessin() const { return bilan_; }
     // The last answer found came from the online search: the map credits OpenStreetMap.
     bool CreditEnLigne() const { return creditEnLigne_; }
-    // "lon/lat: 2.29430, 48.85904" for the point under the mouse, shown top right; empty
+    // "Lat : 48,85904 , Long : 2,29430" for the point under the mouse, shown top right; empty
     // when the mouse is not over the map.
     QString TextePositionSouris() const;
     // Draws the map as the widget shows it onto `painter`, `largeur` x `hauteur` pixels.

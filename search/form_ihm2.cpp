@@ -79,7 +79,7 @@ void TFormIhm2::ConstruitFenetre() {
     resize(1027, 687);
     // Every page stays readable down to this size: the map keeps most of the width, the
     // left panel and the preferences scroll.
-    setMinimumSize(800, 600);
+    setMinimumSize(800, 540); // with its title bar, within an 800 x 600 screen
 
     auto* principal = new QVBoxLayout(this);
     principal->setContentsMargins(4, 4, 4, 4);
@@ -96,7 +96,7 @@ void TFormIhm2::ConstruitFenetre() {
 
     AdvOfficePagerMain->addTab(PageMapWorld, QStringLiteral("Localiser sur la carte"));
     AdvOfficePagerMain->addTab(PageMapFrance, QStringLiteral("Orlavine"));
-    AdvOfficePagerMain->addTab(PageMapGoogle, QStringLiteral("Google Maps"));
+    AdvOfficePagerMain->addTab(PageMapGoogle, QStringLiteral("OpenStreetMap"));
     principal->addWidget(AdvOfficePagerMain, 1);
 
     auto* bas = new QHBoxLayout;

@@ -67,6 +67,8 @@ public:
     void FixeServicesLieux(geoloc::IHotePageMonde* services);
     // How the ask-location question is asked (the dialog TFormAskLocation unless replaced).
     std::function<geoloc::TReponseRelocalisation(const QString& question)> DemandeRelocalisation;
+    // A yes/no question whose default button is « Non »; true for « Oui ». Tests answer it.
+    std::function<bool(const QString& question)> DemandeConfirmation;
 
     // Folder of the three atlas files (the current directory when empty).
     std::filesystem::path DossierAtlas;
@@ -96,6 +98,8 @@ public:
     QComboBox* cbAddress = nullptr;
     QPushButton* BtSearch = nullptr;
     QLabel* LbLatLong = nullptr;
+    QLabel* LbEtatRecherche = nullptr; // what the last search gave
+    QComboBox* cbCandidats = nullptr;  // the namesakes to pick from, when there are
     QPushButton* BtLocatePerso = nullptr;
     QGroupBox* GroupBox3 = nullptr;
     QLabel* Label3 = nullptr;

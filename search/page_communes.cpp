@@ -269,10 +269,10 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     ActionImpression->setObjectName(QStringLiteral("ActionImpression"));
     ActionImpression->setToolTip(QStringLiteral("Prépare un document texte pour l'impression"));
     ActionCopierPressePapier = TBToolbar1->addAction(
-        IconeCarte(6), QStringLiteral("Copier dans le Presse Papier le document texte"));
+        IconeCarte(6), QStringLiteral("Copier le document texte dans le presse-papiers"));
     ActionCopierPressePapier->setObjectName(QStringLiteral("ActionCopierPressePapier"));
     ActionCopierPressePapier->setToolTip(
-        QStringLiteral("Copie dans le Presse Papier le document texte"));
+        QStringLiteral("Copie le document texte dans le presse-papiers"));
     ActionEnvoiMail = TBToolbar1->addAction(
         IconeCarte(7), QStringLiteral("Prépare un courriel avec le graphique"));
     ActionEnvoiMail->setObjectName(QStringLiteral("ActionEnvoiMail"));
@@ -314,7 +314,7 @@ QWidget* TFormIhm2::ConstruitPageCommunes() {
     dock->setContentsMargins(0, 0, 0, 0);
     carte->addWidget(TBXDockRight);
 
-    pcMain->addTab(tsVilles, QStringLiteral("Listes des villes"));
+    pcMain->addTab(tsVilles, QStringLiteral("Liste des villes"));
     pcMain->addTab(tsCarteGeo, QStringLiteral("Carte géographique"));
 
     Splitter1->addWidget(PanOption);
@@ -476,7 +476,7 @@ void TFormIhm2::Recherche(AnsiString texte, int mode) {
 
 void TFormIhm2::SelectionModeRecherche(bool uneVille) {
     sbChoix2Villes->setText(uneVille ? QStringLiteral("Choisir une deuxième ville ...")
-                                     : QStringLiteral("Supprimer la 2eme ville ..."));
+                                     : QStringLiteral("Supprimer la 2e ville…"));
     ModeUneVille = uneVille;
     PanelSaisieCom1->setVisible(true);
     PanelSaisieCom2->setVisible(!uneVille);
@@ -787,7 +787,7 @@ void TFormIhm2::ActionCopierPressePapierExecute() {
 
 void TFormIhm2::ActionEnvoyerMailExecute() {
     if (!ExportPossible()) return;
-    EnvoieCourriel("", "Ville voisines", TexteExport(true), "");
+    EnvoieCourriel("", "Villes voisines", TexteExport(true), "");
 }
 
 } // namespace orlavine

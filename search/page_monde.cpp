@@ -14,7 +14,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QStyle>
@@ -38,12 +38,18 @@ geoloc::TReponseRelocalisation DemandeParDialogue(const QString& question) {
 QWidget* TFormIhm2::ConstruitPageMonde() {
     vueMonde_ = std::make_unique<TVueFenetreMonde>(*this);
     Monde = std::make_unique<geoloc::TPageMondeLogique>(*vueMonde_, nullptr);
-    const QString point = QLocale().decimalPoint();
-    Monde->SeparateurDecimal = point.size() == 1 ? point.at(0).toLatin1() : ',';
+    // Positions on screen are written the French way, whatever the locale.
+    Monde->SeparateurDecimal = ',';
     Monde->OnLocalisationSauvee = [this](SGeoChps* lieu) {
         if (OnLocalisationSauvee) OnLocalisationSauvee(lieu);
     };
     DemandeRelocalisation = DemandeParDialogue;
+    DemandeConfirmation = [this](const QString& question) {
+        QMessageBox boite(QMessageBox::Question, QStringLiteral("Confirmation"), question,
+                          QMessageBox::Yes | QMessageBox::No, this);
+        boite.setDefaultButton(QMessageBox::No);
+        return boite.exec() == QMessageBox::Yes;
+    };
 
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("PageMapWorld"));
@@ -87,19 +93,31 @@ QWidget* TFormIhm2::ConstruitPageMonde() {
     LbLatLong = new QLabel(GroupBox2);
     LbLatLong->setObjectName(QStringLiteral("LbLatLong"));
     LbLatLong->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LbEtatRecherche = new QLabel(GroupBox2);
+    LbEtatRecherche->setObjectName(QStringLiteral("LbEtatRecherche"));
+    LbEtatRecherche->setWordWrap(true);
+    LbEtatRecherche->setStyleSheet(QStringLiteral("color: #1f3f6e;"));
+    LbEtatRecherche->hide();
+    cbCandidats = new QComboBox(GroupBox2);
+    cbCandidats->setObjectName(QStringLiteral("cbCandidats"));
+    cbCandidats->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cbCandidats->setMinimumContentsLength(20);
+    cbCandidats->hide();
     BtLocatePerso = new QPushButton(QStringLiteral("Choisir cette localisation"), GroupBox2);
     BtLocatePerso->setObjectName(QStringLiteral("BtLocatePerso"));
     actuelle->addWidget(cbAddress, 0, 0);
     actuelle->addWidget(BtSearch, 0, 1);
     actuelle->addWidget(LbLatLong, 1, 0, 1, 2);
-    actuelle->addWidget(BtLocatePerso, 2, 0, 1, 2, Qt::AlignCenter);
+    actuelle->addWidget(LbEtatRecherche, 2, 0, 1, 2);
+    actuelle->addWidget(cbCandidats, 3, 0, 1, 2);
+    actuelle->addWidget(BtLocatePerso, 4, 0, 1, 2, Qt::AlignCenter);
     actuelle->setColumnStretch(0, 1);
     groupes->addWidget(GroupBox2, 4);
 
     GroupBox3 = new QGroupBox(QStringLiteral("Adresse validée : "), PanelSearchPlace);
     GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
     auto* validee = new QVBoxLayout(GroupBox3);
-    Label3 = new QLabel(QStringLiteral("Vous avez verifié la localisation de l'adresse, vous "
+    Label3 = new QLabel(QStringLiteral("Vous avez vérifié la localisation de l'adresse, vous "
                                        "pouvez maintenant la marquer comme \"Validée\""),
                         GroupBox3);
     Label3->setObjectName(QStringLiteral("Label3"));
@@ -146,6 +164,9 @@ QWidget* TFormIhm2::ConstruitPageMonde() {
     connect(BtRelocate, &QPushButton::clicked, this, &TFormIhm2::BtRelocateClick);
     connect(BtLocatePerso, &QPushButton::clicked, this, &TFormIhm2::BtLocatePersoClick);
     connect(btValidate, &QPushButton::clicked, this, &TFormIhm2::btValidateClick);
+    connect(cbCandidats, &QComboBox::activated, this, [this](int i) {
+        if (i >= 0) Monde->ChoisitCandidat(static_cast<std::size_t>(i));
+    });
     return page;
 }
 

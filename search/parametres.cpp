@@ -1,6 +1,7 @@
 #include "search/parametres.h"
 
 #include "mapview/ansi_qt.h"
+#include "mapview/ecran.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -48,9 +49,13 @@ void LecturePositFenetre(const AnsiString& cle, QWidget* fenetre, bool taille, b
     if (!fenetre) return;
     auto reglages = OuvreParametres();
     reglages->beginGroup(GroupeParametres(cle));
+    bool lue = false;
     if (taille) {
         const QSize t = reglages->value(QStringLiteral("Taille")).toSize();
-        if (t.isValid() && t.width() >= 200 && t.height() >= 150) fenetre->resize(t);
+        if (t.isValid() && t.width() >= 200 && t.height() >= 150) {
+            fenetre->resize(t);
+            lue = true;
+        }
     }
     if (position && reglages->contains(QStringLiteral("Position"))) {
         const QPoint p = reglages->value(QStringLiteral("Position")).toPoint();
@@ -59,9 +64,14 @@ void LecturePositFenetre(const AnsiString& cle, QWidget* fenetre, bool taille, b
         bool visible = false;
         for (const QScreen* ecran : QGuiApplication::screens())
             if (ecran->availableGeometry().intersects(cadre)) visible = true;
-        if (visible) fenetre->move(p);
+        if (visible) {
+            fenetre->move(p);
+            lue = true;
+        }
     }
     reglages->endGroup();
+    // Saved on a larger screen, or partly off this one: the window is brought inside.
+    if (lue) TientDansEcran(*fenetre);
 }
 
 void EnregPositFenetre(const AnsiString& cle, QWidget* fenetre, bool taille, bool position) {

@@ -3,6 +3,7 @@
 
 #include "geoloc/page_monde.h"
 #include "mapview/ansi_qt.h"
+#include "mapview/geocodage.h"
 #include "mapview/web_osmaps.h"
 #include "search/form_ihm2.h"
 #include "search/page_navigateur.h"
@@ -84,6 +85,41 @@ public:
     }
     geoloc::TReponseRelocalisation DemandeRelocalisation(const std::string& question) override {
         return f_.DemandeRelocalisation(Q(question));
+    }
+    bool Confirme(const std::string& question) override {
+        return f_.DemandeConfirmation && f_.DemandeConfirmation(Q(question));
+    }
+    void AfficheEtatRecherche(const std::string& texte) override {
+        f_.LbEtatRecherche->setText(Q(texte));
+        f_.LbEtatRecherche->setVisible(!texte.empty());
+    }
+    bool ReponseEnLigne() const override { return f_.WebOSMaps->CreditEnLigne(); }
+    std::vector<geoloc::TCandidatPage> Homonymes(const std::string& texte) override {
+        std::vector<geoloc::TCandidatPage> candidats;
+        if (IGeocodage* g = f_.WebOSMaps->Geocodage()) {
+            try {
+                for (const TCandidatCarte& c : g->Homonymes(texte))
+                    candidats.push_back({c.Point.Latitude, c.Point.Longitude, c.Libelle});
+            } catch (const std::exception& e) {
+                Message(e.what());
+            }
+        }
+        return candidats;
+    }
+    std::string ServiceInjoignable() const override {
+        IGeocodage* g = f_.WebOSMaps->Geocodage();
+        return g ? g->ServiceInjoignable() : std::string();
+    }
+    void ProposeCandidats(const std::vector<geoloc::TCandidatPage>& candidats) override {
+        const QSignalBlocker bloque(f_.cbCandidats);
+        f_.cbCandidats->clear();
+        for (const geoloc::TCandidatPage& c : candidats)
+            f_.cbCandidats->addItem(
+                Q(c.Libelle + " (" + geoloc::TexteLatLong(c.Latitude, c.Longitude, ',') + ")"));
+        f_.cbCandidats->setCurrentIndex(-1);
+        f_.cbCandidats->setPlaceholderText(
+            QStringLiteral("Choisir parmi ces %1 lieux…").arg(candidats.size()));
+        f_.cbCandidats->setVisible(!candidats.empty());
     }
 
 private:

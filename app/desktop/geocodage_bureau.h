@@ -6,6 +6,8 @@
 #include "geocodeur/geocodeur.h"
 #include "mapview/geocodage.h"
 
+#include <algorithm>
+
 namespace orlavine {
 
 class TGeocodageHorsLigne final : public IGeocodage {
@@ -23,6 +25,22 @@ public:
                                   candidats[1].Longitude) > MemeLieuKm)
             return std::nullopt;
         return monde::TPointGeo{premier.Latitude, premier.Longitude};
+    }
+    // The best-scored candidates when they lie apart: namesakes the text does not tell apart.
+    std::vector<TCandidatCarte> Homonymes(const std::string& adresse) override {
+        const auto candidats = geocodeur_.Recherche(adresse);
+        std::vector<TCandidatCarte> homonymes;
+        if (candidats.size() < 2 || candidats[1].Score != candidats.front().Score) return homonymes;
+        for (const auto& c : candidats) {
+            if (c.Score != candidats.front().Score) break;
+            const bool connu = std::any_of(homonymes.begin(), homonymes.end(), [&](const auto& h) {
+                return geocodeur::DistanceKm(h.Point.Latitude, h.Point.Longitude, c.Latitude,
+                                             c.Longitude) <= MemeLieuKm;
+            });
+            if (!connu) homonymes.push_back({{c.Latitude, c.Longitude}, c.Libelle});
+        }
+        if (homonymes.size() < 2) homonymes.clear();
+        return homonymes;
     }
     std::string ChercheLieu(double latitude, double longitude) override {
         const auto lieu = geocodeur_.RechercheInverse(latitude, longitude);

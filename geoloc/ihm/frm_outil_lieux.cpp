@@ -2,13 +2,17 @@
 
 #include "atlas/carte_france.h"
 #include "genealogie/journal_geo.h"
+#include "geoloc/page_monde.h"
 #include "mapview/ansi_qt.h"
 #include "mapview/web_osmaps.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHelpEvent>
 #include <QLabel>
@@ -23,6 +27,7 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QToolTip>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <optional>
@@ -112,7 +117,8 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     : QWidget(parent), gestion_(gestion), services_(services), recherche_(recherche),
       atlas_(params.Atlas) {
     setWindowTitle(QStringLiteral("Outil de géolocalisation des lieux"));
-    resize(1047, 598);
+    // Fits a 1024 x 600 screen; the saved or asked size may be larger.
+    resize(1000, 560);
     QFont police(QStringLiteral("Segoe UI"));
     setFont(police);
 
@@ -123,7 +129,7 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
 
     PanelLeftList = new QWidget(splitter);
     auto* gauche = new QVBoxLayout(PanelLeftList);
-    Label3 = new QLabel(QStringLiteral("Etat de localisation de vos lieux"), PanelLeftList);
+    Label3 = new QLabel(QStringLiteral("État de localisation de vos lieux"), PanelLeftList);
     QFont gras = Label3->font();
     gras.setBold(true);
     Label3->setFont(gras);
@@ -167,7 +173,7 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     WebOSMaps->FixeGeocodage(params.Geocodage);
     WebOSMaps->FixeVilles(params.Villes);
     droite->addWidget(WebOSMaps, 1);
-    AdvPanel = new QLabel(QStringLiteral("<font color=\"#E37A3E\">l'adresse sélectionnée a été "
+    AdvPanel = new QLabel(QStringLiteral("<font color=\"#E37A3E\">L'adresse sélectionnée a été "
                                          "validée</font>"),
                           WebOSMaps);
     AdvPanel->setStyleSheet(QStringLiteral("background: white; padding: 6px;"));
@@ -176,7 +182,8 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     CBLieuDit = new QCheckBox(
         QStringLiteral("Ignorer le lieu-dit dans la localisation automatique"), PanelClientMain);
     droite->addWidget(CBLieuDit);
-    auto* actions = new QHBoxLayout;
+    // Two rows of actions, so that the window fits a small screen with « Fermer » in sight.
+    auto* actions = new QGridLayout;
     BtLocateAuto = new QPushButton(QStringLiteral("Géolocaliser ce lieu"), PanelClientMain);
     BtLocate = new QPushButton(QStringLiteral("Choisir la localisation définie sur la carte"),
                                PanelClientMain);
@@ -187,20 +194,24 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     BtPrendreAttendue =
         new QPushButton(QStringLiteral("Prendre la position attendue"), PanelClientMain);
     btQuit = new QPushButton(QStringLiteral("Fermer"), PanelClientMain);
-    for (QPushButton* b :
-         {BtLocateAuto, BtLocate, BtCheckPlace, BtDeleteCurrent, BtPrendreAttendue})
-        actions->addWidget(b);
-    actions->addStretch(1);
-    actions->addWidget(btQuit);
+    actions->addWidget(BtLocateAuto, 0, 0);
+    actions->addWidget(BtLocate, 0, 1);
+    actions->addWidget(BtCheckPlace, 1, 0);
+    actions->addWidget(BtDeleteCurrent, 1, 1);
+    actions->setColumnStretch(2, 1);
+    actions->addWidget(BtPrendreAttendue, 0, 3);
+    actions->addWidget(btQuit, 1, 3);
     droite->addLayout(actions);
-    splitter->setSizes({305, 742});
+    splitter->setChildrenCollapsible(false);
+    splitter->setSizes({300, 700});
 
     PanelWait = new QFrame(this);
     PanelWait->setFrameShape(QFrame::Box);
     PanelWait->setAutoFillBackground(true);
     PanelWait->resize(345, 157);
     auto* attente = new QVBoxLayout(PanelWait);
-    Label2 = new QLabel(QStringLiteral("Chargement en cours. Veuillez patienter..."), PanelWait);
+    Label2 = new QLabel(PanelWait);
+    Label2->setWordWrap(true);
     ProgressBar = new QProgressBar(PanelWait);
     BtCancel = new QPushButton(QStringLiteral("Arrêter le traitement"), PanelWait);
     attente->addWidget(Label2);
@@ -241,6 +252,9 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
                     SetFilterList(f);
                     ShowAllPlaces(f);
                 }));
+    // Whatever moves the selection (mouse, arrow keys, type-ahead, the program) moves the map.
+    connect(ListDisplayPlaces->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            Garde([this] { ListDisplayPlacesClick(); }));
     connect(ListDisplayPlaces, &QListWidget::itemClicked, this,
             Garde([this] { ListDisplayPlacesClick(); }));
     connect(BtLocateAuto, &QPushButton::clicked, this, Garde([this] { BtLocateAutoClick(); }));
@@ -320,26 +334,26 @@ void TFormToolLocation::PlaceAvis() {
     AdvPanel->move(std::max(0, WebOSMaps->width() - AdvPanel->width() - 10), 10);
 }
 
-void TFormToolLocation::ShowPanelWait(bool afficher) {
+void TFormToolLocation::ShowPanelWait(bool afficher, const QString& texte) {
     if (afficher) {
+        // Over the window: the list, the map and the buttons stay where they are.
+        Label2->setText(texte);
         PanelWait->move(width() / 2 - PanelWait->width() / 2,
                         height() / 2 - PanelWait->height() / 2);
         PanelWait->show();
         PanelWait->raise();
-        WebOSMaps->hide();
         PanelLeftList->setEnabled(false);
         PanelClientMain->setEnabled(false);
         CancelProcess = false;
     } else {
         PanelWait->hide();
-        WebOSMaps->show();
         PanelLeftList->setEnabled(true);
         PanelClientMain->setEnabled(true);
     }
 }
 
 void TFormToolLocation::InitListPlaces() {
-    ShowPanelWait(true);
+    ShowPanelWait(true, QStringLiteral("Lecture des lieux de la base…"));
     ProgressBar->setMaximum(100);
     TProgressRappel barre([this](int p) { ProgressBar->setValue(p); },
                           [] { QApplication::processEvents(); });
@@ -370,10 +384,8 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
     if (index < 0 || index >= static_cast<int>(ListPlaces_.size())) return {};
     const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
     if (!e || (e->Latitude == 0 && e->Longitude == 0)) return QStringLiteral("Non localisé");
-    const QLocale francais(QLocale::French);
-    QString bulle =
-        QStringLiteral("Position : %1 ; %2")
-            .arg(francais.toString(e->Latitude, 'f', 5), francais.toString(e->Longitude, 'f', 5));
+    // The position as the world map page shows it, the French way.
+    QString bulle = U(geoloc::TexteLatLong(e->Latitude, e->Longitude, ','));
     // The commune at that position, by its name as written.
     if (const int c =
             atlas_ ? atlas_->CommuneProche(e->Latitude, e->Longitude, RayonCommuneKm) : -1;
@@ -391,6 +403,7 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
     if (origine) bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(*origine);
     if (RBAVerifier->isChecked() && ligne < static_cast<int>(aVerifier_.size())) {
         const geoloc::TPositionDouteuse& p = aVerifier_[static_cast<std::size_t>(ligne)];
+        const QLocale francais(QLocale::French);
         bulle += QStringLiteral("\nAttendu : ") + U(p.Attendu) + QStringLiteral(" (") +
                  francais.toString(p.LatitudeAttendue, 'f', 5) + QStringLiteral(" ; ") +
                  francais.toString(p.LongitudeAttendue, 'f', 5) + QStringLiteral(")\nRaison : ") +
@@ -400,23 +413,27 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
 }
 
 void TFormToolLocation::ShowAllPlaces(TypeFilterDisplayList filtre) {
-    ShowPanelWait(true);
+    // After a bulk run the panel keeps saying how the run ended while the list fills.
+    const bool panneau = PanelWait->isHidden();
+    if (panneau) {
+        ShowPanelWait(true, QStringLiteral("Affichage des lieux…"));
+        ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
+        ProgressBar->setValue(0);
+    }
     ListDisplayPlaces->setSortingEnabled(false);
     ListDisplayPlaces->setUpdatesEnabled(false);
     ListDisplayPlaces->clear();
     aAjouter_.clear();
-    ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
-    ProgressBar->setValue(0);
-    for (std::size_t i = 0; i < ListPlaces_.size() && !CancelProcess; ++i) {
+    for (std::size_t i = 0; i < ListPlaces_.size() && !(panneau && CancelProcess); ++i) {
         const SGeoChps* e = ListPlaces_[i].get();
         if (e && ApplyFilter(e, filtre)) AddPlaceToShow(e, static_cast<int>(i));
         // Events now and then: a hundred thousand rounds would cost more than the rows.
         if (i % 1024 == 0) {
-            ProgressBar->setValue(static_cast<int>(i + 1));
+            if (panneau) ProgressBar->setValue(static_cast<int>(i + 1));
             QApplication::processEvents();
         }
     }
-    ProgressBar->setValue(ProgressBar->maximum());
+    if (panneau) ProgressBar->setValue(ProgressBar->maximum());
     // Sorted as the list would sort its texts, then inserted in one step.
     std::stable_sort(aAjouter_.begin(), aAjouter_.end(),
                      [](const LigneAAjouter& a, const LigneAAjouter& b) { return a.Tri < b.Tri; });
@@ -431,7 +448,7 @@ void TFormToolLocation::ShowAllPlaces(TypeFilterDisplayList filtre) {
     aAjouter_.clear();
     ColorListDisplay();
     ListDisplayPlaces->setUpdatesEnabled(true);
-    ShowPanelWait(false);
+    if (panneau) ShowPanelWait(false);
     chargee_ = true;
     emit ListeAffichee();
 }
@@ -545,6 +562,8 @@ void TFormToolLocation::ListDisplayPlacesClick() {
     const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
     if (e && e->Latitude != 0 && e->Longitude != 0)
         WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
+    else
+        WebOSMaps->EffaceMarqueur(); // no position: the marker of the previous place goes
 }
 
 void TFormToolLocation::WebOSMapsMapClick(double latitude, double longitude) {
@@ -579,8 +598,9 @@ void TFormToolLocation::BtLocateAutoClick() {
     *e = avant;
     if (e->Latitude != 0 && e->Longitude != 0)
         WebOSMaps->ArcGisMapCenterAt(e->Latitude, e->Longitude);
-    QString message = QStringLiteral(
-        "Une erreur s'est produite lors de la réinitialisation automatique. Veuillez réessayer.");
+    QString message =
+        QStringLiteral("Aucun lieu n'a été trouvé pour « %1 » : le lieu reste non localisé.")
+            .arg(U(r.TexteRecherche));
     if (r.Ambigu) {
         message = QStringLiteral("Plusieurs lieux correspondent aussi bien à « %1 » ; aucun n'a "
                                  "été retenu :")
@@ -601,19 +621,20 @@ void TFormToolLocation::BtLocateClick() {
     }
     if (MapLatitude == 0 && MapLongitude == 0) {
         MyMessageDlg(QMessageBox::Warning,
-                     QStringLiteral("Vous n'avez pas encore choisit une localisation sur la "
-                                    "carte !"),
+                     QStringLiteral("Vous n'avez pas encore choisi de localisation sur la "
+                                    "carte."),
                      QMessageBox::Ok);
         return;
     }
     SGeoChps* e = EntreeSelectionnee();
     if (!e) return;
     const int index = GetItemIndexListPlaces(ListDisplayPlaces->currentRow());
-    if (MyMessageDlg(QMessageBox::Question,
-                     QStringLiteral("Souhaitez-vous definir l'emplacement que vous avez choisi "
-                                    "sur la carte (Marqueur rose) comme coordonnées du : ") +
-                         Description(*e) + QStringLiteral(" ? "),
-                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
+    if (MyMessageDlg(
+            QMessageBox::Question,
+            QStringLiteral("Souhaitez-vous définir l'emplacement que vous avez choisi "
+                           "sur la carte (marqueur rouge) comme coordonnées de ce lieu ?\n") +
+                Description(*e),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
         return;
     // Journaled: « Annuler » gives back the position it replaces.
     TJournalGeo(gestion_.Base)
@@ -649,7 +670,18 @@ void TFormToolLocation::BtCheckPlaceClick() {
     SGeoChps* e = EntreeSelectionnee();
     if (!e) return;
     if (e->Etat == EtatValide) {
-        MyMessageDlg(QMessageBox::Warning, QStringLiteral("Cette adresse est déja validée"),
+        MyMessageDlg(QMessageBox::Warning, QStringLiteral("Cette adresse est déjà validée."),
+                     QMessageBox::Ok);
+        return;
+    }
+    // The map shows another point than the stored one (a click): validating would mark a
+    // position the user is not looking at.
+    if (MapLatitude != 0 || MapLongitude != 0) {
+        MyMessageDlg(QMessageBox::Warning,
+                     QStringLiteral("La carte montre le point que vous avez cliqué, pas la "
+                                    "position enregistrée de ce lieu. Choisissez d'abord cette "
+                                    "localisation, ou sélectionnez de nouveau le lieu pour "
+                                    "revoir sa position."),
                      QMessageBox::Ok);
         return;
     }
@@ -668,8 +700,8 @@ void TFormToolLocation::BtDeleteCurrentClick() {
     SGeoChps* e = EntreeSelectionnee();
     if (!e) return;
     if (MyMessageDlg(QMessageBox::Question,
-                     QStringLiteral("Êtes-vous sur de vouloir supprimer de la base la ligne "
-                                    "sélectionnée? ") +
+                     QStringLiteral("Êtes-vous sûr de vouloir supprimer de la base la ligne "
+                                    "sélectionnée ? ") +
                          Description(*e),
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
         return;
@@ -776,13 +808,13 @@ void TFormToolLocation::BtPrendreAttendueClick() {
 }
 
 void TFormToolLocation::BtDeleteAllClick() {
-    const QString mot = FilterList_ == FilterLocate      ? QStringLiteral("localisées")
-                        : FilterList_ == FilterNotLocate ? QStringLiteral("non localisées")
-                                                         : QStringLiteral("validées");
+    const QString mot = FilterList_ == FilterLocate      ? QStringLiteral("localisés")
+                        : FilterList_ == FilterNotLocate ? QStringLiteral("non localisés")
+                                                         : QStringLiteral("validés");
     if (MyMessageDlg(QMessageBox::Question,
-                     QStringLiteral("Êtes-vous sur de vouloir supprimer la géolocalisation de "
+                     QStringLiteral("Êtes-vous sûr de vouloir supprimer la géolocalisation de "
                                     "tous vos lieux ") +
-                         mot + QStringLiteral("?"),
+                         mot + QStringLiteral(" ?"),
                      QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel) != QMessageBox::Yes)
         return;
     std::vector<int> etats;
@@ -794,31 +826,52 @@ void TFormToolLocation::BtDeleteAllClick() {
 }
 
 void TFormToolLocation::BtReInitClick() {
-    ShowPanelWait(true);
-    ProgressBar->setMaximum(static_cast<int>(ListPlaces_.size()));
+    // The bar counts the places of the filter: entries before entry i that the filter shows.
+    std::vector<long> rangs(ListPlaces_.size());
+    long aFaire = 0;
+    for (std::size_t i = 0; i < ListPlaces_.size(); ++i) {
+        if (ListPlaces_[i] && ApplyFilter(ListPlaces_[i].get(), FilterList_)) ++aFaire;
+        rangs[i] = aFaire;
+    }
+    const QString action = BtReInit->text();
+    ShowPanelWait(true,
+                  QStringLiteral("%1 : géolocalisation de %2 lieu(x)…").arg(action).arg(aFaire));
+    ProgressBar->setMaximum(static_cast<int>(std::max(1L, aFaire)));
     ProgressBar->setValue(0);
     geoloc::TOptionsGeolocalisation options;
     options.Filtre = FilterList_;
     options.AvecLieuDit = false;
     options.RemplacerFichierEtMain = CBRemplacerPositions->isChecked();
     try {
-        bilan_ = geoloc::ToutGeolocaliser(gestion_, ListPlaces_, services_, recherche_, options,
-                                          &CancelProcess, [this](long fait, long) {
-                                              ProgressBar->setValue(static_cast<int>(fait));
-                                              if (fait % 64 == 0) QApplication::processEvents();
-                                          });
+        bilan_ = geoloc::ToutGeolocaliser(
+            gestion_, ListPlaces_, services_, recherche_, options, &CancelProcess,
+            [this, &rangs, aFaire, &action](long fait, long) {
+                const long n = fait > 0 ? rangs[static_cast<std::size_t>(fait - 1)] : 0;
+                ProgressBar->setValue(static_cast<int>(n));
+                if (fait % 64 == 0) {
+                    Label2->setText(
+                        QStringLiteral("%1 : lieu %2 sur %3…").arg(action).arg(n).arg(aFaire));
+                    QApplication::processEvents();
+                }
+            });
     } catch (const Erreur& e) {
         ShowPanelWait(false);
         MyMessageDlg(QMessageBox::Critical, QString::fromUtf8(e.what()), QMessageBox::Ok);
         return;
     }
     provenances_.clear(); // the run stored where its positions came from
-    ShowPanelWait(false);
+    // The panel says how the run ended while the list fills again; the bar stays where the
+    // run stopped.
+    Label2->setText(bilan_.Interrompu
+                        ? QStringLiteral("Arrêté à %1 sur %2.").arg(bilan_.Traitees).arg(aFaire)
+                        : QStringLiteral("Terminé : %1 lieu(x) traité(s).").arg(bilan_.Traitees));
+    ProgressBar->setValue(static_cast<int>(bilan_.Traitees));
+    QApplication::processEvents();
+    aFaire_ = aFaire;
     ShowAllPlaces(FilterList_);
-    if (ListDisplayPlaces->count() > 0) {
-        ListDisplayPlaces->setCurrentRow(0);
-        ListDisplayPlacesClick();
-    }
+    ShowPanelWait(false);
+    if (ListDisplayPlaces->count() > 0) ListDisplayPlaces->setCurrentRow(0);
+    AfficheBilan();
 }
 
 void TFormToolLocation::BtAnnulerClick() {
@@ -843,6 +896,115 @@ void TFormToolLocation::BtAnnulerClick() {
         message += QStringLiteral(" %1 lieu(x) modifié(s) depuis ont été laissés tels quels.")
                        .arg(b.Conservees);
     MyMessageDlg(QMessageBox::Information, message, QMessageBox::Ok);
+}
+
+// ---- Summary of a bulk run ----------------------------------------------------------------
+
+namespace {
+
+QString NomEtatFr(int etat) {
+    switch (etat) {
+    case EtatLocaliseLu:
+        return QStringLiteral("lus dans le fichier GEDCOM");
+    case EtatHorsTable:
+    case EtatNonLocalise:
+        return QStringLiteral("non localisés");
+    case EtatPlaceALaMain:
+        return QStringLiteral("placés à la main");
+    case EtatAdresseTrouvee:
+        return QStringLiteral("trouvés par la recherche d'adresse");
+    case EtatCommunePays:
+        return QStringLiteral("à la position de leur commune (atlas)");
+    case EtatValide:
+        return QStringLiteral("validés, laissés tels quels");
+    }
+    return QStringLiteral("localisés");
+}
+
+constexpr int RoleLatitude = Qt::UserRole + 1;
+constexpr int RoleLongitude = Qt::UserRole + 2;
+
+} // namespace
+
+void TFormToolLocation::AfficheBilan() {
+    if (!DlgBilan) {
+        DlgBilan = new QDialog(this);
+        DlgBilan->setWindowTitle(QStringLiteral("Bilan de la géolocalisation"));
+        DlgBilan->resize(520, 440);
+        auto* d = new QVBoxLayout(DlgBilan);
+        LbBilan = new QLabel(DlgBilan);
+        LbBilan->setWordWrap(true);
+        LbBilan->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        ArbreBilan = new QTreeWidget(DlgBilan);
+        ArbreBilan->setHeaderLabel(
+            QStringLiteral("Lieux restés sans position (un clic sur un candidat le montre)"));
+        auto* boutons = new QDialogButtonBox(DlgBilan);
+        BtBilanAnnuler = boutons->addButton(QStringLiteral("Annuler cette géolocalisation"),
+                                            QDialogButtonBox::ActionRole);
+        QPushButton* fermer = boutons->addButton(QDialogButtonBox::Close);
+        fermer->setText(QStringLiteral("Fermer"));
+        d->addWidget(LbBilan);
+        d->addWidget(ArbreBilan, 1);
+        d->addWidget(boutons);
+        connect(boutons, &QDialogButtonBox::rejected, DlgBilan, &QDialog::hide);
+        connect(ArbreBilan, &QTreeWidget::currentItemChanged, this,
+                [this](QTreeWidgetItem* item) { BilanClick(item); });
+        connect(ArbreBilan, &QTreeWidget::itemClicked, this,
+                [this](QTreeWidgetItem* item) { BilanClick(item); });
+        connect(BtBilanAnnuler, &QPushButton::clicked, this, [this] {
+            DlgBilan->hide();
+            BtAnnulerClick();
+        });
+    }
+    const geoloc::TBilanGeolocalisation& b = bilan_;
+    QString texte = b.Interrompu
+                        ? QStringLiteral("<b>Arrêté à %1 sur %2.</b>").arg(b.Traitees).arg(aFaire_)
+                        : QStringLiteral("<b>Terminé.</b>");
+    texte += QStringLiteral("<br>%1 lieu(x) traité(s) : %2 localisé(s), %3 non localisé(s) "
+                            "(dont %4 ambigu(s)), %5 validé(s) laissé(s) tel(s) quel(s).")
+                 .arg(b.Traitees)
+                 .arg(b.Localisees)
+                 .arg(b.NonLocalisees)
+                 .arg(b.Ambigues)
+                 .arg(b.ValideesGardees);
+    if (!b.ParEtat.empty()) {
+        texte += QStringLiteral("<br>Après la géolocalisation :");
+        for (const auto& [etat, nombre] : b.ParEtat)
+            texte += QStringLiteral("<br>&nbsp;&nbsp;• %1 : %2").arg(NomEtatFr(etat)).arg(nombre);
+    }
+    LbBilan->setText(texte);
+
+    ArbreBilan->clear();
+    const auto branche = [this](const QString& titre,
+                                const std::vector<geoloc::TLieuNonLocalise>& lieux) {
+        if (lieux.empty()) return;
+        auto* racine = new QTreeWidgetItem(ArbreBilan, {titre.arg(lieux.size())});
+        for (const geoloc::TLieuNonLocalise& l : lieux) {
+            auto* lieu = new QTreeWidgetItem(racine, {U(l.Texte)});
+            for (const geoloc::TCandidatAdresse& c : l.Candidats) {
+                auto* candidat = new QTreeWidgetItem(
+                    lieu,
+                    {U(c.Libelle) + QStringLiteral(" (") +
+                     U(geoloc::TexteLatLong(c.Latitude, c.Longitude, ',')) + QLatin1Char(')')});
+                candidat->setData(0, RoleLatitude, c.Latitude);
+                candidat->setData(0, RoleLongitude, c.Longitude);
+            }
+        }
+        racine->setExpanded(true);
+    };
+    branche(QStringLiteral("Ambigus : %1 (aucun candidat n'a été retenu)"), b.Ambigus);
+    branche(QStringLiteral("Non trouvés : %1"), b.NonTrouves);
+    ArbreBilan->expandAll();
+    ArbreBilan->setVisible(ArbreBilan->topLevelItemCount() > 0);
+    BtBilanAnnuler->setEnabled(b.Lot != 0);
+    DlgBilan->show();
+    DlgBilan->raise();
+}
+
+void TFormToolLocation::BilanClick(QTreeWidgetItem* item) {
+    if (!item || !item->data(0, RoleLatitude).isValid()) return;
+    WebOSMaps->ArcGisMapCenterAt(item->data(0, RoleLatitude).toDouble(),
+                                 item->data(0, RoleLongitude).toDouble());
 }
 
 } // namespace orlavine

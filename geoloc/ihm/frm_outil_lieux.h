@@ -19,6 +19,7 @@
 #include <vector>
 
 class QCheckBox;
+class QDialog;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -27,6 +28,8 @@ class QPushButton;
 class QRadioButton;
 class QSplitter;
 class QTimer;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace orlavine {
 
@@ -82,7 +85,9 @@ public:
     int GetItemIndexShowList(int index) const;
     void SetFilterList(TypeFilterDisplayList filtre);
     void UpdateButton(TypeFilterDisplayList filtre);
-    void ShowPanelWait(bool afficher);
+    // The progress panel over the window, saying what is being done; the layout under it
+    // stays as it is.
+    void ShowPanelWait(bool afficher, const QString& texte = {});
 
     void BtLocateAutoClick();
     void BtLocateClick();
@@ -137,6 +142,12 @@ public:
     QLabel* Label2;
     QProgressBar* ProgressBar;
     QPushButton* BtCancel;
+    // The summary of the last bulk run (made by the first run): counts per resulting state,
+    // the ambiguous places with their candidates, the places not found, the undo button.
+    QDialog* DlgBilan = nullptr;
+    QLabel* LbBilan = nullptr;
+    QTreeWidget* ArbreBilan = nullptr;
+    QPushButton* BtBilanAnnuler = nullptr;
     QTimer* TimerInit;
     QTimer* TimerAff;
     QWidget* PanelLeftList;
@@ -166,6 +177,8 @@ private:
     void RestaureSelection(int ligne);
     void VersLocalises(int index);
     void Recharge();
+    void AfficheBilan();
+    void BilanClick(QTreeWidgetItem* item);
 
     TGestFichier& gestion_;
     const geoloc::IServicesLieux& services_;
@@ -186,6 +199,7 @@ private:
     std::vector<geoloc::TPositionDouteuse> aVerifier_; // the rows of « À vérifier », in order
     bool chargee_ = false;
     bool occupe_ = false; // an automatic location is under way
+    long aFaire_ = 0;     // places of the filter the last bulk run had to do
 };
 
 } // namespace orlavine

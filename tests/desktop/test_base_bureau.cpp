@@ -1,3 +1,4 @@
+#include "a_propos.h"
 #include "base_bureau.h"
 #include "genealogie/base.h"
 #include "geocodage_bureau.h"
@@ -8,6 +9,7 @@
 #include "tests/commun/serveur_http.h"
 
 #include <QAction>
+#include <QDialog>
 #include <QFileInfo>
 #include <QListWidget>
 #include <QMenu>
@@ -16,6 +18,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QWidget>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -86,6 +89,32 @@ TEST_F(Bureau, ImportOpensAndRemembersTheBase) {
     EXPECT_EQ(plusTard->Base(), nullptr);
     EXPECT_FALSE(OuvreParametres()->contains(QStringLiteral("Base/Derniere")));
     EXPECT_EQ(erreurs_, 0);
+}
+
+// A file cut short: the import's summary says it may be truncated and shows the warning.
+TEST_F(Bureau, ATruncatedFileIsSaidSo) {
+    std::string coupe = Arbre;
+    coupe.resize(coupe.find("0 TRLR"));
+    std::ofstream(Chemin("coupe.ged").toStdString(), std::ios::binary) << coupe;
+    auto b = Nouveau();
+    ASSERT_TRUE(b->Importe(Chemin("coupe.ged"), Chemin("c.sqlite"), false));
+    EXPECT_TRUE(messages_.contains(QStringLiteral("Avertissements : 1")));
+    EXPECT_TRUE(messages_.contains(QStringLiteral("le fichier est peut-être tronqué")))
+        << messages_.toStdString();
+    EXPECT_TRUE(messages_.contains(QStringLiteral("Ligne 8 : le fichier ne finit pas par")))
+        << messages_.toStdString();
+}
+
+// The About box fits a 1024 x 600 screen, its « OK » in sight: the credits scroll.
+TEST(APropos, FitsASmallScreenAndScrolls) {
+    const auto boite = BoiteAPropos(nullptr);
+    boite->show();
+    QApplication::processEvents();
+    EXPECT_LE(boite->height(), 560);
+    EXPECT_LE(boite->width(), 1024);
+    auto* texte = boite->findChild<QTextBrowser*>();
+    ASSERT_NE(texte, nullptr);
+    EXPECT_TRUE(texte->toPlainText().contains(QStringLiteral("GeoNames")));
 }
 
 TEST_F(Bureau, FailuresKeepTheOpenBase) {

@@ -156,7 +156,7 @@ TEST_F(PageMonde, APlaceNotLocatedYetIsSearchedOnceTheMapIsReadyThenSaved) {
     vue.Prete = true;
     page.TimerMapLoadedTimer();
     ASSERT_EQ(vue.Recherches, std::vector<std::string>{"lieu2"}); // the normalised text
-    EXPECT_EQ(hote.Journal.back(), " - Geolocalisation via ArgGis : Anvers, Belgique");
+    EXPECT_EQ(hote.Journal.back(), " - Geolocalisation via Geocodeur : Anvers, Belgique");
     EXPECT_TRUE(sauves.empty());
 
     vue.Adresse = "tapé";
@@ -167,7 +167,7 @@ TEST_F(PageMonde, APlaceNotLocatedYetIsSearchedOnceTheMapIsReadyThenSaved) {
     EXPECT_EQ(sauves[0].Etat, EtatAdresseTrouvee);
     EXPECT_DOUBLE_EQ(sauves[0].Latitude, 51.2194);
     EXPECT_DOUBLE_EQ(sauves[0].Longitude, 4.4025);
-    EXPECT_EQ(vue.Adresse, "");
+    EXPECT_EQ(vue.Adresse, "Anvers, Belgique"); // the box shows what was searched
 
     // A later answer (the user searched another address) moves the map but stores nothing.
     page.WebOSMapsMapResultSearchAddress(50.0, 4.0);
@@ -303,7 +303,7 @@ TEST_F(PageMonde, BrowserPageSearchesTheAddressAndReadsThePositionBack) {
     page.BtRelocateClick();
     ASSERT_EQ(vue.UrlsChargees.size(), 1u);
     EXPECT_EQ(vue.UrlsChargees[0], "https://www.openstreetmap.org/search?query=Anvers,%20Belgique");
-    EXPECT_EQ(hote.Journal.back(), " - Geolocalisation via Google Api : Anvers, Belgique");
+    EXPECT_EQ(hote.Journal.back(), " - Geolocalisation via OpenStreetMap : Anvers, Belgique");
 
     page.UrlChange("https://www.openstreetmap.org/search?query=Anvers#map=13/51.2194/4.4025");
     EXPECT_EQ(vue.Position, "Lat : 51,2194 , Long : 4,4025");

@@ -8,12 +8,16 @@
 #include "mapview/web_osmaps.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 #include <QTimer>
 #include <QTimerEvent>
+#include <QTreeWidget>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -25,7 +29,9 @@ namespace {
 
 class RechercheEssai : public geoloc::IRechercheAdresse {
 public:
+    std::function<void()> PendantLaRecherche; // called at each search (inside a run)
     std::vector<geoloc::TCandidatAdresse> Recherche(std::string_view texte) override {
+        if (PendantLaRecherche) PendantLaRecherche();
         if (texte.find("Valence") != std::string_view::npos)
             return {{44.93, 4.89, "Valence, Drôme", 120}, {44.11, 0.89, "Valence, Tarn", 120}};
         if (texte.find("Mayence") != std::string_view::npos)
@@ -178,7 +184,7 @@ TEST_F(OutilLieux, LocateOneValidateAndDelete) {
     fenetre->ListDisplayPlaces->setCurrentRow(0);
     fenetre->BtDeleteCurrent->click();
     EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 0);
-    EXPECT_TRUE(messages.back().startsWith("Êtes-vous sur de vouloir supprimer de la base"));
+    EXPECT_TRUE(messages.back().startsWith("Êtes-vous sûr de vouloir supprimer de la base"));
 }
 
 // The notice shown on validating sits on the map and goes when its timer ends, driven here by
@@ -195,7 +201,7 @@ TEST_F(OutilLieux, ValidationNoticeGoesWhenItsTimerEnds) {
     fenetre->ListDisplayPlaces->setCurrentRow(0);
     fenetre->BtCheckPlace->click();
     ASSERT_TRUE(fenetre->AdvPanel->isVisible());
-    EXPECT_TRUE(fenetre->AdvPanel->text().contains(QStringLiteral("l'adresse sélectionnée a été "
+    EXPECT_TRUE(fenetre->AdvPanel->text().contains(QStringLiteral("L'adresse sélectionnée a été "
                                                                   "validée")));
     EXPECT_TRUE(fenetre->WebOSMaps->rect().contains(fenetre->AdvPanel->geometry()))
         << "the notice lies outside the map";
@@ -228,7 +234,7 @@ TEST_F(OutilLieux, PlaceByHandThenDeleteAllOfAFilter) {
     fenetre->ListDisplayPlaces->setCurrentRow(Ligne("Nullepart"));
     fenetre->ListDisplayPlacesClick();
     fenetre->BtLocate->click();
-    EXPECT_TRUE(messages.back().startsWith("Vous n'avez pas encore choisit"));
+    EXPECT_TRUE(messages.back().startsWith("Vous n'avez pas encore choisi de"));
     // A click on the map, then the button: state 4, "Localisés" shown with it selected.
     fenetre->WebOSMapsMapClick(12.5, -7.25);
     fenetre->BtLocate->click();
@@ -243,11 +249,169 @@ TEST_F(OutilLieux, PlaceByHandThenDeleteAllOfAFilter) {
     ASSERT_EQ(fenetre->ListDisplayPlaces->count(), 1);
     fenetre->BtDeleteAll->click();
     EXPECT_EQ(messages.back(),
-              "Êtes-vous sur de vouloir supprimer la géolocalisation de tous vos lieux validées?");
+              "Êtes-vous sûr de vouloir supprimer la géolocalisation de tous vos lieux validés ?");
     EXPECT_EQ(fenetre->ListDisplayPlaces->count(), 0);
     Filtre(fenetre->RBNotLocate);
     EXPECT_GE(Ligne("Nullepart"), 0);
     EXPECT_EQ(base->Geolocalisations().size(), 1u); // Lyon only
+}
+
+// The tooltip gives the position the French way, as every position on screen.
+TEST_F(OutilLieux, TooltipPositionIsWrittenTheFrenchWay) {
+    Filtre(fenetre->RBLocate);
+    EXPECT_TRUE(fenetre->BulleLigne(Ligne("Lyon")).startsWith("Lat : 45,76 , Long : 4,83"))
+        << fenetre->BulleLigne(Ligne("Lyon")).toStdString();
+}
+
+// The selection, the map and the validation are one: arrow keys and type-ahead move the map
+// as clicks do; a place with no position takes the marker off; validating while the map
+// shows a clicked point instead of the place's position is refused.
+TEST_F(OutilLieux, KeysAndTypeAheadMoveTheMapAndValidationActsOnWhatItShows) {
+    fenetre->show();
+    Filtre(fenetre->RBNotLocate);
+    fenetre->BtReInit->click();
+    Filtre(fenetre->RBLocate);
+    QListWidget* liste = fenetre->ListDisplayPlaces;
+    ASSERT_EQ(liste->count(), 5);
+    const auto position = [&](int ligne) {
+        const SGeoChps& e = *fenetre->ListPlaces()[fenetre->GetItemIndexListPlaces(ligne)];
+        return std::pair(e.Latitude, e.Longitude);
+    };
+    const auto marqueur = [&] {
+        return std::pair(fenetre->WebOSMaps->Marqueur().Latitude,
+                         fenetre->WebOSMaps->Marqueur().Longitude);
+    };
+    liste->setFocus();
+    liste->setCurrentRow(0);
+    EXPECT_EQ(marqueur(), position(0));
+    QTest::keyClick(liste, Qt::Key_Down);
+    ASSERT_EQ(liste->currentRow(), 1);
+    EXPECT_EQ(marqueur(), position(1));
+    QTest::keyClicks(liste, "May");
+    ASSERT_EQ(liste->currentRow(), Ligne("Mayence"));
+    EXPECT_EQ(marqueur(), std::pair(49.99, 8.25));
+
+    // A click elsewhere on the map: « Valider » would validate a position not shown.
+    fenetre->WebOSMapsMapClick(10.0, 10.0);
+    messages.clear();
+    fenetre->BtCheckPlace->click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages.back().startsWith("La carte montre le point que vous avez cliqué"));
+    EXPECT_NE(base->Geolocalisation(
+                      fenetre->ListPlaces()[fenetre->GetItemIndexListPlaces(liste->currentRow())]
+                          ->IdPlace,
+                      "")
+                  ->Etat,
+              EtatValide);
+    // Selected again: the map is back on the place, which can be validated.
+    QTest::keyClick(liste, Qt::Key_Up);
+    QTest::keyClick(liste, Qt::Key_Down);
+    EXPECT_EQ(marqueur(), std::pair(49.99, 8.25));
+    fenetre->BtCheckPlace->click();
+    EXPECT_EQ(messages.size(), 1u);
+
+    // A place with no position: no marker left on the previous place.
+    Filtre(fenetre->RBNotLocate);
+    QTest::keyClick(liste, Qt::Key_Home);
+    EXPECT_FALSE(fenetre->WebOSMaps->MarqueurVisible());
+}
+
+// After a bulk run the window shows its summary: counts, the ambiguous places with their
+// candidates (a click shows one on the map), those not found, and the undo button.
+TEST_F(OutilLieux, ABulkRunEndsWithItsSummaryInTheWindow) {
+    fenetre->show();
+    Filtre(fenetre->RBNotLocate);
+    fenetre->BtReInit->click();
+    ASSERT_NE(fenetre->DlgBilan, nullptr);
+    EXPECT_TRUE(fenetre->DlgBilan->isVisible());
+    const QString texte = fenetre->LbBilan->text();
+    EXPECT_TRUE(texte.contains("Terminé")) << texte.toStdString();
+    EXPECT_TRUE(texte.contains("6 lieu(x) traité(s) : 4 localisé(s), 2 non localisé(s) (dont 1 "
+                               "ambigu(s))"))
+        << texte.toStdString();
+    EXPECT_TRUE(texte.contains("à la position de leur commune (atlas) : 3"));
+    EXPECT_TRUE(texte.contains("trouvés par la recherche d'adresse : 1"));
+    QTreeWidget* arbre = fenetre->ArbreBilan;
+    ASSERT_EQ(arbre->topLevelItemCount(), 2);
+    QTreeWidgetItem* ambigus = arbre->topLevelItem(0);
+    EXPECT_TRUE(ambigus->text(0).startsWith("Ambigus : 1"));
+    ASSERT_EQ(ambigus->childCount(), 1);
+    EXPECT_TRUE(ambigus->child(0)->text(0).contains("Valence"));
+    ASSERT_EQ(ambigus->child(0)->childCount(), 2);
+    QTreeWidgetItem* tarn = ambigus->child(0)->child(1);
+    EXPECT_EQ(tarn->text(0), "Valence, Tarn (Lat : 44,11 , Long : 0,89)");
+    arbre->setCurrentItem(tarn);
+    EXPECT_DOUBLE_EQ(fenetre->WebOSMaps->Marqueur().Latitude, 44.11);
+    QTreeWidgetItem* absents = arbre->topLevelItem(1);
+    EXPECT_TRUE(absents->text(0).startsWith("Non trouvés : 1"));
+    ASSERT_EQ(absents->childCount(), 1);
+    EXPECT_TRUE(absents->child(0)->text(0).contains("Nullepart"));
+
+    ASSERT_TRUE(fenetre->BtBilanAnnuler->isEnabled());
+    fenetre->BtBilanAnnuler->click();
+    EXPECT_FALSE(fenetre->DlgBilan->isVisible());
+    ASSERT_FALSE(messages.empty());
+    EXPECT_TRUE(messages.back().startsWith("4 lieu(x) remis")) << messages.back().toStdString();
+    fs::create_directories(ORLAVINE_CAPTURES);
+    fenetre->BtReInit->click();
+    fenetre->DlgBilan->grab().save(
+        QString::fromStdString(std::string(ORLAVINE_CAPTURES) + "/outil-lieux-bilan.png"));
+}
+
+// The progress panel leaves the map and the buttons where they were, says what it does, and
+// once stopped says where it stopped, the bar short of its end.
+TEST_F(OutilLieux, ProgressKeepsTheLayoutAndSaysWhereItStopped) {
+    fenetre->resize(1000, 560);
+    fenetre->show();
+    Filtre(fenetre->RBNotLocate);
+    QApplication::processEvents();
+    const QRect bouton = fenetre->BtLocateAuto->geometry();
+    bool vu = false;
+    recherche.PendantLaRecherche = [&] {
+        if (vu) return;
+        vu = true;
+        QApplication::processEvents();
+        EXPECT_TRUE(fenetre->PanelWait->isVisible());
+        EXPECT_TRUE(fenetre->WebOSMaps->isVisible());
+        EXPECT_EQ(fenetre->BtLocateAuto->geometry(), bouton);
+        EXPECT_TRUE(fenetre->Label2->text().startsWith("Tout géolocaliser"))
+            << fenetre->Label2->text().toStdString();
+        EXPECT_FALSE(fenetre->Label2->text().contains("Chargement"));
+        fenetre->BtCancel->click();
+    };
+    fenetre->BtReInit->click();
+    ASSERT_TRUE(vu);
+    const long faits = fenetre->DernierBilan().Traitees;
+    EXPECT_TRUE(fenetre->DernierBilan().Interrompu);
+    ASSERT_LT(faits, 6);
+    const QString arret = QStringLiteral("Arrêté à %1 sur 6.").arg(faits);
+    EXPECT_EQ(fenetre->Label2->text(), arret);
+    EXPECT_EQ(fenetre->ProgressBar->value(), faits);
+    EXPECT_EQ(fenetre->ProgressBar->maximum(), 6);
+    EXPECT_TRUE(fenetre->LbBilan->text().contains(arret));
+    EXPECT_FALSE(fenetre->PanelWait->isVisible());
+    EXPECT_TRUE(fenetre->WebOSMaps->isVisible());
+}
+
+// The window fits a 1024 x 600 screen: its minimum size, and « Fermer » and « Supprimer… »
+// inside it at that size.
+TEST_F(OutilLieux, FitsASmallScreen) {
+    EXPECT_LE(fenetre->minimumSizeHint().width(), 1024);
+    EXPECT_LE(fenetre->minimumSizeHint().height(), 560);
+    fenetre->resize(1024, 560);
+    fenetre->show();
+    Filtre(fenetre->RBLocate);
+    QApplication::processEvents();
+    for (QPushButton* b : {fenetre->btQuit, fenetre->BtDeleteCurrent, fenetre->BtDeleteAll,
+                           fenetre->BtCheckPlace, fenetre->BtLocate}) {
+        const QRect r(b->mapTo(fenetre.get(), QPoint(0, 0)), b->size());
+        EXPECT_TRUE(fenetre->rect().contains(r)) << b->text().toStdString();
+    }
+    fs::create_directories(ORLAVINE_CAPTURES);
+    fenetre->ListDisplayPlaces->setCurrentRow(0);
+    QApplication::processEvents();
+    EXPECT_TRUE(fenetre->grab().save(
+        QString::fromStdString(std::string(ORLAVINE_CAPTURES) + "/outil-lieux-1024x600.png")));
 }
 
 TEST_F(OutilLieux, Capture) {

@@ -1,6 +1,7 @@
 // The online tiles, against a tile server on 127.0.0.1 only: off by default, the program named
 // in every request, only the view's tiles asked for and two at a time, the disk cache used
 // while fresh and revalidated once stale, failures not asked again, the credit shown.
+#include "atlas/carte_france.h"
 #include "mapview/tuiles.h"
 #include "mapview/web_osmaps.h"
 #include "tests/commun/serveur_http.h"
@@ -195,6 +196,52 @@ TEST(Tuiles, RefusedTilesAreNotAskedAgainAndTheMapCreditsTheTiles) {
     carte.DessineSur(painter, 400, 300);
     EXPECT_NE(carte.DernierDessin().Attribution.find("OpenStreetMap"), std::string::npos);
     EXPECT_NE(carte.DernierDessin().Attribution.find("Natural Earth"), std::string::npos);
+}
+
+// Tiles on but no server answering: the offline communes, their dots and their names stay on
+// the map; once every tile of the view has come, the tiles' own names replace them.
+TEST(Tuiles, UnreachableServerLeavesTheOfflineNamesDrawn) {
+    std::unique_ptr<TCarteFrance> atlas;
+    try {
+        atlas = std::make_unique<TCarteFrance>(ORLAVINE_ATLAS_LIVRE);
+    } catch (const Erreur&) {
+        GTEST_SKIP() << "atlas livré absent";
+    }
+    const auto dessine = [](TWebOSMaps& carte) {
+        QImage image(800, 600, QImage::Format_RGB32);
+        QPainter p(&image);
+        carte.DessineSur(p, 800, 600);
+    };
+    const auto attendTuiles = [&](TWebOSMaps& carte) {
+        for (int i = 0; i < 100; ++i) {
+            dessine(carte);
+            if (carte.Tuiles().EnAttente() == 0) break;
+            QTest::qWait(20);
+        }
+        dessine(carte);
+    };
+    TWebOSMaps carte;
+    carte.FixeFichierMonde(ORLAVINE_MONDE_LIVRE);
+    carte.FixeAtlas(atlas.get());
+    carte.resize(800, 600);
+    carte.Launch();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return carte.Pret(); }, 5000));
+    carte.ArcGisMapCenterAt(48.8566, 2.3522);
+    carte.FixeEchelle(1e6);
+    // Port 1 of the local machine: the connection is refused.
+    carte.FixeParametresTuiles({true, QStringLiteral("http://127.0.0.1:1/{z}/{x}/{y}.png"), {}});
+    dessine(carte); // the tiles are asked for, none is there yet
+    EXPECT_GT(carte.DernierDessin().Communes, 300);
+    attendTuiles(carte);
+    EXPECT_GT(carte.Tuiles().RequetesEnvoyees(), 0);
+    EXPECT_GT(carte.DernierDessin().Communes, 300);
+    EXPECT_GT(carte.DernierDessin().Libelles, 20);
+
+    ServeurTuiles serveur;
+    carte.FixeParametresTuiles({true, serveur.Adresse(), {}});
+    attendTuiles(carte);
+    EXPECT_TRUE(carte.Tuiles().Couvre(carte.Vue()));
+    EXPECT_EQ(carte.DernierDessin().Communes, 0);
 }
 
 TEST(Tuiles, ViewAcrossThe180thMeridianWrapsColumns) {

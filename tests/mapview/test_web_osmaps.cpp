@@ -119,12 +119,13 @@ TEST_F(CarteMondeWidget, ClickReportsThePointAfterTheHandlerAndDragPans) {
     EXPECT_EQ(clic[0][4].toInt(), 300);
     EXPECT_NEAR(carte.Marqueur().Latitude, attendu.Latitude, 1e-9);
 
-    // The position under the mouse, as the map shows it.
+    // The position under the mouse, as the map shows it: latitude first, French decimals.
     QTest::mouseMove(&carte, QPoint(600, 300));
     const monde::TPointGeo sous = carte.Vue().VersGeo(600, 300);
-    EXPECT_EQ(carte.TextePositionSouris(), QStringLiteral("lon/lat: %1, %2")
-                                               .arg(sous.Longitude, 0, 'f', 5)
-                                               .arg(sous.Latitude, 0, 'f', 5));
+    EXPECT_EQ(carte.TextePositionSouris(),
+              QStringLiteral("Lat : %1 , Long : %2")
+                  .arg(QString::number(sous.Latitude, 'f', 5).replace('.', ','),
+                       QString::number(sous.Longitude, 'f', 5).replace('.', ',')));
 
     // A drag of (100, 50) pixels: the point that was under (500, 350) is under (600, 400), and
     // no click is reported.

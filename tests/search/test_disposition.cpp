@@ -200,3 +200,36 @@ TEST_F(Disposition, TheWholeMapFitsTheViewAtEverySize) {
         Verifie(QStringLiteral("carte-entiere-%1x%2").arg(taille.width()).arg(taille.height()));
     }
 }
+
+// A small screen: the main window's minimum, title bar included, fits an 800 x 600 screen,
+// and the world map page with its panel is readable there.
+TEST_F(Disposition, TheMainWindowFitsAnEightHundredBySixHundredScreen) {
+    EXPECT_LE(f->minimumSize().width(), 800);
+    EXPECT_LE(f->minimumSize().height(), 560);
+    EXPECT_LE(f->minimumSizeHint().height(), 560);
+    Taille(QSize(800, 560));
+    EXPECT_EQ(f->size(), QSize(800, 560));
+    SGeoChps lieu;
+    lieu.IdPlace = 4;
+    lieu.Etat = EtatAdresseTrouvee;
+    lieu.Latitude = 43.1;
+    lieu.Longitude = 1.7;
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    Verifie(QStringLiteral("fenetre-800x560-monde"));
+    const QRect barre(f->btQuit->mapTo(f.get(), QPoint(0, 0)), f->btQuit->size());
+    EXPECT_TRUE(f->rect().contains(barre));
+}
+
+// A geometry saved on a larger screen, or partly off this one, is brought inside the screen.
+TEST(PositionFenetre, ASavedGeometryIsBroughtInsideTheScreen) {
+    QWidget grande;
+    grande.resize(3000, 2000);
+    grande.move(700, 500);
+    EnregPositFenetre("EssaiEcran", &grande, true, true);
+    QWidget relue;
+    LecturePositFenetre("EssaiEcran", &relue, true, true, false);
+    const QRect zone = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(zone.contains(QRect(relue.pos(), relue.size())))
+        << relue.x() << "," << relue.y() << " " << relue.width() << "x" << relue.height();
+}

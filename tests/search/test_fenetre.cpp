@@ -452,7 +452,7 @@ TEST_F(Fenetre, ExportToFileClipboardAndMail) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(), VersQString(texte(false)));
     f->ActionEnvoiMail->trigger();
     EXPECT_EQ(courriels, 1);
-    EXPECT_EQ(sujet, "Ville voisines");
+    EXPECT_EQ(sujet, "Villes voisines");
     EXPECT_EQ(corps, texte(true));
 
     // The rows go out in the order shown.

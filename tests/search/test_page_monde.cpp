@@ -21,8 +21,13 @@ struct HoteEssai : geoloc::IHotePageMonde {
     std::string TexteLieu(int id) const override {
         return id == 4 ? "Saint-Amadou, 09120, Ariège, France" : std::string();
     }
-    std::string NormalizeAddress(double&, double&, std::string_view adresse, int,
+    // Knows one commune, as the atlas would.
+    std::string NormalizeAddress(double& lon, double& lat, std::string_view adresse, int,
                                  std::string_view) const override {
+        if (adresse.starts_with("Brest")) {
+            lat = 48.3904;
+            lon = -4.4861;
+        }
         return std::string(adresse);
     }
     void AddLog(const std::string& l) override { Journal.push_back(l); }
@@ -60,13 +65,13 @@ protected:
 
 TEST_F(PageMondeFenetre, CaptionsAndTheStateOfAValidatedPlace) {
     EXPECT_EQ(f->AdvOfficePagerMain->tabText(0), "Localiser sur la carte");
-    EXPECT_EQ(f->AdvOfficePagerMain->tabText(2), "Google Maps");
+    EXPECT_EQ(f->AdvOfficePagerMain->tabText(2), "OpenStreetMap"); // what it shows
     EXPECT_EQ(f->GroupBox1->title(), "Adresse d'origine :  ");
     EXPECT_EQ(f->GroupBox2->title(), "Adresse actuelle : ");
     EXPECT_EQ(f->GroupBox3->title(), "Adresse validée : ");
     EXPECT_EQ(f->BtRelocate->text(), "Relocaliser l'adresse");
     EXPECT_EQ(f->BtLocatePerso->text(), "Choisir cette localisation");
-    EXPECT_EQ(f->Label3->text(), "Vous avez verifié la localisation de l'adresse, vous pouvez "
+    EXPECT_EQ(f->Label3->text(), "Vous avez vérifié la localisation de l'adresse, vous pouvez "
                                  "maintenant la marquer comme \"Validée\"");
     EXPECT_EQ(f->Label2->text(), "La localisation est imprécise ? Cliquez sur la carte à "
                                  "l'endroit exact puis cliquez sur le bouton \"Choisir cette "
@@ -137,6 +142,12 @@ struct GeocodageEssai : IGeocodage {
         return std::nullopt;
     }
     std::string ChercheLieu(double, double) override { return "Saint-Amadou, Ariège, France"; }
+    std::vector<TCandidatCarte> Homonymes(const std::string& adresse) override {
+        if (adresse != "Valence") return {};
+        return {{{44.93, 4.89}, "Valence, Drôme"}, {{44.11, 0.89}, "Valence, Tarn"}};
+    }
+    std::string ServiceInjoignable() const override { return Injoignable; }
+    std::string Injoignable;
 };
 
 bool Attendre(const std::function<bool()>& condition) {
@@ -162,14 +173,18 @@ TEST_F(PageMondeFenetre, TheMapControlAnswersThroughThePage) {
     f->TimerMapLoadedTimer(); // the map is ready: the place is searched
     ASSERT_TRUE(Attendre([&] { return !sauves.empty(); }));
     EXPECT_EQ(sauves[0].Etat, EtatAdresseTrouvee);
+    // The page says what was found and by what, and the box shows what was searched.
+    EXPECT_TRUE(f->LbEtatRecherche->isVisible());
+    EXPECT_TRUE(f->LbEtatRecherche->text().startsWith("Trouvé par le géocodeur hors ligne"))
+        << f->LbEtatRecherche->text().toStdString();
+    EXPECT_EQ(f->cbAddress->currentText(), "Saint-Amadou, 09120, Ariège, France");
     EXPECT_DOUBLE_EQ(sauves[0].Latitude, 43.1108);
     EXPECT_TRUE(f->WebOSMaps->MarqueurVisible());
     EXPECT_DOUBLE_EQ(f->WebOSMaps->Marqueur().Latitude, 43.1108);
 
     // A click: the position at once, the address of the point once the map answers.
     emit f->WebOSMaps->OnMapClick(f->WebOSMaps, 43.2, 1.8, 10, 10);
-    const QString virgule = QLocale().decimalPoint(); // the user's decimal separator
-    EXPECT_EQ(f->LbLatLong->text(), "Lat : 43" + virgule + "2 , Long : 1" + virgule + "8");
+    EXPECT_EQ(f->LbLatLong->text(), "Lat : 43,2 , Long : 1,8"); // French, whatever the locale
     ASSERT_TRUE(Attendre([&] { return f->cbAddress->count() == 2; }));
     EXPECT_EQ(f->cbAddress->currentIndex(), 1);
     EXPECT_EQ(f->cbAddress->currentText(), "Saint-Amadou, Ariège, France");
@@ -181,6 +196,131 @@ TEST_F(PageMondeFenetre, TheMapControlAnswersThroughThePage) {
     f->btValidate->click();
     EXPECT_TRUE(f->LabelValidate->isVisible());
     EXPECT_FALSE(f->btValidate->isVisible());
+}
+
+// After a visit to the browser page, a search moves the map and its marker where the
+// position shown is, and « Choisir cette localisation » stores that position.
+TEST_F(PageMondeFenetre, ASearchAfterATabSwitchMovesTheMapAndIsWhatChoisirStores) {
+    GeocodageEssai geocodage;
+    f->WebOSMaps->FixeGeocodage(&geocodage);
+    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
+    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    f->TimerMapLoadedTimer();
+    EXPECT_DOUBLE_EQ(f->WebOSMaps->Marqueur().Latitude, 43.1);
+    f->AdvOfficePagerMain->setCurrentWidget(f->PageMapGoogle);
+    f->AdvOfficePagerMain->setCurrentWidget(f->PageMapWorld);
+    f->cbAddress->setEditText(QStringLiteral("Brest, Finistère"));
+    f->BtSearch->click();
+    EXPECT_TRUE(f->LbLatLong->text().startsWith("Lat : 48,3904"));
+    EXPECT_TRUE(f->LbEtatRecherche->text().contains("atlas des communes"));
+    // Whenever the page's wait for the map ends, the map stays on what the page shows.
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_NEAR(f->WebOSMaps->Marqueur().Latitude, 48.3904, 1e-9);
+        EXPECT_NEAR(f->WebOSMaps->Vue().Centre.Longitude, -4.4861, 1e-6);
+        f->TimerMapLoadedTimer();
+    }
+    f->BtLocatePerso->click();
+    ASSERT_FALSE(sauves.empty());
+    EXPECT_NEAR(sauves.back().Latitude, 48.3904, 1e-9);
+    EXPECT_NEAR(sauves.back().Longitude, -4.4861, 1e-9);
+
+    // A picture of the page as the user sees it then, on the bundled world map.
+    f->WebOSMaps->FixeFichierMonde(ORLAVINE_MONDE_LIVRE);
+    f->WebOSMaps->Refresh();
+    if (Attendre([&] { return f->WebOSMaps->Erreur().isEmpty(); })) {
+        f->resize(1024, 560);
+        f->WebOSMaps->FixeEchelle(2e6);
+        QApplication::processEvents();
+        QDir().mkpath(QStringLiteral(ORLAVINE_CAPTURES));
+        f->grab().save(QStringLiteral(ORLAVINE_CAPTURES "/page-monde-apres-recherche.png"));
+    }
+}
+
+// A search that finds nothing says so in the window and leaves the position as it was.
+TEST_F(PageMondeFenetre, ASearchThatFindsNothingSaysSo) {
+    GeocodageEssai geocodage;
+    f->WebOSMaps->FixeGeocodage(&geocodage);
+    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
+    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    f->cbAddress->setEditText(QStringLiteral("Nullepart-sur-Rien"));
+    f->BtSearch->click();
+    ASSERT_TRUE(Attendre([&] { return f->LbEtatRecherche->text().startsWith("Aucun"); }))
+        << f->LbEtatRecherche->text().toStdString();
+    EXPECT_TRUE(f->LbEtatRecherche->text().contains("Nullepart-sur-Rien"));
+    EXPECT_TRUE(f->LbLatLong->text().startsWith("Lat : 43,1"));
+}
+
+// « Valence » names several places: the page says so and offers them; the one picked is
+// shown and is what « Choisir » stores. A service that could not be reached is said too.
+TEST_F(PageMondeFenetre, AnAmbiguousSearchOffersItsNamesakesToPickFrom) {
+    GeocodageEssai geocodage;
+    f->WebOSMaps->FixeGeocodage(&geocodage);
+    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
+    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    EXPECT_FALSE(f->cbCandidats->isVisible());
+    f->cbAddress->setEditText(QStringLiteral("Valence"));
+    f->BtSearch->click();
+    ASSERT_TRUE(Attendre([&] { return f->cbCandidats->isVisible(); }));
+    EXPECT_TRUE(f->LbEtatRecherche->text().startsWith(
+        "Plusieurs lieux correspondent aussi bien à « Valence » : aucun n'a été retenu"))
+        << f->LbEtatRecherche->text().toStdString();
+    ASSERT_EQ(f->cbCandidats->count(), 2);
+    EXPECT_EQ(f->cbCandidats->itemText(1), "Valence, Tarn (Lat : 44,11 , Long : 0,89)");
+    EXPECT_TRUE(f->LbLatLong->text().startsWith("Lat : 43,1")); // nothing taken yet
+    emit f->cbCandidats->activated(1);
+    EXPECT_EQ(f->LbLatLong->text(), "Lat : 44,11 , Long : 0,89");
+    EXPECT_DOUBLE_EQ(f->WebOSMaps->Marqueur().Latitude, 44.11);
+    f->BtLocatePerso->click();
+    ASSERT_EQ(sauves.size(), 1u);
+    EXPECT_DOUBLE_EQ(sauves[0].Latitude, 44.11);
+
+    geocodage.Injoignable = "connexion refusée";
+    f->cbAddress->setEditText(QStringLiteral("Nullepart"));
+    f->BtSearch->click();
+    ASSERT_TRUE(Attendre([&] { return f->LbEtatRecherche->text().contains("joint"); }));
+    EXPECT_EQ(f->LbEtatRecherche->text(),
+              "Le service de recherche en ligne n'a pas pu être joint (connexion refusée) et rien "
+              "n'a été trouvé hors ligne pour « Nullepart ».");
+    EXPECT_FALSE(f->cbCandidats->isVisible());
+}
+
+// Un-validating a validated place by a click on the map and « Choisir » asks first; the
+// question's default button is « Non », and « Non » keeps the place as it was.
+TEST_F(PageMondeFenetre, UnvalidatingAValidatedPlaceAsksFirst) {
+    const SGeoChps lieu = Lieu(EtatValide);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    emit f->WebOSMaps->OnMapClick(f->WebOSMaps, 43.3, 1.9, 10, 10);
+    bool nonParDefaut = false;
+    QString question;
+    // A timer of this test only: were no box to come, it would not press a later test's.
+    QTimer reponse;
+    reponse.setSingleShot(true);
+    QObject::connect(&reponse, &QTimer::timeout, [&] {
+        auto* boite = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(boite, nullptr);
+        question = boite->text();
+        nonParDefaut = boite->defaultButton() == boite->button(QMessageBox::No);
+        QTest::keyClick(boite, Qt::Key_Return);
+    });
+    reponse.start(0);
+    f->BtLocatePerso->click();
+    EXPECT_TRUE(question.contains("validé")) << question.toStdString();
+    EXPECT_TRUE(nonParDefaut);
+    EXPECT_TRUE(sauves.empty());
+    EXPECT_TRUE(f->LabelValidate->isVisible());
+
+    f->DemandeConfirmation = [](const QString&) { return true; };
+    f->BtLocatePerso->click();
+    ASSERT_EQ(sauves.size(), 1u);
+    EXPECT_EQ(sauves[0].Etat, EtatPlaceALaMain);
+    EXPECT_DOUBLE_EQ(sauves[0].Latitude, 43.3);
 }
 
 TEST(FormAskLocation, AnswersAndTheRememberedBoxAndPlacement) {
