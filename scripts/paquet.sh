@@ -16,7 +16,7 @@ echec() {
 [ -f "$construction/CMakeCache.txt" ] || echec "pas de dossier de construction dans $construction (lancer scripts/test.sh d'abord)."
 command -v dpkg-shlibdeps >/dev/null || echec "dpkg-shlibdeps introuvable : installer dpkg-dev (scripts/bootstrap.sh)."
 
-cmake --build "$construction" -j"$(nproc)" --target orlavine orlavine-cli orlavine_page_man
+cmake --build "$construction" -j"$(nproc)" --target orlavine orlavine-cli orlavine_compresses
 rm -f "$construction"/orlavine_*.deb
 (cd "$construction" && cpack -G DEB) || echec "cpack -G DEB a échoué."
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$construction/CMakeCache.txt")
@@ -30,7 +30,8 @@ for chemin in ./usr/bin/orlavine ./usr/bin/orlavine-cli \
   ./usr/share/orlavine/atlas/cc.dat ./usr/share/orlavine/geocodeur/monde.dat \
   ./usr/share/orlavine/monde/monde.bin ./usr/share/applications/orlavine.desktop \
   ./usr/share/icons/hicolor/scalable/apps/orlavine.svg ./usr/share/mime/packages/orlavine-gedcom.xml \
-  ./usr/share/man/man1/orlavine-cli.1.gz ./usr/share/doc/orlavine/copyright; do
+  ./usr/share/man/man1/orlavine-cli.1.gz ./usr/share/man/man1/orlavine.1.gz \
+  ./usr/share/doc/orlavine/copyright ./usr/share/doc/orlavine/changelog.gz; do
   grep -qxF "$chemin" <<<"$contenu" || echec "le paquet ne contient pas $chemin."
 done
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || echec "le paquet ne déclare pas ses dépendances (Depends: $(dpkg-deb -f "$deb" Depends))."

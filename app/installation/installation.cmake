@@ -1,7 +1,7 @@
 # ---- Installation (cmake --install, and the Debian package) ------------------------------------
 # Programs in bin/, the bundled atlas, geocoder and world files and their credits in
-# share/orlavine/ (where the programs look first, relative to themselves), the man page of
-# orlavine-cli, the data's licences in share/doc/orlavine/, and for the desktop program a menu
+# share/orlavine/ (where the programs look first, relative to themselves), the man pages, the
+# changelog and the data's licences in share/doc/orlavine/, and for the desktop program a menu
 # entry, its icon and the GEDCOM file type it opens.
 include(GNUInstallDirs)
 install(TARGETS orlavine-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -14,16 +14,23 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright ${CMAKE_CURRENT_LIST_DIR}/lice
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orlavine)
 install(FILES ${ORLAVINE_DATA_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orlavine
         RENAME README-donnees.md)
-# The man page (in French, the only one: in man1 so that every locale finds it), compressed at
-# build time as Debian wants it.
+# The man pages (in French, the only ones: in man1 so that every locale finds them) and the
+# changelog, compressed at build time as Debian wants them.
 find_program(GZIP gzip REQUIRED)
-set(ORLAVINE_PAGE_MAN ${CMAKE_BINARY_DIR}/man/orlavine-cli.1.gz)
-add_custom_command(OUTPUT ${ORLAVINE_PAGE_MAN}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-  COMMAND ${GZIP} -9n -c ${CMAKE_CURRENT_LIST_DIR}/orlavine-cli.1 > ${ORLAVINE_PAGE_MAN}
-  DEPENDS ${CMAKE_CURRENT_LIST_DIR}/orlavine-cli.1)
-add_custom_target(orlavine_page_man ALL DEPENDS ${ORLAVINE_PAGE_MAN})
-install(FILES ${ORLAVINE_PAGE_MAN} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(ORLAVINE_COMPRESSES)
+foreach(fichier orlavine.1 orlavine-cli.1 changelog)
+  set(sortie ${CMAKE_BINARY_DIR}/installation/${fichier}.gz)
+  add_custom_command(OUTPUT ${sortie}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/installation
+    COMMAND ${GZIP} -9n -c ${CMAKE_CURRENT_LIST_DIR}/${fichier} > ${sortie}
+    DEPENDS ${CMAKE_CURRENT_LIST_DIR}/${fichier})
+  list(APPEND ORLAVINE_COMPRESSES ${sortie})
+endforeach()
+add_custom_target(orlavine_compresses ALL DEPENDS ${ORLAVINE_COMPRESSES})
+install(FILES ${CMAKE_BINARY_DIR}/installation/orlavine-cli.1.gz
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/installation/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orlavine)
 if(TARGET orlavine)
   install(TARGETS orlavine RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/orlavine.desktop
@@ -32,6 +39,8 @@ if(TARGET orlavine)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
   install(FILES ${CMAKE_CURRENT_LIST_DIR}/orlavine-gedcom.xml
           DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
+  install(FILES ${CMAKE_BINARY_DIR}/installation/orlavine.1.gz
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   # Installed straight onto a system (no DESTDIR, as a package would use): refresh the MIME
   # database so that .ged files open with the program at once.
   install(CODE "
