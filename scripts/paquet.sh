@@ -6,13 +6,17 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 depot=$PWD
-construction=$(realpath "${1:-build}")
+construction=$(realpath -m "${1:-build}")
 
 echec() {
   echo "paquet : ÉCHEC : $*" >&2
   exit 1
 }
 
+# A run killed midway left these folders aside: put them back first.
+for d in "$construction" "$depot/data"; do
+  if [ -d "$d.cache-paquet" ] && [ ! -e "$d" ]; then mv "$d.cache-paquet" "$d"; fi
+done
 [ -f "$construction/CMakeCache.txt" ] || echec "pas de dossier de construction dans $construction (lancer scripts/test.sh d'abord)."
 command -v dpkg-shlibdeps >/dev/null || echec "dpkg-shlibdeps introuvable : installer dpkg-dev (scripts/bootstrap.sh)."
 
@@ -38,25 +42,21 @@ dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || echec "le paquet ne décl
 
 racine=$(mktemp -d /tmp/orlavine-racine.XXXXXX)
 image=$(mktemp /tmp/orlavine-capture.XXXXXX.png)
-cache="$construction.cache-paquet"
+dpkg-deb -x "$deb" "$racine"
+
+# The build folder and the source tree's data both out of reach (the programs fall back on the
+# latter's path, compiled in), put back whatever happens.
+donnees="$depot/data"
 remettre() {
-  [ -d "$cache" ] && mv "$cache" "$construction"
+  local d
+  for d in "$construction" "$donnees"; do
+    if [ -d "$d.cache-paquet" ] && [ ! -e "$d" ]; then mv "$d.cache-paquet" "$d"; fi
+  done
   rm -rf "$racine" "$image"
 }
 trap remettre EXIT
-dpkg-deb -x "$deb" "$racine"
-
-# The build folder and the sources' data both out of reach: moving build/ away leaves the source
-# tree's data/ readable, so the programs run from a copy of their own root outside the work tree
-# and with the work tree's data hidden behind a rename as well.
-mv "$construction" "$cache"
-donnees="$depot/data"
+mv "$construction" "$construction.cache-paquet"
 mv "$donnees" "$donnees.cache-paquet"
-remettre_tout() {
-  [ -d "$donnees.cache-paquet" ] && mv "$donnees.cache-paquet" "$donnees"
-  remettre
-}
-trap remettre_tout EXIT
 
 unset LD_LIBRARY_PATH
 cd /
