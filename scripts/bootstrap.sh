@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core xvfb xauth
   qt6-translations-l10n poppler-utils locales
+  dpkg-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "app/cli/commandes.h"
 #include "app/communes_atlas.h"
+#include "app/donnees.h"
 #include "genealogie/base_gedcom.h"
 #include "genealogie/cache_geocodage.h"
 #include "genealogie/journal_geo.h"
@@ -35,7 +36,7 @@ struct OptionsBase {
     bool tsv = false;
     std::string action; // importer, exporter, lieux, geolocaliser, annuler-geolocalisation
     std::string base;
-    std::string geocodeur = ORLAVINE_GEOCODEUR_DEFAUT;
+    std::string geocodeur = CheminDonnees("geocodeur/monde.dat", ORLAVINE_GEOCODEUR_DEFAUT);
     bool remplacer = false;
     bool avecLieuDit = false;
     bool remplacerPositions = false; // also the file's and the hand-placed positions

@@ -1,6 +1,7 @@
 #include "app/cli/geocodeur.h"
 
 #include "app/cli/commandes.h"
+#include "app/donnees.h"
 #include "geocodeur/geocodeur.h"
 #include "geoloc/normalisation.h"
 #include "geoloc/resolution.h"
@@ -36,7 +37,8 @@ void Usage(std::ostream& err, const std::string& message) {
 std::optional<int> CommandeGeocodeur(const std::vector<std::string>& args,
                                      const std::string& dossierAtlas, std::ostream& out,
                                      std::ostream& err) {
-    std::string commande, atlas = dossierAtlas, fichier = ORLAVINE_GEOCODEUR_DEFAUT;
+    std::string commande, atlas = dossierAtlas,
+                          fichier = CheminDonnees("geocodeur/monde.dat", ORLAVINE_GEOCODEUR_DEFAUT);
     std::vector<std::string> arguments;
     bool tsv = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
