@@ -284,7 +284,7 @@ TEST_F(CommandeBase, AReadOnlyBaseIsListedAndExportedButNotGeolocated) {
               "0\n0\t1\t\tLe Havre, 76600, Seine-Maritime, France\t49.4938\t0.1077\t2\n"
               "1\t2\tLe Moulin\tSaint-Malo, 35400, France\t0\t0\t3\n");
     EXPECT_EQ(commande({"--tsv", "base", "exporter", "--base", base, Chemin("sortie.ged")}),
-              "0\nlieux_modifies\t0\n");
+              "0\nlieux_modifies\t0\nordonnances_sans_coordonnees\t0\nversion_relevee\t\n");
     EXPECT_EQ(test::LitFichier(Chemin("sortie.ged")), test::LitFichier(Chemin("arbre.ged")));
     const std::string refus =
         commande({"base", "geolocaliser", "--base", base, "--geocodeur", ORLAVINE_MONDE_BUNDLED});

@@ -39,7 +39,7 @@ TEST(NombresSousLocaleFrancaise, GedcomExportWritesDecimalPoints) {
         base.AjouteGeolocalisation(
             {c.Id, "", c.Lat, c.Lon, 4, {}, Provenance::Main, DateMaintenant()});
     }
-    EXPECT_EQ(ExporteGedcom(base, d / "sortie.ged"), 3u);
+    EXPECT_EQ(ExporteGedcom(base, d / "sortie.ged").Ecrits, 3u);
     const std::string exporte = Lit(d / "sortie.ged");
     for (const auto& c : cas)
         EXPECT_NE(exporte.find(c.Attendu), std::string::npos) << c.Attendu << "\n" << exporte;
