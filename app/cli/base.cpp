@@ -8,6 +8,7 @@
 #include "genealogie/services_liste.h"
 #include "geocodeur/geocodeur.h"
 #include "geocodeur/service_en_ligne.h"
+#include "geoloc/export_lieux.h"
 #include "geoloc/localisation_auto.h"
 #include "geoloc/recherche_en_ligne.h"
 
@@ -38,12 +39,13 @@ struct OptionsBase {
     bool enLigne = false;
     std::string service; // --service: the online service's address
     std::optional<TypeFilterDisplayList> filtre;
+    std::string format; // --format of base exporter: gedcom (default), kml, geojson
     std::vector<std::string> arguments;
 };
 
 bool OptionAValeur(const std::string& a) {
     return a == "--atlas" || a == "--rayon" || a == "--base" || a == "--filtre" ||
-           a == "--geocodeur" || a == "--service";
+           a == "--geocodeur" || a == "--service" || a == "--format";
 }
 
 std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::string& atlas,
@@ -67,6 +69,13 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
                 o.geocodeur = v;
             } else if (a == "--service") {
                 o.service = v;
+            } else if (a == "--format") {
+                if (v != "gedcom" && v != "kml" && v != "geojson") {
+                    err << "orlavine-cli : format inconnu « " << v
+                        << " » (gedcom, kml ou geojson).\n";
+                    return std::nullopt;
+                }
+                o.format = v;
             } else if (a == "--filtre") {
                 if (v == "localises")
                     o.filtre = FilterLocate;
@@ -133,6 +142,10 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
     }
     if (o.filtre && o.action != "lieux" && o.action != "geolocaliser") {
         err << "orlavine-cli : --filtre ne s'applique qu'à base lieux et base geolocaliser.\n";
+        return std::nullopt;
+    }
+    if (!o.format.empty() && o.action != "exporter") {
+        err << "orlavine-cli : --format ne s'applique qu'à base exporter.\n";
         return std::nullopt;
     }
     if ((o.avecLieuDit || o.enLigne) && o.action != "geolocaliser") {
@@ -202,6 +215,19 @@ int Importer(const OptionsBase& o, std::ostream& out, std::ostream& err) {
 
 int Exporter(const OptionsBase& o, std::ostream& out) {
     TBaseGenealogie base(o.base);
+    if (o.format == "kml" || o.format == "geojson") {
+        const geoloc::TBilanExportLieux b = geoloc::ExporteLieux(
+            base, o.arguments[0],
+            o.format == "kml" ? geoloc::FormatLieux::Kml : geoloc::FormatLieux::GeoJson);
+        if (o.tsv) {
+            out << "entites\t" << b.Entites << '\n';
+            return SortieOk;
+        }
+        out << o.arguments[0] << " :\n"
+            << b.Entites << (b.Entites > 1 ? " lieux localisés écrits" : " lieu localisé écrit")
+            << " (" << (o.format == "kml" ? "KML" : "GeoJSON") << ").\n";
+        return SortieOk;
+    }
     const RapportEcriture r = ExporteGedcom(base, o.arguments[0]);
     if (o.tsv) {
         out << "lieux_modifies\t" << r.Ecrits << '\n'
@@ -441,8 +467,11 @@ void AideBase(std::ostream& out) {
            "  base importer FICHIER.ged --base BASE.sqlite [--remplacer]\n"
            "        crée la base à partir du fichier GEDCOM et affiche ce qu'elle contient ;\n"
            "        une base existante n'est remplacée qu'avec --remplacer\n"
-           "  base exporter --base BASE.sqlite SORTIE.ged\n"
-           "        écrit le fichier importé avec les coordonnées modifiées depuis l'import\n"
+           "  base exporter --base BASE.sqlite [--format gedcom|kml|geojson] SORTIE\n"
+           "        gedcom (par défaut) : écrit le fichier importé avec les coordonnées\n"
+           "        modifiées depuis l'import ; kml, geojson : écrit les lieux localisés,\n"
+           "        un point par lieu ou lieu-dit avec son texte, son état, sa provenance,\n"
+           "        son nombre d'événements et leurs étiquettes\n"
            "  base lieux --base BASE.sqlite [--filtre localises|non-localises|valides]\n"
            "        liste des lieux de l'outil de géolocalisation : index, numéro du lieu,\n"
            "        lieu-dit, lieu, latitude, longitude, état\n"
