@@ -267,28 +267,6 @@ int RefusLectureSeule(const TBaseGenealogie& base, std::ostream& err) {
     return SortieDonnees;
 }
 
-const char* NomEtat(int etat) {
-    switch (etat) {
-    case 0:
-        return "localisé";
-    case 1:
-        return "non localisé";
-    case 2:
-        return "localisé (fichier GEDCOM)";
-    case 3:
-        return "non localisé (absent de la table)";
-    case 4:
-        return "placé à la main";
-    case 5:
-        return "trouvé par la recherche d'adresse";
-    case 6:
-        return "commune du fichier des pays";
-    case 7:
-        return "validé";
-    }
-    return "inconnu";
-}
-
 // The progress line, on a terminal only: rewritten in place, at most once per percent.
 class LigneProgression {
 public:
@@ -393,7 +371,7 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
             << bilan.Ambigues << " ambiguës)\nvalidées laissées telles quelles" << sep
             << bilan.ValideesGardees << '\n';
         for (const auto& [etat, n] : bilan.ParEtat)
-            out << "état " << etat << " (" << NomEtat(etat) << ")" << sep << n << '\n';
+            out << "état " << etat << " (" << geoloc::NomEtatLieu(etat) << ")" << sep << n << '\n';
     }
     if (enLigneRun.Service) {
         const int reponses = enLigneRun.Recherche->ReponsesEnLigne();
