@@ -3,9 +3,8 @@
 #include "genealogie/base_gedcom.h"
 #include "genealogie/services.h"
 
+#include <algorithm>
 #include <charconv>
-#include <map>
-#include <set>
 #include <utility>
 
 namespace orlavine::geoloc {
@@ -149,47 +148,69 @@ std::string_view NomEtatLieu(int etat) {
 }
 
 std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base) {
-    const std::vector<TLieu> lieux = base.Lieux();
-    auto lieu = [&lieux](int id) -> const TLieu* {
-        if (id < 1 || static_cast<std::size_t>(id) > lieux.size()) return nullptr;
-        const TLieu& l = lieux[static_cast<std::size_t>(id - 1)];
-        return l.Id == id ? &l : nullptr;
-    };
+    ConnexionSqlite& c = base.Connexion();
 
-    // Events by place and lieu-dit: their number and their tags.
-    struct Evenements {
-        long Nombre = 0;
-        std::set<std::string> Etiquettes;
-    };
-    std::map<std::pair<int, std::string>, Evenements, std::less<>> parLieu;
+    // The texts of the places not deleted, by id.
+    std::vector<std::string> textes;
+    std::vector<bool> presents;
     {
-        RequeteSqlite r(base.Connexion(), "SELECT lieu, lieu_dit, etiquette, COUNT(*) FROM "
-                                          "evenements GROUP BY lieu, lieu_dit, etiquette");
+        RequeteSqlite r(c, "SELECT id, texte FROM lieux WHERE supprime = 0");
         while (r.Pas()) {
-            Evenements& e = parLieu[{static_cast<int>(r.Entier(0)), std::string(r.Texte(1))}];
-            e.Nombre += static_cast<long>(r.Entier(3));
-            if (!r.Texte(2).empty()) e.Etiquettes.emplace(r.Texte(2));
+            const auto id = static_cast<std::size_t>(r.Entier(0));
+            if (id >= textes.size()) {
+                textes.resize(id + 1);
+                presents.resize(id + 1);
+            }
+            textes[id] = r.Texte(1);
+            presents[id] = true;
         }
     }
 
+    // The located entries, by place id then lieu-dit; each place id's entries by index.
     std::vector<TLieuExporte> sortie;
-    for (TGeolocalisation& g : base.Geolocalisations()) {
-        if (!EstLocalise(g.Etat)) continue;
-        const TLieu* l = lieu(g.IdLieu);
-        if (!l || l->Supprime) continue;
-        TLieuExporte e;
-        e.Texte = l->Texte;
-        e.LieuDit = std::move(g.LieuDit);
-        e.Latitude = g.Latitude;
-        e.Longitude = g.Longitude;
-        e.Etat = g.Etat;
-        e.Origine = g.Origine;
-        const auto ev = parLieu.find(std::pair<int, std::string>(g.IdLieu, e.LieuDit));
-        if (ev != parLieu.end()) {
-            e.Evenements = ev->second.Nombre;
-            e.Etiquettes.assign(ev->second.Etiquettes.begin(), ev->second.Etiquettes.end());
+    std::vector<std::vector<std::size_t>> parLieu(presents.size());
+    {
+        RequeteSqlite r(c, "SELECT lieu, lieu_dit, latitude, longitude, etat, adresse, "
+                           "provenance, date FROM geolocalisation "
+                           "WHERE etat IN (0, 2, 4, 5, 6, 7) ORDER BY lieu, lieu_dit");
+        while (r.Pas()) {
+            const auto id = static_cast<std::size_t>(r.Entier(0));
+            if (id >= presents.size() || !presents[id]) continue;
+            TGeolocalisation g =
+                LitLigneGeolocalisation(r, base.Chemin(), "la table de géolocalisation");
+            if (!EstLocalise(g.Etat)) continue;
+            TLieuExporte e;
+            e.Texte = textes[id];
+            e.LieuDit = std::move(g.LieuDit);
+            e.Latitude = g.Latitude;
+            e.Longitude = g.Longitude;
+            e.Etat = g.Etat;
+            e.Origine = g.Origine;
+            parLieu[id].push_back(sortie.size());
+            sortie.push_back(std::move(e));
         }
-        sortie.push_back(std::move(e));
+    }
+
+    // Their events: the number and the distinct tags, in byte order.
+    {
+        RequeteSqlite r(c, "SELECT lieu, lieu_dit, etiquette FROM evenements");
+        while (r.Pas()) {
+            const auto id = static_cast<std::size_t>(r.Entier(0));
+            if (id >= parLieu.size()) continue;
+            const std::string_view lieuDit = r.Texte(1);
+            TLieuExporte* trouve = nullptr;
+            for (const std::size_t k : parLieu[id])
+                if (sortie[k].LieuDit == lieuDit) trouve = &sortie[k];
+            if (!trouve) continue;
+            TLieuExporte& e = *trouve;
+            ++e.Evenements;
+            const std::string_view etiquette = r.Texte(2);
+            if (etiquette.empty()) continue;
+            const auto place =
+                std::lower_bound(e.Etiquettes.begin(), e.Etiquettes.end(), etiquette);
+            if (place == e.Etiquettes.end() || *place != etiquette)
+                e.Etiquettes.emplace(place, etiquette);
+        }
     }
     return sortie;
 }
