@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   fonts-dejavu-core xvfb xauth
-  qt6-translations-l10n poppler-utils locales
+  qt6-translations-l10n poppler-utils locales gdal-bin
   dpkg-dev
 )
 

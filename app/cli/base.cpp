@@ -9,6 +9,7 @@
 #include "genealogie/services_liste.h"
 #include "geocodeur/geocodeur.h"
 #include "geocodeur/service_en_ligne.h"
+#include "geoloc/export_lieux.h"
 #include "geoloc/localisation_auto.h"
 #include "geoloc/recherche_en_ligne.h"
 #include "geoloc/resolution.h"
@@ -43,12 +44,13 @@ struct OptionsBase {
     bool enLigne = false;
     std::string service; // --service: the online service's address
     std::optional<TypeFilterDisplayList> filtre;
+    std::string format; // --format of base exporter: gedcom (default), kml, geojson
     std::vector<std::string> arguments;
 };
 
 bool OptionAValeur(const std::string& a) {
     return a == "--atlas" || a == "--rayon" || a == "--base" || a == "--filtre" ||
-           a == "--geocodeur" || a == "--service";
+           a == "--geocodeur" || a == "--service" || a == "--format";
 }
 
 std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::string& atlas,
@@ -72,6 +74,13 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
                 o.geocodeur = v;
             } else if (a == "--service") {
                 o.service = v;
+            } else if (a == "--format") {
+                if (v != "gedcom" && v != "kml" && v != "geojson") {
+                    err << "orlavine-cli : format inconnu « " << v
+                        << " » (gedcom, kml ou geojson).\n";
+                    return std::nullopt;
+                }
+                o.format = v;
             } else if (a == "--filtre") {
                 if (v == "localises")
                     o.filtre = FilterLocate;
@@ -142,6 +151,10 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
         err << "orlavine-cli : --filtre ne s'applique qu'à base lieux et base geolocaliser.\n";
         return std::nullopt;
     }
+    if (!o.format.empty() && o.action != "exporter") {
+        err << "orlavine-cli : --format ne s'applique qu'à base exporter.\n";
+        return std::nullopt;
+    }
     if ((o.avecLieuDit || o.enLigne || o.remplacerPositions) && o.action != "geolocaliser") {
         err << "orlavine-cli : "
             << (o.avecLieuDit ? "--avec-lieu-dit"
@@ -205,6 +218,19 @@ int Importer(const OptionsBase& o, std::ostream& out, std::ostream& err) {
 
 int Exporter(const OptionsBase& o, std::ostream& out) {
     TBaseGenealogie base(o.base);
+    if (o.format == "kml" || o.format == "geojson") {
+        const geoloc::TBilanExportLieux b = geoloc::ExporteLieux(
+            base, o.arguments[0],
+            o.format == "kml" ? geoloc::FormatLieux::Kml : geoloc::FormatLieux::GeoJson);
+        if (o.tsv) {
+            out << "entites\t" << b.Entites << '\n';
+            return SortieOk;
+        }
+        out << o.arguments[0] << " :\n"
+            << b.Entites << (b.Entites > 1 ? " lieux localisés écrits" : " lieu localisé écrit")
+            << " (" << (o.format == "kml" ? "KML" : "GeoJSON") << ").\n";
+        return SortieOk;
+    }
     const RapportEcriture r = ExporteGedcom(base, o.arguments[0]);
     if (o.tsv) {
         out << "lieux_modifies\t" << r.Ecrits << '\n'
@@ -242,28 +268,6 @@ int RefusLectureSeule(const TBaseGenealogie& base, std::ostream& err) {
                                base.RaisonLectureSeule() + ") ; elle n'a pas été modifiée")
         << '\n';
     return SortieDonnees;
-}
-
-const char* NomEtat(int etat) {
-    switch (etat) {
-    case 0:
-        return "localisé";
-    case 1:
-        return "non localisé";
-    case 2:
-        return "localisé (fichier GEDCOM)";
-    case 3:
-        return "non localisé (absent de la table)";
-    case 4:
-        return "placé à la main";
-    case 5:
-        return "trouvé par la recherche d'adresse";
-    case 6:
-        return "commune du fichier des pays";
-    case 7:
-        return "validé";
-    }
-    return "inconnu";
 }
 
 // The progress line, on a terminal only: rewritten in place, at most once per percent.
@@ -373,7 +377,7 @@ int Geolocaliser(const OptionsBase& o, const TEnLigneCli* enLigne, std::ostream&
             << bilan.ValideesGardees << "\npositions du fichier, de la main ou de lieux-dits "
             << "gardées" << sep << bilan.PositionsGardees << '\n';
         for (const auto& [etat, n] : bilan.ParEtat)
-            out << "état " << etat << " (" << NomEtat(etat) << ")" << sep << n << '\n';
+            out << "état " << etat << " (" << geoloc::NomEtatLieu(etat) << ")" << sep << n << '\n';
     }
     if (enLigneRun.Service) {
         const int reponses = enLigneRun.Recherche->ReponsesEnLigne();
@@ -440,7 +444,7 @@ int Verifier(const OptionsBase& o, std::ostream& out, std::ostream& err) {
         } else {
             out << "lieu " << p.IdPlace << (p.LieuDit.empty() ? "" : " ; lieu-dit " + p.LieuDit)
                 << " : " << p.Texte << "\n  position " << Degres(p.Latitude) << ", "
-                << Degres(p.Longitude) << " (" << NomEtat(p.Etat) << ")"
+                << Degres(p.Longitude) << " (" << geoloc::NomEtatLieu(p.Etat) << ")"
                 << (p.Validee() ? ", validée : jamais modifiée" : "") << "\n  attendu " << p.Attendu
                 << " (" << Degres(p.LatitudeAttendue) << ", " << Degres(p.LongitudeAttendue)
                 << "), à " << DistanceEcran(distance) << " km : " << p.Raison << '\n';
@@ -495,8 +499,11 @@ void AideBase(std::ostream& out) {
            "  base importer FICHIER.ged --base BASE.sqlite [--remplacer]\n"
            "        crée la base à partir du fichier GEDCOM et affiche ce qu'elle contient ;\n"
            "        une base existante n'est remplacée qu'avec --remplacer\n"
-           "  base exporter --base BASE.sqlite SORTIE.ged\n"
-           "        écrit le fichier importé avec les coordonnées modifiées depuis l'import\n"
+           "  base exporter --base BASE.sqlite [--format gedcom|kml|geojson] SORTIE\n"
+           "        gedcom (par défaut) : écrit le fichier importé avec les coordonnées\n"
+           "        modifiées depuis l'import ; kml, geojson : écrit les lieux localisés,\n"
+           "        un point par lieu ou lieu-dit avec son texte, son état, sa provenance,\n"
+           "        son nombre d'événements et leurs étiquettes\n"
            "  base lieux --base BASE.sqlite [--filtre localises|non-localises|valides]\n"
            "        liste des lieux de l'outil de géolocalisation : index, numéro du lieu,\n"
            "        lieu-dit, lieu, latitude, longitude, état\n"

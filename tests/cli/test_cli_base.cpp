@@ -156,6 +156,21 @@ TEST_F(CommandeBase, ImportListExport) {
 
     ASSERT_EQ(Lance({"base", "exporter", "--base", base, Chemin("sortie.ged")}), 0);
     EXPECT_EQ(test::LitFichier(Chemin("sortie.ged")), test::LitFichier(Chemin("arbre.ged")));
+    ASSERT_EQ(Lance({"base", "exporter", "--base", base, "--format", "gedcom", Chemin("s2.ged")}),
+              0);
+    EXPECT_EQ(test::LitFichier(Chemin("s2.ged")), test::LitFichier(Chemin("arbre.ged")));
+    // The located places only: Le Havre, read from the file.
+    ASSERT_EQ(Lance({"base", "exporter", "--format", "geojson", "--base", base, Chemin("l.json")}),
+              0)
+        << erreurs_.str();
+    EXPECT_EQ(sortie_.str(), Chemin("l.json") + " :\n1 lieu localisé écrit (GeoJSON).\n");
+    EXPECT_NE(test::LitFichier(Chemin("l.json")).find("[0.1077,49.4938]"), std::string::npos);
+    ASSERT_EQ(
+        Lance({"--tsv", "base", "exporter", "--format", "kml", "--base", base, Chemin("l.kml")}),
+        0);
+    EXPECT_EQ(sortie_.str(), "entites\t1\n");
+    EXPECT_NE(test::LitFichier(Chemin("l.kml")).find("<coordinates>0.1077,49.4938</coordinates>"),
+              std::string::npos);
 
     // Refused without --remplacer: the base stays as it was.
     const std::string avant = test::LitFichier(base);
@@ -316,6 +331,8 @@ TEST_F(CommandeBase, BadFilesAndUsage) {
              {"base", "lieux", "--base", base, "--filtre", "tous"},
              {"base", "lieux", "--base", base, "--remplacer"},
              {"base", "lieux", "--base"},
+             {"base", "exporter", "--base", base, "--format", "kmz", "a.kmz"},
+             {"base", "lieux", "--base", base, "--format", "kml"},
          }) {
         EXPECT_EQ(Lance(args), 2) << args.back();
         EXPECT_NE(erreurs_.str().find("orlavine-cli : "), std::string::npos);
