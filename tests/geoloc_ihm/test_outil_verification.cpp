@@ -124,7 +124,7 @@ TEST_F(OutilVerification, FarPositionsAreListedTakenAndUndoneValidatedOnesNeverC
     const QString balisage =
         fenetre->ListDisplayPlaces->item(ls)->data(TDelegueLigneHtml::RoleBalisage).toString();
     EXPECT_TRUE(balisage.contains("Attendu à")) << balisage.toStdString();
-    EXPECT_TRUE(fenetre->BulleLigne(ls).contains("Raison : hors du département"))
+    EXPECT_TRUE(fenetre->BulleLigne(ls).contains("Raison : hors de son département"))
         << fenetre->BulleLigne(ls).toStdString();
     EXPECT_TRUE(balisage.contains("Saint-Lô")) << balisage.toStdString();
     EXPECT_TRUE(fenetre->ListDisplayPlaces->item(lr)
@@ -187,7 +187,7 @@ TEST_F(OutilVerification, TheTooltipNamesTheNearestCommuneAsItIsWritten) {
             evreux = r;
     ASSERT_GE(evreux, 0);
     const QString bulle = fenetre->BulleLigne(evreux);
-    EXPECT_TRUE(bulle.contains(QStringLiteral("Position : 49,0199"))) << bulle.toStdString();
+    EXPECT_TRUE(bulle.contains(QStringLiteral("Lat : 49,0199"))) << bulle.toStdString();
     EXPECT_TRUE(bulle.contains(QStringLiteral("Commune la plus proche : Évreux (Eure)")))
         << bulle.toStdString();
 }
