@@ -559,10 +559,19 @@ struct TResolveurLieux::Interne {
                 return r;
             }
         }
-        for (const std::string& code : x.insee)
+        std::optional<std::size_t> codeEcarte; // the warning of a code set aside
+        for (const std::string& code : x.insee) {
+            // A code that is also the postal code of a commune of that name is that postal
+            // code (« Lassigny, 60310 »: Herchies's INSEE code, Lassigny's postal code).
+            const bool postalDuNom =
+                std::any_of(homonymes.begin(), homonymes.end(),
+                            [&](std::int32_t i) { return APostal(i, {code}); });
+            if (postalDuNom) continue;
+            codeEcarte = r.Avertissements.size();
             r.Avertissements.push_back("le code INSEE " + code + " est celui de " +
                                        NomCommune(parInsee.at(code).front()) + ", pas de " +
                                        Guillemets(ville.texte) + " : code écarté");
+        }
 
         // 2. The communes of that name (and of a former name), narrowed by the department and
         //    the postal code; the region narrows only when it leaves one.
@@ -619,8 +628,8 @@ struct TResolveurLieux::Interne {
             else
                 raison += ", seule commune de ce nom";
             Localise(r, places.front(), std::move(raison));
-            if (!x.insee.empty() && !r.Avertissements.empty())
-                r.Avertissements.back() += " (localisé par le nom et le département)";
+            if (codeEcarte)
+                r.Avertissements[*codeEcarte] += " (localisé par le nom et le département)";
             VerifieRegions(r, x);
             return r;
         }
