@@ -94,6 +94,8 @@ TEST(Resolution, TextsOfEachFamily) {
         {", Fontevraud, 49140, Maine-et-Loire, , FRANCE", Localise, "49140", "Fontevraud"},
         {", Marly, 78372, Yvelines, Île-de-France, FRANCE", Localise, "78372", "Marly"},
         {", Morsang, 91435, Essonne, , FRANCE", Localise, "91435", "Morsang"},
+        // Herchies's INSEE code, and Lassigny's postal code: read as the postal code.
+        {"Lassigny, 60310, Oise, France", Localise, "60350", "Lassigny"},
         // A commune the atlas lacks (restored in 2024): its code binds the department, and
         // no namesake elsewhere is taken.
         {"L'Oie, 85165", NonTrouve},
