@@ -111,18 +111,42 @@ void TPageMondeLogique::SearchAdress(const std::string& adresse, int idPlace,
     if (hote_ && idPlace > 0 && lieuDit.empty())
         if (const auto r = hote_->ResoutLieu(idPlace)) {
             Log(" - Geolocalisation : " + adresse + " ; " + TexteResolution(*r));
+            // The box shows what was searched, the line under it what came of it.
+            adresseCherchee_ = adresse;
+            texteCherche_ = adresse;
+            candidats_.clear();
+            vue_.FixeTexteAdresse(adresse);
             if (r->Localise()) {
+                vue_.ProposeCandidats({});
                 UpdateMapLatLong(r->Lieu.Latitude, r->Lieu.Longitude);
+                if (vue_.CartePrete()) vue_.CentreCarte(r->Lieu.Latitude, r->Lieu.Longitude);
                 vue_.ChangementPage();
                 if (AChercherOuRelocaliser())
                     LocaliseParRecherche(r->Origine == Provenance::Atlas ? EtatCommunePays
                                                                          : EtatAdresseTrouvee);
+                vue_.AfficheEtatRecherche(
+                    std::string(r->Origine == Provenance::Atlas
+                                    ? "Trouvé dans l'atlas des communes"
+                                    : "Trouvé par le géocodeur hors ligne") +
+                    " : « " + r->Lieu.Libelle + " »." +
+                    (r->Avertissements.empty()
+                         ? std::string()
+                         : " Attention : " + r->Avertissements.front() + "."));
                 return;
             }
-            if (RelocalisationEnCours)
-                vue_.Message(TexteResolution(*r));
-            else
-                vue_.AffichePosition(TexteResolution(*r));
+            // Several places the text cannot tell apart: offered to pick from, none taken.
+            if (r->Statut == TStatutResolution::Ambigu)
+                for (const TCandidatResolution& c : r->Candidats)
+                    candidats_.push_back({c.Latitude, c.Longitude, c.Libelle});
+            vue_.ProposeCandidats(candidats_);
+            const std::string texte = TexteResolution(*r);
+            if (RelocalisationEnCours) vue_.Message(texte);
+            vue_.AfficheEtatRecherche(
+                candidats_.empty()
+                    ? texte
+                    : "Plusieurs lieux correspondent aussi bien à « " + adresse +
+                          " » : aucun n'a été retenu, choisissez-en un dans la liste (" +
+                          r->Raison + ").");
             RelocalisationEnCours = false;
             return;
         }

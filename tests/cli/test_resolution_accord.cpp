@@ -23,13 +23,14 @@ namespace {
 // The page's view: nothing shown, the map's own search recorded (it must not be asked).
 struct VueMuette : geoloc::IVuePageMonde {
     std::vector<std::string> Recherches, Messages;
-    std::string Position;
+    std::string Position, Adresse, Etat;
+    std::vector<geoloc::TCandidatPage> Candidats;
     void AfficheLieu(const std::string&) override {}
     void AffichePanneau(bool) override {}
     void AffichePosition(const std::string& t) override { Position = t; }
     void AfficheValidation(bool) override {}
     std::string TexteAdresse() const override { return {}; }
-    void FixeTexteAdresse(const std::string&) override {}
+    void FixeTexteAdresse(const std::string& t) override { Adresse = t; }
     void AjouteAdresse(const std::string&) override {}
     void RemplitAdresses(const std::vector<std::string>&, int) override {}
     std::string TexteVille1() const override { return {}; }
@@ -46,6 +47,8 @@ struct VueMuette : geoloc::IVuePageMonde {
     void ChargeNavigateur(const std::string&) override {}
     std::string AdresseNavigateur() const override { return {}; }
     geoloc::TReponseRelocalisation DemandeRelocalisation(const std::string&) override { return {}; }
+    void AfficheEtatRecherche(const std::string& t) override { Etat = t; }
+    void ProposeCandidats(const std::vector<geoloc::TCandidatPage>& c) override { Candidats = c; }
 };
 
 struct Position {
@@ -156,6 +159,13 @@ TEST_F(Accord, BulkRunGeocoderAndPageGiveOneAnswer) {
             page.TimerMapLoadedTimer();
             EXPECT_TRUE(vue.Recherches.empty()) << texte; // never the map's free-text search
             EXPECT_EQ(sauve.has_value(), enMasse) << texte << " : " << vue.Position;
+            // The window says what came of it: the text searched in the address box, the
+            // outcome under it, and the namesakes to pick from when the text cannot tell.
+            EXPECT_FALSE(vue.Adresse.empty()) << texte;
+            EXPECT_FALSE(vue.Etat.empty()) << texte;
+            EXPECT_EQ(vue.Candidats.size(),
+                      r.Statut == geoloc::TStatutResolution::Ambigu ? r.Candidats.size() : 0u)
+                << texte;
             if (sauve && enMasse) {
                 EXPECT_NEAR(sauve->Latitude, g->Latitude, 1e-5) << texte;
                 EXPECT_NEAR(sauve->Longitude, g->Longitude, 1e-5) << texte;
