@@ -967,6 +967,11 @@ void TFormToolLocation::AfficheBilan() {
                  .arg(b.NonLocalisees)
                  .arg(b.Ambigues)
                  .arg(b.ValideesGardees);
+    if (b.PositionsGardees > 0)
+        texte += QStringLiteral("<br>%1 position(s) du fichier, placée(s) à la main ou de "
+                                "lieux-dits gardée(s) : cochez « Remplacer aussi… » pour les "
+                                "remplacer.")
+                     .arg(b.PositionsGardees);
     if (!b.ParEtat.empty()) {
         texte += QStringLiteral("<br>Après la géolocalisation :");
         for (const auto& [etat, nombre] : b.ParEtat)
