@@ -45,27 +45,6 @@ struct PointGrille {
     std::int32_t ref;
 };
 
-std::string_view SansEspaces(std::string_view t) {
-    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ')
-        t.remove_prefix(1);
-    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ')
-        t.remove_suffix(1);
-    return t;
-}
-
-bool QueChiffres(std::string_view t) {
-    return !t.empty() &&
-           std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// "2A", "2B" or digits, upper case.
-std::string Majuscules(std::string_view t) {
-    std::string s(t);
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return s;
-}
-
 } // namespace
 
 double DistanceKm(double lat1, double lon1, double lat2, double lon2) {
@@ -149,7 +128,7 @@ struct TGeocodeur::Interne {
             const std::string nom =
                 Cp1252VersUtf8(c.Article.empty() ? c.Nom : c.Article + " " + c.Nom);
             communes[Cle(nom)].push_back(static_cast<std::int32_t>(i));
-            departementCommune.push_back(Majuscules(c.CodeInsee.substr(0, 2)));
+            departementCommune.push_back(MajusculesAscii(c.CodeInsee.substr(0, 2)));
         }
     }
 
@@ -201,7 +180,7 @@ struct TGeocodeur::Interne {
         while (debut <= texte.size()) {
             std::size_t fin = texte.find(separateur, debut);
             if (fin == std::string_view::npos) fin = texte.size();
-            std::string_view piece = SansEspaces(texte.substr(debut, fin - debut));
+            std::string_view piece = SansBlancs(texte.substr(debut, fin - debut));
             // "[Lieu-dit] - Commune": the bracketed lieu-dit, then the commune.
             if (!piece.empty() && piece.front() == '[') {
                 const std::size_t ferme = piece.find(']');
@@ -221,11 +200,11 @@ struct TGeocodeur::Interne {
                 const std::size_t ouvre = piece.rfind('(');
                 if (ouvre != std::string_view::npos && ouvre > 0) {
                     const std::string_view dedans =
-                        SansEspaces(piece.substr(ouvre + 1, piece.size() - ouvre - 2));
+                        SansBlancs(piece.substr(ouvre + 1, piece.size() - ouvre - 2));
                     const std::string cle = Cle(dedans);
                     if (!dedans.empty() && cle != "LE" && cle != "LA" && cle != "LES" &&
                         cle != "L") {
-                        const std::string_view avant = SansEspaces(piece.substr(0, ouvre));
+                        const std::string_view avant = SansBlancs(piece.substr(0, ouvre));
                         if (!avant.empty()) morceaux.push_back(Lit(avant));
                         piece = dedans;
                     }
@@ -251,12 +230,12 @@ struct TGeocodeur::Interne {
                                        QueChiffres(t.substr(2))));
         };
         if (piece.size() > 6 && piece[5] == ' ' && estCode(piece.substr(0, 5))) {
-            const auto nom = SansEspaces(piece.substr(6));
+            const auto nom = SansBlancs(piece.substr(6));
             if (!nom.empty() && !QueChiffres(nom)) return std::pair{piece.substr(0, 5), nom};
         }
         if (piece.size() > 6 && piece[piece.size() - 6] == ' ' &&
             estCode(piece.substr(piece.size() - 5))) {
-            const auto nom = SansEspaces(piece.substr(0, piece.size() - 6));
+            const auto nom = SansBlancs(piece.substr(0, piece.size() - 6));
             if (!nom.empty() && !QueChiffres(nom))
                 return std::pair{piece.substr(piece.size() - 5), nom};
         }
@@ -266,7 +245,7 @@ struct TGeocodeur::Interne {
     Morceau Lit(std::string_view piece) const {
         Morceau m;
         m.texte = std::string(piece);
-        const std::string haut = Majuscules(piece);
+        const std::string haut = MajusculesAscii(piece);
         const bool corse = haut.size() >= 2 && haut[0] == '2' && (haut[1] == 'A' || haut[1] == 'B');
         if ((haut.size() == 5 && QueChiffres(haut)) ||
             (haut.size() == 5 && corse && QueChiffres(haut.substr(2)))) {
@@ -365,7 +344,7 @@ struct TGeocodeur::Interne {
         int score = ScoreNom + (sansIndice ? ScoreFranceParDefaut : 0);
         for (const Morceau* m : indices) {
             if (m->genre == Morceau::Code) {
-                if (Majuscules(c.CodeInsee) == m->code || carte->ACodePostal(index, m->code)) {
+                if (MajusculesAscii(c.CodeInsee) == m->code || carte->ACodePostal(index, m->code)) {
                     score += ScoreIndice + ScoreCodeExact;
                 } else {
                     const auto deps = DepartementsDuCode(m->code);
@@ -550,7 +529,7 @@ struct TGeocodeur::Interne {
             for (std::size_t i = 0;
                  i < carte->Communes.size() && resultat.size() < NombreMaxCandidats; ++i) {
                 const TCommune& c = carte->Communes[i];
-                if (Majuscules(c.CodeInsee) == m.code ||
+                if (MajusculesAscii(c.CodeInsee) == m.code ||
                     carte->ACodePostal(static_cast<int>(i), m.code)) {
                     TCandidat candidat = CandidatCommune(static_cast<std::int32_t>(i));
                     candidat.Score = ScoreIndice + ScoreCodeExact;

@@ -25,26 +25,6 @@ constexpr std::size_t NombreMaxCandidats = 20;
 constexpr std::size_t NombreMaxChamps = 16;
 constexpr std::size_t LongueurMaxTexte = 1024;
 
-std::string_view Rogne(std::string_view t) {
-    while (!t.empty() && static_cast<unsigned char>(t.front()) <= ' ')
-        t.remove_prefix(1);
-    while (!t.empty() && static_cast<unsigned char>(t.back()) <= ' ')
-        t.remove_suffix(1);
-    return t;
-}
-
-bool QueChiffres(std::string_view t) {
-    return !t.empty() &&
-           std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string Majuscules(std::string_view t) {
-    std::string s(t);
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return s;
-}
-
 std::string Guillemets(std::string_view t) {
     return "« " + std::string(t) + " »";
 }
@@ -117,9 +97,9 @@ struct TResolveurLieux::Interne {
                 const TCommune& commune = carte->Communes[i];
                 const auto index = static_cast<std::int32_t>(i);
                 cleCommune.push_back(Cle(Cp1252VersUtf8(TCarteFrance::NomComplet(commune))));
-                departementCommune.push_back(Majuscules(commune.CodeInsee.substr(0, 2)));
+                departementCommune.push_back(MajusculesAscii(commune.CodeInsee.substr(0, 2)));
                 parNom[cleCommune.back()].push_back(index);
-                parInsee[Majuscules(commune.CodeInsee)].push_back(index);
+                parInsee[MajusculesAscii(commune.CodeInsee)].push_back(index);
                 if (!commune.CodePostal.empty()) parPostal[commune.CodePostal].push_back(index);
                 parDepartement[departementCommune.back()].push_back(index);
             }
@@ -164,9 +144,9 @@ struct TResolveurLieux::Interne {
 
     Champ LitChamp(std::string_view brut) const {
         Champ c;
-        c.texte = std::string(Rogne(brut));
+        c.texte = std::string(SansBlancs(brut));
         if (c.texte.empty()) return c;
-        const std::string haut = Majuscules(c.texte);
+        const std::string haut = MajusculesAscii(c.texte);
         const bool corse = haut.size() >= 2 && haut[0] == '2' && (haut[1] == 'A' || haut[1] == 'B');
         if (haut.size() == 5 && (QueChiffres(haut) || (corse && QueChiffres(haut.substr(2))))) {
             c.genre = Champ::Code;
@@ -301,8 +281,8 @@ struct TResolveurLieux::Interne {
                 if (j == actuelle || carte->CommuneDeRattachement(j) == actuelle) return j;
         if (const auto a = anciensNoms.find(cle); a != anciensNoms.end())
             for (const std::string& code : a->second)
-                if (Majuscules(carte->Communes[static_cast<std::size_t>(actuelle)].CodeInsee) ==
-                    code)
+                if (MajusculesAscii(
+                        carte->Communes[static_cast<std::size_t>(actuelle)].CodeInsee) == code)
                     return actuelle;
         if (UneLettre(nom, cle)) {
             approche = true;

@@ -1,5 +1,6 @@
 #include "host/chaines.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -220,6 +221,18 @@ AnsiString OteBlancsFin(std::string_view texte) {
     while (n > 0 && EstBlanc(static_cast<unsigned char>(texte[n - 1])))
         --n;
     return AnsiString(texte.substr(0, n));
+}
+
+bool QueChiffres(std::string_view texte) {
+    return !texte.empty() &&
+           std::all_of(texte.begin(), texte.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::string MajusculesAscii(std::string_view texte) {
+    std::string s(texte);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
 }
 
 std::string_view SansBlancs(std::string_view texte) {

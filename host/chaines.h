@@ -61,6 +61,10 @@ AnsiString OteBlancsDebut(std::string_view texte);
 AnsiString OteBlancsFin(std::string_view texte);
 // Both ends at once, without a copy: " x\t\r" -> "x".
 std::string_view SansBlancs(std::string_view texte);
+// True when the text is made of decimal digits only, at least one ("60350", not "2A004").
+bool QueChiffres(std::string_view texte);
+// ASCII letters in upper case, every other byte kept ("2a" -> "2A", "tx" -> "TX").
+std::string MajusculesAscii(std::string_view texte);
 
 // True when the whole text is a decimal integer (optional sign, at least one digit) that
 // fits in 32 bits, as the platform's integer conversion accepts it.
