@@ -385,12 +385,52 @@ std::vector<std::uint8_t> EcritContours(const std::vector<TPointsDep>& contours)
     return sortie;
 }
 
+// ---- The side files' header ------------------------------------------------------------
+// Every side file of "cc.dat" starts alike: a 4-byte signature, the format version (16-bit),
+// the record count of the "cc.dat" it goes with (32-bit) and its entry count (32-bit).
+
+namespace {
+
+constexpr std::size_t TailleEnteteCote = 4 + 2 + 4 + 4;
+
+// Checks the header's signature and version, and that it goes with a communes file of
+// `nombreCommunes` records; gives the entry count it announces, for the caller to check.
+std::int32_t LitEnteteCote(LecteurAtlas& lecteur, const char (&signature)[4],
+                           std::uint16_t versionAttendue, std::size_t nombreCommunes) {
+    if (lecteur.Restant() < TailleEnteteCote) lecteur.Endommage("en-t\xC3\xAAte incomplet");
+    const auto lue = lecteur.Bloc(4);
+    if (!std::equal(lue.begin(), lue.end(), signature))
+        lecteur.Endommage("signature " + std::string(signature, 4) + " absente");
+    const std::uint16_t version = lecteur.Mot16();
+    if (version != versionAttendue)
+        lecteur.Endommage("version " + std::to_string(version) + " inconnue (" +
+                          std::to_string(versionAttendue) + " attendue)");
+    const std::int32_t n = lecteur.Entier32();
+    if (n < 0 || static_cast<std::size_t>(n) != nombreCommunes)
+        lecteur.Endommage("il accompagne un \"cc.dat\" de " + std::to_string(n) +
+                          " communes, celui-ci en a " + std::to_string(nombreCommunes));
+    return lecteur.Entier32();
+}
+
+// The header of a side file of `entrees` entries, room made for `tailleEntrees` more bytes.
+std::vector<std::uint8_t> EcritEnteteCote(const char (&signature)[4], std::uint16_t version,
+                                          std::size_t nombreCommunes, std::size_t entrees,
+                                          std::size_t tailleEntrees) {
+    std::vector<std::uint8_t> sortie(signature, signature + 4);
+    sortie.reserve(TailleEnteteCote + tailleEntrees);
+    AjouteMot16(sortie, version);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(nombreCommunes), 0);
+    AjouteEntier32(sortie, static_cast<std::int32_t>(entrees), 0);
+    return sortie;
+}
+
+} // namespace
+
 // ---- "ccliees.dat" -------------------------------------------------------------------
 
 namespace {
 
 constexpr char SignatureCommunesLiees[4] = {'C', 'C', 'L', 'I'};
-constexpr std::size_t TailleEnteteLiees = 4 + 2 + 4 + 4;
 constexpr std::size_t TailleEntreeLiee = 5;
 
 // The first fault of a list of entries against a communes file of `n` records, "" if none.
@@ -427,19 +467,8 @@ std::string DefautLiees(const std::vector<TCommuneLiee>& liees, std::size_t n, s
 void LitCommunesLiees(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
                       std::vector<TCommuneLiee>& liees) {
     LecteurAtlas lecteur(octets, NomFichierCommunesLiees);
-    if (octets.size() < TailleEnteteLiees) lecteur.Endommage("en-t\xC3\xAAte incomplet");
-    const auto signature = lecteur.Bloc(4);
-    if (!std::equal(signature.begin(), signature.end(), SignatureCommunesLiees))
-        lecteur.Endommage("signature CCLI absente");
-    const std::uint16_t version = lecteur.Mot16();
-    if (version != VersionCommunesLiees)
-        lecteur.Endommage("version " + std::to_string(version) + " inconnue (" +
-                          std::to_string(VersionCommunesLiees) + " attendue)");
-    const std::int32_t n = lecteur.Entier32();
-    if (n < 0 || static_cast<std::size_t>(n) != nombreCommunes)
-        lecteur.Endommage("il accompagne un \"cc.dat\" de " + std::to_string(n) +
-                          " communes, celui-ci en a " + std::to_string(nombreCommunes));
-    const std::int32_t m = lecteur.Entier32();
+    const std::int32_t m =
+        LitEnteteCote(lecteur, SignatureCommunesLiees, VersionCommunesLiees, nombreCommunes);
     if (m < 0 || static_cast<std::size_t>(m) > nombreCommunes ||
         static_cast<std::size_t>(m) * TailleEntreeLiee != lecteur.Restant())
         lecteur.Endommage("il annonce " + std::to_string(m) +
@@ -477,11 +506,9 @@ std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& li
         throw ErreurAtlas("Commune li\xC3\xA9"
                           "e " +
                           std::to_string(k + 1) + " : " + defaut + ".");
-    std::vector<std::uint8_t> sortie(SignatureCommunesLiees, SignatureCommunesLiees + 4);
-    sortie.reserve(TailleEnteteLiees + liees.size() * TailleEntreeLiee);
-    AjouteMot16(sortie, VersionCommunesLiees);
-    AjouteEntier32(sortie, static_cast<std::int32_t>(nombreCommunes), 0);
-    AjouteEntier32(sortie, static_cast<std::int32_t>(liees.size()), 0);
+    std::vector<std::uint8_t> sortie =
+        EcritEnteteCote(SignatureCommunesLiees, VersionCommunesLiees, nombreCommunes, liees.size(),
+                        liees.size() * TailleEntreeLiee);
     for (const TCommuneLiee& l : liees) {
         AjouteMot16(sortie, l.Index);
         sortie.push_back(static_cast<std::uint8_t>(l.Nature));
@@ -495,7 +522,6 @@ std::vector<std::uint8_t> EcritCommunesLiees(const std::vector<TCommuneLiee>& li
 namespace {
 
 constexpr char SignatureCodesPostaux[4] = {'C', 'C', 'C', 'P'};
-constexpr std::size_t TailleEnteteCodesPostaux = 4 + 2 + 4 + 4;
 constexpr std::size_t LongueurCodePostal = 5;
 constexpr std::size_t TailleEntreeCodePostal = 2 + LongueurCodePostal;
 
@@ -532,19 +558,8 @@ std::string DefautCodesPostaux(const std::vector<TAutreCodePostal>& codes, std::
 void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
                      std::vector<TAutreCodePostal>& codes) {
     LecteurAtlas lecteur(octets, NomFichierCodesPostaux);
-    if (octets.size() < TailleEnteteCodesPostaux) lecteur.Endommage("en-t\xC3\xAAte incomplet");
-    const auto signature = lecteur.Bloc(4);
-    if (!std::equal(signature.begin(), signature.end(), SignatureCodesPostaux))
-        lecteur.Endommage("signature CCCP absente");
-    const std::uint16_t version = lecteur.Mot16();
-    if (version != VersionCodesPostaux)
-        lecteur.Endommage("version " + std::to_string(version) + " inconnue (" +
-                          std::to_string(VersionCodesPostaux) + " attendue)");
-    const std::int32_t n = lecteur.Entier32();
-    if (n < 0 || static_cast<std::size_t>(n) != nombreCommunes)
-        lecteur.Endommage("il accompagne un \"cc.dat\" de " + std::to_string(n) +
-                          " communes, celui-ci en a " + std::to_string(nombreCommunes));
-    const std::int32_t m = lecteur.Entier32();
+    const std::int32_t m =
+        LitEnteteCote(lecteur, SignatureCodesPostaux, VersionCodesPostaux, nombreCommunes);
     if (m < 0 || static_cast<std::size_t>(m) * TailleEntreeCodePostal != lecteur.Restant())
         lecteur.Endommage("il annonce " + std::to_string(m) +
                           " entr\xC3\xA9"
@@ -560,7 +575,7 @@ void LitCodesPostaux(std::span<const std::uint8_t> octets, std::size_t nombreCom
     std::size_t k = 0;
     if (const std::string defaut = DefautCodesPostaux(lus, nombreCommunes, k); !defaut.empty())
         lecteur.Endommage("enregistrement " + std::to_string(k + 1) + " (octet " +
-                          std::to_string(TailleEnteteCodesPostaux + k * TailleEntreeCodePostal) +
+                          std::to_string(TailleEnteteCote + k * TailleEntreeCodePostal) +
                           ") : " + defaut);
     codes = std::move(lus);
 }
@@ -579,11 +594,9 @@ std::vector<std::uint8_t> EcritCodesPostaux(const std::vector<TAutreCodePostal>&
     VerifieNombreCommunes(nombreCommunes);
     if (const std::string defaut = DefautCodesPostaux(codes, nombreCommunes, k); !defaut.empty())
         throw ErreurAtlas("Code postal " + std::to_string(k + 1) + " : " + defaut + ".");
-    std::vector<std::uint8_t> sortie(SignatureCodesPostaux, SignatureCodesPostaux + 4);
-    sortie.reserve(TailleEnteteCodesPostaux + codes.size() * TailleEntreeCodePostal);
-    AjouteMot16(sortie, VersionCodesPostaux);
-    AjouteEntier32(sortie, static_cast<std::int32_t>(nombreCommunes), 0);
-    AjouteEntier32(sortie, static_cast<std::int32_t>(codes.size()), 0);
+    std::vector<std::uint8_t> sortie =
+        EcritEnteteCote(SignatureCodesPostaux, VersionCodesPostaux, nombreCommunes, codes.size(),
+                        codes.size() * TailleEntreeCodePostal);
     for (const TAutreCodePostal& c : codes) {
         AjouteMot16(sortie, c.Index);
         sortie.insert(sortie.end(), c.Code.begin(), c.Code.end());
@@ -596,7 +609,6 @@ std::vector<std::uint8_t> EcritCodesPostaux(const std::vector<TAutreCodePostal>&
 namespace {
 
 constexpr char SignatureNomsOfficiels[4] = {'C', 'C', 'N', 'O'};
-constexpr std::size_t TailleEnteteNomsOfficiels = 4 + 2 + 4 + 4;
 
 // The fault of one name, "" if none.
 std::string DefautNomOfficiel(const AnsiString& nom) {
@@ -635,19 +647,8 @@ std::string DefautNomsOfficiels(const std::vector<TNomOfficiel>& noms, std::size
 void LitNomsOfficiels(std::span<const std::uint8_t> octets, std::size_t nombreCommunes,
                       std::vector<TNomOfficiel>& noms) {
     LecteurAtlas lecteur(octets, NomFichierNomsOfficiels);
-    if (octets.size() < TailleEnteteNomsOfficiels) lecteur.Endommage("en-t\xC3\xAAte incomplet");
-    const auto signature = lecteur.Bloc(4);
-    if (!std::equal(signature.begin(), signature.end(), SignatureNomsOfficiels))
-        lecteur.Endommage("signature CCNO absente");
-    const std::uint16_t version = lecteur.Mot16();
-    if (version != VersionNomsOfficiels)
-        lecteur.Endommage("version " + std::to_string(version) + " inconnue (" +
-                          std::to_string(VersionNomsOfficiels) + " attendue)");
-    const std::int32_t n = lecteur.Entier32();
-    if (n < 0 || static_cast<std::size_t>(n) != nombreCommunes)
-        lecteur.Endommage("il accompagne un \"cc.dat\" de " + std::to_string(n) +
-                          " communes, celui-ci en a " + std::to_string(nombreCommunes));
-    const std::int32_t m = lecteur.Entier32();
+    const std::int32_t m =
+        LitEnteteCote(lecteur, SignatureNomsOfficiels, VersionNomsOfficiels, nombreCommunes);
     // Each entry takes at least 3 bytes: a count beyond that is refused before any allocation.
     if (m < 0 || static_cast<std::size_t>(m) > nombreCommunes ||
         static_cast<std::size_t>(m) * 3 > lecteur.Restant())
@@ -689,10 +690,8 @@ std::vector<std::uint8_t> EcritNomsOfficiels(const std::vector<TNomOfficiel>& no
     VerifieNombreCommunes(nombreCommunes);
     if (const std::string defaut = DefautNomsOfficiels(noms, nombreCommunes, k); !defaut.empty())
         throw ErreurAtlas("Nom officiel " + std::to_string(k + 1) + " : " + defaut + ".");
-    std::vector<std::uint8_t> sortie(SignatureNomsOfficiels, SignatureNomsOfficiels + 4);
-    AjouteMot16(sortie, VersionNomsOfficiels);
-    AjouteEntier32(sortie, static_cast<std::int32_t>(nombreCommunes), 0);
-    AjouteEntier32(sortie, static_cast<std::int32_t>(noms.size()), 0);
+    std::vector<std::uint8_t> sortie = EcritEnteteCote(SignatureNomsOfficiels, VersionNomsOfficiels,
+                                                       nombreCommunes, noms.size(), 0);
     for (const TNomOfficiel& e : noms) {
         AjouteMot16(sortie, e.Index);
         sortie.push_back(static_cast<std::uint8_t>(e.Nom.size()));
