@@ -6,6 +6,7 @@
 #include "host/erreur.h"
 #include "mapview/ansi_qt.h"
 #include "mapview/frm_pref_carte.h"
+#include "mapview/graphique_vectoriel.h"
 #include "mapview/icones.h"
 #include "mapview/surface_qt.h"
 
@@ -412,15 +413,50 @@ void TFrmFrance::ActionEnregistrerGraphiqueExecute() {
     QFileDialog dialogue(this, T("Enregistrement du graphique des communes…"));
     dialogue.setAcceptMode(QFileDialog::AcceptSave);
     dialogue.setFileMode(QFileDialog::AnyFile);
-    dialogue.setNameFilter(T("Fichier graphique Bmp (*.bmp)"));
-    dialogue.setDefaultSuffix(QStringLiteral("bmp"));
+    const QStringList filtres = {T("Fichier graphique Bmp (*.bmp)"), T("Image PNG (*.png)"),
+                                 T("Image vectorielle SVG (*.svg)"), T("Document PDF (*.pdf)")};
+    const QStringList suffixes = {QStringLiteral("bmp"), QStringLiteral("png"),
+                                  QStringLiteral("svg"), QStringLiteral("pdf")};
+    dialogue.setNameFilters(filtres);
+    dialogue.setDefaultSuffix(suffixes.constFirst());
+    // The suffix added to a bare name follows the chosen type.
+    connect(&dialogue, &QFileDialog::filterSelected, &dialogue,
+            [&dialogue, &filtres, &suffixes](const QString& filtre) {
+                const qsizetype i = filtres.indexOf(filtre);
+                if (i >= 0) dialogue.setDefaultSuffix(suffixes[i]);
+            });
     dialogue.setOption(QFileDialog::DontUseNativeDialog, false);
     if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty()) return;
     const QString nom = dialogue.selectedFiles().constFirst();
-    const QImage image = PlaceImageDansBitmap();
-    if (image.isNull() || !image.save(nom, "BMP"))
+    try {
+        EnregistreGraphique(nom);
+    } catch (const Erreur& e) {
         QMessageBox::warning(this, T("Enregistrement du graphique"),
-                             T("Impossible d'enregistrer le graphique dans « %1 ».").arg(nom));
+                             QString::fromStdString(e.what()));
+    }
+}
+
+void TFrmFrance::EnregistreGraphique(const QString& chemin) {
+    const std::string nom = chemin.toStdString();
+    FormatGraphique format = FormatGraphique::Png;
+    if (!FormatParExtension(chemin, format))
+        throw Erreur(nom, 0, "le nom doit finir par .png, .bmp, .svg ou .pdf.");
+    if (format == FormatGraphique::Png || format == FormatGraphique::Bmp) {
+        const QImage image = PlaceImageDansBitmap();
+        if (image.isNull()) throw Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
+        if (!image.convertToFormat(QImage::Format_RGB32)
+                 .save(chemin, format == FormatGraphique::Png ? "PNG" : "BMP"))
+            throw Erreur(nom, 0, "impossible d'écrire le fichier.");
+        return;
+    }
+    const QSize taille(std::max(0, LargeurUtile), std::max(0, HauteurUtile));
+    const QColor fond = viewport()->palette().color(viewport()->backgroundRole());
+    EcritGraphiqueVectoriel(chemin, format, taille, Ppp(), T("Carte des communes"),
+                            [this, taille, fond](QPainter& painter) {
+                                painter.fillRect(QRect(QPoint(0, 0), taille), fond);
+                                painter.setClipRect(QRect(QPoint(0, 0), taille));
+                                PeintVue(painter);
+                            });
 }
 
 QImage TFrmFrance::ImageAgrandie(int facteur) {

@@ -100,6 +100,11 @@ public:
     // The same picture as PlaceImageDansBitmap, drawn `facteur` times larger (sharp lines
     // and text for a printer, where a screen bitmap would be stretched).
     QImage ImageAgrandie(int facteur);
+    // Writes the picture of the view to `chemin`, in the format of its extension: PNG or
+    // BMP pixels, or SVG or PDF drawn as vectors by the same painting, text kept as text.
+    // Raises Erreur naming the file when the extension is unknown or the file cannot be
+    // written.
+    void EnregistreGraphique(const QString& chemin);
     // Prints the picture of the view on one page of `imprimante`, filling its printable
     // area (RectImpression). Returns the rectangle used, in printer pixels from the corner of
     // the printable area; empty, with nothing printed, when the view is empty. Raises Erreur

@@ -3,10 +3,10 @@
 #include "app/cli/commandes.h"
 #include "atlas/affichage.h"
 #include "atlas/preferences.h"
+#include "host/erreur.h"
 #include "mapview/frm_france.h"
 
 #include <QApplication>
-#include <QImage>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -105,8 +105,8 @@ bool LitOptionsCarte(const std::vector<std::string>& args, TOptionsCarte& option
         return false;
     }
     const std::string e = Extension(options.Sortie);
-    if (e != "png" && e != "bmp") {
-        erreur = "le fichier « " + options.Sortie + " » doit finir par .png ou .bmp.";
+    if (e != "png" && e != "bmp" && e != "svg" && e != "pdf") {
+        erreur = "le fichier « " + options.Sortie + " » doit finir par .png, .bmp, .svg ou .pdf.";
         return false;
     }
     return true;
@@ -169,18 +169,18 @@ int CommandeCarte(const std::vector<std::string>& args, TCarteFrance& carte) {
         vue.CalculPositionLegende();
         // The picture shows the selected town in its largest blinking phase (red).
         carte.PhaseClignotement = 2;
-        const QImage image = vue.PlaceImageDansBitmap().convertToFormat(QImage::Format_RGB32);
-        const QString sortie = QString::fromStdString(options.Sortie);
-        const char* format = Extension(options.Sortie) == "png" ? "PNG" : "BMP";
-        if (image.isNull() || !image.save(sortie, format)) {
-            std::cerr << "orlavine-cli : impossible d'écrire « " << options.Sortie << " ».\n";
+        try {
+            vue.EnregistreGraphique(QString::fromStdString(options.Sortie));
+        } catch (const Erreur& e) {
+            std::cerr << "orlavine-cli : " << e.what() << "\n";
             code = SortieEchec;
-        } else {
+        }
+        if (code == SortieOk) {
             const TCommune& c = carte.Communes[static_cast<std::size_t>(index)];
             std::cout << options.Sortie << " : " << Cp1252VersUtf8(TCarteFrance::NomComplet(c))
-                      << " (" << c.CodeInsee << "), " << image.width() << " x " << image.height()
-                      << ", zoom " << zoom << ", " << carte.CommunesAffichees.size()
-                      << " commune(s)\n";
+                      << " (" << c.CodeInsee << "), " << vue.LargeurUtile << " x "
+                      << vue.HauteurUtile << ", zoom " << zoom << ", "
+                      << carte.CommunesAffichees.size() << " commune(s)\n";
             if (!carte.ToutesCommunesPlacees())
                 std::cout << "Certaines communes ne sont pas affichées (place insuffisante).\n";
         }

@@ -10,7 +10,8 @@
 namespace orlavine {
 
 // args: TEXTE --sortie FICHIER [--largeur W] [--hauteur H] [--zoom Z] [--rayon KM]
-// [--voisines] (UTF-8, as typed). Writes a PNG or BMP picture by the file's extension.
+// [--voisines] (UTF-8, as typed). Writes a PNG or BMP picture, or an SVG or PDF drawing
+// with the labels as text, by the file's extension.
 // Returns the exit code: 0 written, 1 no commune found or the file could not be written,
 // 2 bad command line.
 int CommandeCarte(const std::vector<std::string>& args, TCarteFrance& carte);

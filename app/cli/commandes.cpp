@@ -72,7 +72,7 @@ void Aide(std::ostream& out, bool avecCarte) {
     if (avecCarte)
         out << "  carte TEXTE --sortie FICHIER [--largeur L] [--hauteur H] [--zoom Z]\n"
                "        [--rayon KM] [--voisines]\n"
-               "                             image de la carte (PNG ou BMP)\n";
+               "                             image de la carte (PNG, BMP, SVG ou PDF)\n";
     out << "  geocoder TEXTE             lieux trouvés, du meilleur au moins bon : latitude,\n"
            "                             longitude, libellé, source (hors ligne)\n"
            "  normaliser TEXTE           le texte tel que la recherche d'adresse le reçoit\n"

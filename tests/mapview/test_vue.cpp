@@ -1,5 +1,6 @@
 // The zoomable view and the map window: coordinates, zoom, animation, legend, hover,
 // export, a rendered picture and the toolbar images.
+#include "host/erreur.h"
 #include "mapview/frm_france.h"
 #include "mapview/frm_zoom.h"
 #include "mapview/icones.h"
@@ -9,6 +10,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QMessageBox>
@@ -21,6 +24,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace orlavine {
@@ -380,6 +384,51 @@ TEST_F(Carte, ExportSansBarresDeDefilement) {
     image = frm.PlaceImageDansBitmap();
     EXPECT_EQ(image.size(), QSize(frm.LargeurUtile, frm.HauteurUtile));
     EXPECT_EQ(image.size(), frm.viewport()->size());
+}
+
+// The save of the picture, by the extension: the window's dialog offers the four types and
+// every one is written; an unknown type or folder is refused with the file's name.
+TEST_F(Carte, EnregistrementParExtension) {
+    CarteEssai frm(nullptr, atlas.get());
+    Montre(frm, 400, 300);
+    frm.ZoomTo(2.0, nullptr, false);
+    QApplication::processEvents();
+    QTemporaryDir dossier;
+    ASSERT_TRUE(dossier.isValid());
+    const std::vector<std::pair<QString, QByteArray>> formats = {
+        {"c.bmp", "BM"}, {"c.PNG", "\x89PNG"}, {"c.svg", "<?xml"}, {"c.pdf", "%PDF-"}};
+    for (const auto& [nom, debut] : formats) {
+        const QString chemin = dossier.filePath(nom);
+        frm.EnregistreGraphique(chemin);
+        QFile fichier(chemin);
+        ASSERT_TRUE(fichier.open(QIODevice::ReadOnly)) << nom.toStdString();
+        EXPECT_TRUE(fichier.read(16).startsWith(debut)) << nom.toStdString();
+    }
+    for (const QString& mauvais : {dossier.filePath("c.jpg"), QStringLiteral("/inexistant/c.svg"),
+                                   QStringLiteral("/inexistant/c.pdf")}) {
+        try {
+            frm.EnregistreGraphique(mauvais);
+            ADD_FAILURE() << mauvais.toStdString();
+        } catch (const Erreur& e) {
+            EXPECT_TRUE(QString::fromStdString(e.what()).contains(mauvais)) << e.what();
+        }
+        EXPECT_FALSE(QFileInfo::exists(mauvais));
+    }
+
+    // The dialog lists the four types; it is closed without saving.
+    QStringList filtres;
+    QTimer::singleShot(0, [&] {
+        auto* dialogue = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialogue == nullptr) return;
+        filtres = dialogue->nameFilters();
+        if (const char* capture = std::getenv("ORLAVINE_CAPTURE_DIALOGUE"))
+            dialogue->grab().save(QString::fromLocal8Bit(capture));
+        dialogue->reject();
+    });
+    frm.ActionEnregistrerGraphique->trigger();
+    ASSERT_EQ(filtres.size(), 4);
+    EXPECT_TRUE(filtres[2].contains("*.svg"));
+    EXPECT_TRUE(filtres[3].contains("*.pdf"));
 }
 
 // A picture of the map: the blinking symbol, a disk and an outline where they must be.

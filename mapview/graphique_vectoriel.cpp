@@ -1,0 +1,66 @@
+#include "mapview/graphique_vectoriel.h"
+
+#include "host/erreur.h"
+
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <memory>
+
+namespace orlavine {
+
+bool FormatParExtension(const QString& chemin, FormatGraphique& format) {
+    const QString e = QFileInfo(chemin).suffix().toLower();
+    if (e == QLatin1String("png"))
+        format = FormatGraphique::Png;
+    else if (e == QLatin1String("bmp"))
+        format = FormatGraphique::Bmp;
+    else if (e == QLatin1String("svg"))
+        format = FormatGraphique::Svg;
+    else if (e == QLatin1String("pdf"))
+        format = FormatGraphique::Pdf;
+    else
+        return false;
+    return true;
+}
+
+void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSize taille, int ppp,
+                             const QString& titre, const std::function<void(QPainter&)>& peintre) {
+    const std::string nom = chemin.toStdString();
+    if (taille.isEmpty()) throw Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
+    ppp = ppp > 0 ? ppp : 96;
+    std::unique_ptr<QPaintDevice> device;
+    if (format == FormatGraphique::Svg) {
+        auto svg = std::make_unique<QSvgGenerator>();
+        svg->setFileName(chemin);
+        svg->setSize(taille);
+        svg->setViewBox(QRect(QPoint(0, 0), taille));
+        // Fonts given in points are sized for this resolution, as on the screen.
+        svg->setResolution(ppp);
+        svg->setTitle(titre);
+        svg->setDescription(QStringLiteral("Orlavine"));
+        device = std::move(svg);
+    } else if (format == FormatGraphique::Pdf) {
+        auto pdf = std::make_unique<QPdfWriter>(chemin);
+        pdf->setResolution(ppp);
+        pdf->setTitle(titre);
+        pdf->setCreator(QStringLiteral("Orlavine"));
+        const QSizeF points(taille.width() * 72.0 / ppp, taille.height() * 72.0 / ppp);
+        pdf->setPageLayout(
+            QPageLayout(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch),
+                        QPageLayout::Portrait, QMarginsF()));
+        device = std::move(pdf);
+    } else {
+        throw Erreur(nom, 0, "ce format n'est pas un format vectoriel (SVG ou PDF).");
+    }
+    QPainter painter;
+    if (!painter.begin(device.get())) throw Erreur(nom, 0, "impossible d'écrire le fichier.");
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    peintre(painter);
+    if (!painter.end()) throw Erreur(nom, 0, "impossible de terminer l'écriture du fichier.");
+}
+
+} // namespace orlavine
