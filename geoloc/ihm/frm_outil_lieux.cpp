@@ -435,17 +435,21 @@ void TFormToolLocation::ShowAllPlaces(TypeFilterDisplayList filtre) {
     }
     if (panneau) ProgressBar->setValue(ProgressBar->maximum());
     // Sorted as the list would sort its texts, then inserted in one step.
-    std::stable_sort(aAjouter_.begin(), aAjouter_.end(),
+    // Taken out first: inserting moves the selection, which moves the map and lets events
+    // through, and a fill started from there must not pull these rows from under this one.
+    std::vector<LigneAAjouter> lignes = std::move(aAjouter_);
+    aAjouter_.clear();
+    std::stable_sort(lignes.begin(), lignes.end(),
                      [](const LigneAAjouter& a, const LigneAAjouter& b) { return a.Tri < b.Tri; });
     QStringList textes;
-    textes.reserve(static_cast<qsizetype>(aAjouter_.size()));
-    for (const LigneAAjouter& l : aAjouter_)
+    textes.reserve(static_cast<qsizetype>(lignes.size()));
+    for (const LigneAAjouter& l : lignes)
         textes.push_back(l.Tri);
     ListDisplayPlaces->insertItems(0, textes);
-    for (int r = 0; r < ListDisplayPlaces->count(); ++r)
-        ListDisplayPlaces->item(r)->setData(TDelegueLigneHtml::RoleBalisage,
-                                            aAjouter_[static_cast<std::size_t>(r)].Balisage);
-    aAjouter_.clear();
+    for (std::size_t r = 0; r < lignes.size() && static_cast<int>(r) < ListDisplayPlaces->count();
+         ++r)
+        ListDisplayPlaces->item(static_cast<int>(r))
+            ->setData(TDelegueLigneHtml::RoleBalisage, lignes[r].Balisage);
     ColorListDisplay();
     ListDisplayPlaces->setUpdatesEnabled(true);
     if (panneau) ShowPanelWait(false);

@@ -138,7 +138,7 @@ TEST(GedcomVersions, EveryExportKeepsItsVersionsPlacementRules) {
         EXPECT_EQ(relu.Version, c.VersionExportee);
         EXPECT_EQ(Reste(relu), Reste(d));
         EXPECT_EQ(relu.Jeu, d.Jeu);
-        const bool v7 = c.Version.front() == '7';
+        const bool v7 = !c.Version.empty() && c.Version.front() == '7';
         for (const LieuEvenement& l : relu.Lieux) {
             SCOPED_TRACE(std::string(l.Evenement));
             if (EstOrdonnance(l) && !v7) {
