@@ -2,9 +2,9 @@
 
 #include "genealogie/base_gedcom.h"
 #include "genealogie/services.h"
+#include "host/chaines.h"
 
 #include <algorithm>
-#include <charconv>
 #include <utility>
 
 namespace orlavine::geoloc {
@@ -13,14 +13,7 @@ namespace {
 
 // Seven decimals (about 1 cm), trailing zeros dropped, always with a point: "48.8566", "-1.5".
 void AjouteDegres(std::string& s, double valeur) {
-    char texte[40];
-    const auto r = std::to_chars(texte, texte + sizeof texte, valeur, std::chars_format::fixed, 7);
-    std::string_view v(texte, static_cast<std::size_t>(r.ptr - texte));
-    while (v.size() > 1 && v.back() == '0')
-        v.remove_suffix(1);
-    if (v.back() == '.') v.remove_suffix(1);
-    if (v == "-0") v = "0";
-    s += v;
+    s += TexteDecimal(valeur, 7);
 }
 
 void AjouteJson(std::string& s, std::string_view texte) {
