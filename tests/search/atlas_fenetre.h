@@ -1,16 +1,30 @@
 // Window tests on the small test atlas, written once per suite in a temporary folder, with
-// fresh settings before each test.
+// fresh settings before each test; and the wait on the event loop the window tests share.
 #pragma once
 
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
 
+#include <QElapsedTimer>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace orlavine::essai {
+
+// Runs the event loop until `condition` holds (false after 10 s).
+inline bool Attendre(const std::function<bool()>& condition) {
+    QElapsedTimer t;
+    t.start();
+    while (!condition()) {
+        if (t.elapsed() > 10000) return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
 
 class AtlasFenetre : public ::testing::Test {
 protected:

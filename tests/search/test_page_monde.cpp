@@ -7,12 +7,14 @@
 #include "search/form_ihm2.h"
 #include "search/page_navigateur.h"
 #include "search/parametres.h"
+#include "tests/search/atlas_fenetre.h"
 
 #include <QtTest>
 #include <QtWidgets>
 #include <gtest/gtest.h>
 
 using namespace orlavine;
+using essai::Attendre;
 
 namespace {
 
@@ -31,6 +33,22 @@ struct HoteEssai : geoloc::IHotePageMonde {
         return std::string(adresse);
     }
     void AddLog(const std::string& l) override { Journal.push_back(l); }
+};
+
+// A geocoder that knows one town.
+struct GeocodageEssai : IGeocodage {
+    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override {
+        if (adresse.find("Saint-Amadou") != std::string::npos)
+            return monde::TPointGeo{43.1108, 1.7144};
+        return std::nullopt;
+    }
+    std::string ChercheLieu(double, double) override { return "Saint-Amadou, Ariège, France"; }
+    std::vector<TCandidatCarte> Homonymes(const std::string& adresse) override {
+        if (adresse != "Valence") return {};
+        return {{{44.93, 4.89}, "Valence, Drôme"}, {{44.11, 0.89}, "Valence, Tarn"}};
+    }
+    std::string ServiceInjoignable() const override { return Injoignable; }
+    std::string Injoignable;
 };
 
 SGeoChps Lieu(int etat, std::string lieuDit = {}) {
@@ -55,7 +73,20 @@ protected:
         f->OnLocalisationSauvee = [this](SGeoChps* l) { sauves.push_back(*l); };
         f->show();
     }
+    // Shows the place in state `etat` on the world map page; with `geocodage`, once the map
+    // control is ready and answers through it.
+    void Ouvre(int etat, IGeocodage* geocodage = nullptr, std::string lieuDit = {}) {
+        if (geocodage) {
+            f->WebOSMaps->FixeGeocodage(geocodage);
+            ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
+        }
+        lieu = Lieu(etat, std::move(lieuDit));
+        f->SetSGeoChps(&lieu);
+        f->ShowMapWorld({});
+    }
+
     HoteEssai hote;
+    SGeoChps lieu;
     std::unique_ptr<TFormIhm2> f;
     QStringList messages;
     std::vector<SGeoChps> sauves;
@@ -78,9 +109,7 @@ TEST_F(PageMondeFenetre, CaptionsAndTheStateOfAValidatedPlace) {
                                  "localisation\"");
     EXPECT_FALSE(f->PanelSearchPlace->isVisible()); // no place yet
 
-    const SGeoChps lieu = Lieu(EtatValide);
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatValide);
     EXPECT_EQ(f->AdvOfficePagerMain->currentWidget(), f->PageMapWorld);
     EXPECT_TRUE(f->PanelSearchPlace->isVisible());
     EXPECT_EQ(f->lbPlace->text(), "Saint-Amadou, 09120, Ariège, France");
@@ -92,9 +121,7 @@ TEST_F(PageMondeFenetre, CaptionsAndTheStateOfAValidatedPlace) {
 }
 
 TEST_F(PageMondeFenetre, ThePanelFollowsTheBrowserPageWhichSaysWhyItIsEmpty) {
-    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatAdresseTrouvee);
     f->AdvOfficePagerMain->setCurrentWidget(f->PageMapGoogle);
     EXPECT_EQ(f->PanelSearchPlace->parentWidget(), f->PageMapGoogle);
     EXPECT_TRUE(f->PanelSearchPlace->isVisible());
@@ -117,9 +144,7 @@ TEST_F(PageMondeFenetre, ThePanelFollowsTheBrowserPageWhichSaysWhyItIsEmpty) {
 }
 
 TEST_F(PageMondeFenetre, RelocatingAPlaceWithALieuDitAsksFirst) {
-    const SGeoChps lieu = Lieu(EtatAdresseTrouvee, "Le Moulin");
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatAdresseTrouvee, nullptr, "Le Moulin");
     QString question;
     f->DemandeRelocalisation = [&](const QString& q) {
         question = q;
@@ -132,43 +157,9 @@ TEST_F(PageMondeFenetre, RelocatingAPlaceWithALieuDitAsksFirst) {
     EXPECT_TRUE(hote.Journal.empty());
 }
 
-namespace {
-
-// A geocoder that knows one town.
-struct GeocodageEssai : IGeocodage {
-    std::optional<monde::TPointGeo> ChercheAdresse(const std::string& adresse) override {
-        if (adresse.find("Saint-Amadou") != std::string::npos)
-            return monde::TPointGeo{43.1108, 1.7144};
-        return std::nullopt;
-    }
-    std::string ChercheLieu(double, double) override { return "Saint-Amadou, Ariège, France"; }
-    std::vector<TCandidatCarte> Homonymes(const std::string& adresse) override {
-        if (adresse != "Valence") return {};
-        return {{{44.93, 4.89}, "Valence, Drôme"}, {{44.11, 0.89}, "Valence, Tarn"}};
-    }
-    std::string ServiceInjoignable() const override { return Injoignable; }
-    std::string Injoignable;
-};
-
-bool Attendre(const std::function<bool()>& condition) {
-    QElapsedTimer t;
-    t.start();
-    while (!condition()) {
-        if (t.elapsed() > 10000) return false;
-        QTest::qWait(10);
-    }
-    return true;
-}
-
-} // namespace
-
 TEST_F(PageMondeFenetre, TheMapControlAnswersThroughThePage) {
     GeocodageEssai geocodage;
-    f->WebOSMaps->FixeGeocodage(&geocodage);
-    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
-    const SGeoChps lieu = Lieu(EtatHorsTable);
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatHorsTable, &geocodage);
     EXPECT_EQ(f->LbLatLong->text(), "Cette adresse n'a pas encore été localisée.");
     f->TimerMapLoadedTimer(); // the map is ready: the place is searched
     ASSERT_TRUE(Attendre([&] { return !sauves.empty(); }));
@@ -202,11 +193,7 @@ TEST_F(PageMondeFenetre, TheMapControlAnswersThroughThePage) {
 // position shown is, and « Choisir cette localisation » stores that position.
 TEST_F(PageMondeFenetre, ASearchAfterATabSwitchMovesTheMapAndIsWhatChoisirStores) {
     GeocodageEssai geocodage;
-    f->WebOSMaps->FixeGeocodage(&geocodage);
-    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
-    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatAdresseTrouvee, &geocodage);
     f->TimerMapLoadedTimer();
     EXPECT_DOUBLE_EQ(f->WebOSMaps->Marqueur().Latitude, 43.1);
     f->AdvOfficePagerMain->setCurrentWidget(f->PageMapGoogle);
@@ -241,11 +228,7 @@ TEST_F(PageMondeFenetre, ASearchAfterATabSwitchMovesTheMapAndIsWhatChoisirStores
 // A search that finds nothing says so in the window and leaves the position as it was.
 TEST_F(PageMondeFenetre, ASearchThatFindsNothingSaysSo) {
     GeocodageEssai geocodage;
-    f->WebOSMaps->FixeGeocodage(&geocodage);
-    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
-    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatAdresseTrouvee, &geocodage);
     f->cbAddress->setEditText(QStringLiteral("Nullepart-sur-Rien"));
     f->BtSearch->click();
     ASSERT_TRUE(Attendre([&] { return f->LbEtatRecherche->text().startsWith("Aucun"); }))
@@ -258,11 +241,7 @@ TEST_F(PageMondeFenetre, ASearchThatFindsNothingSaysSo) {
 // shown and is what « Choisir » stores. A service that could not be reached is said too.
 TEST_F(PageMondeFenetre, AnAmbiguousSearchOffersItsNamesakesToPickFrom) {
     GeocodageEssai geocodage;
-    f->WebOSMaps->FixeGeocodage(&geocodage);
-    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
-    const SGeoChps lieu = Lieu(EtatAdresseTrouvee);
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatAdresseTrouvee, &geocodage);
     EXPECT_FALSE(f->cbCandidats->isVisible());
     f->cbAddress->setEditText(QStringLiteral("Valence"));
     f->BtSearch->click();
@@ -293,9 +272,7 @@ TEST_F(PageMondeFenetre, AnAmbiguousSearchOffersItsNamesakesToPickFrom) {
 // Un-validating a validated place by a click on the map and « Choisir » asks first; the
 // question's default button is « Non », and « Non » keeps the place as it was.
 TEST_F(PageMondeFenetre, UnvalidatingAValidatedPlaceAsksFirst) {
-    const SGeoChps lieu = Lieu(EtatValide);
-    f->SetSGeoChps(&lieu);
-    f->ShowMapWorld({});
+    Ouvre(EtatValide);
     emit f->WebOSMaps->OnMapClick(f->WebOSMaps, 43.3, 1.9, 10, 10);
     bool nonParDefaut = false;
     QString question;
