@@ -64,6 +64,7 @@ TEST(CodesPostaux, DamageIsRefusedWithTheFileAndTheRecord) {
         o[position] = valeur;
         return o;
     };
+    // The header's checks, shared by the three side files, are checked here only.
     const std::pair<std::vector<std::uint8_t>, const char*> cas[] = {
         {abime(0, 'X'), "Fichier \"ccpostaux.dat\" endommag\xC3\xA9 : signature CCCP absente."},
         {abime(4, 2), "version 2 inconnue (1 attendue)"},
