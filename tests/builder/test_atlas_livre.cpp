@@ -4,6 +4,7 @@
 #include "atlas/fichiers.h"
 #include "atlas/saisie.h"
 #include "sources_factices.h"
+#include "tests/builder/cache_sources.h"
 #include "tools/atlas-build/code_officiel.h"
 #include "tools/atlas-build/construction.h"
 
@@ -22,14 +23,7 @@ const fs::path DossierLivre = ORLAVINE_ATLAS_BUNDLED;
 const fs::path CentroidesLivres = ORLAVINE_CENTROIDES;
 const fs::path DossierPartage = ORLAVINE_SHARED_DATA;
 
-// The cache of scripts/fetch-sources.sh.
-fs::path DossierSources() {
-    if (const char* s = std::getenv("ORLAVINE_SOURCES"); s && *s) return s;
-    if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x)
-        return fs::path(x) / "orlavine" / "sources";
-    const char* h = std::getenv("HOME");
-    return h && *h ? fs::path(h) / ".cache" / "orlavine" / "sources" : fs::path();
-}
+using orlavine::test::DossierSources;
 
 bool SourcesEnCache() {
     const fs::path d = DossierSources();
@@ -237,20 +231,16 @@ TEST(AtlasReconstruit, CachedSourcesGiveTheBundledBytes) {
     EXPECT_TRUE(rapport.Valide()) << rapport.Texte(atlas);
     EXPECT_EQ(rapport.PrefecturesPresentes, 96u);
     EXPECT_GE(rapport.PartDansDepartement, PartMinimaleDansDepartement);
-    auto octets = [](const std::vector<std::uint8_t>& v) {
-        return std::string(v.begin(), v.end());
-    };
-    EXPECT_TRUE(octets(fichiers.Communes) == LitFichier(DossierLivre / NomFichierCommunes))
-        << "cc.dat livré différent de la reconstruction";
-    EXPECT_TRUE(octets(fichiers.Departements) == LitFichier(DossierLivre / NomFichierDepartements));
-    EXPECT_TRUE(octets(fichiers.Contours) == LitFichier(DossierLivre / NomFichierContours));
-    EXPECT_TRUE(octets(fichiers.CommunesLiees) ==
-                LitFichier(DossierLivre / NomFichierCommunesLiees));
-    EXPECT_TRUE(octets(fichiers.CodesPostaux) == LitFichier(DossierLivre / NomFichierCodesPostaux))
-        << "ccpostaux.dat livré différent de la reconstruction";
-    EXPECT_TRUE(octets(fichiers.NomsOfficiels) ==
-                LitFichier(DossierLivre / NomFichierNomsOfficiels))
-        << "ccnoms.dat livré différent de la reconstruction";
+    const std::pair<const char*, const std::vector<std::uint8_t>&> attendus[] = {
+        {NomFichierCommunes, fichiers.Communes},
+        {NomFichierDepartements, fichiers.Departements},
+        {NomFichierContours, fichiers.Contours},
+        {NomFichierCommunesLiees, fichiers.CommunesLiees},
+        {NomFichierCodesPostaux, fichiers.CodesPostaux},
+        {NomFichierNomsOfficiels, fichiers.NomsOfficiels}};
+    for (const auto& [nom, octets] : attendus)
+        EXPECT_TRUE(std::string(octets.begin(), octets.end()) == LitFichier(DossierLivre / nom))
+            << nom << " livré différent de la reconstruction";
 }
 
 TEST(AtlasReconstruit, OfficialOutlinesHoldTheCommunes) {

@@ -3,7 +3,6 @@
 #include "atlas/carte_france.h"
 #include "atlas/fichiers.h"
 #include "atlas/recherche.h"
-#include "atlas/saisie.h"
 #include "sources_factices.h"
 #include "tools/atlas-build/construction.h"
 #include "tools/atlas-build/programme.h"
@@ -127,44 +126,33 @@ TEST(Voisinage, GridFindsExactlyWhatAllPairsFind) {
     }
     communes.push_back(communes[0]);
     const int rayon = 20;
-    CalculeVoisins(communes, rayon);
-
-    for (std::size_t i = 0; i < communes.size(); ++i) {
-        std::vector<std::pair<int, std::uint16_t>> attendus;
-        for (std::size_t j = 0; j < communes.size(); ++j) {
-            if (j == i) continue;
-            const int d = TCarteFrance::DistanceCommunes(communes[i], communes[j]);
-            if (d <= rayon) attendus.push_back({d, static_cast<std::uint16_t>(j)});
+    // Every list is what all pairs give among the communes that may be neighbours.
+    std::vector<bool> possibles(communes.size(), true);
+    const auto verifie = [&] {
+        for (std::size_t i = 0; i < communes.size(); ++i) {
+            std::vector<std::pair<int, std::uint16_t>> attendus, obtenus;
+            for (std::size_t j = 0; j < communes.size(); ++j) {
+                const int d = TCarteFrance::DistanceCommunes(communes[i], communes[j]);
+                if (j != i && possibles[j] && d <= rayon)
+                    attendus.push_back({d, static_cast<std::uint16_t>(j)});
+            }
+            std::sort(attendus.begin(), attendus.end());
+            for (std::size_t k = 0; k < communes[i].Voisins.size(); ++k)
+                obtenus.push_back({communes[i].DistancesVoisins[k], communes[i].Voisins[k]});
+            ASSERT_EQ(obtenus, attendus) << "commune " << i;
         }
-        std::sort(attendus.begin(), attendus.end());
-        std::vector<std::pair<int, std::uint16_t>> obtenus;
-        for (std::size_t k = 0; k < communes[i].Voisins.size(); ++k)
-            obtenus.push_back({communes[i].DistancesVoisins[k], communes[i].Voisins[k]});
-        ASSERT_EQ(obtenus, attendus) << "commune " << i;
-    }
+    };
+    CalculeVoisins(communes, rayon);
+    verifie();
     // The duplicate of commune 0 is its neighbour at 0 km, first in the list.
     ASSERT_FALSE(communes[0].Voisins.empty());
     EXPECT_EQ(communes[0].DistancesVoisins[0], 0);
 
-    // With one commune in five that may be nobody's neighbour: every list is the same all
-    // pairs gives, less those communes.
-    std::vector<bool> possibles(communes.size());
+    // With one commune in five that may be nobody's neighbour.
     for (std::size_t i = 0; i < communes.size(); ++i)
         possibles[i] = i % 5 != 3;
     CalculeVoisins(communes, rayon, possibles);
-    for (std::size_t i = 0; i < communes.size(); ++i) {
-        std::vector<std::pair<int, std::uint16_t>> attendus;
-        for (std::size_t j = 0; j < communes.size(); ++j) {
-            if (j == i || !possibles[j]) continue;
-            const int d = TCarteFrance::DistanceCommunes(communes[i], communes[j]);
-            if (d <= rayon) attendus.push_back({d, static_cast<std::uint16_t>(j)});
-        }
-        std::sort(attendus.begin(), attendus.end());
-        std::vector<std::pair<int, std::uint16_t>> obtenus;
-        for (std::size_t k = 0; k < communes[i].Voisins.size(); ++k)
-            obtenus.push_back({communes[i].DistancesVoisins[k], communes[i].Voisins[k]});
-        ASSERT_EQ(obtenus, attendus) << "commune " << i;
-    }
+    verifie();
     EXPECT_THROW(CalculeVoisins(communes, rayon, std::vector<bool>(3)), std::invalid_argument);
 }
 
@@ -310,28 +298,6 @@ TEST_F(ConstructionFactice, PositionsFollowTheFallbackOrderForEveryKind) {
     EXPECT_EQ(r.ParNature, (std::array<std::size_t, 4>{sources.Communes.size(), 2, 1, 2}));
     EXPECT_TRUE(Contient(r.Texte(atlas), "  associées : 0 centroïde 2018, 0 GeoNames, 1 position "
                                          "de la commune de rattachement, 0 sans position"));
-}
-
-TEST_F(ConstructionFactice, ADelegatedCommuneIsFoundByNameAndItsCodeGivesTheCurrentOneFirst) {
-    const fs::path sortieAtlas = dossier.Chemin() / "atlas";
-    ASSERT_EQ(Lance({"--sources", options.Sources.string(), "--out", sortieAtlas.string()}), 0)
-        << erreurs.str();
-    const TCarteFrance carte(sortieAtlas);
-    std::vector<std::uint16_t> r;
-    carte.RechercheCommunes(r, "ESQUI", -1, -1, SaisieNom);
-    ASSERT_EQ(r.size(), 1u);
-    EXPECT_EQ(carte.NatureCommune(r[0]), TNatureCommune::Deleguee);
-    // The parent by its name as written.
-    EXPECT_EQ(carte.QualificatifCommune(r[0]), "commune d\xE9l\xE9gu\xE9"
-                                               "e de Fusionn\xE9"
-                                               "e");
-    carte.RechercheCommunes(r, "01011", -1, -1, SaisieCode);
-    ASSERT_EQ(r.size(), 2u); // ANCIENNE (delegated) before FUSIONNEE in table order
-    carte.CommuneActuelleEnTete(r, "01011", SaisieCode);
-    EXPECT_EQ(carte.Communes[r[0]].Nom, "FUSIONNEE");
-    EXPECT_EQ(carte.Communes[r[1]].Nom, "ANCIENNE");
-    EXPECT_EQ(carte.CommuneDeRattachement(r[1]), r[0]);
-    EXPECT_EQ(carte.QualificatifCommune(r[0]), "");
 }
 
 TEST_F(ConstructionFactice, BadInputStopsWithAMessageAndWritesNothing) {

@@ -92,6 +92,25 @@ TVueMonde Vue(double lat, double lon, double echelle) {
     return v;
 }
 
+// Labels (every text but the two overlays) never overlap one another nor the overlays.
+void AttendLibellesSepares(const SurfaceEnregistreuse& s, const TBilanDessinMonde& b) {
+    std::vector<TRect> libelles;
+    for (const auto& t : s.Textes)
+        if (t.Chaine != b.Attribution && t.Chaine != b.Barre.Libelle)
+            libelles.push_back({t.X, t.Y, t.X + static_cast<int>(t.Chaine.size()) * 6, t.Y + 12});
+    for (std::size_t i = 0; i < libelles.size(); ++i) {
+        EXPECT_FALSE(Intersecte(libelles[i], b.RectAttribution));
+        EXPECT_FALSE(Intersecte(libelles[i], b.RectBarre));
+        for (std::size_t j = i + 1; j < libelles.size(); ++j)
+            ASSERT_FALSE(Intersecte(libelles[i], libelles[j])) << i << " " << j;
+    }
+}
+
+bool Ecrit(const SurfaceEnregistreuse& s, const AnsiString& texte) {
+    return std::any_of(s.Textes.begin(), s.Textes.end(),
+                       [&](const auto& t) { return t.Chaine == texte; });
+}
+
 TEST(DessinMonde, AttributionAndScaleBarAtEveryScaleEvenWithoutData) {
     const TDonneesMonde d = MondeEssai();
     for (const TDonneesMonde* donnees : {&d, static_cast<const TDonneesMonde*>(nullptr)}) {
@@ -217,36 +236,7 @@ TEST(DessinMonde, CommunesAndDepartmentsWhenZoomedInWithLabelsApart) {
     EXPECT_TRUE(b.MarqueurDessine);
     EXPECT_TRUE(std::any_of(s.Textes.begin(), s.Textes.end(),
                             [](const auto& t) { return t.Chaine == "Versailles"; }));
-    // Labels (every text but the two overlays) never overlap one another nor the overlays.
-    std::vector<TRect> libelles;
-    for (const auto& t : s.Textes)
-        if (t.Chaine != TexteAttribution() && t.Chaine != b.Barre.Libelle)
-            libelles.push_back({t.X, t.Y, t.X + static_cast<int>(t.Chaine.size()) * 6, t.Y + 12});
-    for (std::size_t i = 0; i < libelles.size(); ++i) {
-        EXPECT_FALSE(Intersecte(libelles[i], b.RectAttribution));
-        EXPECT_FALSE(Intersecte(libelles[i], b.RectBarre));
-        for (std::size_t j = i + 1; j < libelles.size(); ++j)
-            EXPECT_FALSE(Intersecte(libelles[i], libelles[j])) << i << " " << j;
-    }
-}
-
-// Labels (every text but the two overlays) never overlap one another nor the overlays.
-void AttendLibellesSepares(const SurfaceEnregistreuse& s, const TBilanDessinMonde& b) {
-    std::vector<TRect> libelles;
-    for (const auto& t : s.Textes)
-        if (t.Chaine != b.Attribution && t.Chaine != b.Barre.Libelle)
-            libelles.push_back({t.X, t.Y, t.X + static_cast<int>(t.Chaine.size()) * 6, t.Y + 12});
-    for (std::size_t i = 0; i < libelles.size(); ++i) {
-        EXPECT_FALSE(Intersecte(libelles[i], b.RectAttribution));
-        EXPECT_FALSE(Intersecte(libelles[i], b.RectBarre));
-        for (std::size_t j = i + 1; j < libelles.size(); ++j)
-            ASSERT_FALSE(Intersecte(libelles[i], libelles[j])) << i << " " << j;
-    }
-}
-
-bool Ecrit(const SurfaceEnregistreuse& s, const AnsiString& texte) {
-    return std::any_of(s.Textes.begin(), s.Textes.end(),
-                       [&](const auto& t) { return t.Chaine == texte; });
+    AttendLibellesSepares(s, b);
 }
 
 TEST(DessinMonde, TownsOfTheWorldByScaleSharingTheRoomWithTheCommunes) {

@@ -1,6 +1,7 @@
 // The bundled world file reads, holds every layer at every level, and is rebuilt to the same
 // bytes from the pinned sources when they are in the cache.
 #include "monde/donnees.h"
+#include "tests/builder/cache_sources.h"
 #include "tools/monde-build/construction.h"
 
 #include <cstdlib>
@@ -15,14 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 const fs::path FichierLivre = ORLAVINE_MONDE_LIVRE;
 
-// The cache of scripts/fetch-sources.sh.
-fs::path DossierSources() {
-    if (const char* s = std::getenv("ORLAVINE_SOURCES"); s && *s) return s;
-    if (const char* x = std::getenv("XDG_CACHE_HOME"); x && *x)
-        return fs::path(x) / "orlavine" / "sources";
-    const char* h = std::getenv("HOME");
-    return h && *h ? fs::path(h) / ".cache" / "orlavine" / "sources" : fs::path();
-}
+using orlavine::test::DossierSources;
 
 TEST(MondeLivre, ReadsWithEveryLayerAndChecksOut) {
     ASSERT_TRUE(fs::exists(FichierLivre)) << "lancer scripts/build-monde.sh";
