@@ -45,7 +45,7 @@ std::vector<std::string> Noms(const TCarteFrance& carte, const std::string& text
 
 using V = std::vector<std::string>;
 
-TEST(Recherche, ModesParNom) {
+TEST(Recherche, ModesParNomEtParCode) {
     const auto carte = PetitAtlas();
     EXPECT_EQ(Noms(carte, "DUN"), (V{"DUNES", "DUNKERQUE"}));
     EXPECT_EQ(Noms(carte, "SAINT-"), (V{"SAINT-AMAND-LES-EAUX", "SAINT-JEAN-SUR-MER"}));
@@ -61,10 +61,7 @@ TEST(Recherche, ModesParNom) {
     EXPECT_TRUE(Noms(carte, "").empty());
     EXPECT_TRUE(Noms(carte, "dun").empty());
     EXPECT_EQ(Noms(carte, "*AS").size(), 2u); // BASTIA, VILLENEUVE-D'ASCQ
-}
-
-TEST(Recherche, ModesParCode) {
-    const auto carte = PetitAtlas();
+    // Codes.
     EXPECT_EQ(Noms(carte, "59", SaisieCode),
               (V{"DUNKERQUE", "SAINT-AMAND-LES-EAUX", "VILLENEUVE-D'ASCQ"}));
     EXPECT_EQ(Noms(carte, "20", SaisieCode), (V{"AJACCIO", "BASTIA"}));
@@ -82,6 +79,10 @@ TEST(Recherche, BornesDeLaPlageEtTableNonTriee) {
     EXPECT_TRUE(std::all_of(r.begin(), r.end(), [](auto i) { return i < 3; }));
     carte.RechercheCommunes(r, "DUN", 1000, -50, SaisieNom);
     EXPECT_EQ(r.size(), 2u);
+    // A hand-made table out of order is still searched completely.
+    const TCarteFrance desordre(
+        {}, {Commune("ZEBRE", "1"), Commune("ABC", "2"), Commune("ZEN", "3")}, {});
+    EXPECT_EQ(Noms(desordre, "ZE"), (V{"ZEBRE", "ZEN"}));
 }
 
 // The binary-search start must give the list of the plain scan, in the same order.
@@ -113,13 +114,6 @@ TEST(Recherche, DepartDichotomiqueIdentiqueAuBalayage) {
         carte.RechercheCommunesLineaire(lineaire, texte, 15000, 4000, SaisieNom);
         ASSERT_EQ(rapide, lineaire) << texte;
     }
-}
-
-TEST(Recherche, TableNonTrieeReste) {
-    // A hand-made table out of order is still searched completely.
-    const TCarteFrance carte({}, {Commune("ZEBRE", "1"), Commune("ABC", "2"), Commune("ZEN", "3")},
-                             {});
-    EXPECT_EQ(Noms(carte, "ZE"), (V{"ZEBRE", "ZEN"}));
 }
 
 TEST(Noms, CompletsLibellesEtDepartements) {
