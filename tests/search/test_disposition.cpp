@@ -163,7 +163,6 @@ TEST_F(Disposition, TheStatusTextNeverResizesTheWindow) {
     EXPECT_EQ(f->size(), fenetre);
     EXPECT_EQ(f->LabelStatusCarteGeo->width(), statut);
     EXPECT_EQ(f->PanOption->width(), gauche);
-    EXPECT_GE(f->minimumSize().width(), 0);
     EXPECT_LE(f->minimumSizeHint().width(), fenetre.width());
     // The same at the minimum size.
     Taille(f->minimumSize());
