@@ -2,6 +2,7 @@
 // with a message naming the file and the layer.
 #include "monde/donnees.h"
 #include "monde/projection.h"
+#include "tests/commun/outils.h"
 
 #include <cstring>
 #include <filesystem>
@@ -35,12 +36,7 @@ TDonneesMonde PetitMonde() {
 }
 
 std::string Message(std::span<const std::uint8_t> octets) {
-    try {
-        LitDonneesMonde(octets, "monde.bin");
-    } catch (const ErreurMonde& e) {
-        return e.what();
-    }
-    return "";
+    return test::MessageDe<ErreurMonde>([&] { LitDonneesMonde(octets, "monde.bin"); });
 }
 
 // The bytes with their CRC made right again, so that the structure itself is tested.
@@ -147,12 +143,10 @@ TEST(FichierMonde, DamagedStructureIsNamed) {
 }
 
 TEST(FichierMonde, MissingFileMessage) {
-    try {
-        ChargeDonneesMonde(std::filesystem::path("/nulle/part") / NomFichierMonde);
-        FAIL();
-    } catch (const ErreurMonde& e) {
-        EXPECT_STREQ(e.what(), "Fichier \"monde.bin\" non existant ou d\xC3\xA9plac\xC3\xA9!");
-    }
+    EXPECT_EQ(test::MessageDe<ErreurMonde>([] {
+                  ChargeDonneesMonde(std::filesystem::path("/nulle/part") / NomFichierMonde);
+              }),
+              "Fichier \"monde.bin\" non existant ou d\xC3\xA9plac\xC3\xA9!");
 }
 
 } // namespace
