@@ -55,18 +55,6 @@ TEST(FichierCommunes, RelitCeQueLEcrivainAEcritBrouille) {
     EXPECT_THROW(EcritCommunes(communes), ErreurAtlas);
 }
 
-TEST(FichierCommunes, CompteNulOuNegatifNeLitRien) {
-    for (std::int32_t n : {0, -5}) {
-        std::vector<std::uint8_t> octets(4);
-        std::memcpy(octets.data(), &n, 4);
-        std::vector<TCommune> communes{Commune("X", "01001")};
-        ProgressionMuette progression;
-        LitCommunes(octets, communes, &progression);
-        EXPECT_EQ(communes.size(), 1u);
-        EXPECT_EQ(progression.Maximum(), 0);
-    }
-}
-
 TEST(FichierCommunes, FichierTronqueQuelleQueSoitLaCoupure) {
     const auto octets = EcritCommunes(TroisCommunes());
     for (std::size_t taille = 0; taille < octets.size(); ++taille) {
@@ -83,7 +71,18 @@ TEST(FichierCommunes, FichierTronqueQuelleQueSoitLaCoupure) {
     EXPECT_EQ(message, "Fichier \"cc.dat\" endommag\xC3\xA9 : enregistrement 3 incomplet.");
 }
 
-TEST(FichierCommunes, CompteTropGrandRefuseSansAllouer) {
+TEST(FichierCommunes, CompteNulNegatifOuTropGrand) {
+    // Zero or fewer: nothing read, the list kept.
+    for (std::int32_t n : {0, -5}) {
+        std::vector<std::uint8_t> octets(4);
+        std::memcpy(octets.data(), &n, 4);
+        std::vector<TCommune> communes{Commune("X", "01001")};
+        ProgressionMuette progression;
+        LitCommunes(octets, communes, &progression);
+        EXPECT_EQ(communes.size(), 1u);
+        EXPECT_EQ(progression.Maximum(), 0);
+    }
+    // Too many: refused without allocating.
     auto octets = EcritCommunes(TroisCommunes());
     for (std::int32_t n : {60000, 65537, 0x7FFFFFFF}) {
         std::memcpy(octets.data(), &n, 4);

@@ -15,6 +15,13 @@
 
 namespace orlavine::essai {
 
+// Empties the settings file.
+inline void EffaceParametres() {
+    auto reglages = OuvreParametres();
+    reglages->clear();
+    reglages->sync();
+}
+
 // Runs the event loop until `condition` holds (false after 10 s).
 inline bool Attendre(const std::function<bool()>& condition) {
     QElapsedTimer t;
@@ -38,11 +45,6 @@ protected:
     }
     static std::filesystem::path Atlas() {
         return std::filesystem::path(dossier_->path().toStdString()) / "atlas";
-    }
-    static void EffaceParametres() {
-        auto reglages = OuvreParametres();
-        reglages->clear();
-        reglages->sync();
     }
 
 private:

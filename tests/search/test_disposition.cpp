@@ -80,7 +80,7 @@ QStringList Defauts(QWidget* racine) {
 class Disposition : public essai::AtlasFenetre {
 protected:
     void SetUp() override {
-        EffaceParametres();
+        essai::EffaceParametres();
         f = std::make_unique<TFormIhm2>();
         f->DossierAtlas = Atlas();
         f->AfficheMessage = [](const QString&) {};
@@ -220,8 +220,26 @@ TEST_F(Disposition, TheMainWindowFitsAnEightHundredBySixHundredScreen) {
     EXPECT_TRUE(f->rect().contains(barre));
 }
 
-// A geometry saved on a larger screen, or partly off this one, is brought inside the screen.
-TEST(PositionFenetre, ASavedGeometryIsBroughtInsideTheScreen) {
+// A saved place comes back; one on a screen that is gone, or a size too small to use, is
+// ignored; a geometry saved on a larger screen, or partly off this one, is brought inside it.
+TEST(PositionFenetre, ASavedGeometryComesBackInsideTheScreen) {
+    const AnsiString cle = "Software\\Talvek\\Essai";
+    QWidget a, b, c;
+    a.resize(640, 480);
+    a.move(100, 120);
+    EnregPositFenetre(cle, &a, true, true);
+    LecturePositFenetre(cle, &b, true, true, false);
+    EXPECT_EQ(b.size(), QSize(640, 480));
+    EXPECT_EQ(b.pos(), QPoint(100, 120));
+    // A place on a screen that is gone and a size too small to use are both ignored.
+    OuvreParametres()->setValue("Software/Talvek/Essai/Position", QPoint(50000, 50000));
+    OuvreParametres()->setValue("Software/Talvek/Essai/Taille", QSize(20, 10));
+    c.resize(300, 200);
+    c.move(7, 9);
+    LecturePositFenetre(cle, &c, true, true, false);
+    EXPECT_EQ(c.size(), QSize(300, 200));
+    EXPECT_EQ(c.pos(), QPoint(7, 9));
+
     QWidget grande;
     grande.resize(3000, 2000);
     grande.move(700, 500);

@@ -40,7 +40,7 @@ int Selection(const QTreeWidget* l) {
 class Fenetre : public essai::AtlasFenetre {
 protected:
     void SetUp() override {
-        EffaceParametres();
+        essai::EffaceParametres();
         f = Nouvelle(Atlas());
     }
 
@@ -479,25 +479,6 @@ TEST_F(Fenetre, TheMapFallsBackToDefaultPreferencesWhenTheirWindowGoesFirst) {
     EXPECT_EQ(f->Carte->Preferences, nullptr);
     Cherche(f->zeVille1, "paris"); // draws the map again
     EXPECT_EQ(Noms(), QStringList{"PARIS"});
-}
-
-TEST(Parametres, WindowPlaceRoundTripAndOutOfSightPlaceIgnored) {
-    const AnsiString cle = "Software\\Talvek\\Essai";
-    QWidget a, b, c;
-    a.resize(640, 480);
-    a.move(100, 120);
-    EnregPositFenetre(cle, &a, true, true);
-    LecturePositFenetre(cle, &b, true, true, false);
-    EXPECT_EQ(b.size(), QSize(640, 480));
-    EXPECT_EQ(b.pos(), QPoint(100, 120));
-    // A place on a screen that is gone and a size too small to use are both ignored.
-    OuvreParametres()->setValue("Software/Talvek/Essai/Position", QPoint(50000, 50000));
-    OuvreParametres()->setValue("Software/Talvek/Essai/Taille", QSize(20, 10));
-    c.resize(300, 200);
-    c.move(7, 9);
-    LecturePositFenetre(cle, &c, true, true, false);
-    EXPECT_EQ(c.size(), QSize(300, 200));
-    EXPECT_EQ(c.pos(), QPoint(7, 9));
 }
 
 // The window's list holds what the shared search path finds (the command line prints the

@@ -64,9 +64,7 @@ SGeoChps Lieu(int etat, std::string lieuDit = {}) {
 class PageMondeFenetre : public ::testing::Test {
 protected:
     void SetUp() override {
-        auto reglages = OuvreParametres();
-        reglages->clear();
-        reglages->sync();
+        essai::EffaceParametres();
         f = std::make_unique<TFormIhm2>();
         f->AfficheMessage = [this](const QString& m) { messages << m; };
         f->FixeServicesLieux(&hote);
@@ -301,10 +299,7 @@ TEST_F(PageMondeFenetre, UnvalidatingAValidatedPlaceAsksFirst) {
 }
 
 TEST(FormAskLocation, AnswersAndTheRememberedBoxAndPlacement) {
-    {
-        auto reglages = OuvreParametres();
-        reglages->clear();
-    }
+    essai::EffaceParametres();
     {
         TFormAskLocation boite;
         EXPECT_EQ(boite.windowTitle(), "Confirmation");
