@@ -36,8 +36,8 @@ inline double EcartMoyen(const QImage& a, const QImage& b, int reduction = 1) {
     const auto reduit = [reduction](const QImage& i) {
         const QImage rgb = i.convertToFormat(QImage::Format_RGB32);
         if (reduction <= 1) return rgb;
-        return rgb.scaled(rgb.width() / reduction, rgb.height() / reduction,
-                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return rgb.scaled(rgb.width() / reduction, rgb.height() / reduction, Qt::IgnoreAspectRatio,
+                          Qt::SmoothTransformation);
     };
     const QImage x = reduit(a);
     const QImage y = reduit(b);
