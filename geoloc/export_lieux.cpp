@@ -5,6 +5,7 @@
 #include "host/chaines.h"
 
 #include <algorithm>
+#include <cctype>
 #include <utility>
 
 namespace orlavine::geoloc {
@@ -294,6 +295,19 @@ std::string EcritKml(const std::vector<TLieuExporte>& lieux, std::string_view ti
     }
     s += "</Document>\n</kml>\n";
     return s;
+}
+
+bool FormatLieuxParExtension(const std::filesystem::path& fichier, FormatLieux& format) {
+    std::string e = fichier.extension().string();
+    std::transform(e.begin(), e.end(), e.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (e == ".kml")
+        format = FormatLieux::Kml;
+    else if (e == ".geojson" || e == ".json")
+        format = FormatLieux::GeoJson;
+    else
+        return false;
+    return true;
 }
 
 TBilanExportLieux ExporteLieux(TBaseGenealogie& base, const std::filesystem::path& sortie,

@@ -38,6 +38,10 @@ std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base);
 std::string EcritGeoJson(const std::vector<TLieuExporte>& lieux);
 std::string EcritKml(const std::vector<TLieuExporte>& lieux, std::string_view titre);
 
+// The format named by the file's extension, case ignored: ".kml", ".geojson" or ".json";
+// false for any other.
+bool FormatLieuxParExtension(const std::filesystem::path& fichier, FormatLieux& format);
+
 struct TBilanExportLieux {
     long Entites = 0; // features written
 };

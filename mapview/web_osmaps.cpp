@@ -1,12 +1,20 @@
 #include "mapview/web_osmaps.h"
 
+#include "host/erreur.h"
 #include "mapview/geocodage.h"
+#include "mapview/graphique_vectoriel.h"
+#include "mapview/icones.h"
 #include "mapview/surface_qt.h"
 #include "mapview/tuiles.h"
 
 #include <QDebug>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -67,6 +75,37 @@ TWebOSMaps::TWebOSMaps(QWidget* parent) : QWidget(parent) {
             [this] { ZoomeAutour(FacteurBouton, vue_.Largeur / 2.0, vue_.Hauteur / 2.0); });
     connect(moins_, &QToolButton::clicked, this,
             [this] { ZoomeAutour(1.0 / FacteurBouton, vue_.Largeur / 2.0, vue_.Hauteur / 2.0); });
+    enregistrer_ = new QToolButton(this);
+    enregistrer_->setIcon(IconeCarte(8)); // the map window's own « Enregistrer » image
+    enregistrer_->setToolTip(QStringLiteral("Enregistrer la carte…"));
+    enregistrer_->setFixedSize(28, 28);
+    enregistrer_->setFocusPolicy(Qt::NoFocus);
+    enregistrer_->hide();
+    connect(enregistrer_, &QToolButton::clicked, this, &TWebOSMaps::EnregistrerCarte);
+    DemandeFichierCarte = [this](const QString& propose) {
+        QFileDialog dialogue(this, QStringLiteral("Enregistrer la carte"), propose);
+        dialogue.setAcceptMode(QFileDialog::AcceptSave);
+        dialogue.setFileMode(QFileDialog::AnyFile);
+        const QStringList filtres = {QStringLiteral("Image PNG (*.png)"),
+                                     QStringLiteral("Image vectorielle SVG (*.svg)"),
+                                     QStringLiteral("Document PDF (*.pdf)")};
+        const QStringList suffixes = {QStringLiteral("png"), QStringLiteral("svg"),
+                                      QStringLiteral("pdf")};
+        dialogue.setNameFilters(filtres);
+        const qsizetype choisi =
+            std::max<qsizetype>(0, suffixes.indexOf(QFileInfo(propose).suffix().toLower()));
+        dialogue.selectNameFilter(filtres[choisi]);
+        dialogue.setDefaultSuffix(suffixes[choisi]);
+        // A name typed without extension takes the chosen type's; a typed one decides.
+        connect(&dialogue, &QFileDialog::filterSelected, &dialogue,
+                [&dialogue, &filtres, &suffixes](const QString& filtre) {
+                    const qsizetype i = filtres.indexOf(filtre);
+                    if (i >= 0) dialogue.setDefaultSuffix(suffixes[i]);
+                });
+        if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty())
+            return QString();
+        return dialogue.selectedFiles().constFirst();
+    };
     PlaceBoutons();
     tuiles_ = new TCoucheTuiles(this);
     connect(tuiles_, &TCoucheTuiles::TuileArrivee, this, qOverload<>(&QWidget::update));
@@ -261,7 +300,8 @@ void TWebOSMaps::DessineSur(QPainter& painter, int largeur, int hauteur) {
         carte_->DessineSurcouches(surcouches, v, options, bilan_);
     }
     // The pointer's position, top right.
-    if (const QString position = TextePositionSouris(); !position.isEmpty()) {
+    if (const QString position = sansPointeur_ ? QString() : TextePositionSouris();
+        !position.isEmpty()) {
         const QFontMetrics m(PoliceCarteDefaut(), painter.device());
         const QRect cadre(v.Largeur - m.horizontalAdvance(position) - 18, 6,
                           m.horizontalAdvance(position) + 12, m.height() + 4);
@@ -289,6 +329,62 @@ void TWebOSMaps::resizeEvent(QResizeEvent*) {
 void TWebOSMaps::PlaceBoutons() {
     plus_->move(8, 8);
     moins_->move(8, 8 + plus_->height() + 2);
+    enregistrer_->move(8, moins_->y() + moins_->height() + 8);
+}
+
+void TWebOSMaps::OffreEnregistrement(bool offre) {
+    enregistrer_->setVisible(offre);
+}
+
+void TWebOSMaps::EnregistreCarte(const QString& chemin) {
+    const std::string nom = chemin.toStdString();
+    FormatGraphique format = FormatGraphique::Png;
+    if (!FormatParExtension(chemin, format) || format == FormatGraphique::Bmp)
+        throw orlavine::Erreur(nom, 0, "le nom doit finir par .png, .svg ou .pdf.");
+    const QSize taille(vue_.Largeur, vue_.Hauteur);
+    // Fonts given in points take the screen's size, in the picture as in the drawings.
+    const int ppp = logicalDpiX() > 0 ? logicalDpiX() : 96;
+    struct SansPointeur {
+        explicit SansPointeur(bool& b) : b_(b) { b_ = true; }
+        ~SansPointeur() { b_ = false; }
+        bool& b_;
+    } sansPointeur(sansPointeur_);
+    if (format == FormatGraphique::Png) {
+        QImage image(taille, QImage::Format_RGB32);
+        if (image.isNull())
+            throw orlavine::Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
+        image.setDotsPerMeterX(qRound(ppp / 0.0254));
+        image.setDotsPerMeterY(qRound(ppp / 0.0254));
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            DessineSur(painter, taille.width(), taille.height());
+        }
+        if (!image.save(chemin, "PNG"))
+            throw orlavine::Erreur(nom, 0, "impossible d'écrire le fichier.");
+        return;
+    }
+    EcritGraphiqueVectoriel(chemin, format, taille, ppp, QStringLiteral("Carte du monde"),
+                            [this, taille](QPainter& painter) {
+                                painter.setClipRect(QRect(QPoint(0, 0), taille));
+                                DessineSur(painter, taille.width(), taille.height());
+                            });
+}
+
+void TWebOSMaps::EnregistrerCarte() {
+    if (dernierEnregistrement_.isEmpty())
+        dernierEnregistrement_ = QDir::home().filePath(QStringLiteral("carte.png"));
+    const QString chemin =
+        DemandeFichierCarte ? DemandeFichierCarte(dernierEnregistrement_) : QString();
+    if (chemin.isEmpty()) return;
+    dernierEnregistrement_ = chemin;
+    try {
+        EnregistreCarte(chemin);
+    } catch (const orlavine::Erreur& e) {
+        QMessageBox::warning(this, QStringLiteral("Enregistrement de la carte"),
+                             QStringLiteral("La carte n'a pas été enregistrée :\n\n") +
+                                 QString::fromUtf8(e.what()));
+    }
 }
 
 void TWebOSMaps::wheelEvent(QWheelEvent* event) {

@@ -97,6 +97,22 @@ public:
     // Draws the map as the widget shows it onto `painter`, `largeur` x `hauteur` pixels.
     void DessineSur(class QPainter& painter, int largeur, int hauteur);
 
+    // ---- Saving the view ----
+    // Writes the view as the widget shows it (without the buttons nor the pointer's
+    // position), by the extension: a PNG picture, or an SVG or one-page PDF drawing through
+    // the same drawing, with the labels kept as text (see mapview/graphique_vectoriel.h).
+    // Raises Erreur naming the file when the name or the writing fails.
+    void EnregistreCarte(const QString& chemin);
+    // « Enregistrer la carte… »: asks for the file (PNG, SVG or PDF) and saves the view; a
+    // failure is shown in a message box. The button over the map, under « − », is shown only
+    // once the owner offers it.
+    void EnregistrerCarte();
+    void OffreEnregistrement(bool offre);
+    QToolButton* BoutonEnregistrer() const { return enregistrer_; }
+    // The save dialog (`propose`: the path offered); empty when cancelled. The tests answer
+    // it without a screen.
+    std::function<QString(const QString& propose)> DemandeFichierCarte;
+
     // Default centre of the map.
     static constexpr double LatitudeDefaut = 48.85904;
     static constexpr double LongitudeDefaut = 2.294297;
@@ -150,6 +166,9 @@ private:
     std::optional<monde::TPointGeo> souris_; // under the mouse
     QToolButton* plus_ = nullptr;
     QToolButton* moins_ = nullptr;
+    QToolButton* enregistrer_ = nullptr;
+    QString dernierEnregistrement_; // offered again by the next save
+    bool sansPointeur_ = false;     // a saved view leaves the pointer's position out
     TCoucheTuiles* tuiles_ = nullptr;
     bool creditEnLigne_ = false;
     // Answers leave in the order the searches were asked, whatever order they come in (a

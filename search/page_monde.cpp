@@ -146,6 +146,8 @@ QWidget* TFormIhm2::ConstruitPageMonde() {
 
     WebOSMaps = new TWebOSMaps(page);
     WebOSMaps->setObjectName(QStringLiteral("WebOSMaps"));
+    // « Enregistrer la carte… » over the map: PNG, SVG or PDF of the view.
+    WebOSMaps->OffreEnregistrement(true);
     disposition->addWidget(WebOSMaps, 1);
     connect(WebOSMaps, &TWebOSMaps::OnMapClick, this, &TFormIhm2::WebOSMapsMapClick);
     connect(WebOSMaps, &TWebOSMaps::OnMapResultSearchCoordinated, this,

@@ -2,6 +2,7 @@
 
 #include "atlas/carte_france.h"
 #include "genealogie/journal_geo.h"
+#include "geoloc/export_lieux.h"
 #include "geoloc/page_monde.h"
 #include "mapview/ansi_qt.h"
 #include "mapview/web_osmaps.h"
@@ -11,6 +12,10 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -148,15 +153,18 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
         new QPushButton(QStringLiteral("Supprimer toutes les localisations"), PanelLeftList);
     BtAnnuler =
         new QPushButton(QStringLiteral("Annuler la dernière géolocalisation"), PanelLeftList);
+    BtExporter = new QPushButton(QStringLiteral("Exporter les lieux…"), PanelLeftList);
+    BtExporter->setToolTip(QStringLiteral("Écrit les lieux localisés et validés dans un fichier "
+                                          "KML (Google Earth) ou GeoJSON (uMap, QGIS)."));
     CBRemplacerPositions = new QCheckBox(
         QStringLiteral("Remplacer aussi les positions du fichier\net celles placées à la main"),
         PanelLeftList);
     CBRemplacerPositions->setToolTip(
         QStringLiteral("Sans cette case, « Tout re-géolocaliser » garde les positions lues dans "
                        "le fichier GEDCOM, celles placées à la main et celles des lieux-dits."));
-    for (QWidget* w : std::initializer_list<QWidget*>{Label3, RBNotLocate, RBLocate, RBPlaceCheck,
-                                                      RBAVerifier, ListDisplayPlaces, BtReInit,
-                                                      CBRemplacerPositions, BtDeleteAll, BtAnnuler})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Label3, RBNotLocate, RBLocate, RBPlaceCheck, RBAVerifier, ListDisplayPlaces, BtReInit,
+             CBRemplacerPositions, BtDeleteAll, BtAnnuler, BtExporter})
         gauche->addWidget(w);
     gauche->setStretch(5, 1);
     LabelLectureSeule = new QLabel(PanelLeftList);
@@ -237,6 +245,28 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
         return static_cast<QMessageBox::StandardButton>(m.exec());
     };
 
+    DemandeFichierExport = [this](const QString& propose) {
+        QFileDialog dialogue(this, QStringLiteral("Exporter les lieux"), propose);
+        dialogue.setAcceptMode(QFileDialog::AcceptSave);
+        dialogue.setFileMode(QFileDialog::AnyFile);
+        const QStringList filtres = {QStringLiteral("Fichiers KML (*.kml)"),
+                                     QStringLiteral("Fichiers GeoJSON (*.geojson *.json)")};
+        const QStringList suffixes = {QStringLiteral("kml"), QStringLiteral("geojson")};
+        dialogue.setNameFilters(filtres);
+        const bool geojson = QFileInfo(propose).suffix().toLower() != QLatin1String("kml");
+        dialogue.selectNameFilter(filtres[geojson ? 1 : 0]);
+        dialogue.setDefaultSuffix(suffixes[geojson ? 1 : 0]);
+        // A name typed without extension takes the chosen type's; a typed one decides.
+        connect(&dialogue, &QFileDialog::filterSelected, &dialogue,
+                [&dialogue, &filtres, &suffixes](const QString& filtre) {
+                    const qsizetype i = filtres.indexOf(filtre);
+                    if (i >= 0) dialogue.setDefaultSuffix(suffixes[i]);
+                });
+        if (dialogue.exec() != QDialog::Accepted || dialogue.selectedFiles().isEmpty())
+            return QString();
+        return dialogue.selectedFiles().constFirst();
+    };
+
     connect(TimerInit, &QTimer::timeout, this, Garde([this] {
                 TimerInit->stop();
                 InitListPlaces();
@@ -266,6 +296,7 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
     connect(BtReInit, &QPushButton::clicked, this, Garde([this] { BtReInitClick(); }));
     connect(BtAnnuler, &QPushButton::clicked, this, Garde([this] { BtAnnulerClick(); }));
     connect(RBAVerifier, &QRadioButton::clicked, this, Garde([this] { AfficheAVerifier(); }));
+    connect(BtExporter, &QPushButton::clicked, this, Garde([this] { BtExporterClick(); }));
     connect(BtPrendreAttendue, &QPushButton::clicked, this,
             Garde([this] { BtPrendreAttendueClick(); }));
     connect(btQuit, &QPushButton::clicked, this, &QWidget::close);
@@ -876,6 +907,62 @@ void TFormToolLocation::BtReInitClick() {
     ShowPanelWait(false);
     if (ListDisplayPlaces->count() > 0) ListDisplayPlaces->setCurrentRow(0);
     AfficheBilan();
+}
+
+void TFormToolLocation::BtExporterClick() {
+    // Offered beside the base, under the name of the file it was imported from.
+    if (dernierExport_.isEmpty()) {
+        const QFileInfo base(QFile::decodeName(gestion_.Base.Chemin().c_str()));
+        QString nom = QFileInfo(U(gestion_.Base.NomFichierOrigine())).completeBaseName();
+        if (nom.isEmpty()) nom = base.completeBaseName();
+        dernierExport_ = base.absoluteDir().filePath(nom + QStringLiteral("-lieux.kml"));
+    }
+    const QString chemin = DemandeFichierExport ? DemandeFichierExport(dernierExport_) : QString();
+    if (chemin.isEmpty()) return;
+    dernierExport_ = chemin;
+    ExporteLieuxVers(chemin);
+}
+
+bool TFormToolLocation::ExporteLieuxVers(const QString& chemin) {
+    const std::filesystem::path sortie(QFile::encodeName(chemin).toStdString());
+    geoloc::FormatLieux format = geoloc::FormatLieux::Kml;
+    if (!geoloc::FormatLieuxParExtension(sortie, format)) {
+        MyMessageDlg(QMessageBox::Warning,
+                     QStringLiteral("Les lieux n'ont pas été exportés : le nom du fichier « %1 » "
+                                    "doit finir par .kml (KML) ou par .geojson (GeoJSON).")
+                         .arg(QFileInfo(chemin).fileName()),
+                     QMessageBox::Ok);
+        return false;
+    }
+    geoloc::TBilanExportLieux bilan;
+    {
+        // The same operation as `orlavine-cli base exporter --format kml|geojson`: a temporary
+        // file beside the target, renamed over it once complete.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        struct Curseur {
+            ~Curseur() { QApplication::restoreOverrideCursor(); }
+        } curseur;
+        try {
+            bilan = geoloc::ExporteLieux(gestion_.Base, sortie, format);
+        } catch (const std::exception& e) {
+            MyMessageDlg(QMessageBox::Critical,
+                         QStringLiteral("Les lieux n'ont pas été exportés :\n\n") +
+                             QString::fromUtf8(e.what()),
+                         QMessageBox::Ok);
+            return false;
+        }
+    }
+    const QLocale francais(QLocale::French);
+    MyMessageDlg(QMessageBox::Information,
+                 QStringLiteral("%1 %2 dans %3 (%4).")
+                     .arg(francais.toString(static_cast<qlonglong>(bilan.Entites)),
+                          bilan.Entites > 1 ? QStringLiteral("lieux exportés")
+                                            : QStringLiteral("lieu exporté"),
+                          QFileInfo(chemin).fileName(),
+                          format == geoloc::FormatLieux::Kml ? QStringLiteral("KML")
+                                                             : QStringLiteral("GeoJSON")),
+                 QMessageBox::Ok);
+    return true;
 }
 
 void TFormToolLocation::BtAnnulerClick() {

@@ -103,6 +103,11 @@ public:
     void AfficheAVerifier();
     void BtPrendreAttendueClick();
     const std::vector<geoloc::TPositionDouteuse>& AVerifier() const { return aVerifier_; }
+    // « Exporter les lieux… »: asks where (KML or GeoJSON, by the extension), then writes the
+    // base's located places there as `orlavine-cli base exporter --format kml|geojson` does,
+    // and says in the window what it wrote, or why nothing was written.
+    void BtExporterClick();
+    bool ExporteLieuxVers(const QString& chemin);
     void ListDisplayPlacesClick();
     void WebOSMapsMapClick(double latitude, double longitude);
 
@@ -115,6 +120,9 @@ public:
     std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString&,
                                               QMessageBox::StandardButtons)>
         MyMessageDlg;
+    // The save dialog of the export (`propose`: the path offered); empty when cancelled. The
+    // tests answer it without a screen.
+    std::function<QString(const QString& propose)> DemandeFichierExport;
 
     QLabel* Label3;
     QRadioButton* RBNotLocate;
@@ -125,6 +133,7 @@ public:
     QPushButton* BtReInit;
     QPushButton* BtDeleteAll;
     QPushButton* BtAnnuler;
+    QPushButton* BtExporter;
     // Shown when the base is read-only: why, and that the places can only be viewed.
     QLabel* LabelLectureSeule;
     // « Tout re-géolocaliser » replaces the file's and the hand-placed positions only when ticked.
@@ -198,8 +207,9 @@ private:
     std::unique_ptr<geoloc::TVerificateurPositions> verificateur_; // made when first needed
     std::vector<geoloc::TPositionDouteuse> aVerifier_; // the rows of « À vérifier », in order
     bool chargee_ = false;
-    bool occupe_ = false; // an automatic location is under way
-    long aFaire_ = 0;     // places of the filter the last bulk run had to do
+    bool occupe_ = false;   // an automatic location is under way
+    long aFaire_ = 0;       // places of the filter the last bulk run had to do
+    QString dernierExport_; // the file the last export went to, offered again
 };
 
 } // namespace orlavine

@@ -188,6 +188,31 @@ TEST(EcritureLieux, TextsAreEscaped) {
         EXPECT_NE(c.Texte.find(c.Morceau), std::string::npos) << c.Morceau << "\n" << c.Texte;
 }
 
+TEST(EcritureLieux, TheExtensionNamesTheFormat) {
+    const struct {
+        const char* Fichier;
+        bool Connu;
+        FormatLieux Format;
+    } cas[] = {
+        {"lieux.kml", true, FormatLieux::Kml},
+        {"/d/Lieux.KML", true, FormatLieux::Kml},
+        {"lieux.geojson", true, FormatLieux::GeoJson},
+        {"a.b/lieux.JSON", true, FormatLieux::GeoJson},
+        {"lieux.kmz", false, FormatLieux::Kml},
+        {"lieux", false, FormatLieux::Kml},
+        {"kml", false, FormatLieux::Kml},
+        {"dossier.kml/lieux", false, FormatLieux::Kml},
+    };
+    for (const auto& c : cas) {
+        FormatLieux f =
+            c.Connu && c.Format == FormatLieux::Kml ? FormatLieux::GeoJson : FormatLieux::Kml;
+        EXPECT_EQ(FormatLieuxParExtension(c.Fichier, f), c.Connu) << c.Fichier;
+        if (c.Connu) {
+            EXPECT_EQ(f, c.Format) << c.Fichier;
+        }
+    }
+}
+
 TEST_F(ExportLieux, AFailedWriteNamesTheFileAndKeepsThePreviousOne) {
     TBaseGenealogie b(chemin);
     const fs::path absent = dossier / "absent" / "lieux.kml";

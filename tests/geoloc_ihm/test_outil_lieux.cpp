@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,7 +19,9 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -414,6 +417,100 @@ TEST_F(OutilLieux, FitsASmallScreen) {
         QString::fromStdString(std::string(ORLAVINE_CAPTURES) + "/outil-lieux-1024x600.png")));
 }
 
+// The window's export and `orlavine-cli base exporter` are one operation: the same bytes.
+TEST_F(OutilLieux, ExportsTheSameFilesAsTheCommandLine) {
+    Filtre(fenetre->RBNotLocate);
+    fenetre->BtReInit->click();
+    Filtre(fenetre->RBLocate);
+    ASSERT_EQ(fenetre->ListDisplayPlaces->count(), 5);
+    QStringList offerts;
+    for (const char* extension : {"kml", "geojson"}) {
+        SCOPED_TRACE(extension);
+        const fs::path fenetreSortie = dossier / (std::string("fenetre.") + extension);
+        const fs::path cliSortie = dossier / (std::string("cli.") + extension);
+        fenetre->DemandeFichierExport = [&](const QString& offert) {
+            offerts << offert;
+            return QString::fromStdString(fenetreSortie.string());
+        };
+        messages.clear();
+        fenetre->BtExporter->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], QStringLiteral("5 lieux exportés dans %1 (%2).")
+                                   .arg(QString::fromStdString(fenetreSortie.filename().string()),
+                                        extension[0] == 'k' ? "KML" : "GeoJSON"));
+        QProcess cli;
+        cli.start(QStringLiteral(ORLAVINE_CLI),
+                  {"--atlas", ORLAVINE_ATLAS_LIVRE, "base", "exporter", "--base",
+                   QString::fromStdString((dossier / "a.sqlite").string()), "--format", extension,
+                   QString::fromStdString(cliSortie.string())});
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+        const std::string attendu = LitOctets(cliSortie);
+        EXPECT_NE(attendu.find("Mayence"), std::string::npos);
+        EXPECT_EQ(LitOctets(fenetreSortie), attendu);
+    }
+    fenetre->DemandeFichierExport = [&](const QString& offert) {
+        offerts << offert;
+        return QString();
+    };
+    messages.clear();
+    fenetre->BtExporter->click(); // cancelled: nothing said, nothing written
+    EXPECT_TRUE(messages.empty());
+    // First offered beside the base under the imported file's name, then the last one again.
+    ASSERT_EQ(offerts.size(), 3);
+    EXPECT_EQ(offerts[0].toStdString(), (dossier / "arbre-geoloc-lieux.kml").string());
+    EXPECT_EQ(offerts[1].toStdString(), (dossier / "fenetre.kml").string());
+    EXPECT_EQ(offerts[2].toStdString(), (dossier / "fenetre.geojson").string());
+}
+
+// A folder that cannot be written: a French message naming the file, nothing left behind, the
+// previous file as it was.
+TEST_F(OutilLieux, AnExportThatCannotBeWrittenSaysWhyAndLeavesNoFile) {
+    fs::create_directory(dossier / "sorties");
+    {
+        std::ofstream(dossier / "sorties" / "lieux.kml") << "ancien";
+        std::ofstream(dossier / "fichier") << "pas un dossier";
+    }
+    struct Cas {
+        fs::path Sortie;
+        const char* Raison;
+    };
+    std::vector<Cas> cas = {
+        {dossier / "absent" / "lieux.kml", "dossier inexistant"},
+        {dossier / "fichier" / "lieux.geojson", "n'est pas un dossier"},
+        {dossier / "sorties" / "lieux.kmz", ".kml (KML) ou par .geojson (GeoJSON)"},
+    };
+    // Root writes anywhere: the protected folder only tells for another user.
+    if (::geteuid() != 0) {
+        fs::permissions(dossier / "sorties", fs::perms::owner_write, fs::perm_options::remove);
+        cas.push_back({dossier / "sorties" / "lieux.kml", "accès refusé"});
+    }
+    const auto contenu = [](const fs::path& d) {
+        std::vector<std::string> noms;
+        for (const auto& e : fs::recursive_directory_iterator(d))
+            noms.push_back(e.path().string());
+        std::sort(noms.begin(), noms.end());
+        return noms;
+    };
+    const std::vector<std::string> avant = contenu(dossier);
+    for (const Cas& c : cas) {
+        SCOPED_TRACE(c.Sortie.string());
+        messages.clear();
+        fenetre->DemandeFichierExport = [&](const QString&) {
+            return QString::fromStdString(c.Sortie.string());
+        };
+        fenetre->BtExporter->click();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].startsWith("Les lieux n'ont pas été exportés"))
+            << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains(QString::fromStdString(c.Sortie.filename().string())));
+        EXPECT_TRUE(messages[0].contains(QString::fromUtf8(c.Raison))) << messages[0].toStdString();
+        EXPECT_EQ(contenu(dossier), avant);
+    }
+    EXPECT_EQ(LitOctets(dossier / "sorties" / "lieux.kml"), "ancien");
+    fs::permissions(dossier / "sorties", fs::perms::owner_all, fs::perm_options::add);
+}
+
 TEST_F(OutilLieux, Capture) {
     fenetre->show();
     Filtre(fenetre->RBNotLocate);
@@ -466,6 +563,7 @@ TEST_F(OutilLieux, AReadOnlyBaseIsViewedWithEveryWriteDisabled) {
         EXPECT_FALSE(b->isEnabled());
     }
     EXPECT_TRUE(fenetre->btQuit->isEnabled());
+    EXPECT_TRUE(fenetre->BtExporter->isEnabled()); // exporting reads the base only
     EXPECT_TRUE(fenetre->LabelLectureSeule->isVisible());
     EXPECT_TRUE(fenetre->LabelLectureSeule->text().startsWith(
         QStringLiteral("Base ouverte en lecture seule : ")));

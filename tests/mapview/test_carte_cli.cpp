@@ -2,15 +2,12 @@
 #include "app/cli/carte.h"
 #include "host/chaines.h"
 #include "tests/commun/atlas_essai.h"
+#include "tests/commun/graphique_essai.h"
 #include "tests/commun/outils.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPainter>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QSvgRenderer>
-#include <QXmlStreamReader>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -101,35 +98,6 @@ TEST(CommandeCarte, ImageDeLaVilleAvecSesVoisines) {
     unsetenv("XDG_DATA_HOME");
 }
 
-// The texts of the <text> elements of an SVG file, which must parse to the end.
-std::vector<QString> TextesSvg(const QString& chemin) {
-    QFile fichier(chemin);
-    EXPECT_TRUE(fichier.open(QIODevice::ReadOnly)) << chemin.toStdString();
-    QXmlStreamReader xml(&fichier);
-    std::vector<QString> textes;
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"text")
-            textes.push_back(xml.readElementText(QXmlStreamReader::IncludeChildElements));
-    }
-    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-    return textes;
-}
-
-// Mean absolute difference per channel of two pictures of the same size, from 0 to 255.
-double EcartMoyen(const QImage& a, const QImage& b) {
-    const QImage x = a.convertToFormat(QImage::Format_RGB32);
-    const QImage y = b.convertToFormat(QImage::Format_RGB32);
-    double somme = 0.0;
-    for (int j = 0; j < x.height(); ++j)
-        for (int i = 0; i < x.width(); ++i) {
-            const QRgb p = x.pixel(i, j);
-            const QRgb q = y.pixel(i, j);
-            somme += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                     std::abs(qBlue(p) - qBlue(q));
-        }
-    return somme / (3.0 * x.width() * x.height());
-}
-
 // The same view as PNG, SVG and PDF: the vector files hold the labels as text and draw
 // what the pixels show.
 TEST(CommandeCarte, CarteVectorielleSvgEtPdf) {
@@ -151,7 +119,7 @@ TEST(CommandeCarte, CarteVectorielleSvgEtPdf) {
 
     // Every label the map placed is an SVG text element, as written on the map.
     const QString svg = QString::fromStdString(sortie("svg"));
-    const std::vector<QString> textes = TextesSvg(svg);
+    const std::vector<QString> textes = test::TextesSvg(svg);
     ASSERT_FALSE(textes.empty());
     const auto contient = [&](const QString& nom) {
         return std::any_of(textes.begin(), textes.end(),
@@ -175,23 +143,15 @@ TEST(CommandeCarte, CarteVectorielleSvgEtPdf) {
         QPainter painter(&rendu);
         lecteur.render(&painter);
     }
-    const double ecartSvg = EcartMoyen(rendu, png);
+    const double ecartSvg = test::EcartMoyen(rendu, png);
     RecordProperty("ecart_svg", std::to_string(ecartSvg));
     EXPECT_LT(ecartSvg, 4.0);
 
     // The PDF page, rasterised at the screen's resolution, is the PNG up to antialiasing.
-    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
-    if (pdftoppm.isEmpty()) GTEST_SKIP() << "pdftoppm absent : PDF non comparé";
-    QProcess rasterisation;
-    rasterisation.start(pdftoppm,
-                        {QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-png"),
-                         QStringLiteral("-singlefile"), QString::fromStdString(sortie("pdf")),
-                         QString::fromStdString((dossier / "page").string())});
-    ASSERT_TRUE(rasterisation.waitForFinished(60000));
-    ASSERT_EQ(rasterisation.exitCode(), 0);
-    const QImage page(QString::fromStdString((dossier / "page.png").string()));
+    if (!test::PdftoppmPresent()) GTEST_SKIP() << "pdftoppm absent : PDF non comparé";
+    const QImage page = test::RasterisePdf(sortie("pdf"), dossier);
     ASSERT_EQ(page.size(), png.size());
-    const double ecartPdf = EcartMoyen(page, png);
+    const double ecartPdf = test::EcartMoyen(page, png);
     RecordProperty("ecart_pdf", std::to_string(ecartPdf));
     EXPECT_LT(ecartPdf, 4.0);
     unsetenv("XDG_DATA_HOME");

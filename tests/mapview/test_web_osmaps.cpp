@@ -5,13 +5,17 @@
 #include "mapview/web_osmaps.h"
 #include "monde/dessin.h"
 #include "tests/commun/atlas_essai.h"
+#include "tests/commun/graphique_essai.h"
+#include "tests/commun/outils.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QSvgRenderer>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -153,7 +157,10 @@ TEST_F(CarteMondeWidget, WheelAndButtonsZoom) {
     EXPECT_NEAR(e.X, 700.0, 1e-6);
     EXPECT_NEAR(e.Y, 200.0, 1e-6);
 
-    const auto boutons = carte.findChildren<QToolButton*>();
+    // The zoom buttons; the save button is there only once the owner offers it.
+    auto boutons = carte.findChildren<QToolButton*>();
+    ASSERT_EQ(boutons.removeAll(carte.BoutonEnregistrer()), 1);
+    EXPECT_TRUE(carte.BoutonEnregistrer()->isHidden());
     ASSERT_EQ(boutons.size(), 2);
     for (QToolButton* b : boutons) {
         const double p = carte.Vue().PixelsParDegre;
@@ -281,6 +288,94 @@ TEST(CarteMondeImages, WorldEuropeAndParis) {
     EXPECT_GT(carte.DernierDessin().Libelles, 20);
     EXPECT_GT(carte.DernierDessin().Departements, 5);
     EXPECT_TRUE(carte.DernierDessin().MarqueurDessine);
+}
+
+// The view saved as PNG, SVG and PDF through the screen's drawing: the labels stay text, the
+// SVG and the PDF page draw what the PNG shows; a bad name or folder raises and writes nothing.
+TEST(CarteMondeImages, SavedAsPngSvgAndPdf) {
+    if (!fs::exists(FichierMonde)) GTEST_SKIP() << "carte du monde absente";
+    std::unique_ptr<TCarteFrance> atlas;
+    try {
+        atlas = std::make_unique<TCarteFrance>(ORLAVINE_ATLAS_LIVRE);
+    } catch (const Erreur&) {
+        GTEST_SKIP() << "atlas livré absent";
+    }
+    TWebOSMaps carte;
+    carte.FixeFichierMonde(FichierMonde);
+    carte.FixeAtlas(atlas.get());
+    carte.resize(800, 600);
+    carte.show();
+    carte.Launch();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return carte.Pret(); }, 5000));
+    ASSERT_TRUE(carte.Erreur().isEmpty()) << carte.Erreur().toStdString();
+    carte.ArcGisMapCenterAt(48.8049, 2.1204); // Versailles
+    carte.FixeEchelle(1e6);
+
+    const test::DossierTemporaire temporaire;
+    const fs::path& dossier = temporaire.Chemin();
+    const auto sortie = [&](const char* extension) {
+        return dossier / (std::string("versailles.") + extension);
+    };
+    for (const char* extension : {"png", "svg", "pdf"}) {
+        carte.EnregistreCarte(QString::fromStdString(sortie(extension).string()));
+        ASSERT_TRUE(fs::exists(sortie(extension))) << extension;
+    }
+    const int libelles = carte.DernierDessin().Libelles;
+    EXPECT_GT(libelles, 20);
+    const QImage png(QString::fromStdString(sortie("png").string()));
+    ASSERT_EQ(png.size(), QSize(800, 600));
+    // Kept under <build>/captures for a look.
+    fs::create_directories(ORLAVINE_CAPTURES);
+    for (const char* extension : {"png", "svg", "pdf"})
+        fs::copy_file(sortie(extension),
+                      fs::path(ORLAVINE_CAPTURES) / (std::string("carte-monde.") + extension),
+                      fs::copy_options::overwrite_existing);
+
+    // Every label is a text element, as written on the map, and so are the credits.
+    const QString svg = QString::fromStdString(sortie("svg").string());
+    const std::vector<QString> textes = test::TextesSvg(svg);
+    EXPECT_GE(static_cast<int>(textes.size()), libelles);
+    const auto contient = [&](const QString& texte) {
+        return std::any_of(textes.begin(), textes.end(),
+                           [&](const QString& t) { return t.trimmed() == texte; });
+    };
+    for (const char* nom : {"Versailles", "Paris", "Saint-Germain-en-Laye", "Évry-Courcouronnes"})
+        EXPECT_TRUE(contient(QString::fromUtf8(nom))) << nom;
+    EXPECT_TRUE(std::any_of(textes.begin(), textes.end(),
+                            [](const QString& t) { return t.startsWith("Données : "); }));
+    QSvgRenderer lecteur(svg);
+    ASSERT_TRUE(lecteur.isValid());
+    EXPECT_EQ(lecteur.viewBox(), QRect(0, 0, 800, 600));
+    QImage rendu(png.size(), QImage::Format_RGB32);
+    rendu.fill(Qt::white);
+    {
+        QPainter painter(&rendu);
+        lecteur.render(&painter);
+    }
+    // Qt's SVG reader lays the glyphs out again, a pixel aside here and there: on a map this
+    // dense in labels the drawing is compared a quarter of its size.
+    const double ecartSvg = test::EcartMoyen(rendu, png, 4);
+    RecordProperty("ecart_svg", std::to_string(ecartSvg));
+    EXPECT_LT(ecartSvg, 4.0);
+
+    // Bad names and a missing folder: the message names the file, nothing is written.
+    for (const fs::path& mauvais :
+         {dossier / "carte.jpg", dossier / "carte.bmp", dossier / "carte",
+          dossier / "absent" / "carte.png", dossier / "absent" / "carte.svg",
+          dossier / "absent" / "carte.pdf"}) {
+        const std::string message = test::MessageDe<Erreur>(
+            [&] { carte.EnregistreCarte(QString::fromStdString(mauvais.string())); });
+        EXPECT_TRUE(test::Contient(message, mauvais.string()));
+        EXPECT_FALSE(fs::exists(mauvais));
+    }
+
+    // The PDF page, rasterised at the screen's resolution, is the PNG up to antialiasing.
+    if (!test::PdftoppmPresent()) GTEST_SKIP() << "pdftoppm absent : PDF non comparé";
+    const QImage page = test::RasterisePdf(sortie("pdf"), dossier);
+    ASSERT_EQ(page.size(), png.size());
+    const double ecartPdf = test::EcartMoyen(page, png);
+    RecordProperty("ecart_pdf", std::to_string(ecartPdf));
+    EXPECT_LT(ecartPdf, 4.0);
 }
 
 } // namespace

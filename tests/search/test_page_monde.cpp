@@ -7,6 +7,7 @@
 #include "search/form_ihm2.h"
 #include "search/page_navigateur.h"
 #include "search/parametres.h"
+#include "tests/commun/graphique_essai.h"
 #include "tests/search/atlas_fenetre.h"
 
 #include <QtTest>
@@ -354,4 +355,40 @@ TEST(FormAskLocation, AnswersAndTheRememberedBoxAndPlacement) {
         boite.FormShow();
         EXPECT_TRUE(boite.CBLieuDit->isChecked());
     }
+}
+
+// « Enregistrer la carte… » over the page's map writes the view by the extension chosen.
+TEST_F(PageMondeFenetre, TheMapIsSavedFromItsButton) {
+    f->WebOSMaps->FixeFichierMonde(ORLAVINE_MONDE_LIVRE);
+    f->WebOSMaps->Refresh();
+    ASSERT_TRUE(Attendre([&] { return f->WebOSMaps->Pret(); }));
+    const SGeoChps lieu = Lieu(EtatValide);
+    f->SetSGeoChps(&lieu);
+    f->ShowMapWorld({});
+    QToolButton* bouton = f->WebOSMaps->BoutonEnregistrer();
+    ASSERT_NE(bouton, nullptr);
+    EXPECT_TRUE(bouton->isVisible());
+    EXPECT_EQ(bouton->toolTip(), "Enregistrer la carte…");
+    const QString dossier = QDir::temp().filePath(
+        QStringLiteral("orlavine-page-monde-%1").arg(QCoreApplication::applicationPid()));
+    QDir(dossier).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(dossier));
+    QStringList offerts;
+    for (const char* nom : {"carte.svg", "carte.pdf", "carte.png"}) {
+        f->WebOSMaps->DemandeFichierCarte = [&](const QString& offert) {
+            offerts << offert;
+            return QDir(dossier).filePath(QString::fromUtf8(nom));
+        };
+        bouton->click();
+        EXPECT_TRUE(QFileInfo(QDir(dossier).filePath(QString::fromUtf8(nom))).size() > 0) << nom;
+    }
+    ASSERT_EQ(offerts.size(), 3);
+    EXPECT_TRUE(offerts[0].endsWith("/carte.png"));
+    EXPECT_EQ(offerts[1], QDir(dossier).filePath("carte.svg")); // the last file again
+    // The drawing keeps its credits as text.
+    const std::vector<QString> textes = test::TextesSvg(QDir(dossier).filePath("carte.svg"));
+    EXPECT_TRUE(std::any_of(textes.begin(), textes.end(),
+                            [](const QString& t) { return t.startsWith("Données : "); }));
+    EXPECT_EQ(QImage(QDir(dossier).filePath("carte.png")).size(), f->WebOSMaps->size());
+    QDir(dossier).removeRecursively();
 }
