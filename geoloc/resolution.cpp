@@ -1014,7 +1014,10 @@ struct TMemoireResolution::Interne {
     };
     const TResolveurLieux* resolveur = nullptr; // whose readings these are
     std::unordered_map<std::string, Champ, Hachage, std::equal_to<>> champs; // by raw text
-    std::unordered_map<std::string, Lieu> lieux; // by the slots, each ended by a NUL
+    // The last place read: a run meets the lieux-dits of a place one after the other.
+    std::string cleLieu; // its slots, each ended by a NUL
+    Lieu lieu;
+    std::string tampon;
 };
 
 TMemoireResolution::TMemoireResolution() : d_(std::make_unique<Interne>()) {}
@@ -1060,18 +1063,24 @@ TResolution TResolveurLieux::Resout(const PartiesLieu& parties) const {
 
 TResolution TResolveurLieux::Resout(const PartiesLieu& parties, TMemoireResolution& memoire) const {
     TMemoireResolution::Interne& m = *memoire.d_;
-    if (m.resolveur != this) {
-        m.champs.clear();
-        m.lieux.clear();
-        m.resolveur = this;
-    }
     const auto slots = Slots(parties);
-    std::string cle;
+    std::string& cle = m.tampon;
+    cle.clear();
     for (std::string_view s : slots) {
         cle += s;
         cle += '\0';
     }
-    TMemoireResolution::Interne::Lieu& lieu = m.lieux[std::move(cle)];
+    if (m.resolveur != this) {
+        m.champs.clear();
+        m.cleLieu.clear();
+        m.lieu = {};
+        m.resolveur = this;
+    }
+    if (cle != m.cleLieu) {
+        std::swap(m.cleLieu, cle);
+        m.lieu = {};
+    }
+    TMemoireResolution::Interne::Lieu& lieu = m.lieu;
     auto lit = [&](std::string_view texte) -> const Champ& {
         auto c = m.champs.find(texte);
         if (c == m.champs.end())

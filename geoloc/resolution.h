@@ -87,9 +87,10 @@ struct TLectureLieu {
     std::vector<std::string> Avertissements;
 };
 
-// What one run has read already: a field or a place met again is not read again (a base
-// repeats its departments, regions and countries, and a place comes back with each of its
-// lieux-dits). For one resolver, in one thread; a run keeps one while it lasts.
+// What one run has read already: a field met again is not read again (a base repeats its
+// departments, regions and countries), nor the place just read (a run meets the lieux-dits of
+// a place one after the other). For one resolver, in one thread; a run keeps one while it
+// lasts.
 class TMemoireResolution {
 public:
     TMemoireResolution();
