@@ -407,7 +407,9 @@ struct TResolveurLieux::Interne {
     // The name agrees with commune `i` of an INSEE code: its name, the first words of its name,
     // the name of one of its delegated, associated or former communes, or a former name.
     // The agreeing commune (the delegated one when the name is its), or -1.
-    std::int32_t Accord(const std::string& cle, std::int32_t i, bool& approche) const {
+    // `homonymes`: the communes of key `cle` when the caller has them already.
+    std::int32_t Accord(const std::string& cle, std::int32_t i, bool& approche,
+                        const std::vector<std::int32_t>* homonymes = nullptr) const {
         approche = false;
         const std::string& nom = cleCommune[static_cast<std::size_t>(i)];
         if (nom == cle) return i;
@@ -416,8 +418,12 @@ struct TResolveurLieux::Interne {
             return i;
         const int parent = carte->CommuneDeRattachement(i);
         const std::int32_t actuelle = parent >= 0 ? parent : i;
-        if (const auto n = parNom.find(cle); n != parNom.end())
-            for (std::int32_t j : n->second)
+        if (!homonymes) {
+            const auto n = parNom.find(cle);
+            if (n != parNom.end()) homonymes = &n->second;
+        }
+        if (homonymes)
+            for (std::int32_t j : *homonymes)
                 if (j == actuelle || carte->CommuneDeRattachement(j) == actuelle) return j;
         if (const auto a = anciensNoms.find(cle); a != anciensNoms.end())
             for (const std::string& code : a->second)
@@ -660,7 +666,7 @@ struct TResolveurLieux::Interne {
         for (const std::string& code : x.insee) {
             for (std::int32_t i : parInsee[code]) {
                 bool approche = false;
-                const std::int32_t j = Accord(cle, i, approche);
+                const std::int32_t j = Accord(cle, i, approche, &homonymes);
                 if (j < 0) continue;
                 if (approche)
                     r.Avertissements.push_back(Guillemets(ville.texte) + " lu comme " +
