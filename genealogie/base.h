@@ -154,9 +154,10 @@ TComptesBase CreeBase(const TContenuImport& contenu, const std::filesystem::path
 void VerifieRemplacable(const std::filesystem::path& chemin);
 
 // An open base. While it is open, other Orlavine programs may open it too (SQLite lets one of
-// them write at a time) but cannot replace it. Before each write it checks that the file is
-// still the one it opened: a base replaced or moved by another program is never written to
-// (ErreurGenealogie "la base a été remplacée ... ; rien n'y a été écrit").
+// them write at a time) but cannot replace it. Before each write (for the writes of a
+// transaction: when it begins and before it commits) it checks that the file is still the one
+// it opened: a base replaced or moved by another program is never written to (ErreurGenealogie
+// "la base a été remplacée ... ; rien n'y a été écrit").
 class TBaseGenealogie {
 public:
     static constexpr int VersionSchema = 2;

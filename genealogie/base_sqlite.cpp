@@ -134,7 +134,8 @@ ConnexionSqlite::~ConnexionSqlite() {
 
 ConnexionSqlite::ConnexionSqlite(ConnexionSqlite&& autre) noexcept
     : chemin_(std::move(autre.chemin_)), db_(std::exchange(autre.db_, nullptr)),
-      avantEcriture_(std::move(autre.avantEcriture_)) {}
+      avantEcriture_(std::move(autre.avantEcriture_)),
+      transactionVerifiee_(std::exchange(autre.transactionVerifiee_, false)) {}
 
 ConnexionSqlite& ConnexionSqlite::operator=(ConnexionSqlite&& autre) noexcept {
     if (this != &autre) {
@@ -142,8 +143,16 @@ ConnexionSqlite& ConnexionSqlite::operator=(ConnexionSqlite&& autre) noexcept {
         chemin_ = std::move(autre.chemin_);
         db_ = std::exchange(autre.db_, nullptr);
         avantEcriture_ = std::move(autre.avantEcriture_);
+        transactionVerifiee_ = std::exchange(autre.transactionVerifiee_, false);
     }
     return *this;
+}
+
+void ConnexionSqlite::VerifieEcriture() const {
+    // In a transaction checked at its start (and that SQLite did not end on an error), the
+    // commit is checked.
+    if (transactionVerifiee_ && db_ && sqlite3_get_autocommit(db_) == 0) return;
+    if (avantEcriture_) avantEcriture_();
 }
 
 void ConnexionSqlite::Ferme() {
@@ -299,15 +308,19 @@ TransactionSqlite::TransactionSqlite(ConnexionSqlite& connexion) : connexion_(co
         sqlite3_exec(connexion_.Poignee(), "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+    connexion_.transactionVerifiee_ = true;
 }
 
 TransactionSqlite::~TransactionSqlite() {
+    connexion_.transactionVerifiee_ = false;
     if (!finie_ && connexion_.Poignee())
         sqlite3_exec(connexion_.Poignee(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void TransactionSqlite::Valide() {
-    connexion_.VerifieEcriture(); // the destructor rolls back when it throws
+    // Checked whatever the statements were: the destructor rolls back when it throws.
+    connexion_.transactionVerifiee_ = false;
+    connexion_.VerifieEcriture();
     connexion_.Execute("COMMIT");
     finie_ = true;
 }

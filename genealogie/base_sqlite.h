@@ -60,19 +60,21 @@ public:
     // the connection gives the detail).
     [[noreturn]] void Echec(int code, std::string_view contexte = {}) const;
 
-    // Called before every statement that writes and before every commit; it throws to stop
-    // the write (the base was replaced, or is read-only).
+    // Called before every statement that writes outside a transaction, and when a transaction
+    // (TransactionSqlite) begins and commits; it throws to stop the write (the base was
+    // replaced, or is read-only). Inside a transaction the statements are not checked one by
+    // one: nothing they write lasts unless the commit, checked, keeps it.
     void AvantEcriture(std::function<void()> verification) {
         avantEcriture_ = std::move(verification);
     }
-    void VerifieEcriture() const {
-        if (avantEcriture_) avantEcriture_();
-    }
+    void VerifieEcriture() const;
 
 private:
+    friend class TransactionSqlite;
     std::filesystem::path chemin_;
     sqlite3* db_ = nullptr;
     std::function<void()> avantEcriture_;
+    bool transactionVerifiee_ = false; // a TransactionSqlite checked at its start is open
 };
 
 class RequeteSqlite {

@@ -88,15 +88,16 @@ std::string TexteJournal(const TGestFichier& gestion, const SGeoChps& entree) {
 
 TResultatLocalisation RelocatePlaceAuto(SGeoChps& entree, bool avecLieuDit,
                                         const TGestFichier& gestion, const IServicesLieux& services,
-                                        IRechercheAdresse* recherche) {
+                                        IRechercheAdresse* recherche, TMemoireResolution* memoire) {
     TResultatLocalisation r;
     double longitude = 0, latitude = 0;
     const bool lieuDitUtilise = avecLieuDit && !entree.LieuDit.empty();
     if (const TResolveurLieux* resolveur = recherche ? recherche->Resolveur() : nullptr;
         resolveur && !lieuDitUtilise) {
         r.TexteRecherche = gestion.FicDupli.Charge(entree.IdPlace);
+        const PartiesLieu parties = PartiesDuLieu(gestion, entree.IdPlace, entree.LieuDit);
         const TResolution res =
-            resolveur->Resout(PartiesDuLieu(gestion, entree.IdPlace, entree.LieuDit));
+            memoire ? resolveur->Resout(parties, *memoire) : resolveur->Resout(parties);
         r.Raison = res.Raison;
         r.Avertissements = res.Avertissements;
         if (res.Localise()) {
@@ -192,6 +193,7 @@ TBilanGeolocalisation ToutGeolocaliser(TGestFichier& gestion, TListePlaces& list
     const long total = static_cast<long>(liste.size());
     const int tailleLot = options.TailleLot > 0 ? options.TailleLot : 1;
 
+    TMemoireResolution memoire; // a place of several lieux-dits is read once
     std::optional<TransactionSqlite> transaction;
     int dansLot = 0;
     auto valide = [&] {
@@ -210,8 +212,8 @@ TBilanGeolocalisation ToutGeolocaliser(TGestFichier& gestion, TListePlaces& list
                 ++bilan.PositionsGardees;
             } else {
                 const SGeoChps avant = *entree;
-                const TResultatLocalisation r =
-                    RelocatePlaceAuto(*entree, options.AvecLieuDit, gestion, services, recherche);
+                const TResultatLocalisation r = RelocatePlaceAuto(
+                    *entree, options.AvecLieuDit, gestion, services, recherche, &memoire);
                 bool stocke = false;
                 if (r.Succes) {
                     if (!transaction) transaction.emplace(connexion);

@@ -85,10 +85,11 @@ PartiesLieu PartiesDuLieu(const TGestFichier& gestion, int idPlace, std::string_
 // state 6), else the address search (state 5). On success the entry
 // takes the position and state; otherwise it is left as it was. An answer that several places
 // fit equally well is not taken. `recherche` may be null (country file only). Writes the log
-// line of a success.
+// line of a success. A run passes its `memoire` of the resolution (places met again).
 TResultatLocalisation RelocatePlaceAuto(SGeoChps& entree, bool avecLieuDit,
                                         const TGestFichier& gestion, const IServicesLieux& services,
-                                        IRechercheAdresse* recherche);
+                                        IRechercheAdresse* recherche,
+                                        TMemoireResolution* memoire = nullptr);
 
 // The entry as the log names it: the place's display text, then " ; Lieu-dit : " and the
 // lieu-dit when it has one.

@@ -7,9 +7,12 @@
 #include "host/chaines.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <optional>
+#include <span>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace orlavine::geoloc {
 
@@ -41,6 +44,8 @@ void AjouteUnique(std::vector<std::string>& v, std::string s) {
 bool UneLettre(std::string_view a, std::string_view b) {
     if (a.size() > b.size()) std::swap(a, b);
     if (b.size() - a.size() > 1) return false;
+    // One letter off keeps either the first letter or the last one.
+    if (b.size() > 1 && a.front() != b.front() && a.back() != b.back()) return false;
     std::size_t i = 0;
     while (i < a.size() && a[i] == b[i])
         ++i;
@@ -57,7 +62,9 @@ struct Champ {
     // What the name names besides a town.
     std::vector<std::string> departements; // a department of today, by its name
     std::vector<const TZoneFrancaise*> zonesFr;
-    std::string pays; // ISO code of a country it names
+    std::vector<std::string> departementsZones; // of zonesFr, each once, in their order
+    bool ancienDepartement = false;             // zonesFr reads as a former department
+    std::string pays;                           // ISO code of a country it names
     std::vector<std::uint16_t> provinces;
     const geocodeur::TCodeEtat* etat = nullptr;
 
@@ -67,6 +74,101 @@ struct Champ {
     }
 };
 
+// The fields of one place, in their order, wherever they are kept (read for this place, or
+// remembered by a run): the reading never copies a field.
+class Champs {
+public:
+    Champs() = default;
+    explicit Champs(const std::vector<Champ>& v) {
+        for (const Champ& c : v)
+            Ajoute(c);
+    }
+    void Ajoute(const Champ& c) {
+        if (n_ < v_.size()) v_[n_++] = &c;
+    }
+    void AjouteDevant(const Champ& c) {
+        if (n_ == v_.size()) --n_;
+        std::move_backward(v_.begin(), v_.begin() + static_cast<std::ptrdiff_t>(n_),
+                           v_.begin() + static_cast<std::ptrdiff_t>(n_ + 1));
+        v_[0] = &c;
+        ++n_;
+    }
+    std::size_t size() const { return n_; }
+    const Champ& operator[](std::size_t k) const { return *v_[k]; }
+    const Champ& front() const { return *v_[0]; }
+
+private:
+    std::array<const Champ*, NombreMaxChamps + 1> v_{};
+    std::size_t n_ = 0;
+};
+
+// Communes by a five-character code (INSEE: two digits or 2A, 2B, then three digits; postal: five
+// digits) in flat tables: the place of a code is computed, not hashed. A code of another shape
+// goes to a small map.
+class IndexCodes {
+public:
+    void Ajoute(std::string_view code, std::int32_t commune) {
+        if (const auto r = Rang(code))
+            provisoire_.emplace_back(*r, commune);
+        else
+            autres_[std::string(code)].push_back(commune);
+    }
+    // After the last Ajoute: each code's communes in the order they came.
+    void Termine() {
+        debuts_.assign(NombreRangs + 1, 0);
+        for (const auto& [r, i] : provisoire_)
+            ++debuts_[r + 1];
+        for (std::size_t r = 0; r < NombreRangs; ++r)
+            debuts_[r + 1] += debuts_[r];
+        communes_.resize(provisoire_.size());
+        std::vector<std::uint32_t> suivant(debuts_.begin(), debuts_.end() - 1);
+        for (const auto& [r, i] : provisoire_)
+            communes_[suivant[r]++] = i;
+        provisoire_ = {};
+    }
+    std::span<const std::int32_t> operator[](std::string_view code) const {
+        if (const auto r = Rang(code))
+            return debuts_.empty() ? std::span<const std::int32_t>()
+                                   : std::span<const std::int32_t>(communes_).subspan(
+                                         debuts_[*r], debuts_[*r + 1] - debuts_[*r]);
+        const auto a = autres_.find(std::string(code));
+        return a == autres_.end() ? std::span<const std::int32_t>() : a->second;
+    }
+    bool Contient(std::string_view code) const { return !(*this)[code].empty(); }
+
+private:
+    static constexpr std::size_t NombreRangs = 10 * 12 * 1000;
+    static bool Chiffre(char c) { return c >= '0' && c <= '9'; }
+    static std::optional<std::size_t> Rang(std::string_view code) {
+        if (code.size() != 5 || !Chiffre(code[0]) || !Chiffre(code[2]) || !Chiffre(code[3]) ||
+            !Chiffre(code[4]))
+            return std::nullopt;
+        std::size_t second = 0;
+        if (Chiffre(code[1]))
+            second = static_cast<std::size_t>(code[1] - '0');
+        else if (code[1] == 'A' || code[1] == 'B')
+            second = static_cast<std::size_t>(10 + (code[1] - 'A'));
+        else
+            return std::nullopt;
+        return (static_cast<std::size_t>(code[0] - '0') * 12 + second) * 1000 +
+               static_cast<std::size_t>(code[2] - '0') * 100 +
+               static_cast<std::size_t>(code[3] - '0') * 10 +
+               static_cast<std::size_t>(code[4] - '0');
+    }
+    std::vector<std::pair<std::size_t, std::int32_t>> provisoire_;
+    std::vector<std::uint32_t> debuts_;
+    std::vector<std::int32_t> communes_;
+    std::unordered_map<std::string, std::vector<std::int32_t>> autres_;
+};
+
+// A commune of a department, with what the search of a name one letter off looks at first.
+struct CleDepartement {
+    std::int32_t index;
+    std::uint32_t taille; // of its key
+    char premiere;        // its key's first and last characters
+    char derniere;
+};
+
 } // namespace
 
 struct TResolveurLieux::Interne {
@@ -74,18 +176,21 @@ struct TResolveurLieux::Interne {
     const geocodeur::TGeocodeur& geocodeur;
     const geocodeur::TMonde& monde;
 
-    std::vector<std::string> cleCommune;                                  // per atlas index
-    std::vector<std::string> departementCommune;                          // per atlas index
-    std::unordered_map<std::string, std::vector<std::int32_t>> parNom;    // key -> communes
-    std::unordered_map<std::string, std::vector<std::int32_t>> parInsee;  // code -> communes
-    std::unordered_map<std::string, std::vector<std::int32_t>> parPostal; // code -> communes
-    std::unordered_map<std::string, std::vector<std::int32_t>> parDepartement;
+    std::vector<std::string> cleCommune;                               // per atlas index
+    std::vector<std::string> departementCommune;                       // per atlas index
+    std::unordered_map<std::string, std::vector<std::int32_t>> parNom; // key -> communes
+    IndexCodes parInsee;                                               // code -> communes
+    IndexCodes parPostal;                                              // code -> communes
+    std::unordered_map<std::string, std::vector<CleDepartement>> parDepartement;
     std::unordered_map<std::string, std::vector<std::string>> anciensNoms; // key -> INSEE codes
     std::unordered_map<std::string, std::string> departementParCle;        // key -> code
     std::unordered_map<std::string, std::string> nomDepartement;           // code -> name
     std::unordered_map<std::string, std::uint16_t> paysParCle;
     std::unordered_map<std::string, std::vector<std::uint16_t>> provincesParCle;
     std::unordered_map<std::string, std::uint16_t> paysParIso;
+    std::unordered_map<const TZoneFrancaise*, std::vector<std::string>> departementsZone;
+    // Every key some area table knows: a town's name is looked up in them only when it is here.
+    std::unordered_set<std::string> clesZones;
 
     Interne(const TCarteFrance* c, const geocodeur::TGeocodeur& g)
         : carte(c), geocodeur(g), monde(g.Monde()) {
@@ -99,19 +204,30 @@ struct TResolveurLieux::Interne {
                 cleCommune.push_back(Cle(Cp1252VersUtf8(TCarteFrance::NomComplet(commune))));
                 departementCommune.push_back(MajusculesAscii(commune.CodeInsee.substr(0, 2)));
                 parNom[cleCommune.back()].push_back(index);
-                parInsee[MajusculesAscii(commune.CodeInsee)].push_back(index);
-                if (!commune.CodePostal.empty()) parPostal[commune.CodePostal].push_back(index);
-                parDepartement[departementCommune.back()].push_back(index);
+                parInsee.Ajoute(MajusculesAscii(commune.CodeInsee), index);
+                if (!commune.CodePostal.empty()) parPostal.Ajoute(commune.CodePostal, index);
+                const std::string& k = cleCommune.back();
+                parDepartement[departementCommune.back()].push_back(
+                    {index, static_cast<std::uint32_t>(k.size()), k.empty() ? '\0' : k.front(),
+                     k.empty() ? '\0' : k.back()});
             }
             for (const TAutreCodePostal& a : carte->AutresCodesPostaux)
-                if (a.Index < n) parPostal[a.Code].push_back(a.Index);
+                if (a.Index < n) parPostal.Ajoute(a.Code, static_cast<std::int32_t>(a.Index));
+            parInsee.Termine();
+            parPostal.Termine();
             // By the length of their key: a name one letter off is within one of it.
             for (auto& [dep, v] : parDepartement)
-                std::stable_sort(v.begin(), v.end(), [&](std::int32_t a, std::int32_t b) {
-                    return cleCommune[static_cast<std::size_t>(a)].size() <
-                           cleCommune[static_cast<std::size_t>(b)].size();
-                });
+                std::stable_sort(v.begin(), v.end(),
+                                 [](const CleDepartement& a, const CleDepartement& b) {
+                                     return a.taille < b.taille;
+                                 });
         }
+        for (const TZoneFrancaise& z : geocodeur::ZonesFrancaises()) {
+            departementsZone.emplace(&z, geocodeur::DepartementsDe(z));
+            clesZones.insert(Cle(z.Nom));
+        }
+        for (const geocodeur::TFormePays& f : geocodeur::FormesPays())
+            clesZones.insert(Cle(f.Forme));
         for (const auto& a : geocodeur::NomsAnciensCommunes())
             anciensNoms[Cle(a.Nom)].push_back(a.CodeInsee);
         for (const geocodeur::TDepartementFr& d : monde.Departements) {
@@ -138,6 +254,17 @@ struct TResolveurLieux::Interne {
             for (const std::string& k : monde.Provinces[i].Cles)
                 ajoute(k);
         }
+        for (const auto& [k, v] : departementParCle)
+            clesZones.insert(k);
+        for (const auto& [k, v] : paysParCle)
+            clesZones.insert(k);
+        for (const auto& [k, v] : provincesParCle)
+            clesZones.insert(k);
+    }
+
+    // The department codes of a French area of the facts' table.
+    const std::vector<std::string>& DepartementsZone(const TZoneFrancaise* z) const {
+        return departementsZone.at(z);
     }
 
     // ---- Reading the fields ----
@@ -167,15 +294,28 @@ struct TResolveurLieux::Interne {
             return c;
         }
         c.genre = Champ::Nom;
-        if (const auto d = departementParCle.find(c.cle); d != departementParCle.end())
-            c.departements.push_back(d->second);
-        c.zonesFr = geocodeur::ZonesFrancaisesDeCle(c.cle);
-        if (const std::string* iso = geocodeur::IsoDeCle(c.cle))
-            c.pays = *iso;
-        else if (const auto p = paysParCle.find(c.cle); p != paysParCle.end())
-            c.pays = monde.Pays[p->second].Iso;
-        if (const auto p = provincesParCle.find(c.cle); p != provincesParCle.end())
-            c.provinces = p->second;
+        if (clesZones.count(c.cle)) {
+            if (const auto d = departementParCle.find(c.cle); d != departementParCle.end())
+                c.departements.push_back(d->second);
+            c.zonesFr = geocodeur::ZonesFrancaisesDeCle(c.cle);
+            // A former department binds like a department; a region or a province binds softly.
+            for (const TZoneFrancaise* z : c.zonesFr) {
+                if (z->Nature == TZoneFrancaise::DepartementAncien) c.ancienDepartement = true;
+                for (const std::string& d : DepartementsZone(z))
+                    AjouteUnique(c.departementsZones, d);
+            }
+            // "Corse" is a region today: read as one.
+            if (std::any_of(c.zonesFr.begin(), c.zonesFr.end(), [](const TZoneFrancaise* z) {
+                    return z->Nature == TZoneFrancaise::RegionActuelle;
+                }))
+                c.ancienDepartement = false;
+            if (const std::string* iso = geocodeur::IsoDeCle(c.cle))
+                c.pays = *iso;
+            else if (const auto p = paysParCle.find(c.cle); p != paysParCle.end())
+                c.pays = monde.Pays[p->second].Iso;
+            if (const auto p = provincesParCle.find(c.cle); p != provincesParCle.end())
+                c.provinces = p->second;
+        }
         // A two-letter field in capitals is a state's or a province's postal abbreviation.
         if (c.texte.size() == 2 && haut == c.texte) {
             c.etat = geocodeur::EtatDeCode(c.texte);
@@ -267,7 +407,9 @@ struct TResolveurLieux::Interne {
     // The name agrees with commune `i` of an INSEE code: its name, the first words of its name,
     // the name of one of its delegated, associated or former communes, or a former name.
     // The agreeing commune (the delegated one when the name is its), or -1.
-    std::int32_t Accord(const std::string& cle, std::int32_t i, bool& approche) const {
+    // `homonymes`: the communes of key `cle` when the caller has them already.
+    std::int32_t Accord(const std::string& cle, std::int32_t i, bool& approche,
+                        const std::vector<std::int32_t>* homonymes = nullptr) const {
         approche = false;
         const std::string& nom = cleCommune[static_cast<std::size_t>(i)];
         if (nom == cle) return i;
@@ -276,8 +418,12 @@ struct TResolveurLieux::Interne {
             return i;
         const int parent = carte->CommuneDeRattachement(i);
         const std::int32_t actuelle = parent >= 0 ? parent : i;
-        if (const auto n = parNom.find(cle); n != parNom.end())
-            for (std::int32_t j : n->second)
+        if (!homonymes) {
+            const auto n = parNom.find(cle);
+            if (n != parNom.end()) homonymes = &n->second;
+        }
+        if (homonymes)
+            for (std::int32_t j : *homonymes)
                 if (j == actuelle || carte->CommuneDeRattachement(j) == actuelle) return j;
         if (const auto a = anciensNoms.find(cle); a != anciensNoms.end())
             for (const std::string& code : a->second)
@@ -309,7 +455,7 @@ struct TResolveurLieux::Interne {
         std::vector<std::vector<const TZoneFrancaise*>> zonesRegions; // per region field
     };
 
-    Contexte LitContexte(const std::vector<Champ>& champs, std::size_t ville) const {
+    Contexte LitContexte(const Champs& champs, std::size_t ville) const {
         Contexte x;
         // The foreign country first: it decides how a name that is also a province reads.
         for (std::size_t k = 0; k < champs.size(); ++k) {
@@ -333,10 +479,13 @@ struct TResolveurLieux::Interne {
                 break;
             case Champ::Code:
                 if (!x.paysEtranger.empty()) break; // a ZIP code abroad
-                if (parInsee.count(c.code)) AjouteUnique(x.insee, c.code);
-                if (parPostal.count(c.code)) AjouteUnique(x.postaux, c.code);
-                if (!parInsee.count(c.code) && !parPostal.count(c.code))
-                    AjouteUnique(x.inconnus, c.code);
+                {
+                    const bool insee = parInsee.Contient(c.code);
+                    const bool postal = parPostal.Contient(c.code);
+                    if (insee) AjouteUnique(x.insee, c.code);
+                    if (postal) AjouteUnique(x.postaux, c.code);
+                    if (!insee && !postal) AjouteUnique(x.inconnus, c.code);
+                }
                 break;
             case Champ::Numero:
                 if (!x.paysEtranger.empty()) break;
@@ -393,31 +542,19 @@ struct TResolveurLieux::Interne {
         if (!c.zonesFr.empty()) {
             // A former department binds like a department; a region or a province binds
             // softly (it never vetoes a commune found otherwise).
-            std::vector<std::string> deps;
-            bool ancienDepartement = false;
-            for (const TZoneFrancaise* z : c.zonesFr) {
-                if (z->Nature == TZoneFrancaise::DepartementAncien) ancienDepartement = true;
-                for (std::string& d : geocodeur::DepartementsDe(*z))
-                    AjouteUnique(deps, std::move(d));
-                if (z->Nature == TZoneFrancaise::Royaume) x.france = true;
-            }
-            // "Corse" is a region today: read as one.
-            if (std::any_of(c.zonesFr.begin(), c.zonesFr.end(), [](const TZoneFrancaise* z) {
-                    return z->Nature == TZoneFrancaise::RegionActuelle;
-                }))
-                ancienDepartement = false;
-            if (ancienDepartement) {
+            const std::vector<std::string>& deps = c.departementsZones;
+            if (c.ancienDepartement) {
                 std::string aujourdhui;
-                for (std::string& d : deps) {
+                for (const std::string& d : deps) {
                     if (const auto n = nomDepartement.find(d); n != nomDepartement.end())
                         aujourdhui += (aujourdhui.empty() ? "" : ", ") + n->second;
-                    AjouteUnique(x.deps, std::move(d));
+                    AjouteUnique(x.deps, d);
                 }
                 x.avertissements.push_back(Guillemets(c.texte) +
                                            " est un ancien département (aujourd'hui " + aujourdhui +
                                            ")");
             } else if (!deps.empty()) {
-                x.regions.push_back(std::move(deps));
+                x.regions.push_back(deps);
                 x.nomsRegions.push_back(c.texte);
                 x.zonesRegions.push_back(c.zonesFr);
             } else {
@@ -468,10 +605,10 @@ struct TResolveurLieux::Interne {
         if (!x.deps.empty()) return x.deps;
         std::vector<std::string> deps;
         for (const std::string& code : x.insee)
-            for (std::int32_t i : parInsee.at(code))
+            for (std::int32_t i : parInsee[code])
                 AjouteUnique(deps, departementCommune[static_cast<std::size_t>(i)]);
         for (const std::string& code : x.postaux)
-            for (std::int32_t i : parPostal.at(code))
+            for (std::int32_t i : parPostal[code])
                 AjouteUnique(deps, departementCommune[static_cast<std::size_t>(i)]);
         return deps;
     }
@@ -502,7 +639,7 @@ struct TResolveurLieux::Interne {
             const TZoneFrancaise* ancienne = nullptr;
             bool actuelle = false;
             for (const TZoneFrancaise* z : x.zonesRegions[k]) {
-                if (!DansDeps(r.Lieu.IndexCommune, geocodeur::DepartementsDe(*z))) continue;
+                if (!DansDeps(r.Lieu.IndexCommune, DepartementsZone(z))) continue;
                 if (z->Nature == TZoneFrancaise::RegionActuelle) actuelle = true;
                 if (!ancienne) ancienne = z;
             }
@@ -527,9 +664,9 @@ struct TResolveurLieux::Interne {
 
         // 1. A valid INSEE code decides when the name agrees with it.
         for (const std::string& code : x.insee) {
-            for (std::int32_t i : parInsee.at(code)) {
+            for (std::int32_t i : parInsee[code]) {
                 bool approche = false;
-                const std::int32_t j = Accord(cle, i, approche);
+                const std::int32_t j = Accord(cle, i, approche, &homonymes);
                 if (j < 0) continue;
                 if (approche)
                     r.Avertissements.push_back(Guillemets(ville.texte) + " lu comme " +
@@ -549,7 +686,7 @@ struct TResolveurLieux::Interne {
             if (postalDuNom) continue;
             codeEcarte = r.Avertissements.size();
             r.Avertissements.push_back("le code INSEE " + code + " est celui de " +
-                                       NomCommune(parInsee.at(code).front()) + ", pas de " +
+                                       NomCommune(parInsee[code].front()) + ", pas de " +
                                        Guillemets(ville.texte) + " : code écarté");
         }
 
@@ -558,14 +695,13 @@ struct TResolveurLieux::Interne {
         std::vector<std::int32_t> communes = homonymes;
         if (const auto a = anciensNoms.find(cle); a != anciensNoms.end())
             for (const std::string& code : a->second)
-                if (const auto c = parInsee.find(code); c != parInsee.end())
-                    for (std::int32_t i : c->second)
-                        if (EstActuelle(i)) communes.push_back(i);
+                for (std::int32_t i : parInsee[code])
+                    if (EstActuelle(i)) communes.push_back(i);
         std::vector<std::string> deps = x.deps;
         if (deps.empty()) {
             // An INSEE code that was not trusted still says the department.
             for (const std::string& code : x.insee)
-                for (std::int32_t i : parInsee.at(code))
+                for (std::int32_t i : parInsee[code])
                     AjouteUnique(deps, departementCommune[static_cast<std::size_t>(i)]);
         }
         const bool lie = !deps.empty() || !x.postaux.empty();
@@ -630,20 +766,22 @@ struct TResolveurLieux::Interne {
             for (const std::string& d : deps) {
                 const auto dc = parDepartement.find(d);
                 if (dc == parDepartement.end()) continue;
-                const auto debut =
-                    std::lower_bound(dc->second.begin(), dc->second.end(), cle.size() - 1,
-                                     [&](std::int32_t i, std::size_t n) {
-                                         return cleCommune[static_cast<std::size_t>(i)].size() < n;
-                                     });
+                const auto debut = std::lower_bound(
+                    dc->second.begin(), dc->second.end(), cle.size() - 1,
+                    [](const CleDepartement& e, std::size_t n) { return e.taille < n; });
                 for (auto it = debut; it != dc->second.end(); ++it) {
-                    const std::string& k = cleCommune[static_cast<std::size_t>(*it)];
-                    if (k.size() > cle.size() + 1) break;
-                    if (UneLettre(k, cle)) proches.push_back(*it);
+                    if (it->taille > cle.size() + 1) break;
+                    // One letter off keeps the first letter or the last one (UneLettre).
+                    if (it->taille > 1 && cle.size() > 1 && it->premiere != cle.front() &&
+                        it->derniere != cle.back())
+                        continue;
+                    if (UneLettre(cleCommune[static_cast<std::size_t>(it->index)], cle))
+                        proches.push_back(it->index);
                 }
             }
             if (deps.empty())
                 for (const std::string& code : x.postaux)
-                    for (std::int32_t i : parPostal.at(code))
+                    for (std::int32_t i : parPostal[code])
                         if (UneLettre(cleCommune[static_cast<std::size_t>(i)], cle))
                             proches.push_back(i);
             const auto placesProches = Places(proches);
@@ -767,15 +905,14 @@ struct TResolveurLieux::Interne {
         return false;
     }
 
-    TResolution ResoutVille(const std::vector<Champ>& champs, std::size_t ville,
-                            const Contexte& x) const {
+    TResolution ResoutVille(const Champs& champs, std::size_t ville, const Contexte& x) const {
         const Champ& v = champs[ville];
         // A French code or department that the town agrees with keeps the reading French
         // whatever the country field says.
         bool francaisFort = false;
         if (carte && !x.paysEtranger.empty()) {
             for (const std::string& code : x.insee)
-                for (std::int32_t i : parInsee.at(code)) {
+                for (std::int32_t i : parInsee[code]) {
                     bool approche = false;
                     francaisFort = francaisFort || Accord(v.cle, i, approche) >= 0;
                 }
@@ -800,7 +937,7 @@ struct TResolveurLieux::Interne {
 
     // Every field read; `ville` the field in the town's slot when known (a FORM), else the
     // first name; `lieuDitPossible` lets a raw text's first field be a lieu-dit.
-    TResolution Resoudre(const std::vector<Champ>& champs, std::optional<std::size_t> slot,
+    TResolution Resoudre(const Champs& champs, std::optional<std::size_t> slot,
                          bool lieuDitPossible) const {
         // The town: the slot's field when it holds a name, else the first name that is not
         // only an area; an area after the town is never a town.
@@ -849,7 +986,49 @@ struct TResolveurLieux::Interne {
         }
         return r;
     }
+
+    // The lieu-dit stands for the town when the town's slot holds none ("Paris, France" under a
+    // FORM that starts with the lieu-dit), or when the place lies abroad: the lieu-dit layout is
+    // French ("Panama City, Bay, FL, USA" read without FORM as the lieu-dit of Bay).
+    bool LieuDitCommeVille(const Champs& champs) const {
+        const Champ& commune = champs.front();
+        const auto x = LitContexte(champs, champs.size());
+        const bool sansVille =
+            commune.genre != Champ::Nom ||
+            (commune.Zone() && (!NomDeCommune(commune.cle) || !ZoneCommeVille(commune, x)));
+        return sansVille || !x.paysEtranger.empty();
+    }
+
+    TResolution ResoutLieuDit(Champs champs, const Champ& lieuDit, const std::string& texte) const {
+        champs.AjouteDevant(lieuDit);
+        TResolution r = Resoudre(champs, 0, false);
+        r.Avertissements.push_back("le lieu-dit " + Guillemets(texte) + " lu comme la commune");
+        return r;
+    }
 };
+
+struct TMemoireResolution::Interne {
+    struct Lieu {
+        std::optional<bool> lieuDitCommeVille;
+        std::optional<TResolution> resolution; // without a lieu-dit that stands for the town
+    };
+    struct Hachage {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
+    };
+    const TResolveurLieux* resolveur = nullptr; // whose readings these are
+    std::unordered_map<std::string, Champ, Hachage, std::equal_to<>> champs; // by raw text
+    // The last place read: a run meets the lieux-dits of a place one after the other.
+    std::string cleLieu; // its slots, each ended by a NUL
+    Lieu lieu;
+    std::string tampon;
+};
+
+TMemoireResolution::TMemoireResolution() : d_(std::make_unique<Interne>()) {}
+
+TMemoireResolution::~TMemoireResolution() = default;
 
 TResolveurLieux::TResolveurLieux(const TCarteFrance* carte, const geocodeur::TGeocodeur& geocodeur)
     : d_(std::make_unique<Interne>(carte, geocodeur)) {}
@@ -866,47 +1045,86 @@ const geocodeur::TGeocodeur& TResolveurLieux::Geocodeur() const {
 
 namespace {
 
-std::vector<std::string_view> Slots(const PartiesLieu& p) {
+std::array<std::string_view, 6> Slots(const PartiesLieu& p) {
     return {p.Commune, p.CodeInsee, p.CodePostal, p.Departement, p.Region, p.Pays};
 }
 
 } // namespace
 
 TResolution TResolveurLieux::Resout(const PartiesLieu& parties) const {
-    std::vector<Champ> champs;
-    champs.reserve(7);
-    for (std::string_view s : Slots(parties))
-        champs.push_back(d_->LitChamp(s));
-    // The lieu-dit is the town when the town's slot holds none ("Paris, France" under a FORM
-    // that starts with the lieu-dit), or when the place lies abroad: the lieu-dit layout is
-    // French ("Panama City, Bay, FL, USA" read without FORM as the lieu-dit of Bay).
+    const auto slots = Slots(parties);
+    std::array<Champ, 6> lus;
+    Champs champs;
+    for (std::size_t k = 0; k < slots.size(); ++k) {
+        lus[k] = d_->LitChamp(slots[k]);
+        champs.Ajoute(lus[k]);
+    }
     if (!parties.LieuDit.empty()) {
-        const Champ& commune = champs.front();
-        const auto x = d_->LitContexte(champs, champs.size());
-        const bool sansVille =
-            commune.genre != Champ::Nom ||
-            (commune.Zone() && (!d_->NomDeCommune(commune.cle) || !d_->ZoneCommeVille(commune, x)));
-        Champ lieuDit = d_->LitChamp(parties.LieuDit);
-        if (lieuDit.genre == Champ::Nom && (sansVille || !x.paysEtranger.empty())) {
-            champs.insert(champs.begin(), std::move(lieuDit));
-            TResolution r = d_->Resoudre(champs, 0, false);
-            r.Avertissements.push_back("le lieu-dit " + Guillemets(parties.LieuDit) +
-                                       " lu comme la commune");
-            return r;
-        }
+        const Champ lieuDit = d_->LitChamp(parties.LieuDit);
+        if (lieuDit.genre == Champ::Nom && d_->LieuDitCommeVille(champs))
+            return d_->ResoutLieuDit(champs, lieuDit, parties.LieuDit);
     }
     return d_->Resoudre(champs, 0, false);
 }
 
+TResolution TResolveurLieux::Resout(const PartiesLieu& parties, TMemoireResolution& memoire) const {
+    TMemoireResolution::Interne& m = *memoire.d_;
+    const auto slots = Slots(parties);
+    std::string& cle = m.tampon;
+    cle.clear();
+    for (std::string_view s : slots) {
+        cle += s;
+        cle += '\0';
+    }
+    if (m.resolveur != this) {
+        m.champs.clear();
+        m.cleLieu.clear();
+        m.lieu = {};
+        m.resolveur = this;
+    }
+    if (cle != m.cleLieu) {
+        std::swap(m.cleLieu, cle);
+        m.lieu = {};
+    }
+    TMemoireResolution::Interne::Lieu& lieu = m.lieu;
+    auto lit = [&](std::string_view texte) -> const Champ& {
+        auto c = m.champs.find(texte);
+        if (c == m.champs.end())
+            c = m.champs.emplace(std::string(texte), d_->LitChamp(texte)).first;
+        return c->second;
+    };
+    // The town and its code rarely come back but with the same place: read as they come, once.
+    std::optional<std::array<Champ, 2>> ville;
+    auto champs = [&] {
+        if (!ville) ville = std::array<Champ, 2>{d_->LitChamp(slots[0]), d_->LitChamp(slots[1])};
+        Champs v;
+        for (std::size_t k = 0; k < slots.size(); ++k)
+            v.Ajoute(k < 2 ? (*ville)[k] : lit(slots[k]));
+        return v;
+    };
+    if (!parties.LieuDit.empty()) {
+        const Champ& lieuDit = lit(parties.LieuDit);
+        if (lieuDit.genre == Champ::Nom) {
+            if (!lieu.lieuDitCommeVille) lieu.lieuDitCommeVille = d_->LieuDitCommeVille(champs());
+            if (*lieu.lieuDitCommeVille)
+                return d_->ResoutLieuDit(champs(), lieuDit, parties.LieuDit);
+        }
+    }
+    if (!lieu.resolution) lieu.resolution = d_->Resoudre(champs(), 0, false);
+    return *lieu.resolution;
+}
+
 TResolution TResolveurLieux::ResoutTexte(std::string_view texte) const {
-    return d_->Resoudre(d_->Decoupe(texte), std::nullopt, true);
+    const std::vector<Champ> lus = d_->Decoupe(texte);
+    return d_->Resoudre(Champs(lus), std::nullopt, true);
 }
 
 TLectureLieu TResolveurLieux::Lit(const PartiesLieu& parties) const {
-    std::vector<Champ> champs;
-    champs.reserve(7);
+    std::vector<Champ> lus;
+    lus.reserve(7);
     for (std::string_view s : Slots(parties))
-        champs.push_back(d_->LitChamp(s));
+        lus.push_back(d_->LitChamp(s));
+    const Champs champs(lus);
     const auto x = d_->LitContexte(champs, 0);
     TLectureLieu l;
     l.Ville = champs.front().texte;

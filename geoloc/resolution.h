@@ -87,6 +87,24 @@ struct TLectureLieu {
     std::vector<std::string> Avertissements;
 };
 
+// What one run has read already: a field met again is not read again (a base repeats its
+// departments, regions and countries), nor the place just read (a run meets the lieux-dits of
+// a place one after the other). For one resolver, in one thread; a run keeps one while it
+// lasts.
+class TMemoireResolution {
+public:
+    TMemoireResolution();
+    ~TMemoireResolution();
+    TMemoireResolution(const TMemoireResolution&) = delete;
+    TMemoireResolution& operator=(const TMemoireResolution&) = delete;
+
+    struct Interne;
+
+private:
+    friend class TResolveurLieux;
+    std::unique_ptr<Interne> d_;
+};
+
 class TResolveurLieux {
 public:
     // `carte` may be null (no French communes); both must outlive the resolver.
@@ -98,6 +116,8 @@ public:
     // The place's stored parts. Its LieuDit is not searched: a lieu-dit takes its commune's
     // position.
     TResolution Resout(const PartiesLieu& parties) const;
+    // The same answer, from `memoire` when the run met these parts already.
+    TResolution Resout(const PartiesLieu& parties, TMemoireResolution& memoire) const;
     // A place text as typed or as a file without FORM writes it: "Monségur, Landes, France",
     // ", Châlons, 51108, Marne, Grand Est, FRANCE", "Panama City, Bay, FL, USA". Split on ";"
     // (else ","), each field read by its content; a leading lieu-dit is recognised only in

@@ -9,10 +9,12 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <sched.h>
 #include <sstream>
 #include <sys/mount.h>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace orlavine {
@@ -230,6 +232,77 @@ TEST(PartageBase, AProgramWhoseBaseWasReplacedStopsWriting) {
         }
 }
 
+// A run stores by transactions: the file is checked when a transaction begins (its BEGIN, then
+// once it holds the lock) and when it commits, not before each of its statements; outside one,
+// before each statement that writes.
+TEST(PartageBase, TheFileIsCheckedAtEachTransactionsEndsAndBeforeEachLoneWrite) {
+    DossierTemporaire d;
+    ConnexionSqlite c(d / "c.sqlite", ConnexionSqlite::Acces::Creation);
+    c.Execute("CREATE TABLE t (x INTEGER)");
+    int verifications = 0;
+    c.AvantEcriture([&] { ++verifications; });
+    const struct {
+        const char* Cas;
+        bool Transaction;
+        int Ecritures;
+        int Attendues;
+    } cas[] = {{"transaction", true, 50, 3}, {"seules", false, 3, 3}, {"vide", true, 0, 3}};
+    for (const auto& k : cas) {
+        SCOPED_TRACE(k.Cas);
+        verifications = 0;
+        std::optional<TransactionSqlite> t;
+        if (k.Transaction) t.emplace(c);
+        for (int i = 0; i < k.Ecritures; ++i)
+            RequeteSqlite(c, "INSERT INTO t VALUES (?)").Lie(1, i).Execute();
+        RequeteSqlite(c, "SELECT count(*) FROM t").Pas(); // reads are never checked
+        if (t) t->Valide();
+        EXPECT_EQ(verifications, k.Attendues);
+    }
+    // After the transaction, lone writes are checked again.
+    verifications = 0;
+    c.Execute("DELETE FROM t");
+    EXPECT_EQ(verifications, 1);
+}
+
+TEST(PartageBase, ATransactionOpenWhenTheBaseIsReplacedCommitsNothing) {
+    for (const bool deplacee : {false, true}) {
+        SCOPED_TRACE(deplacee ? "base déplacée" : "base remplacée");
+        DossierTemporaire d;
+        const fs::path chemin = d / "b.sqlite";
+        CreeBase(ContenuSimple(), chemin);
+        CreeBase(Nantes(), d / "autre.sqlite");
+        TBaseGenealogie base(chemin);
+        auto lignes = [](TBaseGenealogie& b) {
+            std::vector<std::tuple<int, std::string, double, double, int>> v;
+            for (const TGeolocalisation& g : b.Geolocalisations())
+                v.emplace_back(g.IdLieu, g.LieuDit, g.Latitude, g.Longitude, g.Etat);
+            return v;
+        };
+        const auto avant = lignes(base);
+        const auto autre = [&] {
+            TBaseGenealogie b(d / "autre.sqlite");
+            return lignes(b);
+        }();
+        const std::string m = Message([&] {
+            TransactionSqlite t(base.Connexion());
+            base.AjouteGeolocalisation({1, "", 47.2, -1.55, 4, "", Provenance::Main, ""});
+            if (deplacee)
+                fs::rename(chemin, d / "ailleurs.sqlite");
+            else
+                fs::rename(d / "autre.sqlite", chemin);
+            base.MetAJourGeolocalisation(1, "", 47.3, -1.5, 4, Provenance::Main);
+            t.Valide();
+        });
+        EXPECT_TRUE(Contient(m, deplacee ? "déplacée" : "remplacée"));
+        EXPECT_TRUE(Contient(m, "rien n'y a été écrit"));
+        // The file now at the path, or the one moved away that the program had open: as they
+        // were.
+        TBaseGenealogie apres(deplacee ? d / "ailleurs.sqlite" : chemin);
+        EXPECT_EQ(lignes(apres), deplacee ? avant : autre);
+        EXPECT_EQ(apres.VerifieIntegrite(), "ok");
+    }
+}
+
 // ---- Finding: an intact base on a read-only or full disk called damaged -------------------
 
 TEST(PartageBase, ABaseOnReadOnlyMediaOpensReadOnly) {
@@ -256,7 +329,8 @@ TEST(PartageBase, ABaseOnReadOnlyMediaOpensReadOnly) {
             CommeUtilisateurOrdinaire();
             TBaseGenealogie base(chemin);
             Ecrit(fd, "lieux=" + std::to_string(base.Lieux().size()) + "\n");
-            Ecrit(fd, "export=" + std::to_string(ExporteGedcom(base, sortie / "s.ged").Ecrits) + "\n");
+            Ecrit(fd,
+                  "export=" + std::to_string(ExporteGedcom(base, sortie / "s.ged").Ecrits) + "\n");
             Ecrit(fd, "ecriture=" + Message([&] { base.MarqueLieuSupprime(1, true); }) + "\n");
             Ecrit(fd, "seule=" + std::to_string(base.LectureSeule()) + "\n");
             Ecrit(fd, "pourquoi=" + base.RaisonLectureSeule() + "\n");

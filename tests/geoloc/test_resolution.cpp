@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <vector>
 
 using namespace orlavine;
 using namespace orlavine::geoloc;
@@ -151,6 +152,52 @@ TEST(Resolution, StoredPartsWhateverTheSlot) {
     };
     for (const CasParties& c : cas)
         Verifie(Bundled().resolveur->Resout(c.parties), c.attendu, c.parties.Commune);
+}
+
+// A run remembers the fields and the place it has just read: every answer is the one read
+// afresh, whatever came before (the same place under another lieu-dit, a lieu-dit that stands
+// for the town, another place sharing its department and region fields).
+TEST(Resolution, ARunsMemoryGivesTheAnswersReadAfresh) {
+    const auto& r = *Bundled().resolveur;
+    const PartiesLieu lieux[] = {
+        {"", "Carhaix", "29024", "", "Finistère", "Bretagne", "France"},
+        {"Le Moulin", "Carhaix", "29024", "", "Finistère", "Bretagne", "France"},
+        {"La Croix", "Carhaix", "29024", "", "Finistère", "Bretagne", "France"},
+        {"Le Moulin", "Champbois 12", "29024", "", "Finistère", "Bretagne", "France"},
+        {"", "Nuit-St-Georges", "", "", "Côte-d'Or", "Bourgogne", "France"},
+        {"Paris", "France", "", "", "", "", ""},
+        {"Lyon", "France", "", "", "", "", ""},
+        {"", "France", "", "", "", "", ""},
+        {"Panama City", "Bay", "", "", "FL", "USA", ""},
+        {"Le Bourg", "Bay", "", "", "FL", "USA", ""},
+        {"", "Rouen", "", "", "Seine-Inférieure", "Normandie", "Royaume de France"},
+        {"", "Monségur", "", "", "Landes", "", "FRANCE"},
+        {"", "Monségur", "", "", "Gironde", "", "FRANCE"},
+    };
+    TMemoireResolution memoire;
+    const std::size_t n = std::size(lieux);
+    // Each place once, each twice in a row, then every place again in another order.
+    std::vector<std::size_t> ordre;
+    for (std::size_t i = 0; i < n; ++i)
+        ordre.insert(ordre.end(), {i, i, i});
+    for (std::size_t i = 0; i < n; ++i)
+        ordre.push_back((i * 5) % n);
+    for (std::size_t i : ordre) {
+        const PartiesLieu& p = lieux[i];
+        const TResolution attendu = r.Resout(p);
+        const TResolution lu = r.Resout(p, memoire);
+        const std::string contexte = p.LieuDit + " / " + p.Commune + " / " + p.Departement;
+        EXPECT_EQ(TexteResolution(lu), TexteResolution(attendu)) << contexte;
+        EXPECT_EQ(lu.Lieu.Latitude, attendu.Lieu.Latitude) << contexte;
+        EXPECT_EQ(lu.Lieu.Longitude, attendu.Lieu.Longitude) << contexte;
+        EXPECT_EQ(lu.Candidats.size(), attendu.Candidats.size()) << contexte;
+        EXPECT_EQ(lu.Departements, attendu.Departements) << contexte;
+        EXPECT_EQ(lu.Pays, attendu.Pays) << contexte;
+    }
+    // A memory used with another resolver forgets what it read with the first one.
+    const TResolveurLieux sansAtlas(nullptr, *Bundled().geocodeur);
+    EXPECT_EQ(TexteResolution(sansAtlas.Resout(lieux[0], memoire)),
+              TexteResolution(sansAtlas.Resout(lieux[0])));
 }
 
 // Whatever the text, a located place lies in the department, state and country it names.
