@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <utility>
 
 namespace orlavine::geoloc {
@@ -38,6 +37,79 @@ AnsiString Coupe(AnsiString texte) {
         texte += '\x85';
     }
     return texte;
+}
+
+// Set bits of a word (without relying on the processor's instruction).
+int Bits(std::uint64_t v) {
+    v = v - ((v >> 1) & 0x5555555555555555ULL);
+    v = (v & 0x3333333333333333ULL) + ((v >> 2) & 0x3333333333333333ULL);
+    v = (v + (v >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+    return static_cast<int>((v * 0x0101010101010101ULL) >> 56);
+}
+
+// Marks the disks that do not show: from the top of the pile down, a disk shows when enough
+// of its pixels are still uncovered (`seuil`, or all of them for a disk smaller than that),
+// and then covers its pixels. A disk left out thus leaves fewer than `seuil` pixels of the
+// map beneath instead of its colour: tens of thousands of places crowded on a country are
+// drawn as the few thousand that show, which the drawing's time depends on.
+void MarqueVisibles(std::vector<TDisqueCarte>& disques, int largeur, int hauteur, int seuil) {
+    if (largeur <= 0 || hauteur <= 0) return;
+    const std::size_t mots = (static_cast<std::size_t>(largeur) + 63) / 64;
+    std::vector<std::uint64_t> couvert(mots * static_cast<std::size_t>(hauteur), 0);
+    // Half-width of each row of a disk of radius ri, from its centre row (rounded as
+    // RectDisque), and its number of pixels; made once per radius.
+    std::vector<std::vector<int>> demis;
+    std::vector<int> aires;
+    const auto rangees = [&](int ri) -> const std::vector<int>& {
+        if (static_cast<std::size_t>(ri) >= demis.size()) {
+            demis.resize(static_cast<std::size_t>(ri) + 1);
+            aires.resize(static_cast<std::size_t>(ri) + 1);
+        }
+        std::vector<int>& d = demis[static_cast<std::size_t>(ri)];
+        if (d.empty()) {
+            int aire = 0;
+            for (int dy = 0; dy <= ri; ++dy) {
+                d.push_back(static_cast<int>(std::sqrt(static_cast<double>(ri * ri - dy * dy))));
+                aire += (dy == 0 ? 1 : 2) * (2 * d.back() + 1);
+            }
+            aires[static_cast<std::size_t>(ri)] = aire;
+        }
+        return d;
+    };
+    // The bits of columns a to b within word `mot`.
+    const auto masque = [](int a, int b, int mot) {
+        const int de = std::max(a, mot * 64) - mot * 64,
+                  jusque = std::min(b, mot * 64 + 63) - mot * 64;
+        const std::uint64_t bas =
+            jusque == 63 ? ~std::uint64_t{0} : (std::uint64_t{1} << (jusque + 1)) - 1;
+        return bas & ~((std::uint64_t{1} << de) - 1);
+    };
+    for (auto d = disques.rbegin(); d != disques.rend(); ++d) {
+        const int cx = static_cast<int>(std::lround(d->X)),
+                  cy = static_cast<int>(std::lround(d->Y));
+        const int ri = std::max(1, static_cast<int>(std::lround(d->Rayon)));
+        const std::vector<int>& demi = rangees(ri);
+        const int voulu = std::min(seuil, aires[static_cast<std::size_t>(ri)]);
+        // Counts the uncovered pixels, then, when enough, covers them.
+        int libres = 0;
+        for (int passe = 0; passe < 2; ++passe) {
+            for (int dy = -ri; dy <= ri && (passe == 1 || libres < voulu); ++dy) {
+                const int y = cy + dy;
+                if (y < 0 || y >= hauteur) continue;
+                const int h = demi[static_cast<std::size_t>(std::abs(dy))];
+                const int a = std::max(0, cx - h), b = std::min(largeur - 1, cx + h);
+                std::uint64_t* ligne = couvert.data() + static_cast<std::size_t>(y) * mots;
+                for (int m = a / 64; m <= b / 64 && a <= b; ++m) {
+                    if (passe == 0)
+                        libres += Bits(~ligne[m] & masque(a, b, m));
+                    else
+                        ligne[m] |= masque(a, b, m);
+                }
+            }
+            d->Visible = libres >= voulu;
+            if (!d->Visible) break;
+        }
+    }
 }
 
 constexpr EtatCarte EtatsLegende[NombreEtatsCarte] = {EtatCarte::Valide, EtatCarte::Localise,
@@ -216,23 +288,23 @@ double RayonDisque(long evenements, int ppp) {
 TCarteArbre::TCarteArbre(std::vector<TLieuExporte> lieux, long sansPosition)
     : lieux_(std::move(lieux)), sansPosition_(sansPosition) {
     const std::size_t n = lieux_.size();
-    mx_.resize(n);
-    my_.resize(n);
     etats_.resize(n);
     libelles_.resize(n);
+    ordre_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         const TLieuExporte& l = lieux_[i];
-        mx_[i] = l.Longitude;
-        my_[i] = monde::MercatorY(l.Latitude);
         etats_[i] = EtatSurCarte(l.Etat);
         ++parEtat_[static_cast<std::size_t>(etats_[i])];
         libelles_[i] = Coupe(Utf8VersCp1252(Libelle(l)));
+        ordre_[i] = {l.Longitude, monde::MercatorY(l.Latitude), RayonDisque(l.Evenements),
+                     static_cast<std::uint32_t>(i)};
     }
-    ordre_.resize(n);
-    std::iota(ordre_.begin(), ordre_.end(), 0u);
-    std::stable_sort(ordre_.begin(), ordre_.end(), [this](std::uint32_t a, std::uint32_t b) {
-        return lieux_[a].Evenements > lieux_[b].Evenements;
-    });
+    // Disks of one size in the order of the places: the states mixed as they come, none
+    // drawn over all the others.
+    std::stable_sort(ordre_.begin(), ordre_.end(),
+                     [this](const TPointCarte& a, const TPointCarte& b) {
+                         return lieux_[a.Lieu].Evenements > lieux_[b.Lieu].Evenements;
+                     });
 }
 
 TCarteArbre TCarteArbre::Lit(TBaseGenealogie& base) {
@@ -309,15 +381,19 @@ TMiseEnPageArbre TCarteArbre::MetEnPage(const monde::TVueMonde& vue, ISurfaceDes
     const double cx = vue.Centre.Longitude, cy = monde::MercatorY(vue.Centre.Latitude);
     const double k = vue.PixelsParDegre;
     const double demiL = vue.Largeur / 2.0, demiH = vue.Hauteur / 2.0;
+    const double echelle = ppp / 96.0;
     page.Disques.reserve(ordre_.size());
-    for (const std::uint32_t i : ordre_) {
-        const double x = demiL + (mx_[i] - cx) * k;
-        const double y = demiH - (my_[i] - cy) * k;
-        const double r = RayonDisque(lieux_[i].Evenements, ppp);
+    for (const TPointCarte& p : ordre_) {
+        const double x = demiL + (p.X - cx) * k;
+        const double y = demiH - (p.Y - cy) * k;
+        const double r = p.Rayon96 * echelle;
         if (x + r < 0 || y + r < 0 || x - r > vue.Largeur || y - r > vue.Hauteur) continue;
         page.Disques.push_back(
-            {i, static_cast<float>(x), static_cast<float>(y), static_cast<float>(r)});
+            {p.Lieu, static_cast<float>(x), static_cast<float>(y), static_cast<float>(r)});
     }
+
+    MarqueVisibles(page.Disques, vue.Largeur, vue.Hauteur,
+                   std::max(1, PixelsVisiblesMin * ppp * ppp / (96 * 96)));
 
     // The legend, top left.
     const TLegende legende = ComposeLegende(mesure, parEtat_);
@@ -374,14 +450,25 @@ TBilanCarteArbre TCarteArbre::Dessine(ISurfaceDessin& s, const TMiseEnPageArbre&
     s.FixeStylePlume(StylePlume::Solide);
     s.FixeLargeurPlume(1);
     s.FixeStyleBrosse(StyleBrosse::Solide);
+    bool avecContour = true;
+    const float rayonContour = static_cast<float>(RayonContourMin * ppp / 96.0);
     int courant = -1;
     for (const TDisqueCarte& d : page.Disques) {
+        if (!d.Visible) continue;
+        ++bilan.Dessines;
         const auto e = static_cast<int>(etats_[d.Lieu]);
         if (e != courant) {
             courant = e;
             const TColor c = CouleurEtatCarte(etats_[d.Lieu]);
             s.FixeCouleurBrosse(c);
             s.FixeCouleurPlume(Contour(c));
+        }
+        // The smallest disks go without an outline: drawn twice as fast, and too small for
+        // one to tell much.
+        const bool contour = d.Rayon >= rayonContour;
+        if (contour != avecContour) {
+            avecContour = contour;
+            s.FixeStylePlume(contour ? StylePlume::Solide : StylePlume::Aucun);
         }
         s.Ellipse(RectDisque(d.X, d.Y, d.Rayon));
     }

@@ -50,15 +50,22 @@ inline constexpr double RayonMinDisque = 3.0;
 inline constexpr double FacteurDisque = 2.2;
 inline constexpr double RayonMaxDisque = 30.0;
 double RayonDisque(long evenements, int ppp = 96);
+// A disk under others is drawn when at least this many of its pixels (at 96 dpi) show.
+inline constexpr int PixelsVisiblesMin = 10;
+// Disks under this radius (at 96 dpi: places of one to four events) have no outline.
+inline constexpr double RayonContourMin = 4.5;
 
 // Metropolitan France with Corsica, the « France seule » frame, in degrees.
 inline constexpr double FranceSud = 41.3, FranceNord = 51.15, FranceOuest = -5.2, FranceEst = 9.6;
 
-// One disk as drawn: its place (index in TCarteArbre::Lieux()), centre and radius in pixels.
+// One disk of the view: its place (index in TCarteArbre::Lieux()), centre and radius in
+// pixels, and whether any of its pixels shows (a disk wholly under the disks drawn after it is
+// not drawn, but a click there still finds it).
 struct TDisqueCarte {
     std::uint32_t Lieu = 0;
     float X = 0, Y = 0;
     float Rayon = 0;
+    bool Visible = true;
 };
 
 // One label as drawn: its place, its frame (a white box) and its text (Windows-1252).
@@ -80,7 +87,8 @@ struct TMiseEnPageArbre {
 
 // What one drawing of the map did.
 struct TBilanCarteArbre {
-    long Disques = 0;    // disks drawn (in the view)
+    long Disques = 0;    // disks in the view
+    long Dessines = 0;   // of which drawn (the others lie wholly under later ones)
     long Etiquettes = 0; // labels drawn
 };
 
@@ -123,12 +131,17 @@ private:
     std::vector<TLieuExporte> lieux_;
     long sansPosition_ = 0;
     std::array<long, NombreEtatsCarte> parEtat_{};
-    // Per place: Mercator position (x the longitude, y in Mercator degrees) and state.
-    std::vector<double> mx_, my_;
-    std::vector<EtatCarte> etats_;
-    // The places in drawing order: decreasing events, then place order.
-    std::vector<std::uint32_t> ordre_;
+    std::vector<EtatCarte> etats_;     // by place
     std::vector<AnsiString> libelles_; // Windows-1252, by place
+    // The places in drawing order (decreasing events, then place order), with
+    // what each drawing reads of them side by side: the Mercator position (x the longitude,
+    // y in Mercator degrees) and the radius at 96 dpi.
+    struct TPointCarte {
+        double X = 0, Y = 0;
+        double Rayon96 = 0;
+        std::uint32_t Lieu = 0;
+    };
+    std::vector<TPointCarte> ordre_;
 };
 
 // The whole map on `s`: the world beneath from `fond` (may be null: a plain sea), the disks,

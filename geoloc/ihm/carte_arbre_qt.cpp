@@ -3,6 +3,7 @@
 #include "mapview/graphique_vectoriel.h"
 #include "mapview/surface_qt.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 
 namespace orlavine {
@@ -11,6 +12,9 @@ geoloc::TMiseEnPageArbre PeintCarteArbre(QPainter& painter, const geoloc::TCarte
                                          const monde::TVueMonde& vue, monde::TCarteMonde* fond,
                                          geoloc::TBilanCarteArbre* bilan) {
     TSurfaceQt surface(painter, PoliceCarteDefaut());
+    // Tens of thousands of small disks: on pixels, drawn the fast way.
+    surface.FixeEllipsesPolygones(painter.paintEngine() != nullptr &&
+                                  painter.paintEngine()->type() == QPaintEngine::Raster);
     return geoloc::DessineCarteArbre(surface, carte, vue, fond, bilan);
 }
 

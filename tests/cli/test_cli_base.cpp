@@ -363,7 +363,10 @@ TEST_F(CommandeBase, TheTreeMapHandsTheLocatedPlacesToTheDrawing) {
                        const std::string& sortie, const std::string&) {
         if (echoue) throw Erreur(sortie, 0, "impossible d'écrire le fichier.");
         appels.push_back({carte.Lieux(), carte.SansPosition(), vue, sortie});
-        return geoloc::TBilanCarteArbre{static_cast<long>(carte.Lieux().size()), 1};
+        geoloc::TBilanCarteArbre b;
+        b.Disques = b.Dessines = static_cast<long>(carte.Lieux().size());
+        b.Etiquettes = 1;
+        return b;
     };
     auto carte = [&](std::vector<std::string> args, const cli::TCarteArbreCli* d) {
         sortie_.str("");

@@ -4,8 +4,10 @@
 #include "geoloc/carte_arbre.h"
 #include "geoloc/export_lieux.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -285,6 +287,35 @@ TEST(CarteArbre, APointFindsTheDisksUnderItTopmostFirst) {
     const TMiseEnPageArbre vide = carte.MetEnPage(loin, s);
     EXPECT_TRUE(vide.Disques.empty());
     EXPECT_TRUE(carte.LieuxSous(vide, ville.X, ville.Y).empty());
+}
+
+TEST(CarteArbre, ADiskWhollyUnderOthersIsNotDrawnButStillFound) {
+    // Two places of the same size at one point, a third beside them, a big one under a
+    // ring of small ones that leave it showing.
+    std::vector<TLieuExporte> lieux = {Lieu("Dessous", 48.0, -2.0, 9),
+                                       Lieu("Dessus", 48.0, -2.0, 9), Lieu("Beside", 48.0, -1.5, 9),
+                                       Lieu("Grand", 46.0, 2.0, 400)};
+    for (int i = 0; i < 8; ++i)
+        lieux.push_back(Lieu("Petit", 46.0 + 0.2 * std::sin(i), 2.0 + 0.2 * std::cos(i), 1));
+    const TCarteArbre carte(lieux);
+    SurfaceEssai s;
+    const TMiseEnPageArbre page = carte.MetEnPage(carte.Cadre(1000, 700, false), s);
+    std::map<std::string, bool> visible;
+    for (const TDisqueCarte& d : page.Disques)
+        visible[carte.Lieux()[d.Lieu].Texte] = d.Visible;
+    EXPECT_FALSE(visible["Dessous"]);
+    EXPECT_TRUE(visible["Dessus"]);
+    EXPECT_TRUE(visible["Beside"]);
+    EXPECT_TRUE(visible["Grand"]);
+    const TBilanCarteArbre b = carte.Dessine(s, page);
+    EXPECT_EQ(b.Disques, 12);
+    EXPECT_EQ(b.Dessines, 11);
+    EXPECT_EQ(s.ellipses.size(), 11u + 7u); // and the legend's
+    // A click there lists both, the one on top first.
+    const auto dessus = std::find_if(page.Disques.begin(), page.Disques.end(), [&](const auto& d) {
+        return carte.Lieux()[d.Lieu].Texte == "Dessus";
+    });
+    EXPECT_EQ(carte.LieuxSous(page, dessus->X, dessus->Y), (std::vector<std::uint32_t>{1, 0}));
 }
 
 TEST(CarteArbre, SaysHowManyPlacesAreOnTheMap) {
