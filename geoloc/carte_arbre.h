@@ -51,7 +51,7 @@ inline constexpr double FacteurDisque = 2.2;
 inline constexpr double RayonMaxDisque = 30.0;
 double RayonDisque(long evenements, int ppp = 96);
 // A disk under others is drawn when at least this many of its pixels (at 96 dpi) show.
-inline constexpr int PixelsVisiblesMin = 10;
+inline constexpr int PixelsVisiblesMin = 16;
 // Disks under this radius (at 96 dpi: places of one to four events) have no outline.
 inline constexpr double RayonContourMin = 4.5;
 
