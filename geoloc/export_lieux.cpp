@@ -141,7 +141,7 @@ std::string_view NomEtatLieu(int etat) {
     return "inconnu";
 }
 
-std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base) {
+std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base, long* sansPosition) {
     ConnexionSqlite& c = base.Connexion();
 
     // The texts of the places not deleted, by id.
@@ -174,6 +174,7 @@ std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base) {
                 LitLigneGeolocalisation(r, base.Chemin(), "la table de géolocalisation");
             if (!EstLocalise(g.Etat)) continue;
             TLieuExporte e;
+            e.IdPlace = static_cast<int>(id);
             e.Texte = textes[id];
             e.LieuDit = std::move(g.LieuDit);
             e.Latitude = g.Latitude;
@@ -185,17 +186,29 @@ std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base) {
         }
     }
 
-    // Their events: the number and the distinct tags, in byte order.
+    // Their events: the number and the distinct tags, in byte order. The places and lieux-dits
+    // named by events but not located are counted once each when asked for.
+    std::vector<std::vector<std::string>> nonLocalises(sansPosition ? presents.size() : 0);
+    long absents = 0;
     {
         RequeteSqlite r(c, "SELECT lieu, lieu_dit, etiquette FROM evenements");
         while (r.Pas()) {
             const auto id = static_cast<std::size_t>(r.Entier(0));
-            if (id >= parLieu.size()) continue;
+            if (id >= parLieu.size() || !presents[id]) continue;
             const std::string_view lieuDit = r.Texte(1);
             TLieuExporte* trouve = nullptr;
             for (const std::size_t k : parLieu[id])
                 if (sortie[k].LieuDit == lieuDit) trouve = &sortie[k];
-            if (!trouve) continue;
+            if (!trouve) {
+                if (sansPosition) {
+                    std::vector<std::string>& vus = nonLocalises[id];
+                    if (std::find(vus.begin(), vus.end(), lieuDit) == vus.end()) {
+                        vus.emplace_back(lieuDit);
+                        ++absents;
+                    }
+                }
+                continue;
+            }
             TLieuExporte& e = *trouve;
             ++e.Evenements;
             const std::string_view etiquette = r.Texte(2);
@@ -206,6 +219,7 @@ std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base) {
                 e.Etiquettes.emplace(place, etiquette);
         }
     }
+    if (sansPosition) *sansPosition = absents;
     return sortie;
 }
 

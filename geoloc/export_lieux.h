@@ -17,6 +17,7 @@ enum class FormatLieux { GeoJson, Kml };
 
 // One located place or lieu-dit of the geolocation table.
 struct TLieuExporte {
+    int IdPlace = 0;     // the place's record number in the base
     std::string Texte;   // the place's display text
     std::string LieuDit; // empty for the place itself
     double Latitude = 0; // WGS 84 degrees
@@ -32,7 +33,9 @@ std::string_view NomEtatLieu(int etat);
 
 // Every located entry of the geolocation table (located or validated states), deleted places
 // left out, by place id then lieu-dit. The base keeps positions within ±90° and ±180°.
-std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base);
+// `sansPosition`, when given, receives the number of places and lieux-dits that events name
+// but that have no position (deleted places left out).
+std::vector<TLieuExporte> LieuxLocalises(TBaseGenealogie& base, long* sansPosition = nullptr);
 
 // The documents, UTF-8.
 std::string EcritGeoJson(const std::vector<TLieuExporte>& lieux);

@@ -3,6 +3,7 @@
 #include "host/erreur.h"
 
 #include <QFileInfo>
+#include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -61,6 +62,33 @@ void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSiz
     painter.setRenderHint(QPainter::Antialiasing, false);
     peintre(painter);
     if (!painter.end()) throw Erreur(nom, 0, "impossible de terminer l'écriture du fichier.");
+}
+
+void EcritGraphique(const QString& chemin, QSize taille, const QString& titre,
+                    const std::function<void(QPainter&)>& peintre) {
+    const std::string nom = chemin.toStdString();
+    FormatGraphique format = FormatGraphique::Png;
+    if (!FormatParExtension(chemin, format))
+        throw Erreur(nom, 0, "le nom doit finir par .png, .bmp, .svg ou .pdf.");
+    if (format == FormatGraphique::Svg || format == FormatGraphique::Pdf) {
+        EcritGraphiqueVectoriel(chemin, format, taille, 96, titre, peintre);
+        return;
+    }
+    if (taille.isEmpty()) throw Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
+    QImage image(taille, QImage::Format_RGB32);
+    if (image.isNull()) throw Erreur(nom, 0, "l'image est trop grande pour la mémoire.");
+    // 96 dots per inch, whatever the screen: the sizes of the drawing are given at 96.
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.setRenderHint(QPainter::TextAntialiasing, true);
+        peintre(painter);
+    }
+    if (!image.save(chemin, format == FormatGraphique::Png ? "PNG" : "BMP"))
+        throw Erreur(nom, 0, "impossible d'écrire le fichier.");
 }
 
 } // namespace orlavine

@@ -23,4 +23,10 @@ bool FormatParExtension(const QString& chemin, FormatGraphique& format);
 void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSize taille, int ppp,
                              const QString& titre, const std::function<void(QPainter&)>& peintre);
 
+// Writes `peintre`'s painting of a `taille` pixel picture by the file's extension: PNG or BMP
+// pixels at 96 dots per inch (antialiased, on white), or an SVG or PDF drawing as above.
+// Raises Erreur naming the file for another extension or when it cannot be written.
+void EcritGraphique(const QString& chemin, QSize taille, const QString& titre,
+                    const std::function<void(QPainter&)>& peintre);
+
 } // namespace orlavine

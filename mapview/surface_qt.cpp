@@ -4,6 +4,8 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <array>
+#include <cmath>
 
 namespace orlavine {
 
@@ -102,7 +104,28 @@ void TSurfaceQt::Ellipse(const TRect& r) {
     if (painter_ == nullptr) return;
     AppliquePlumeBrosse();
     const int retrait = plumeVisible_ ? 1 : 0;
-    painter_->drawEllipse(QRect(r.left, r.top, r.Largeur() - retrait, r.Hauteur() - retrait));
+    const QRect q(r.left, r.top, r.Largeur() - retrait, r.Hauteur() - retrait);
+    if (ellipsesPolygones_ && q.width() > 0 && q.height() > 0 && q.width() <= 16 &&
+        q.height() <= 16) {
+        // The same ellipse as drawEllipse's: inscribed in the rectangle's edges.
+        constexpr int Cotes = 16;
+        static const auto unite = [] {
+            std::array<QPointF, Cotes> u;
+            for (int i = 0; i < Cotes; ++i)
+                u[static_cast<std::size_t>(i)] = QPointF(std::cos(i * 2 * PiGeometrie / Cotes),
+                                                         std::sin(i * 2 * PiGeometrie / Cotes));
+            return u;
+        }();
+        const double rx = q.width() / 2.0, ry = q.height() / 2.0;
+        const double cx = q.x() + rx, cy = q.y() + ry;
+        cercle_.resize(Cotes);
+        for (int i = 0; i < Cotes; ++i)
+            cercle_[i] = QPointF(cx + rx * unite[static_cast<std::size_t>(i)].x(),
+                                 cy + ry * unite[static_cast<std::size_t>(i)].y());
+        painter_->drawPolygon(cercle_);
+        return;
+    }
+    painter_->drawEllipse(q);
 }
 
 void TSurfaceQt::Rectangle(const TRect& r) {

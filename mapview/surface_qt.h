@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QPen>
 #include <QPolygon>
+#include <QPolygonF>
 #include <optional>
 
 class QPainter;
@@ -44,6 +45,11 @@ public:
     int HauteurTexte(const AnsiString& texte) override;
     int PointsParPouce() const override { return ppp_; }
 
+    // Small ellipses (up to 16 pixels across) drawn as 16-sided polygons: under antialiasing
+    // the same pixels, about three times faster than Qt's curves, for drawings of tens of
+    // thousands of disks on a pixel buffer. Off by default.
+    void FixeEllipsesPolygones(bool oui) { ellipsesPolygones_ = oui; }
+
 private:
     void AppliquePlumeBrosse();
     void AppliquePolice();
@@ -61,6 +67,8 @@ private:
     bool outilsAJour_ = false;
     int ppp_ = 96;
     QPolygon tampon_;
+    bool ellipsesPolygones_ = false;
+    QPolygonF cercle_; // the ellipse's points, reused
 };
 
 } // namespace orlavine

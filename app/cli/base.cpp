@@ -9,6 +9,7 @@
 #include "genealogie/services_liste.h"
 #include "geocodeur/geocodeur.h"
 #include "geocodeur/service_en_ligne.h"
+#include "geoloc/carte_arbre.h"
 #include "geoloc/export_lieux.h"
 #include "geoloc/localisation_auto.h"
 #include "geoloc/recherche_en_ligne.h"
@@ -45,12 +46,37 @@ struct OptionsBase {
     std::string service; // --service: the online service's address
     std::optional<TypeFilterDisplayList> filtre;
     std::string format; // --format of base exporter: gedcom (default), kml, geojson
+    std::string sortie; // --sortie of base carte
+    int largeur = 1000, hauteur = 700;
+    bool largeurLue = false, hauteurLue = false;
+    bool france = false;
     std::vector<std::string> arguments;
 };
 
 bool OptionAValeur(const std::string& a) {
     return a == "--atlas" || a == "--rayon" || a == "--base" || a == "--filtre" ||
-           a == "--geocodeur" || a == "--service" || a == "--format";
+           a == "--geocodeur" || a == "--service" || a == "--format" || a == "--sortie" ||
+           a == "--largeur" || a == "--hauteur";
+}
+
+// A picture side: 16 to 10000 pixels.
+bool LitCote(const std::string& texte, int& valeur) {
+    int v = 0;
+    const auto [fin, e] = std::from_chars(texte.data(), texte.data() + texte.size(), v);
+    if (e != std::errc() || fin != texte.data() + texte.size() || v < 16 || v > 10000) return false;
+    valeur = v;
+    return true;
+}
+
+// The extension of a file name, in lower case; empty when it has none.
+std::string Extension(const std::string& chemin) {
+    const std::string nom = std::filesystem::path(chemin).filename().string();
+    const std::size_t point = nom.rfind('.');
+    if (point == std::string::npos || point == 0) return {};
+    std::string e = nom.substr(point + 1);
+    for (char& c : e)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return e;
 }
 
 std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::string& atlas,
@@ -74,6 +100,15 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
                 o.geocodeur = v;
             } else if (a == "--service") {
                 o.service = v;
+            } else if (a == "--sortie") {
+                o.sortie = v;
+            } else if (a == "--largeur" || a == "--hauteur") {
+                if (!LitCote(v, a == "--largeur" ? o.largeur : o.hauteur)) {
+                    err << "orlavine-cli : valeur invalide pour " << a << " « " << v
+                        << " » (un nombre entier de pixels de 16 à 10000).\n";
+                    return std::nullopt;
+                }
+                (a == "--largeur" ? o.largeurLue : o.hauteurLue) = true;
             } else if (a == "--format") {
                 if (v != "gedcom" && v != "kml" && v != "geojson") {
                     err << "orlavine-cli : format inconnu « " << v
@@ -107,6 +142,8 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
             o.remplacerPositions = true;
         } else if (a == "--en-ligne") {
             o.enLigne = true;
+        } else if (a == "--france") {
+            o.france = true;
         } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             err << "orlavine-cli : option inconnue « " << a << " ».\n";
             return std::nullopt;
@@ -114,9 +151,9 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
             vuBase = true; // "base"
         } else if (o.action.empty()) {
             if (a != "importer" && a != "exporter" && a != "lieux" && a != "geolocaliser" &&
-                a != "annuler-geolocalisation" && a != "verifier") {
+                a != "annuler-geolocalisation" && a != "verifier" && a != "carte") {
                 err << "orlavine-cli : action inconnue « " << a
-                    << " » (importer, exporter, lieux, geolocaliser, verifier ou "
+                    << " » (importer, exporter, lieux, geolocaliser, verifier, carte ou "
                        "annuler-geolocalisation).\n";
                 return std::nullopt;
             }
@@ -127,7 +164,7 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
     }
     if (o.action.empty()) {
         err << "orlavine-cli : base attend une action (importer, exporter, lieux, geolocaliser, "
-               "verifier ou annuler-geolocalisation).\n";
+               "verifier, carte ou annuler-geolocalisation).\n";
         return std::nullopt;
     }
     if (o.base.empty()) {
@@ -166,6 +203,28 @@ std::optional<OptionsBase> Lit(const std::vector<std::string>& args, const std::
     if (!o.service.empty() && !o.enLigne) {
         err << "orlavine-cli : --service ne s'applique qu'avec --en-ligne.\n";
         return std::nullopt;
+    }
+    if ((!o.sortie.empty() || o.largeurLue || o.hauteurLue || o.france) && o.action != "carte") {
+        err << "orlavine-cli : "
+            << (!o.sortie.empty() ? "--sortie"
+                : o.largeurLue    ? "--largeur"
+                : o.hauteurLue    ? "--hauteur"
+                                  : "--france")
+            << " ne s'applique qu'à base carte.\n";
+        return std::nullopt;
+    }
+    if (o.action == "carte") {
+        if (o.sortie.empty()) {
+            err << "orlavine-cli : base carte attend --sortie FICHIER.png|.svg|.pdf.\n";
+            return std::nullopt;
+        }
+        const std::string e = Extension(o.sortie);
+        if (e != "png" && e != "bmp" && e != "svg" && e != "pdf") {
+            err << "orlavine-cli : le fichier « " << o.sortie
+                << " » doit finir par .png, .svg ou .pdf (ou .bmp) : l'extension choisit le "
+                   "format.\n";
+            return std::nullopt;
+        }
     }
     return o;
 }
@@ -456,6 +515,41 @@ int Verifier(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     return SortieOk;
 }
 
+// The map of the whole tree as a picture: every located place a disk over the world map.
+int Carte(const OptionsBase& o, const TCarteArbreCli* dessin, std::ostream& out,
+          std::ostream& err) {
+    if (dessin == nullptr || !dessin->Ecrit) {
+        err << "orlavine-cli : ce programme a été construit sans les cartes (Qt) ; base carte "
+               "n'est pas disponible.\n";
+        return SortieDonnees;
+    }
+    TBaseGenealogie base(o.base, true);
+    const geoloc::TCarteArbre carte = geoloc::TCarteArbre::Lit(base);
+    if (carte.Lieux().empty()) {
+        err << "orlavine-cli : "
+            << Erreur::Compose(o.base, 0,
+                               "aucun lieu de la base n'est localisé, il n'y a rien à dessiner "
+                               "(base geolocaliser les localise) ; aucun fichier n'a été écrit")
+            << '\n';
+        return SortieDonnees;
+    }
+    const monde::TVueMonde vue = carte.Cadre(o.largeur, o.hauteur, o.france);
+    const geoloc::TBilanCarteArbre b = dessin->Ecrit(carte, vue, o.sortie, o.dossierAtlas);
+    const auto lieux = static_cast<long>(carte.Lieux().size());
+    if (o.tsv) {
+        out << "lieux\t" << lieux << "\nsans_position\t" << carte.SansPosition() << "\ndisques\t"
+            << b.Disques << "\netiquettes\t" << b.Etiquettes << '\n';
+        return SortieOk;
+    }
+    out << o.sortie << " : " << o.largeur << " x " << o.hauteur
+        << (o.france ? ", France seule" : ", tout l'arbre") << "\n"
+        << lieux << (lieux > 1 ? " lieux localisés" : " lieu localisé") << ", "
+        << carte.SansPosition() << " sans position ; " << b.Disques
+        << (b.Disques > 1 ? " disques" : " disque") << " dans le cadre, " << b.Etiquettes
+        << (b.Etiquettes > 1 ? " noms écrits.\n" : " nom écrit.\n");
+    return SortieOk;
+}
+
 int AnnulerGeolocalisation(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     TBaseGenealogie base(o.base);
     if (base.LectureSeule()) return RefusLectureSeule(base, err);
@@ -523,6 +617,15 @@ void AideBase(std::ostream& out) {
            "        liste les lieux localisés dont la position est loin de ce que leur texte\n"
            "        nomme (hors du département, plus loin que la taille de la commune), avec la\n"
            "        distance, le lieu attendu et la raison ; rien n'est modifié\n"
+           "  base carte --base BASE.sqlite --sortie FICHIER.png|.svg|.pdf [--largeur L]\n"
+           "        [--hauteur H] [--france]\n"
+           "        carte de l'arbre : chaque lieu localisé est un disque sur la carte du\n"
+           "        monde, de surface proportionnelle à son nombre d'événements et de la\n"
+           "        couleur de son état (validé, localisé, lu dans le fichier, à vérifier),\n"
+           "        les lieux aux événements les plus nombreux nommés ; cadrée sur tous les\n"
+           "        lieux ou, avec --france, sur la France métropolitaine ; 1000 x 700 pixels\n"
+           "        par défaut. L'extension choisit le format : PNG (ou BMP), ou dessin SVG\n"
+           "        ou PDF dont les noms restent du texte\n"
            "  base annuler-geolocalisation --base BASE.sqlite\n"
            "        annule la dernière étape du journal (géolocalisation de tous les lieux,\n"
            "        suppression ou placement à la main dans les fenêtres) ; annuler encore\n"
@@ -530,7 +633,8 @@ void AideBase(std::ostream& out) {
 }
 
 int CommandeBase(const std::vector<std::string>& args, const std::string& dossierAtlas,
-                 std::ostream& out, std::ostream& err, const TEnLigneCli* enLigne) {
+                 std::ostream& out, std::ostream& err, const TEnLigneCli* enLigne,
+                 const TCarteArbreCli* carte) {
     for (const auto& a : args)
         if (a == "--aide" || a == "--help" || a == "-h") {
             AideBase(out);
@@ -548,6 +652,7 @@ int CommandeBase(const std::vector<std::string>& args, const std::string& dossie
         if (options->action == "annuler-geolocalisation")
             return AnnulerGeolocalisation(*options, out, err);
         if (options->action == "verifier") return Verifier(*options, out, err);
+        if (options->action == "carte") return Carte(*options, carte, out, err);
         return Lieux(*options, out);
     } catch (const Erreur& e) {
         err << "orlavine-cli : " << e.what() << '\n';

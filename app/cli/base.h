@@ -5,6 +5,8 @@
 //   [--tsv] base geolocaliser --base BASE.sqlite [--filtre ...] [--avec-lieu-dit]
 //           [--en-ligne [--service ADRESSE]]
 //   base annuler-geolocalisation --base BASE.sqlite
+//   [--tsv] base carte --base BASE.sqlite --sortie F.png|F.svg|F.pdf [--largeur L]
+//           [--hauteur H] [--france]
 #pragma once
 
 #include <chrono>
@@ -16,6 +18,13 @@
 
 namespace orlavine::geocodeur {
 class ITransportHttp;
+}
+namespace orlavine::geoloc {
+class TCarteArbre;
+struct TBilanCarteArbre;
+} // namespace orlavine::geoloc
+namespace orlavine::monde {
+struct TVueMonde;
 }
 
 namespace orlavine::cli {
@@ -30,13 +39,25 @@ struct TEnLigneCli {
     std::function<void(std::chrono::milliseconds)> Attente;
 };
 
+// What `base carte` needs from a program built with the drawing part: writes the tree map
+// of `vue` to `sortie` (PNG, BMP, SVG or PDF by its extension) over the world map, with the
+// departments of the atlas in `dossierAtlas`. Raises Erreur naming the file that failed.
+struct TCarteArbreCli {
+    std::function<geoloc::TBilanCarteArbre(const geoloc::TCarteArbre& carte,
+                                           const monde::TVueMonde& vue, const std::string& sortie,
+                                           const std::string& dossierAtlas)>
+        Ecrit;
+};
+
 // True when the command of the line is "base" (options before it are skipped).
 bool EstCommandeBase(const std::vector<std::string>& args);
 
 // Runs it; exit code 0 (done), 1 (bad file or base, French message naming it), 2 (usage).
-// `enLigne` null: the program has no online search and --en-ligne is refused.
+// `enLigne` null: the program has no online search and --en-ligne is refused; `carte` null:
+// it has no drawing and `base carte` is refused.
 int CommandeBase(const std::vector<std::string>& args, const std::string& dossierAtlas,
-                 std::ostream& out, std::ostream& err, const TEnLigneCli* enLigne = nullptr);
+                 std::ostream& out, std::ostream& err, const TEnLigneCli* enLigne = nullptr,
+                 const TCarteArbreCli* carte = nullptr);
 
 void AideBase(std::ostream& out);
 

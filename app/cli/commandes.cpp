@@ -77,7 +77,8 @@ void Aide(std::ostream& out, bool avecCarte) {
            "                             longitude, libellé, source (hors ligne)\n"
            "  normaliser TEXTE           le texte tel que la recherche d'adresse le reçoit\n"
            "  base ACTION ...            base généalogique : importer, exporter, lieux,\n"
-           "                             geolocaliser, annuler-geolocalisation\n"
+           "                             geolocaliser, verifier, carte,\n"
+           "                             annuler-geolocalisation\n"
            "                             (orlavine-cli base --aide)\n"
            "\n"
            "Options :\n"
@@ -224,8 +225,10 @@ int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std:
 }
 
 int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,
-              std::ostream& out, std::ostream& err, bool avecCarte, const TEnLigneCli* enLigne) {
-    if (EstCommandeBase(args)) return CommandeBase(args, dossierParDefaut, out, err, enLigne);
+              std::ostream& out, std::ostream& err, bool avecCarte, const TEnLigneCli* enLigne,
+              const TCarteArbreCli* carteArbre) {
+    if (EstCommandeBase(args))
+        return CommandeBase(args, dossierParDefaut, out, err, enLigne, carteArbre);
     for (const auto& a : args)
         if (a == "--aide" || a == "--help" || a == "-h") {
             Aide(out, avecCarte);

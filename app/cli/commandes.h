@@ -41,12 +41,13 @@ std::vector<std::uint16_t> Recherche(const TCarteFrance& carte, const std::strin
 int Execute(const Options& options, TCarteFrance& carte, std::ostream& out, std::ostream& err);
 
 struct TEnLigneCli;
+struct TCarteArbreCli;
 
 // The whole program: options, atlas, command. `enLigne`: the online search of the base
-// commands, when the program has one.
+// commands, when the program has one; `carteArbre`: the drawing of `base carte`, likewise.
 int Principal(const std::vector<std::string>& args, const std::string& dossierParDefaut,
               std::ostream& out, std::ostream& err, bool avecCarte = false,
-              const TEnLigneCli* enLigne = nullptr);
+              const TEnLigneCli* enLigne = nullptr, const TCarteArbreCli* carteArbre = nullptr);
 
 void Aide(std::ostream& out, bool avecCarte = false);
 

@@ -7,6 +7,7 @@
 
 #ifdef ORLAVINE_AVEC_CARTE
 #include "app/cli/carte.h"
+#include "app/cli/carte_arbre.h"
 #include "app/cli/en_ligne_qt.h"
 #endif
 
@@ -30,7 +31,9 @@ int main(int argc, char** argv) {
 #ifdef ORLAVINE_AVEC_CARTE
     // The online search of the base commands goes through Qt Network.
     const orlavine::cli::TEnLigneCli enLigne = orlavine::cli::EnLigneQt();
-    return orlavine::cli::Principal(args, atlas, std::cout, std::cerr, true, &enLigne);
+    // The tree map of the base commands is drawn with Qt too.
+    const orlavine::cli::TCarteArbreCli carteArbre = orlavine::cli::CarteArbreQt();
+    return orlavine::cli::Principal(args, atlas, std::cout, std::cerr, true, &enLigne, &carteArbre);
 #else
     return orlavine::cli::Principal(args, atlas, std::cout, std::cerr, false);
 #endif

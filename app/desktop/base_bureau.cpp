@@ -1,7 +1,9 @@
 #include "base_bureau.h"
 
 #include "app/communes_atlas.h"
+#include "carte_arbre_bureau.h"
 #include "genealogie/base_gedcom.h"
+#include "geoloc/ihm/frm_carte_arbre.h"
 #include "geoloc/ihm/frm_outil_lieux.h"
 #include "outil_lieux.h"
 #include "search/parametres.h"
@@ -69,9 +71,11 @@ BaseBureau::~BaseBureau() {
 }
 
 void BaseBureau::FermeBase() {
+    carte_.reset();
     outil_.reset();
     base_.reset();
     if (outilLieux_) outilLieux_->setEnabled(false);
+    if (carteArbre_) carteArbre_->setEnabled(false);
 }
 
 QMenu* BaseBureau::Menu() {
@@ -85,9 +89,13 @@ QMenu* BaseBureau::Menu() {
     outilLieux_ = menu_->addAction(QStringLiteral("Outil de géolocalisation des lieux…"),
                                    [this] { OuvreOutilLieux(); });
     outilLieux_->setEnabled(base_ != nullptr);
+    carteArbre_ =
+        menu_->addAction(QStringLiteral("Carte de l'arbre"), [this] { OuvreCarteArbre(); });
+    carteArbre_->setEnabled(base_ != nullptr);
     QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this, exporter] {
         exporter->setEnabled(base_ != nullptr);
         outilLieux_->setEnabled(base_ != nullptr);
+        carteArbre_->setEnabled(base_ != nullptr);
     });
     return menu_;
 }
@@ -95,6 +103,7 @@ QMenu* BaseBureau::Menu() {
 void BaseBureau::Retient(const QString& chemin) {
     OuvreParametres()->setValue(CleDerniere, QFileInfo(chemin).absoluteFilePath());
     if (outilLieux_) outilLieux_->setEnabled(base_ != nullptr);
+    if (carteArbre_) carteArbre_->setEnabled(base_ != nullptr);
     if (BaseOuverte) BaseOuverte(chemin);
 }
 
@@ -208,8 +217,39 @@ void BaseBureau::OuvreOutilLieux() {
     f.activateWindow();
 }
 
+void BaseBureau::OuvreOutilLieux(int idPlace, const std::string& lieuDit) {
+    OuvreOutilLieux();
+    if (TFormToolLocation* f = OutilLieux()) f->SelectionneLieu(idPlace, lieuDit);
+}
+
 TFormToolLocation* BaseBureau::OutilLieux() const {
     return outil_ ? &outil_->Fenetre() : nullptr;
+}
+
+void BaseBureau::OuvreCarteArbre() {
+    if (!base_) return;
+    const bool nouvelle = !carte_;
+    if (nouvelle) {
+        try {
+            carte_ = std::make_unique<TCarteArbreBureau>(dossierAtlas_, *base_, fenetre_);
+        } catch (const Erreur& e) {
+            AfficheMessage(Texte(e.what()), true);
+            return;
+        }
+        carte_->Fenetre().OuvrirLieu = [this](int idPlace, const std::string& lieuDit) {
+            OuvreOutilLieux(idPlace, lieuDit);
+        };
+    }
+    TFormCarteArbre& f = carte_->Fenetre();
+    // Opened again: the places may have moved since (place tool, import).
+    if (!nouvelle && f.Chargee()) f.Charge();
+    f.show();
+    f.raise();
+    f.activateWindow();
+}
+
+TFormCarteArbre* BaseBureau::CarteArbre() const {
+    return carte_ ? &carte_->Fenetre() : nullptr;
 }
 
 bool BaseBureau::Exporte(const QString& sortie) {

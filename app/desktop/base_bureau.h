@@ -17,6 +17,8 @@ class QWidget;
 
 namespace orlavine {
 
+class TCarteArbreBureau;
+class TFormCarteArbre;
 class TFormToolLocation;
 class TOutilLieux;
 
@@ -26,9 +28,11 @@ public:
     ~BaseBureau();
 
     // "Ouvrir une base...", "Importer un fichier GEDCOM...", "Exporter en GEDCOM...",
-    // « Outil de géolocalisation des lieux… » (only while a base is open), owned by the window.
+    // « Outil de géolocalisation des lieux… » and « Carte de l'arbre » (only while a base is
+    // open), owned by the window.
     QMenu* Menu();
     QAction* ActionOutilLieux() const { return outilLieux_; }
+    QAction* ActionCarteArbre() const { return carteArbre_; }
 
     // Opens a base; on failure (not a base, damaged) the message is shown, the previous base
     // stays open and stays the one remembered.
@@ -44,8 +48,16 @@ public:
     // Shows the place tool on the open base: one window, made on first use and shown again
     // afterwards; closed when another base is opened. Nothing without a base.
     void OuvreOutilLieux();
+    // The same, with this place and lieu-dit selected under the filter that lists it.
+    void OuvreOutilLieux(int idPlace, const std::string& lieuDit);
     // The place tool's window while it exists.
     TFormToolLocation* OutilLieux() const;
+
+    // Shows the map of the whole tree of the open base: one window, made on first use, its
+    // places read again each time it is opened; a double click on a place opens it in the
+    // place tool. Closed when another base is opened. Nothing without a base.
+    void OuvreCarteArbre();
+    TFormCarteArbre* CarteArbre() const;
 
     TBaseGenealogie* Base() const { return base_.get(); }
     // Shows a message (a message box; the tests and captures replace it).
@@ -57,7 +69,8 @@ private:
     void Ouvrir();
     void Exporter();
     void Retient(const QString& chemin);
-    // Closes the place tool and the base, in that order (the tool works on the base).
+    // Closes the tree map, the place tool and the base, in that order (the windows work on
+    // the base).
     void FermeBase();
 
     QWidget* fenetre_;
@@ -65,8 +78,10 @@ private:
     std::unique_ptr<TBaseGenealogie> base_;
     // Made after the base and gone before it.
     std::unique_ptr<TOutilLieux> outil_;
+    std::unique_ptr<TCarteArbreBureau> carte_;
     QMenu* menu_ = nullptr;
     QAction* outilLieux_ = nullptr;
+    QAction* carteArbre_ = nullptr;
 };
 
 } // namespace orlavine

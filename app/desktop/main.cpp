@@ -6,10 +6,12 @@
 //   orlavine --capture FICHIER.png [--onglet villes|carte] [--atlas DOSSIER] [TEXTE]
 //   orlavine --base BASE.sqlite --lieu ID [--lieu-dit TEXTE] [--capture FICHIER.png]
 //   orlavine --base BASE.sqlite --outil-lieux [--capture FICHIER.png]
+//   orlavine --base BASE.sqlite --carte-arbre [--capture FICHIER.png]
 #include "a_propos.h"
 #include "app/communes_atlas.h"
 #include "app/donnees.h"
 #include "base_bureau.h"
+#include "carte_arbre_bureau.h"
 #include "genealogie/services.h"
 #include "geocodage_bureau.h"
 #include "geocodeur/limiteur.h"
@@ -68,6 +70,7 @@ struct Options {
     int lieu = 0; // 0: no place asked for
     std::string lieuDit;
     bool outilLieux = false;
+    bool carteArbre = false;
     bool aide = false;
     std::string erreur;
 };
@@ -79,6 +82,7 @@ void Usage(std::FILE* sortie) {
         "[TEXTE]\n"
         "        orlavine --base BASE.sqlite --lieu ID [--lieu-dit TEXTE] [--capture FICHIER.png]\n"
         "        orlavine --base BASE.sqlite --outil-lieux [--capture FICHIER.png]\n"
+        "        orlavine --base BASE.sqlite --carte-arbre [--capture FICHIER.png]\n"
         "\n"
         "Ouvre la fenêtre « Localisation » sur la page des communes. TEXTE (par exemple\n"
         "« Versailles » ou « 78646 ») est cherché dans la première ville.\n"
@@ -89,6 +93,9 @@ void Usage(std::FILE* sortie) {
         "  FICHIER.ged         importe ce fichier GEDCOM dans une nouvelle base\n"
         "  --outil-lieux       ouvre l'outil de géolocalisation des lieux de la base --base\n"
         "                      (avec --capture : une image une fois la liste chargée)\n"
+        "  --carte-arbre       ouvre la carte de l'arbre de la base --base (avec --capture :\n"
+        "                      une image une fois les lieux lus, le lieu aux événements les\n"
+        "                      plus nombreux décrit)\n"
         "  --capture FICHIER   enregistre une image PNG de la fenêtre, une fois la recherche\n"
         "                      et la carte affichées, puis quitte (fonctionne sans écran)\n"
         "  --onglet NOM        page de droite de la capture : « carte » (par défaut) ou\n"
@@ -135,6 +142,8 @@ Options LitOptions(int argc, char** argv) {
                 o.lieu = static_cast<int>(n);
         } else if (a == "--outil-lieux")
             o.outilLieux = true;
+        else if (a == "--carte-arbre")
+            o.carteArbre = true;
         else if (a.rfind("--", 0) == 0)
             o.erreur = "option inconnue : " + a;
         else if (o.texte.empty())
@@ -145,6 +154,10 @@ Options LitOptions(int argc, char** argv) {
     }
     if (o.erreur.empty() && o.outilLieux && o.base.empty())
         o.erreur = "--outil-lieux attend --base BASE.sqlite";
+    if (o.erreur.empty() && o.carteArbre && o.base.empty())
+        o.erreur = "--carte-arbre attend --base BASE.sqlite";
+    if (o.erreur.empty() && o.carteArbre && o.outilLieux)
+        o.erreur = "--carte-arbre et --outil-lieux ne vont pas ensemble";
     if (o.erreur.empty() && !o.onglet.empty() && o.onglet != "villes" && o.onglet != "carte")
         o.erreur = "--onglet attend « villes » ou « carte »";
     if (o.erreur.empty() && !o.lieuDit.empty() && o.lieu == 0)
@@ -293,6 +306,7 @@ int Principal(const Options& o, TApplication&) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("orlavine")));
 
     if (o.outilLieux) return orlavine::LanceOutilLieux(o.atlas, o.base, o.capture);
+    if (o.carteArbre) return orlavine::LanceCarteArbre(o.atlas, o.base, o.capture);
 
     orlavine::TFormIhm2 fenetre;
     fenetre.DossierAtlas = o.atlas;

@@ -271,6 +271,8 @@ TFormToolLocation::TFormToolLocation(TGestFichier& gestion, const geoloc::IServi
                 TimerInit->stop();
                 InitListPlaces();
                 ShowAllPlaces(FilterList_);
+                if (const auto lieu = std::exchange(aSelectionner_, std::nullopt))
+                    SelectionneLieu(lieu->first, lieu->second);
             }));
     connect(TimerAff, &QTimer::timeout, this, [this] { AdvPanel->hide(); });
     connect(BtCancel, &QPushButton::clicked, this, [this] { CancelProcess = true; });
@@ -604,6 +606,25 @@ void TFormToolLocation::ListDisplayPlacesClick() {
 void TFormToolLocation::WebOSMapsMapClick(double latitude, double longitude) {
     MapLatitude = latitude;
     MapLongitude = longitude;
+}
+
+bool TFormToolLocation::SelectionneLieu(int idPlace, const std::string& lieuDit) {
+    if (!chargee_) {
+        aSelectionner_.emplace(idPlace, lieuDit);
+        return true;
+    }
+    const int index = FindPlaceInList(ListPlaces_, idPlace, lieuDit);
+    if (index < 0) return false;
+    const SGeoChps* e = ListPlaces_[static_cast<std::size_t>(index)].get();
+    const TypeFilterDisplayList filtre = ApplyFilter(e, FilterPlaceCheck) ? FilterPlaceCheck
+                                         : ApplyFilter(e, FilterLocate)   ? FilterLocate
+                                                                          : FilterNotLocate;
+    SetFilterList(filtre);
+    ShowAllPlaces(filtre);
+    const int ligne = GetItemIndexShowList(index);
+    ListDisplayPlaces->setCurrentRow(ligne);
+    if (ligne >= 0) ListDisplayPlaces->scrollToItem(ListDisplayPlaces->item(ligne));
+    return ligne >= 0;
 }
 
 void TFormToolLocation::VersLocalises(int index) {

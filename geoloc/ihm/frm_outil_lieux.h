@@ -16,6 +16,9 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -110,6 +113,10 @@ public:
     bool ExporteLieuxVers(const QString& chemin);
     void ListDisplayPlacesClick();
     void WebOSMapsMapClick(double latitude, double longitude);
+    // Selects the entry of this place and lieu-dit under the filter that lists it, and shows
+    // it on the map; done once the list is loaded when it is not yet. False when the loaded
+    // list has no such entry.
+    bool SelectionneLieu(int idPlace, const std::string& lieuDit);
 
     const TListePlaces& ListPlaces() const { return ListPlaces_; }
     TypeFilterDisplayList FilterList() const { return FilterList_; }
@@ -210,6 +217,8 @@ private:
     bool occupe_ = false;   // an automatic location is under way
     long aFaire_ = 0;       // places of the filter the last bulk run had to do
     QString dernierExport_; // the file the last export went to, offered again
+    // The place to select once the list is loaded.
+    std::optional<std::pair<int, std::string>> aSelectionner_;
 };
 
 } // namespace orlavine

@@ -1,6 +1,9 @@
+#include "app/cli/base.h"
 #include "app/cli/commandes.h"
 #include "app/communes_atlas.h"
 #include "genealogie/services.h"
+#include "geoloc/carte_arbre.h"
+#include "host/erreur.h"
 #include "tests/commun/outils.h"
 
 #include <gtest/gtest.h>
@@ -339,6 +342,110 @@ TEST_F(CommandeBase, BadFilesAndUsage) {
     }
     EXPECT_EQ(Lance({"base", "--aide"}), 0);
     EXPECT_NE(sortie_.str().find("base importer"), std::string::npos);
+    EXPECT_NE(sortie_.str().find("base carte"), std::string::npos);
+}
+
+// `base carte` reads the located places, frames them and hands them to the program's drawing
+// (here one that records what it was given).
+TEST_F(CommandeBase, TheTreeMapHandsTheLocatedPlacesToTheDrawing) {
+    const std::string base = Chemin("b.sqlite");
+    ASSERT_EQ(Lance({"base", "importer", Chemin("arbre.ged"), "--base", base}), 0);
+    struct Appel {
+        std::vector<geoloc::TLieuExporte> Lieux;
+        long SansPosition = 0;
+        monde::TVueMonde Vue;
+        std::string Sortie;
+    };
+    std::vector<Appel> appels;
+    bool echoue = false;
+    cli::TCarteArbreCli dessin;
+    dessin.Ecrit = [&](const geoloc::TCarteArbre& carte, const monde::TVueMonde& vue,
+                       const std::string& sortie, const std::string&) {
+        if (echoue) throw Erreur(sortie, 0, "impossible d'écrire le fichier.");
+        appels.push_back({carte.Lieux(), carte.SansPosition(), vue, sortie});
+        geoloc::TBilanCarteArbre b;
+        b.Disques = b.Dessines = static_cast<long>(carte.Lieux().size());
+        b.Etiquettes = 1;
+        return b;
+    };
+    auto carte = [&](std::vector<std::string> args, const cli::TCarteArbreCli* d) {
+        sortie_.str("");
+        erreurs_.str("");
+        return cli::Principal(args, atlas_.Chemin().string(), sortie_, erreurs_, false, nullptr, d);
+    };
+
+    // A program without the drawing says so.
+    EXPECT_EQ(carte({"base", "carte", "--base", base, "--sortie", Chemin("c.png")}, nullptr), 1);
+    EXPECT_NE(erreurs_.str().find("sans les cartes"), std::string::npos) << erreurs_.str();
+
+    // Le Havre, read from the file, is on the map; Le Moulin has no position.
+    ASSERT_EQ(carte({"base", "carte", "--base", base, "--sortie", Chemin("c.png")}, &dessin), 0)
+        << erreurs_.str();
+    ASSERT_EQ(appels.size(), 1u);
+    ASSERT_EQ(appels[0].Lieux.size(), 1u);
+    EXPECT_EQ(appels[0].Lieux[0].Texte, "Le Havre, 76600, Seine-Maritime, France");
+    EXPECT_EQ(appels[0].Lieux[0].IdPlace, 1);
+    EXPECT_EQ(appels[0].Lieux[0].Evenements, 2);
+    EXPECT_EQ(appels[0].SansPosition, 1);
+    EXPECT_EQ(appels[0].Vue.Largeur, 1000);
+    EXPECT_EQ(appels[0].Vue.Hauteur, 700);
+    EXPECT_EQ(appels[0].Sortie, Chemin("c.png"));
+    EXPECT_EQ(sortie_.str(), Chemin("c.png") +
+                                 " : 1000 x 700, tout l'arbre\n1 lieu localisé, 1 sans position ; "
+                                 "1 disque dans le cadre, 1 nom écrit.\n");
+    // The size and France alone: the frame the map's own operation gives.
+    ASSERT_EQ(carte({"--tsv", "base", "carte", "--base", base, "--sortie", Chemin("c.SVG"),
+                     "--largeur", "640", "--hauteur", "480", "--france"},
+                    &dessin),
+              0)
+        << erreurs_.str();
+    ASSERT_EQ(appels.size(), 2u);
+    const monde::TVueMonde attendue =
+        geoloc::TCarteArbre(appels[1].Lieux).Cadre(640, 480, /*franceSeule=*/true);
+    EXPECT_EQ(appels[1].Vue.Largeur, 640);
+    EXPECT_EQ(appels[1].Vue.Hauteur, 480);
+    EXPECT_DOUBLE_EQ(appels[1].Vue.PixelsParDegre, attendue.PixelsParDegre);
+    EXPECT_DOUBLE_EQ(appels[1].Vue.Centre.Longitude, attendue.Centre.Longitude);
+    EXPECT_EQ(sortie_.str(), "lieux\t1\nsans_position\t1\ndisques\t1\netiquettes\t1\n");
+
+    // The file that cannot be written is named.
+    echoue = true;
+    EXPECT_EQ(carte({"base", "carte", "--base", base, "--sortie", "/nulle/part/c.pdf"}, &dessin),
+              1);
+    EXPECT_NE(erreurs_.str().find("\"/nulle/part/c.pdf\" : impossible d'écrire le fichier."),
+              std::string::npos)
+        << erreurs_.str();
+    echoue = false;
+
+    // Usage: nothing is drawn.
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"base", "carte", "--base", base},
+             {"base", "carte", "--base", base, "--sortie", Chemin("c.jpg")},
+             {"base", "carte", "--base", base, "--sortie", Chemin("c")},
+             {"base", "carte", "--base", base, "--sortie", Chemin("c.png"), "--largeur", "5"},
+             {"base", "carte", "--base", base, "--sortie", Chemin("c.png"), "--hauteur", "1e3"},
+             {"base", "carte", "--base", base, "--sortie", Chemin("c.png"), "x.png"},
+             {"base", "lieux", "--base", base, "--france"},
+             {"base", "exporter", "--base", base, "--sortie", Chemin("c.png"), "a.ged"},
+         }) {
+        EXPECT_EQ(carte(args, &dessin), 2) << args.back();
+        EXPECT_NE(erreurs_.str().find("orlavine-cli : "), std::string::npos);
+    }
+    EXPECT_EQ(appels.size(), 2u);
+    EXPECT_EQ(carte({"base", "carte", "--base", base, "--sortie", Chemin("c.gif")}, &dessin), 2);
+    EXPECT_NE(erreurs_.str().find("doit finir par .png, .svg ou .pdf"), std::string::npos)
+        << erreurs_.str();
+
+    // A base with no located place: nothing to draw, said, no file.
+    test::EcritFichier(Chemin("vide.ged"), "0 HEAD\n1 CHAR UTF-8\n0 @I1@ INDI\n1 BIRT\n"
+                                           "2 PLAC Saint-Malo, 35400, France\n0 TRLR\n");
+    ASSERT_EQ(Lance({"base", "importer", Chemin("vide.ged"), "--base", Chemin("v.sqlite")}), 0);
+    EXPECT_EQ(carte({"base", "carte", "--base", Chemin("v.sqlite"), "--sortie", Chemin("v.png")},
+                    &dessin),
+              1);
+    EXPECT_NE(erreurs_.str().find("aucun lieu de la base n'est localisé"), std::string::npos)
+        << erreurs_.str();
+    EXPECT_EQ(appels.size(), 2u);
 }
 
 } // namespace
