@@ -225,6 +225,7 @@ private:
     void Progresse(std::uint64_t lus) {
         if (options_.Progression && !options_.Progression(lus, source_.Taille()))
             throw LectureGedcomAnnulee(doc_.NomFichier, 0, "lecture annulée");
+        if (options_.LignesLues) options_.LignesLues(numero_);
     }
     std::size_t FinSousArbre(std::size_t i) const {
         const std::int32_t niveau = doc_.Lignes[i].Niveau;

@@ -86,6 +86,8 @@ struct OptionsLecture {
     // Called now and then with the bytes read so far and the total; false cancels the reading
     // (LectureGedcomAnnulee).
     std::function<bool(std::uint64_t lus, std::uint64_t total)> Progression;
+    // Called with Progression: the lines read so far.
+    std::function<void(std::uint64_t lignes)> LignesLues;
     // Warnings beyond this number are counted in one last warning; so are the distinct
     // unknown tags beyond MaxEtiquettesInconnues (one grouped warning for the rest).
     std::size_t MaxAvertissements = 1000;
@@ -142,7 +144,7 @@ struct DocumentGedcom {
 // What a reading in one pass hands over as it goes, instead of keeping it in the document.
 struct RecepteurGedcom {
     // Each place as soon as its record is read; its views are valid during the call only.
-    std::function<void(const LieuEvenement&)> Lieu;
+    std::function<void(LieuEvenement&)> Lieu;
     // Every piece of the file as read, in order, once (not again in a second pass).
     std::function<void(std::string_view)> Octets;
     // The places handed so far are void and come again: place records (_PLAC, _LOC...) met
