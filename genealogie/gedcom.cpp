@@ -750,8 +750,8 @@ void Lecteur::Ligne(std::string_view brute, std::uint64_t debut, std::size_t lon
         return;
     }
     // In one pass, the lines read so far go at a record: after the header, then every so often.
-    constexpr std::size_t LignesParPiece = 1 << 16;
-    if (recepteur_ && a.Niveau == 0 && i > 0 && (i >= LignesParPiece || typePrecedent == "HEAD"))
+    if (recepteur_ && a.Niveau == 0 && i > 0 &&
+        (i >= options_.LignesParPiece || typePrecedent == "HEAD"))
         Vide(i, false);
 }
 
@@ -763,9 +763,11 @@ void Lecteur::Vide(std::size_t fin, bool derniere) {
     } else {
         LitLieux();
     }
+    const bool lieuSuivant = !enregistrementsLieux_.empty() && enregistrementsLieux_.back() == fin;
     placs_.clear();
     enregistrementsLieux_.clear();
     if (derniere || !recepteur_) return;
+    if (lieuSuivant) enregistrementsLieux_.push_back(0);
     // The record that starts the next piece: its first line, still in the arena's last block.
     doc_.Lignes.assign(1, suivante);
     arene_->GardeDernier();

@@ -94,6 +94,9 @@ struct OptionsLecture {
     std::size_t MaxEtiquettesInconnues = 200;
     // Bytes asked of the source at a time.
     std::size_t TailleMorceau = std::size_t{1} << 20;
+    // In a reading in one pass, the lines kept at most before those read are let go (at the
+    // next record).
+    std::size_t LignesParPiece = std::size_t{1} << 16;
 };
 
 // The bytes of a GEDCOM file, read by pieces at any position: a file on disk, the copy kept in
