@@ -758,12 +758,14 @@ void Lecteur::Ligne(std::string_view brute, std::uint64_t debut, std::size_t lon
 void Lecteur::Vide(std::size_t fin, bool derniere) {
     const LigneGedcom suivante = fin < doc_.Lignes.size() ? doc_.Lignes[fin] : LigneGedcom{};
     doc_.Lignes.resize(fin);
+    // The record that starts the next piece is read with it.
+    const bool lieuSuivant = !enregistrementsLieux_.empty() && enregistrementsLieux_.back() == fin;
+    if (lieuSuivant) enregistrementsLieux_.pop_back();
     if (recepteur_ && recepteur_->Fenetre) {
         if (!recepteur_->Fenetre(doc_)) throw ArretDemande{};
     } else {
         LitLieux();
     }
-    const bool lieuSuivant = !enregistrementsLieux_.empty() && enregistrementsLieux_.back() == fin;
     placs_.clear();
     enregistrementsLieux_.clear();
     if (derniere || !recepteur_) return;
