@@ -21,7 +21,8 @@ shift $((OPTIND - 1))
 [ $# -gt 0 ] || set -- 1000000 4000000
 mkdir -p "$dossier"
 
-# "secondes	Mo" of a command run under /usr/bin/time -v.
+# "secondes	secondes-processeur	Mo" of a command run under /usr/bin/time -v (the processor
+# time, user and system, tells the work from the waiting on a busy machine).
 mesure() {
     /usr/bin/time -v -o "$dossier/time.txt" "$@" >/dev/null 2>"$dossier/stderr.txt" || {
         cat "$dossier/stderr.txt" "$dossier/time.txt" >&2
@@ -29,11 +30,13 @@ mesure() {
     }
     awk -F': ' '/Elapsed \(wall clock\)/ { n = split($2, t, ":"); s = 0;
                    for (i = 1; i <= n; ++i) s = s * 60 + t[i] }
+                /User time \(seconds\)/ { cpu += $2 }
+                /System time \(seconds\)/ { cpu += $2 }
                 /Maximum resident set size/ { ko = $2 }
-                END { printf "%.1f\t%.0f", s, ko / 1024 }' "$dossier/time.txt"
+                END { printf "%.1f\t%.1f\t%.0f", s, cpu, ko / 1024 }' "$dossier/time.txt"
 }
 
-printf 'lignes\toctets\timport_s\timport_Mo\texport_s\texport_Mo\tidentique\n'
+printf 'lignes\toctets\timport_s\timport_cpu_s\timport_Mo\texport_s\texport_cpu_s\texport_Mo\tidentique\n'
 for lignes in "$@"; do
     ged=$dossier/arbre-$lignes.ged
     base=$dossier/arbre-$lignes.sqlite
