@@ -167,9 +167,10 @@ DocumentGedcom LitGedcom(std::string octets, const std::string& nomFichier,
                          const OptionsLecture& options = {});
 
 // The same reading in memory that does not grow with the file: the bytes are read from
-// `source` by pieces and go to `recepteur` with the places, record by record. The document
-// returned has no Octets, Lignes, Lieux nor Texte; the rest (character set, version, counts,
-// warnings) is as LitGedcom gives it.
+// `source` by pieces and go to `recepteur` with the places, record by record (an 8-bit file
+// is looked over once before, its character set being chosen on all of its bytes). The
+// document returned has no Octets, Lignes, Lieux nor Texte; the rest (character set, version,
+// counts, warnings) is as LitGedcom gives it.
 DocumentGedcom LitGedcomFlux(SourceGedcom& source, const std::string& nomFichier,
                              const RecepteurGedcom& recepteur, const OptionsLecture& options = {});
 
