@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <memory>
 #include <optional>
@@ -12,26 +11,6 @@
 namespace orlavine {
 
 namespace fs = std::filesystem;
-
-std::string LitOctets(const fs::path& fichier) {
-    std::error_code ec;
-    if (fs::is_directory(fichier, ec))
-        throw ErreurGenealogie(fichier.string(), 0, RaisonSysteme(EISDIR));
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(fichier.c_str(), "rb"),
-                                                      &std::fclose);
-    if (!f)
-        throw ErreurGenealogie(fichier.string(), 0, "lecture impossible : " + RaisonSysteme(errno));
-    std::string octets;
-    const auto taille = fs::file_size(fichier, ec);
-    if (!ec) octets.reserve(static_cast<std::size_t>(taille));
-    char tampon[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(tampon, 1, sizeof tampon, f.get())) > 0)
-        octets.append(tampon, n);
-    if (std::ferror(f.get()))
-        throw ErreurGenealogie(fichier.string(), 0, "lecture impossible : " + RaisonSysteme(EIO));
-    return octets;
-}
 
 void EcritAtomique(const fs::path& chemin, std::string_view octets) {
     EcritAtomique(chemin,

@@ -56,7 +56,4 @@ void EcritAtomique(
     const std::filesystem::path& chemin,
     const std::function<void(const std::function<void(std::string_view)>&)>& remplit);
 
-// The whole file, or ErreurGenealogie with a French reason.
-std::string LitOctets(const std::filesystem::path& fichier);
-
 } // namespace orlavine
