@@ -849,6 +849,7 @@ void Lecteur::Lit(bool octets) {
     if (!teteVue_)
         throw ErreurGenealogie(doc_.NomFichier, 0,
                                "ce n'est pas un fichier GEDCOM (« 0 HEAD » attendu en tête)");
+    if (options_.LignesLues) options_.LignesLues(numero_);
     doc_.Fins = crlf_ >= lf_ && crlf_ >= cr_ ? FinDeLigne::CRLF
                 : lf_ >= cr_                 ? FinDeLigne::LF
                                              : FinDeLigne::CR;
