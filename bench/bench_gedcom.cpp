@@ -1,5 +1,5 @@
 // Reading and writing a generated GEDCOM file of 1,000,000 lines (60,000 individuals, 20,000
-// places) in UTF-8, Windows-1252 and ANSEL.
+// places) in UTF-8, Windows-1252 and ANSEL, in memory and by pieces.
 #include "bench/generateur_gedcom.h"
 #include "genealogie/gedcom.h"
 
@@ -46,6 +46,28 @@ void BM_LitGedcom(benchmark::State& etat) {
     etat.SetLabel(NomEncodage(EncodageBanc(etat.range(0))));
 }
 BENCHMARK(BM_LitGedcom)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The same reading by pieces, as the import does it (the places handed over one by one).
+void BM_LitGedcomFlux(benchmark::State& etat) {
+    const std::string& octets = Arbre(EncodageBanc(etat.range(0)));
+    std::size_t lieux = 0;
+    for (auto _ : etat) {
+        SourceTexte source(octets);
+        RecepteurGedcom recepteur;
+        std::size_t n = 0;
+        recepteur.Lieu = [&](LieuEvenement&) { ++n; };
+        const DocumentGedcom d = LitGedcomFlux(source, "banc.ged", recepteur);
+        lieux = n;
+        if (d.Individus != 60000) {
+            etat.SkipWithError("le fichier relu n'a pas la taille écrite");
+            break;
+        }
+    }
+    etat.counters["lieux"] = static_cast<double>(lieux);
+    etat.SetBytesProcessed(static_cast<std::int64_t>(etat.iterations() * octets.size()));
+    etat.SetLabel(NomEncodage(EncodageBanc(etat.range(0))));
+}
+BENCHMARK(BM_LitGedcomFlux)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // Export after geolocation: a position for every PLAC that had none (about two thirds of
 // them), the rest of the file copied.

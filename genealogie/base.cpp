@@ -316,7 +316,131 @@ std::string DateMaintenant() {
 
 // ---- Import -------------------------------------------------------------------------------
 
+namespace {
+
+// The rows of an import, written as the file is read.
+class RedacteurBase : public TRedacteurImport {
+public:
+    RedacteurBase(ConnexionSqlite& c, std::uint64_t taille, std::function<void(int)> avance)
+        : c_(c), taille_(taille), avance_(std::move(avance)),
+          blob_(c, "fichier_origine", "octets", 1, true),
+          insereLieu_(c, "INSERT INTO lieux(id, texte, commune, code_insee, code_postal, "
+                         "departement, region, pays, supprime) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+          insereEvenement_(c, "INSERT INTO evenements(lieu, lieu_dit, ligne_plac, etiquette, "
+                              "latitude_lue, longitude_lue, map_sous_plac) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?)"),
+          insereGeo_(c, "INSERT INTO geolocalisation(lieu, lieu_dit, latitude, longitude, etat, "
+                        "adresse, provenance, date) VALUES (?, ?, ?, ?, ?, '', 'gedcom', ?) "
+                        "ON CONFLICT(lieu, lieu_dit) DO NOTHING"),
+          date_(DateMaintenant()) {}
+
+    void Octets(std::string_view morceau) override {
+        if (morceau.size() > taille_ - ecrits_)
+            throw ErreurGenealogie(c_.Chemin().string(), 0,
+                                   "le fichier importé a changé pendant sa lecture ; aucune base "
+                                   "n'a été écrite");
+        blob_.Ecrit(ecrits_, morceau);
+        ecrits_ += morceau.size();
+    }
+    void Ajoute(const TContenuImport::Evenement& e) override {
+        std::string texte = e.Lieu.Texte.empty() ? e.Lieu.TexteDesParties() : e.Lieu.Texte;
+        auto [it, nouveau] =
+            idParTexte_.try_emplace(std::move(texte), static_cast<int>(idParTexte_.size() + 1));
+        const int id = it->second;
+        if (nouveau) {
+            insereLieu_.Lie(1, id)
+                .Lie(2, it->first)
+                .Lie(3, e.Lieu.Commune)
+                .Lie(4, e.Lieu.CodeInsee)
+                .Lie(5, e.Lieu.CodePostal)
+                .Lie(6, e.Lieu.Departement)
+                .Lie(7, e.Lieu.Region)
+                .Lie(8, e.Lieu.Pays)
+                .Lie(9, e.Lieu.Supprime ? 1 : 0)
+                .Execute();
+            insereLieu_.Reinitialise();
+        }
+        insereEvenement_.Lie(1, id)
+            .Lie(2, e.LieuDit)
+            .Lie(3, static_cast<std::int64_t>(e.LignePlac))
+            .Lie(4, e.Etiquette)
+            .Lie(5, e.Latitude)
+            .Lie(6, e.Longitude)
+            .Lie(7, e.SousPlac && e.Latitude && e.Longitude ? 1 : 0)
+            .Execute();
+        insereEvenement_.Reinitialise();
+        ++evenements_;
+        if (e.Latitude && e.Longitude) {
+            ++coordonneesLues_;
+            // The first coordinates met for a place and lieu-dit are kept.
+            insereGeo_.Lie(1, id)
+                .Lie(2, e.LieuDit)
+                .Lie(3, *e.Latitude)
+                .Lie(4, *e.Longitude)
+                .Lie(5, EtatLuDansGedcom)
+                .Lie(6, date_)
+                .Execute();
+            insereGeo_.Reinitialise();
+        }
+    }
+    void Recommence() override {
+        c_.Execute("DELETE FROM evenements; DELETE FROM geolocalisation; DELETE FROM lieux;");
+        idParTexte_.clear();
+        evenements_ = 0;
+        coordonneesLues_ = 0;
+    }
+    void Avance(int pourcent) override { avance_(std::clamp(pourcent, 0, 90)); }
+
+    // Once the file is read: its bytes all there, the blob closed.
+    void Termine() {
+        if (ecrits_ != taille_)
+            throw ErreurGenealogie(c_.Chemin().string(), 0,
+                                   "le fichier importé a changé pendant sa lecture ; aucune base "
+                                   "n'a été écrite");
+    }
+    long Evenements() const { return evenements_; }
+    long Lieux() const { return static_cast<long>(idParTexte_.size()); }
+    long CoordonneesLues() const { return coordonneesLues_; }
+    const std::string& Date() const { return date_; }
+
+private:
+    ConnexionSqlite& c_;
+    std::uint64_t taille_;
+    std::uint64_t ecrits_ = 0;
+    std::function<void(int)> avance_;
+    BlobSqlite blob_;
+    RequeteSqlite insereLieu_, insereEvenement_, insereGeo_;
+    std::string date_;
+    std::unordered_map<std::string, int> idParTexte_;
+    long evenements_ = 0;
+    long coordonneesLues_ = 0;
+};
+
+} // namespace
+
 TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
+                      const OptionsImport& options) {
+    return CreeBase(
+        contenu.NomFichier, contenu.Octets.size(),
+        [&](TRedacteurImport& r) {
+            r.Octets(contenu.Octets);
+            const std::size_t total = contenu.Evenements.size();
+            for (std::size_t i = 0; i < total; ++i) {
+                r.Ajoute(contenu.Evenements[i]);
+                if ((i & 0x3fff) == 0) r.Avance(static_cast<int>(i * 90 / (total ? total : 1)));
+            }
+            TContenuImport infos;
+            infos.Individus = contenu.Individus;
+            infos.Familles = contenu.Familles;
+            infos.LignesIgnorees = contenu.LignesIgnorees;
+            infos.Encodage = contenu.Encodage;
+            return infos;
+        },
+        chemin, options);
+}
+
+TComptesBase CreeBase(const std::string& nomFichier, std::uint64_t taille,
+                      const RemplissageImport& remplit, const fs::path& chemin,
                       const OptionsImport& options) {
     std::error_code ec;
     if (!options.Remplacer && fs::exists(chemin, ec))
@@ -354,9 +478,6 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
     ::chmod(modele.c_str(), 0644);
 
     TComptesBase comptes;
-    comptes.Individus = contenu.Individus;
-    comptes.Familles = contenu.Familles;
-    comptes.LignesIgnorees = contenu.LignesIgnorees;
     {
         ConnexionSqlite c(provisoire.Chemin(), ConnexionSqlite::Acces::Ecriture);
         // The file is thrown away unless complete: no journal is needed while it is built.
@@ -368,82 +489,40 @@ TComptesBase CreeBase(const TContenuImport& contenu, const fs::path& chemin,
         c.Execute(Migrations[0]);
         Applique(c, 1);
 
-        const std::string date = DateMaintenant();
         {
-            RequeteSqlite f(c, "INSERT INTO fichier_origine(id, nom, octets) VALUES (1, ?, ?)");
-            f.Lie(1, contenu.NomFichier).LieOctets(2, contenu.Octets).Execute();
+            // The file's bytes go into the blob by pieces as they are read.
+            RequeteSqlite f(c, "INSERT INTO fichier_origine(id, nom, octets) "
+                               "VALUES (1, ?, zeroblob(?))");
+            f.Lie(1, nomFichier).Lie(2, static_cast<std::int64_t>(taille)).Execute();
         }
+        std::string date;
+        TContenuImport infos;
+        {
+            RedacteurBase redacteur(c, taille, avance);
+            infos = remplit(redacteur);
+            redacteur.Termine();
+            comptes.Evenements = redacteur.Evenements();
+            comptes.Lieux = redacteur.Lieux();
+            comptes.CoordonneesLues = redacteur.CoordonneesLues();
+            date = redacteur.Date();
+        }
+        comptes.Individus = infos.Individus;
+        comptes.Familles = infos.Familles;
+        comptes.LignesIgnorees = infos.LignesIgnorees;
+        c.Execute(IndexEvenements);
+        comptes.LieuxDits = static_cast<long>(
+            c.Entier("SELECT count(*) FROM (SELECT DISTINCT lieu, lieu_dit FROM evenements "
+                     "WHERE lieu_dit <> '')")
+                .value_or(0));
 
         {
-            RequeteSqlite insereLieu(c, "INSERT INTO lieux(id, texte, commune, code_insee, "
-                                        "code_postal, departement, region, pays, supprime) "
-                                        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-            RequeteSqlite insereEvenement(c, "INSERT INTO evenements(lieu, lieu_dit, ligne_plac, "
-                                             "etiquette, latitude_lue, longitude_lue, "
-                                             "map_sous_plac) VALUES (?, ?, ?, ?, ?, ?, ?)");
-            RequeteSqlite insereGeo(c, "INSERT INTO geolocalisation(lieu, lieu_dit, latitude, "
-                                       "longitude, etat, adresse, provenance, date) "
-                                       "VALUES (?, ?, ?, ?, ?, '', 'gedcom', ?) "
-                                       "ON CONFLICT(lieu, lieu_dit) DO NOTHING");
-            std::unordered_map<std::string, int> idParTexte;
-            std::unordered_map<std::string, char> lieuxDits; // "id\x1flieu-dit"
-            const std::size_t total = contenu.Evenements.size();
-            for (std::size_t i = 0; i < total; ++i) {
-                const TContenuImport::Evenement& e = contenu.Evenements[i];
-                std::string texte = e.Lieu.Texte.empty() ? e.Lieu.TexteDesParties() : e.Lieu.Texte;
-                auto [it, nouveau] = idParTexte.try_emplace(
-                    std::move(texte), static_cast<int>(idParTexte.size() + 1));
-                const int id = it->second;
-                if (nouveau) {
-                    insereLieu.Lie(1, id)
-                        .Lie(2, it->first)
-                        .Lie(3, e.Lieu.Commune)
-                        .Lie(4, e.Lieu.CodeInsee)
-                        .Lie(5, e.Lieu.CodePostal)
-                        .Lie(6, e.Lieu.Departement)
-                        .Lie(7, e.Lieu.Region)
-                        .Lie(8, e.Lieu.Pays)
-                        .Lie(9, e.Lieu.Supprime ? 1 : 0)
-                        .Execute();
-                    insereLieu.Reinitialise();
-                }
-                if (!e.LieuDit.empty())
-                    lieuxDits.try_emplace(std::to_string(id) + '\x1f' + e.LieuDit, 0);
-                insereEvenement.Lie(1, id)
-                    .Lie(2, e.LieuDit)
-                    .Lie(3, static_cast<std::int64_t>(e.LignePlac))
-                    .Lie(4, e.Etiquette)
-                    .Lie(5, e.Latitude)
-                    .Lie(6, e.Longitude)
-                    .Lie(7, e.SousPlac && e.Latitude && e.Longitude ? 1 : 0)
-                    .Execute();
-                insereEvenement.Reinitialise();
-                if (e.Latitude && e.Longitude) {
-                    ++comptes.CoordonneesLues;
-                    // The first coordinates met for a place and lieu-dit are kept.
-                    insereGeo.Lie(1, id)
-                        .Lie(2, e.LieuDit)
-                        .Lie(3, *e.Latitude)
-                        .Lie(4, *e.Longitude)
-                        .Lie(5, EtatLuDansGedcom)
-                        .Lie(6, date)
-                        .Execute();
-                    insereGeo.Reinitialise();
-                }
-                if ((i & 0x3fff) == 0) avance(static_cast<int>(i * 90 / (total ? total : 1)));
-            }
-            c.Execute(IndexEvenements);
-            comptes.Evenements = static_cast<long>(total);
-            comptes.Lieux = static_cast<long>(idParTexte.size());
-            comptes.LieuxDits = static_cast<long>(lieuxDits.size());
-
             RequeteSqlite meta(c, "INSERT INTO meta(cle, valeur) VALUES (?, ?)");
             const std::pair<const char*, std::string> valeurs[] = {
                 {"individus", std::to_string(comptes.Individus)},
                 {"familles", std::to_string(comptes.Familles)},
                 {"coordonnees_lues", std::to_string(comptes.CoordonneesLues)},
                 {"lignes_ignorees", std::to_string(comptes.LignesIgnorees)},
-                {"encodage", contenu.Encodage},
+                {"encodage", infos.Encodage},
                 {"date_import", date},
             };
             for (const auto& [cle, valeur] : valeurs) {

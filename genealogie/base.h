@@ -150,6 +150,29 @@ bool EstBaseOrlavine(const std::filesystem::path& chemin);
 TComptesBase CreeBase(const TContenuImport& contenu, const std::filesystem::path& chemin,
                       const OptionsImport& options = {});
 
+// What an import writes into the base being built, as the file is read.
+class TRedacteurImport {
+public:
+    virtual ~TRedacteurImport() = default;
+    // The file's next bytes, in order, up to the size announced to CreeBase.
+    virtual void Octets(std::string_view morceau) = 0;
+    virtual void Ajoute(const TContenuImport::Evenement& evenement) = 0;
+    // Forgets the events added so far (they come again).
+    virtual void Recommence() = 0;
+    // 0..90 of the whole import; throws ImportAnnule when the user stops it.
+    virtual void Avance(int pourcent) = 0;
+};
+
+// Given the writer, writes the file's bytes and events into it and gives the rest of what the
+// base stores (TContenuImport without Octets and Evenements).
+using RemplissageImport = std::function<TContenuImport(TRedacteurImport&)>;
+
+// The same, the file's `taille` bytes and its events written by `remplit` as it reads them:
+// memory does not grow with the file (its bytes go into the base by pieces).
+TComptesBase CreeBase(const std::string& nomFichier, std::uint64_t taille,
+                      const RemplissageImport& remplit, const std::filesystem::path& chemin,
+                      const OptionsImport& options = {});
+
 // Refused (ErreurGenealogie naming the program) while another program has the base open.
 void VerifieRemplacable(const std::filesystem::path& chemin);
 

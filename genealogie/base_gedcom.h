@@ -1,5 +1,6 @@
 // GEDCOM file <-> base: the import reads the file with the GEDCOM reader and builds a new base;
-// the export writes the stored file back with the positions changed since the import.
+// the export writes the stored file back with the positions changed since the import. Both
+// go through the file by pieces: their memory does not grow with it.
 #pragma once
 
 #include "genealogie/base.h"
@@ -16,6 +17,8 @@ struct OptionsImportGedcom {
     TestCommune EstCommune;
     // 0..100 over the whole import; false stops it (ImportAnnule, nothing written).
     std::function<bool(int)> Progression;
+    // Called with the lines read so far, as often as Progression.
+    std::function<void(std::uint64_t lignes)> LignesLues;
 };
 
 struct ResultatImport {
@@ -35,7 +38,11 @@ ResultatImport ImporteGedcom(const std::filesystem::path& fichier,
 // Writes the base's file to `sortie`, atomically, with the positions stored since the import.
 // Says how many PLACs had their coordinates written or removed, how many LDS ordinances' PLACs
 // were left without them, and whether the GEDCOM version was raised (EcritGedcom).
-RapportEcriture ExporteGedcom(TBaseGenealogie& base, const std::filesystem::path& sortie);
+// The file is written by pieces; `progression`, when given, gets the bytes written so far
+// and the size of the stored file.
+RapportEcriture ExporteGedcom(
+    TBaseGenealogie& base, const std::filesystem::path& sortie,
+    const std::function<void(std::uint64_t ecrits, std::uint64_t total)>& progression = {});
 
 // The export's report as the user reads it (French, one sentence a line): the places written,
 // then only what applies of the ordinances left out and the version raised.
@@ -44,8 +51,9 @@ std::vector<std::string> PhrasesExport(const RapportEcriture& rapport);
 // Writes through a temporary file of the same folder renamed over `chemin`; on failure the
 // previous file is untouched and ErreurGenealogie gives the French reason.
 void EcritAtomique(const std::filesystem::path& chemin, std::string_view octets);
-
-// The whole file, or ErreurGenealogie with a French reason.
-std::string LitOctets(const std::filesystem::path& fichier);
+// The same, the bytes given by pieces: `remplit` calls the function it gets with each.
+void EcritAtomique(
+    const std::filesystem::path& chemin,
+    const std::function<void(const std::function<void(std::string_view)>&)>& remplit);
 
 } // namespace orlavine

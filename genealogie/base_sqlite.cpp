@@ -1,5 +1,6 @@
 #include "genealogie/base_sqlite.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -296,6 +297,45 @@ std::string_view RequeteSqlite::Octets(int colonne) const {
     const auto* p = static_cast<const char*>(sqlite3_column_blob(requete_, colonne));
     const int n = sqlite3_column_bytes(requete_, colonne);
     return p ? std::string_view(p, static_cast<std::size_t>(n)) : std::string_view();
+}
+
+// ---- Blob ---------------------------------------------------------------------------------
+
+BlobSqlite::BlobSqlite(ConnexionSqlite& connexion, const char* table, const char* colonne,
+                       std::int64_t ligne, bool ecriture)
+    : connexion_(connexion) {
+    if (ecriture) connexion_.VerifieEcriture();
+    const int rc = sqlite3_blob_open(connexion.Poignee(), "main", table, colonne, ligne,
+                                     ecriture ? 1 : 0, &blob_);
+    if (rc != SQLITE_OK) {
+        sqlite3_blob_close(blob_);
+        blob_ = nullptr;
+        connexion_.Echec(rc);
+    }
+}
+
+BlobSqlite::~BlobSqlite() {
+    sqlite3_blob_close(blob_);
+}
+
+std::uint64_t BlobSqlite::Taille() const {
+    return static_cast<std::uint64_t>(sqlite3_blob_bytes(blob_));
+}
+
+std::size_t BlobSqlite::Lit(std::uint64_t position, char* tampon, std::size_t n) {
+    const std::uint64_t taille = Taille();
+    if (position >= taille) return 0;
+    const auto k = static_cast<int>(std::min<std::uint64_t>({n, taille - position, 1u << 30}));
+    const int rc = sqlite3_blob_read(blob_, tampon, k, static_cast<int>(position));
+    if (rc != SQLITE_OK) connexion_.Echec(rc);
+    return static_cast<std::size_t>(k);
+}
+
+void BlobSqlite::Ecrit(std::uint64_t position, std::string_view octets) {
+    if (octets.empty()) return;
+    const int rc = sqlite3_blob_write(blob_, octets.data(), static_cast<int>(octets.size()),
+                                      static_cast<int>(position));
+    if (rc != SQLITE_OK) connexion_.Echec(rc);
 }
 
 // ---- Transaction --------------------------------------------------------------------------

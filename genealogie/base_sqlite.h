@@ -13,6 +13,7 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+struct sqlite3_blob;
 
 namespace orlavine {
 
@@ -115,6 +116,27 @@ public:
 private:
     ConnexionSqlite& connexion_;
     sqlite3_stmt* requete_ = nullptr;
+};
+
+// One blob of one row, read or written by pieces (SQLite's incremental I/O): a file kept in
+// a base never has to be in memory whole. The row must exist with its blob at its final size
+// (zeroblob(N) when it is written afterwards).
+class BlobSqlite {
+public:
+    BlobSqlite(ConnexionSqlite& connexion, const char* table, const char* colonne,
+               std::int64_t ligne, bool ecriture);
+    ~BlobSqlite();
+    BlobSqlite(const BlobSqlite&) = delete;
+    BlobSqlite& operator=(const BlobSqlite&) = delete;
+
+    std::uint64_t Taille() const;
+    // Copies up to `n` bytes from `position`; says how many (fewer only at the end).
+    std::size_t Lit(std::uint64_t position, char* tampon, std::size_t n);
+    void Ecrit(std::uint64_t position, std::string_view octets);
+
+private:
+    ConnexionSqlite& connexion_;
+    sqlite3_blob* blob_ = nullptr;
 };
 
 // BEGIN IMMEDIATE on construction; ROLLBACK on destruction unless Valide() committed.

@@ -97,11 +97,113 @@ struct Compteur {
     }
 };
 
+// What the character set is chosen on, read over the whole file before it is decoded.
+struct Prelecture {
+    std::string Char;    // HEAD.CHAR
+    std::string Version; // HEAD.GEDC.VERS
+    bool Ascii = true;
+    bool Utf8 = true;
+};
+
+// The length a UTF-8 lead byte announces (1 for a byte that leads nothing).
+std::size_t LongueurSequence(unsigned char b) {
+    return b >= 0xF8 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+}
+
+// Whether the pieces of a file, in order, are ASCII and well-formed UTF-8: a sequence cut
+// between two pieces is checked whole.
+class VerificateurUtf8 {
+public:
+    void Ajoute(std::string_view morceau) {
+        if (p_.Ascii) p_.Ascii = EstAscii(morceau);
+        if (!p_.Utf8 || p_.Ascii) return;
+        if (!reste_.empty()) {
+            const std::size_t attendu = LongueurSequence(static_cast<unsigned char>(reste_[0]));
+            const std::size_t pris = std::min(attendu - reste_.size(), morceau.size());
+            reste_.append(morceau.substr(0, pris));
+            morceau.remove_prefix(pris);
+            if (reste_.size() < attendu) return;
+            p_.Utf8 = EstUtf8Valide(reste_);
+            reste_.clear();
+            if (!p_.Utf8) return;
+        }
+        std::size_t coupe = morceau.size();
+        for (std::size_t j = 1; j <= 3 && j <= morceau.size(); ++j) {
+            const auto b = static_cast<unsigned char>(morceau[morceau.size() - j]);
+            if ((b & 0xC0) == 0x80) continue;
+            if (j < LongueurSequence(b)) coupe = morceau.size() - j;
+            break;
+        }
+        p_.Utf8 = EstUtf8Valide(morceau.substr(0, coupe));
+        reste_.assign(morceau.substr(coupe));
+    }
+    void Termine() {
+        if (!reste_.empty()) p_.Utf8 = false;
+    }
+    Prelecture& Resultat() { return p_; }
+
+private:
+    Prelecture p_;
+    std::string reste_;
+};
+
+// The decoded lines, in blocks that never move: the views of the lines point into them.
+class Arene {
+public:
+    char* Copie(std::string_view texte) {
+        if (blocs_.empty() || libre_ < texte.size()) {
+            const std::size_t taille = std::max(texte.size(), TailleBloc);
+            blocs_.emplace_back(new char[taille]);
+            libre_ = taille;
+            suite_ = blocs_.back().get();
+        }
+        char* p = suite_;
+        std::copy(texte.begin(), texte.end(), p);
+        suite_ += texte.size();
+        libre_ -= texte.size();
+        return p;
+    }
+    // Frees every block but the last, which holds the last line copied.
+    void GardeDernier() {
+        if (blocs_.size() > 1) blocs_.erase(blocs_.begin(), blocs_.end() - 1);
+    }
+
+private:
+    static constexpr std::size_t TailleBloc = std::size_t{1} << 20;
+    std::vector<std::unique_ptr<char[]>> blocs_;
+    char* suite_ = nullptr;
+    std::size_t libre_ = 0;
+};
+
+// What the places read so far know of the place records, over the passes of one reading.
+struct LieuxConnus {
+    std::unordered_map<std::string, CoordonneesLues> ParNom;
+    std::unordered_map<std::string, CoordonneesLues> ParXref;
+    bool SansCoordonnees = false; // a place went without coordinates...
+    bool Recommencer = false;     // ... and a place record came after it
+};
+
+// A stop asked by RecepteurGedcom::Fenetre.
+struct ArretDemande {};
+
+// One pass over the file. In memory (no recepteur) the whole document is kept; in one pass
+// (a recepteur) only the lines of the current piece, cut at a record.
 class Lecteur {
 public:
-    Lecteur(DocumentGedcom& doc, const OptionsLecture& options) : doc_(doc), options_(options) {}
+    Lecteur(DocumentGedcom& doc, const OptionsLecture& options, SourceGedcom& source,
+            const RecepteurGedcom* recepteur, LieuxConnus& lieux)
+        : doc_(doc), options_(options), source_(source), recepteur_(recepteur), lieux_(lieux),
+          arene_(std::make_shared<Arene>()) {}
 
-    void Lit();
+    // The character set from the first bytes and, for 8-bit files, from the whole file.
+    void Prepare();
+    // The same choice as an earlier pass over the same file.
+    void Reprend(const Lecteur& autre) {
+        debutCorps_ = autre.debutCorps_;
+        copie_ = autre.copie_;
+    }
+    // `octets`: whether the recepteur gets the bytes in this pass.
+    void Lit(bool octets);
 
 private:
     void Avertit(std::uint32_t ligne, std::string texte) {
@@ -110,18 +212,20 @@ private:
         else
             ++avertissementsPerdus_;
     }
-    void ChoisitJeu(std::string_view corps);
+    void ChoisitJeu(const Prelecture& p);
     void VerifieDeclarationUtf16();
-    void Decoupe(std::string_view corps, std::size_t debut);
-    void Analyse();
-    void AnalyseLigne(std::size_t i);
+    void Ligne(std::string_view brute, std::uint64_t debut, std::size_t longueurFin);
+    void AnalyseLigne(std::size_t i, char* base, std::size_t n);
+    // Reads the places of the lines before `fin` and, in one pass, forgets those lines.
+    void Vide(std::size_t fin, bool derniere);
     void LitLieux();
     std::optional<CoordonneesLues> LitPaire(std::size_t lati, std::size_t longi,
                                             SourceCoordonnees source);
     void Resume();
     void Progresse(std::uint64_t lus) {
-        if (options_.Progression && !options_.Progression(lus, doc_.Octets.size()))
+        if (options_.Progression && !options_.Progression(lus, source_.Taille()))
             throw LectureGedcomAnnulee(doc_.NomFichier, 0, "lecture annulée");
+        if (options_.LignesLues) options_.LignesLues(numero_);
     }
     std::size_t FinSousArbre(std::size_t i) const {
         const std::int32_t niveau = doc_.Lignes[i].Niveau;
@@ -134,30 +238,42 @@ private:
 
     DocumentGedcom& doc_;
     const OptionsLecture& options_;
-    std::shared_ptr<std::string> texte_;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> decodees_; // offset and length in texte_
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> placs_;    // PLAC line and its record
-    std::vector<std::size_t> enregistrementsLieux_;                 // _PLAC, _PLAC_DEFN, _LOC
+    SourceGedcom& source_;
+    const RecepteurGedcom* recepteur_;
+    LieuxConnus& lieux_;
+    std::shared_ptr<Arene> arene_;
+    std::string decodee_; // the line being decoded
+    std::uint64_t debutCorps_ = 0;
+    bool copie_ = false; // valid UTF-8: each line is its own text
+    std::uint64_t lus_ = 0;
+    std::uint32_t numero_ = 0;
+    std::size_t lieuxLus_ = 0;
+    std::size_t lf_ = 0, crlf_ = 0, cr_ = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> placs_; // PLAC line and its record
+    std::vector<std::size_t> enregistrementsLieux_;              // _PLAC, _PLAC_DEFN, _LOC
     std::size_t avertissementsPerdus_ = 0;
     bool version7_ = false;
 
     // Structure while reading.
+    bool teteVue_ = false;             // the first line that is not blank, "0 HEAD"
+    std::uint32_t derniereGedcom_ = 0; // number of the last GEDCOM line, 0 when none
+    bool derniereTrlr_ = false;
     std::vector<std::pair<std::int32_t, std::uint32_t>> pile_; // level and index
     std::int32_t niveauPrecedent_ = -1;
     std::size_t enregistrement_ = SIZE_MAX;
     std::string_view typeEnregistrement_;
     std::size_t placTete_ = SIZE_MAX;
-    std::string_view formeTete_;
-    std::unordered_map<std::string_view, Compteur> inconnues_;
-    Compteur vides_, espaces_, lignesMalformees_;
+    std::string formeTete_;
+    std::unordered_map<std::string, Compteur> inconnues_;
+    Compteur vides_, espaces_, lignesMalformees_, autresInconnues_;
 };
 
-void Lecteur::ChoisitJeu(std::string_view corps) {
-    std::string declare;
-    PrelitEntete(corps, declare, doc_.Version);
+void Lecteur::ChoisitJeu(const Prelecture& p) {
+    const std::string& declare = p.Char;
+    doc_.Version = p.Version;
     doc_.CharDeclare = declare;
-    const bool ascii = EstAscii(corps);
-    const bool utf8 = ascii || EstUtf8Valide(corps);
+    const bool ascii = p.Ascii;
+    const bool utf8 = ascii || p.Utf8;
     Encodage annonce = Encodage::Utf8;
     const bool connu = EncodageDeclare(declare, annonce);
     // A declaration the bytes cannot bear out whatever they hold: a name of no character set,
@@ -227,97 +343,9 @@ void Lecteur::VerifieDeclarationUtf16() {
 
 // Cuts the body into lines (CR, LF or CRLF, in code units of the character set) and decodes
 // each into the UTF-8 text.
-void Lecteur::Decoupe(std::string_view corps, std::size_t debut) {
-    const int largeur = LargeurUnite(doc_.Jeu);
-    const bool petit = doc_.Jeu == Encodage::Utf16LE;
-    const auto* p = reinterpret_cast<const unsigned char*>(corps.data());
-    const std::size_t n =
-        corps.size() / static_cast<std::size_t>(largeur) * static_cast<std::size_t>(largeur);
-    auto unite = [&](std::size_t i) -> unsigned {
-        if (largeur == 1) return p[i];
-        const unsigned u = petit ? p[i] | (p[i + 1] << 8) : (p[i] << 8) | p[i + 1];
-        return u;
-    };
-    // Valid UTF-8 decodes to itself: one copy of the whole body.
-    const bool copie = doc_.Jeu == Encodage::Utf8 && EstUtf8Valide(corps);
-    if (copie)
-        texte_->assign(corps);
-    else
-        texte_->reserve(corps.size() + corps.size() / 2 + 16);
 
-    // As many lines as line ends (CRLF counting once), plus a last one: the big vectors are
-    // allocated once, at their size.
-    std::size_t finsMax = corps.size() / 40;
-    if (largeur == 1) {
-        finsMax = 0;
-        for (std::size_t k = 0; k < corps.size(); ++k)
-            finsMax += corps[k] == '\n' ||
-                       (corps[k] == '\r' && (k + 1 == corps.size() || corps[k + 1] != '\n'));
-    }
-    doc_.Lignes.reserve(finsMax + 1);
-    decodees_.reserve(finsMax + 1);
-
-    std::size_t lf = 0, crlf = 0, cr = 0;
-    std::size_t i = 0;
-    std::size_t prochainePause = 1 << 22;
-    auto ajoute = [&](std::size_t debutLigne, std::size_t finLigne, std::size_t finAvecFin) {
-        LigneGedcom l;
-        l.Debut = debut + debutLigne;
-        l.Longueur = static_cast<std::uint32_t>(finLigne - debutLigne);
-        l.LongueurFin = static_cast<std::uint8_t>(finAvecFin - finLigne);
-        l.Numero = static_cast<std::uint32_t>(doc_.Lignes.size() + 1);
-        doc_.Lignes.push_back(l);
-        if (copie) {
-            decodees_.emplace_back(debutLigne, l.Longueur);
-        } else {
-            const std::size_t avant = texte_->size();
-            const std::size_t fautes =
-                DecodeVersUtf8(doc_.Jeu, corps.substr(debutLigne, finLigne - debutLigne), *texte_);
-            if (fautes)
-                Avertit(l.Numero, std::to_string(fautes) + " caractère(s) sans équivalent en " +
-                                      NomEncodage(doc_.Jeu) + " remplacé(s) par « \xEF\xBF\xBD »");
-            decodees_.emplace_back(avant, static_cast<std::uint32_t>(texte_->size() - avant));
-        }
-    };
-    const std::size_t l = static_cast<std::size_t>(largeur);
-    std::size_t debutLigne = 0;
-    while (i < n) {
-        const unsigned u = unite(i);
-        if (u != '\r' && u != '\n') {
-            i += l;
-            continue;
-        }
-        const std::size_t finLigne = i;
-        if (u == '\r' && i + l < n && unite(i + l) == '\n') {
-            i += 2 * l;
-            ++crlf;
-        } else {
-            i += l;
-            ++(u == '\r' ? cr : lf);
-        }
-        ajoute(debutLigne, finLigne, i);
-        debutLigne = i;
-        if (i >= prochainePause) {
-            Progresse(debut + i);
-            prochainePause = i + (1 << 22);
-        }
-    }
-    // A last line without a line end, and an odd byte at the end of UTF-16, stay in the file.
-    if (debutLigne < corps.size()) ajoute(debutLigne, corps.size(), corps.size());
-    Progresse(doc_.Octets.size());
-    doc_.Fins = crlf >= lf && crlf >= cr ? FinDeLigne::CRLF
-                : lf >= cr               ? FinDeLigne::LF
-                                         : FinDeLigne::CR;
-    if ((lf != 0) + (crlf != 0) + (cr != 0) > 1)
-        Avertit(0, "fins de ligne mélangées (" + std::to_string(lf) + " LF, " +
-                       std::to_string(crlf) + " CRLF, " + std::to_string(cr) +
-                       " CR) : chacune est gardée");
-}
-
-void Lecteur::AnalyseLigne(std::size_t i) {
+void Lecteur::AnalyseLigne(std::size_t i, char* const base, const std::size_t n) {
     LigneGedcom& l = doc_.Lignes[i];
-    char* const base = texte_->data() + decodees_[i].first;
-    const std::size_t n = decodees_[i].second;
     std::size_t j = 0;
     while (j < n && EstEspace(base[j]))
         ++j;
@@ -406,7 +434,14 @@ void Lecteur::AnalyseLigne(std::size_t i) {
             Avertit(l.Numero, "ligne de " + std::to_string(caracteres) +
                                   " caractères (255 au plus en GEDCOM 5.5) : gardée entière");
     }
-    if (!EtiquettesConnues().count(etiquette)) inconnues_[etiquette].Compte(l.Numero);
+    if (!EtiquettesConnues().count(etiquette)) {
+        // Grouped by tag; a damaged file with ever new ones gets one group for the rest.
+        const std::string cle(etiquette);
+        auto it = inconnues_.find(cle);
+        if (it == inconnues_.end() && inconnues_.size() < options_.MaxEtiquettesInconnues)
+            it = inconnues_.emplace(cle, Compteur{}).first;
+        (it != inconnues_.end() ? it->second : autresInconnues_).Compte(l.Numero);
+    }
 
     if (niveau == 0) {
         enregistrement_ = i;
@@ -425,7 +460,7 @@ void Lecteur::AnalyseLigne(std::size_t i) {
         if (niveau == 1 && etiquette == "PLAC")
             placTete_ = i;
         else if (etiquette == "FORM" && l.Parent == placTete_)
-            formeTete_ = valeur;
+            formeTete_ = std::string(valeur);
         else if (niveau == 1 && etiquette == "CHAR")
             doc_.CharDeclare = valeur;
         else if (etiquette == "VERS" && parent.Etiquette == "GEDC" && parent.Niveau == 1) {
@@ -441,32 +476,6 @@ void Lecteur::AnalyseLigne(std::size_t i) {
     if (etiquette == "PLAC" && enregistrement_ != SIZE_MAX && parent.Niveau >= 1)
         placs_.emplace_back(static_cast<std::uint32_t>(i),
                             static_cast<std::uint32_t>(enregistrement_));
-}
-
-void Lecteur::Analyse() {
-    const std::size_t n = doc_.Lignes.size();
-    // The first line that is not blank must open the header.
-    std::size_t premiere = 0;
-    for (; premiere < n; ++premiere) {
-        AnalyseLigne(premiere);
-        if (doc_.Lignes[premiere].Niveau >= 0 || vides_.Nombre <= premiere) break;
-    }
-    if (premiere == n || doc_.Lignes[premiere].Niveau != 0 ||
-        doc_.Lignes[premiere].Etiquette != "HEAD")
-        throw ErreurGenealogie(doc_.NomFichier, premiere < n ? static_cast<long>(premiere + 1) : 0,
-                               "ce n'est pas un fichier GEDCOM (« 0 HEAD » attendu en tête)");
-    version7_ = !doc_.Version.empty() && doc_.Version.front() == '7';
-    for (std::size_t i = premiere + 1; i < n; ++i) {
-        AnalyseLigne(i);
-        if ((i & 0xFFFF) == 0) Progresse(doc_.Lignes[i].Debut);
-    }
-    std::size_t derniere = n;
-    while (derniere > 0 && doc_.Lignes[derniere - 1].Niveau < 0)
-        --derniere;
-    if (derniere == 0 || doc_.Lignes[derniere - 1].Etiquette != "TRLR" ||
-        doc_.Lignes[derniere - 1].Niveau != 0)
-        Avertit(derniere ? doc_.Lignes[derniere - 1].Numero : 0,
-                "le fichier ne finit pas par « 0 TRLR » : il est peut-être tronqué");
 }
 
 std::optional<CoordonneesLues> Lecteur::LitPaire(std::size_t lati, std::size_t longi,
@@ -535,8 +544,12 @@ void Lecteur::LitLieux() {
 
     // Place records some programs write: "0 _PLAC name" with a MAP, "0 _PLAC_DEFN" holding
     // "1 PLAC name" with a MAP, "0 @L1@ _LOC" with a MAP that a PLAC points to with "_LOC @L1@".
-    std::unordered_map<std::string, CoordonneesLues> parNom;
-    std::unordered_map<std::string_view, CoordonneesLues> parXref;
+    std::unordered_map<std::string, CoordonneesLues>& parNom = lieux_.ParNom;
+    std::unordered_map<std::string, CoordonneesLues>& parXref = lieux_.ParXref;
+    // A place record read after places that went without coordinates: they may have needed it.
+    auto tardif = [&](bool nouveau) {
+        if (nouveau && lieux_.SansCoordonnees) lieux_.Recommencer = true;
+    };
     auto carte = [&](std::size_t i) {
         std::optional<CoordonneesLues> r;
         enfants(i, [&](std::size_t j) {
@@ -548,21 +561,23 @@ void Lecteur::LitLieux() {
     for (const std::size_t i : enregistrementsLieux_) {
         const LigneGedcom& r = doc_.Lignes[i];
         if (r.Etiquette == "_PLAC") {
-            if (const auto c = carte(i)) parNom.try_emplace(doc_.TexteComplet(i), *c);
+            if (const auto c = carte(i))
+                tardif(parNom.try_emplace(doc_.TexteComplet(i), *c).second);
         } else if (r.Etiquette == "_PLAC_DEFN") {
             enfants(i, [&](std::size_t j) {
                 if (doc_.Lignes[j].Etiquette != "PLAC") return;
-                if (const auto c = carte(j)) parNom.try_emplace(doc_.TexteComplet(j), *c);
+                if (const auto c = carte(j))
+                    tardif(parNom.try_emplace(doc_.TexteComplet(j), *c).second);
             });
         } else if (const auto c = carte(i); c && !r.Xref.empty()) {
-            parXref.try_emplace(r.Xref, *c);
+            tardif(parXref.try_emplace(std::string(r.Xref), *c).second);
         }
     }
 
-    doc_.Lieux.reserve(placs_.size());
+    if (!recepteur_) doc_.Lieux.reserve(doc_.Lieux.size() + placs_.size());
     for (const auto& [plac, proprietaire] : placs_) {
-        if ((doc_.Lieux.size() & 0x3FFF) == 0) Progresse(doc_.Octets.size());
-        LieuEvenement& lieu = doc_.Lieux.emplace_back();
+        if ((++lieuxLus_ & 0x3FFF) == 0) Progresse(lus_);
+        LieuEvenement lieu;
         const LigneGedcom& p = doc_.Lignes[proprietaire];
         lieu.Proprietaire = p.Xref;
         lieu.TypeProprietaire = p.Etiquette;
@@ -598,11 +613,12 @@ void Lecteur::LitLieux() {
             }
         });
         garde(c[3], paire(evenement, "_LATI", "_LONG", SourceCoordonnees::LatiLong));
+        if (!c[0] && !c[1] && !c[2] && !c[3]) lieux_.SansCoordonnees = true;
         if (!c[0] && !c[1] && !c[2] && !c[3] && (!parXref.empty() || !parNom.empty())) {
             enfants(plac, [&](std::size_t j) {
                 const LigneGedcom& l = doc_.Lignes[j];
                 if (l.Etiquette != "_LOC" || l.Valeur.size() < 3 || l.Valeur.front() != '@') return;
-                const auto it = parXref.find(l.Valeur.substr(1, l.Valeur.size() - 2));
+                const auto it = parXref.find(std::string(l.Valeur.substr(1, l.Valeur.size() - 2)));
                 if (it != parXref.end()) garde(c[3], it->second);
             });
             if (const auto it = parNom.find(lieu.Texte); it != parNom.end())
@@ -624,6 +640,10 @@ void Lecteur::LitLieux() {
             }
         lieu.Parties =
             DecoupeLieu(texte, aForme ? forme : formeTete, options_.EstCommune, &lieu.TexteLieu);
+        if (!recepteur_)
+            doc_.Lieux.push_back(std::move(lieu));
+        else if (recepteur_->Lieu)
+            recepteur_->Lieu(lieu);
     }
 }
 
@@ -636,12 +656,12 @@ void Lecteur::Resume() {
     };
     groupe(vides_, "ligne(s) vide(s)");
     groupe(espaces_, "ligne(s) commençant par des espaces");
-    std::vector<std::pair<std::string_view, Compteur>> inconnues(inconnues_.begin(),
-                                                                 inconnues_.end());
+    std::vector<std::pair<std::string, Compteur>> inconnues(inconnues_.begin(), inconnues_.end());
     std::sort(inconnues.begin(), inconnues.end(),
               [](const auto& a, const auto& b) { return a.second.Premiere < b.second.Premiere; });
     for (const auto& [etiquette, r] : inconnues)
-        groupe(r, "ligne(s) d'étiquette inconnue « " + std::string(etiquette) + " »");
+        groupe(r, "ligne(s) d'étiquette inconnue « " + etiquette + " »");
+    groupe(autresInconnues_, "ligne(s) d'autres étiquettes inconnues");
     std::stable_sort(doc_.Avertissements.begin(), doc_.Avertissements.end(),
                      [](const auto& a, const auto& b) { return a.Ligne < b.Ligne; });
     if (avertissementsPerdus_)
@@ -649,41 +669,211 @@ void Lecteur::Resume() {
             {0, "et " + std::to_string(avertissementsPerdus_) + " autres avertissements"});
 }
 
-void Lecteur::Lit() {
-    const std::string_view o = doc_.Octets;
+void Lecteur::Prepare() {
+    char tete[3] = {};
+    const std::size_t n = source_.Lit(0, tete, sizeof tete);
+    const std::string_view o(tete, n);
     auto commence = [&](std::string_view p) { return o.substr(0, p.size()) == p; };
-    std::size_t debut = 0;
     if (commence("\xEF\xBB\xBF")) {
         doc_.Bom = true;
-        debut = 3;
+        debutCorps_ = 3;
     } else if (commence("\xFF\xFE")) {
         doc_.Bom = true;
         doc_.Jeu = Encodage::Utf16LE;
-        debut = 2;
+        debutCorps_ = 2;
     } else if (commence("\xFE\xFF")) {
         doc_.Bom = true;
         doc_.Jeu = Encodage::Utf16BE;
-        debut = 2;
+        debutCorps_ = 2;
     } else if (o.size() >= 2 && o[0] != '\0' && o[1] == '\0') {
         // No BOM: a text file has no zero byte, UTF-16 has one in every ASCII character.
         doc_.Jeu = Encodage::Utf16LE;
     } else if (o.size() >= 2 && o[0] == '\0' && o[1] != '\0') {
         doc_.Jeu = Encodage::Utf16BE;
     }
-    const std::string_view corps = o.substr(debut);
-    if (LargeurUnite(doc_.Jeu) == 1) ChoisitJeu(corps);
+    if (LargeurUnite(doc_.Jeu) != 1) return;
+    // An 8-bit file: what HEAD.CHAR says is weighed against all of its bytes.
+    VerificateurUtf8 verificateur;
+    std::string morceau(std::max<std::size_t>(options_.TailleMorceau, 1), '\0');
+    std::string entete;
+    constexpr std::size_t TailleEntete = std::size_t{8} << 20;
+    for (std::uint64_t pos = debutCorps_;;) {
+        const std::size_t lu = source_.Lit(pos, morceau.data(), morceau.size());
+        if (lu == 0) break;
+        const std::string_view m(morceau.data(), lu);
+        if (entete.size() < TailleEntete) entete.append(m.substr(0, TailleEntete - entete.size()));
+        verificateur.Ajoute(m);
+        pos += lu;
+    }
+    verificateur.Termine();
+    Prelecture& p = verificateur.Resultat();
+    PrelitEntete(entete, p.Char, p.Version);
+    ChoisitJeu(p);
+    copie_ = doc_.Jeu == Encodage::Utf8 && (p.Ascii || p.Utf8);
+}
 
-    texte_ = std::make_shared<std::string>();
-    Decoupe(corps, debut);
-    Analyse();
+// One line of the file: decoded, copied into the arena and read.
+void Lecteur::Ligne(std::string_view brute, std::uint64_t debut, std::size_t longueurFin) {
+    LigneGedcom l;
+    l.Debut = debut;
+    l.Longueur = static_cast<std::uint32_t>(brute.size());
+    l.LongueurFin = static_cast<std::uint8_t>(longueurFin);
+    l.Numero = ++numero_;
+    std::string_view texte = brute;
+    if (!copie_) {
+        decodee_.clear();
+        const std::size_t fautes = DecodeVersUtf8(doc_.Jeu, brute, decodee_);
+        if (fautes)
+            Avertit(l.Numero, std::to_string(fautes) + " caractère(s) sans équivalent en " +
+                                  NomEncodage(doc_.Jeu) + " remplacé(s) par « \xEF\xBF\xBD »");
+        texte = decodee_;
+    }
+    char* const p = arene_->Copie(texte);
+    const std::size_t i = doc_.Lignes.size();
+    doc_.Lignes.push_back(l);
+    const std::string_view typePrecedent = typeEnregistrement_;
+    const std::size_t videsAvant = vides_.Nombre;
+    AnalyseLigne(i, p, texte.size());
+    const LigneGedcom& a = doc_.Lignes[i];
+    if (a.Niveau >= 0) {
+        derniereGedcom_ = a.Numero;
+        derniereTrlr_ = a.Niveau == 0 && a.Etiquette == "TRLR";
+    }
+    if (!teteVue_) {
+        // The first line that is not blank must open the header.
+        if (a.Niveau < 0 && vides_.Nombre > videsAvant) return;
+        if (a.Niveau != 0 || a.Etiquette != "HEAD")
+            throw ErreurGenealogie(doc_.NomFichier, a.Numero,
+                                   "ce n'est pas un fichier GEDCOM (« 0 HEAD » attendu en tête)");
+        teteVue_ = true;
+        version7_ = !doc_.Version.empty() && doc_.Version.front() == '7';
+        return;
+    }
+    // In one pass, the lines read so far go at a record: after the header, then every so often.
+    if (recepteur_ && a.Niveau == 0 && i > 0 &&
+        (i >= options_.LignesParPiece || typePrecedent == "HEAD"))
+        Vide(i, false);
+}
+
+void Lecteur::Vide(std::size_t fin, bool derniere) {
+    const LigneGedcom suivante = fin < doc_.Lignes.size() ? doc_.Lignes[fin] : LigneGedcom{};
+    doc_.Lignes.resize(fin);
+    // The record that starts the next piece is read with it.
+    const bool lieuSuivant = !enregistrementsLieux_.empty() && enregistrementsLieux_.back() == fin;
+    if (lieuSuivant) enregistrementsLieux_.pop_back();
+    if (recepteur_ && recepteur_->Fenetre) {
+        if (!recepteur_->Fenetre(doc_)) throw ArretDemande{};
+    } else {
+        LitLieux();
+    }
+    placs_.clear();
+    enregistrementsLieux_.clear();
+    if (derniere || !recepteur_) return;
+    if (lieuSuivant) enregistrementsLieux_.push_back(0);
+    // The record that starts the next piece: its first line, still in the arena's last block.
+    doc_.Lignes.assign(1, suivante);
+    arene_->GardeDernier();
+    pile_.assign(1, {0, 0});
+    enregistrement_ = 0;
+    placTete_ = SIZE_MAX;
+}
+
+void Lecteur::Lit(bool octets) {
+    const std::uint64_t taille = source_.Taille();
+    const int largeur = LargeurUnite(doc_.Jeu);
+    const std::size_t l = static_cast<std::size_t>(largeur);
+    const bool petit = doc_.Jeu == Encodage::Utf16LE;
+    const std::size_t morceau = std::max<std::size_t>(options_.TailleMorceau, 1);
+    const bool donneOctets = octets && recepteur_ && recepteur_->Octets;
+    // The bytes not yet cut into lines; `origine` is the file offset of its first byte.
+    std::string tampon;
+    std::uint64_t origine = debutCorps_;
+    std::uint64_t position = debutCorps_;
+    std::size_t debutLigne = 0, i = 0;
+    if (donneOctets && debutCorps_ > 0) {
+        std::string bom(static_cast<std::size_t>(debutCorps_), '\0');
+        source_.Lit(0, bom.data(), bom.size());
+        recepteur_->Octets(bom);
+    }
+    std::uint64_t prochainePause = 0;
+    bool fin = false;
+    while (!fin) {
+        // The unread rest moves to the front, the next piece after it.
+        tampon.erase(0, debutLigne);
+        origine += debutLigne;
+        i -= debutLigne;
+        debutLigne = 0;
+        const std::size_t avant = tampon.size();
+        tampon.resize(avant + morceau);
+        const std::size_t lu = source_.Lit(position, tampon.data() + avant, morceau);
+        tampon.resize(avant + lu);
+        if (lu && donneOctets) recepteur_->Octets(std::string_view(tampon).substr(avant));
+        position += lu;
+        lus_ = position;
+        fin = lu == 0 || position >= taille;
+        if (position >= prochainePause || fin) {
+            Progresse(position);
+            prochainePause = position + (std::uint64_t{1} << 22);
+        }
+
+        const auto* p = reinterpret_cast<const unsigned char*>(tampon.data());
+        const std::size_t n = tampon.size() / l * l;
+        auto unite = [&](std::size_t k) -> unsigned {
+            if (largeur == 1) return p[k];
+            return petit ? p[k] | (p[k + 1] << 8) : (p[k] << 8) | p[k + 1];
+        };
+        while (i < n) {
+            const unsigned u = unite(i);
+            if (u != '\r' && u != '\n') {
+                i += l;
+                continue;
+            }
+            // A CR that ends the piece may be the first half of a CRLF.
+            if (u == '\r' && i + l >= n && !fin) break;
+            const std::size_t finLigne = i;
+            if (u == '\r' && i + l < n && unite(i + l) == '\n') {
+                i += 2 * l;
+                ++crlf_;
+            } else {
+                i += l;
+                ++(u == '\r' ? cr_ : lf_);
+            }
+            Ligne(std::string_view(tampon).substr(debutLigne, finLigne - debutLigne),
+                  origine + debutLigne, i - finLigne);
+            debutLigne = i;
+        }
+    }
+    // A last line without a line end, and an odd byte at the end of UTF-16, stay in the file.
+    if (debutLigne < tampon.size())
+        Ligne(std::string_view(tampon).substr(debutLigne), origine + debutLigne, 0);
+    if (!teteVue_)
+        throw ErreurGenealogie(doc_.NomFichier, 0,
+                               "ce n'est pas un fichier GEDCOM (« 0 HEAD » attendu en tête)");
+    if (options_.LignesLues) options_.LignesLues(numero_);
+    doc_.Fins = crlf_ >= lf_ && crlf_ >= cr_ ? FinDeLigne::CRLF
+                : lf_ >= cr_                 ? FinDeLigne::LF
+                                             : FinDeLigne::CR;
+    if ((lf_ != 0) + (crlf_ != 0) + (cr_ != 0) > 1)
+        Avertit(0, "fins de ligne mélangées (" + std::to_string(lf_) + " LF, " +
+                       std::to_string(crlf_) + " CRLF, " + std::to_string(cr_) +
+                       " CR) : chacune est gardée");
+    if (!derniereTrlr_)
+        Avertit(derniereGedcom_,
+                "le fichier ne finit pas par « 0 TRLR » : il est peut-être tronqué");
     if (LargeurUnite(doc_.Jeu) == 2) VerifieDeclarationUtf16();
-    decodees_ = {};
-    LitLieux();
+    Vide(doc_.Lignes.size(), true);
     Resume();
-    doc_.Texte = texte_;
+    if (!recepteur_) doc_.Texte = arene_;
 }
 
 } // namespace
+
+std::size_t SourceTexte::Lit(std::uint64_t position, char* tampon, std::size_t n) {
+    if (position >= octets_.size()) return 0;
+    const std::size_t k = std::min<std::size_t>(n, octets_.size() - position);
+    std::copy_n(octets_.data() + position, k, tampon);
+    return k;
+}
 
 std::string DocumentGedcom::TexteComplet(std::size_t index) const {
     const LigneGedcom& l = Lignes.at(index);
@@ -710,7 +900,38 @@ DocumentGedcom LitGedcom(std::string octets, const std::string& nomFichier,
     // Line numbers and line lengths are 32-bit.
     if (doc.Octets.size() > 0xFFFFFFFFull)
         throw ErreurGenealogie(nomFichier, 0, "fichier de plus de 4 Gio : trop grand");
-    Lecteur(doc, options).Lit();
+    SourceTexte source(doc.Octets);
+    LieuxConnus lieux;
+    Lecteur lecteur(doc, options, source, nullptr, lieux);
+    lecteur.Prepare();
+    lecteur.Lit(false);
+    return doc;
+}
+
+DocumentGedcom LitGedcomFlux(SourceGedcom& source, const std::string& nomFichier,
+                             const RecepteurGedcom& recepteur, const OptionsLecture& options) {
+    DocumentGedcom doc;
+    doc.NomFichier = nomFichier;
+    if (source.Taille() > 0xFFFFFFFFull)
+        throw ErreurGenealogie(nomFichier, 0, "fichier de plus de 4 Gio : trop grand");
+    LieuxConnus lieux;
+    try {
+        Lecteur premier(doc, options, source, &recepteur, lieux);
+        premier.Prepare();
+        const DocumentGedcom prepare = doc;
+        premier.Lit(true);
+        if (lieux.Recommencer && !recepteur.Fenetre) {
+            // Place records came after places they may give coordinates to: a second pass,
+            // with all of them known, gives what a reading in memory gives.
+            if (recepteur.Recommence) recepteur.Recommence();
+            doc = prepare;
+            Lecteur second(doc, options, source, &recepteur, lieux);
+            second.Reprend(premier);
+            second.Lit(false);
+        }
+    } catch (const ArretDemande&) {
+    }
+    doc.Lignes.clear();
     return doc;
 }
 

@@ -86,8 +86,38 @@ struct OptionsLecture {
     // Called now and then with the bytes read so far and the total; false cancels the reading
     // (LectureGedcomAnnulee).
     std::function<bool(std::uint64_t lus, std::uint64_t total)> Progression;
-    // Warnings beyond this number are counted in one last warning.
+    // Called with Progression: the lines read so far.
+    std::function<void(std::uint64_t lignes)> LignesLues;
+    // Warnings beyond this number are counted in one last warning; so are the distinct
+    // unknown tags beyond MaxEtiquettesInconnues (one grouped warning for the rest).
     std::size_t MaxAvertissements = 1000;
+    std::size_t MaxEtiquettesInconnues = 200;
+    // Bytes asked of the source at a time.
+    std::size_t TailleMorceau = std::size_t{1} << 20;
+    // In a reading in one pass, the lines kept at most before those read are let go (at the
+    // next record).
+    std::size_t LignesParPiece = std::size_t{1} << 16;
+};
+
+// The bytes of a GEDCOM file, read by pieces at any position: a file on disk, the copy kept in
+// a base, a string.
+class SourceGedcom {
+public:
+    virtual ~SourceGedcom() = default;
+    virtual std::uint64_t Taille() const = 0;
+    // Copies up to `n` bytes from `position` into `tampon` and says how many (fewer only at
+    // the end); throws ErreurGenealogie when the bytes cannot be read.
+    virtual std::size_t Lit(std::uint64_t position, char* tampon, std::size_t n) = 0;
+};
+
+class SourceTexte : public SourceGedcom {
+public:
+    explicit SourceTexte(std::string_view octets) : octets_(octets) {}
+    std::uint64_t Taille() const override { return octets_.size(); }
+    std::size_t Lit(std::uint64_t position, char* tampon, std::size_t n) override;
+
+private:
+    std::string_view octets_;
 };
 
 // The views of Lignes and Lieux point into Texte only: a caller that keeps just the places may
@@ -99,8 +129,8 @@ struct DocumentGedcom {
     std::string CharDeclare; // HEAD.CHAR as written, may be empty
     std::string Version;     // HEAD.GEDC.VERS, may be empty
     bool Bom = false;
-    FinDeLigne Fins = FinDeLigne::LF;         // the most frequent line end
-    std::shared_ptr<const std::string> Texte; // the decoded text the views point into
+    FinDeLigne Fins = FinDeLigne::LF;  // the most frequent line end
+    std::shared_ptr<const void> Texte; // the decoded text the views point into
     std::vector<LigneGedcom> Lignes;
     std::vector<LieuEvenement> Lieux; // in file order
     std::vector<AvertissementGedcom> Avertissements;
@@ -114,12 +144,35 @@ struct DocumentGedcom {
     std::string TexteComplet(std::size_t index) const;
 };
 
+// What a reading in one pass hands over as it goes, instead of keeping it in the document.
+struct RecepteurGedcom {
+    // Each place as soon as its record is read; its views are valid during the call only.
+    std::function<void(LieuEvenement&)> Lieu;
+    // Every piece of the file as read, in order, once (not again in a second pass).
+    std::function<void(std::string_view)> Octets;
+    // The places handed so far are void and come again: place records (_PLAC, _LOC...) met
+    // after places they give coordinates to make the reader go over the file once more.
+    std::function<void()> Recommence;
+    // The lines of each piece of the file cut at a record ("0 ..." line), in
+    // DocumentGedcom::Lignes; the header is always a piece of its own. False stops the reading
+    // (LitGedcomFlux returns what it has). Places are not read when this is set.
+    std::function<bool(const DocumentGedcom&)> Fenetre;
+};
+
 // Reads a GEDCOM file from its bytes. `nomFichier` names it in messages and warnings. Throws
 // ErreurGenealogie when the bytes are not a GEDCOM file at all (no "0 HEAD" first line), and
 // LectureGedcomAnnulee when the progress callback says stop. Everything else is accepted, kept
 // and reported in the warnings with its line number.
 DocumentGedcom LitGedcom(std::string octets, const std::string& nomFichier,
                          const OptionsLecture& options = {});
+
+// The same reading in memory that does not grow with the file: the bytes are read from
+// `source` by pieces and go to `recepteur` with the places, record by record (an 8-bit file
+// is looked over once before, its character set being chosen on all of its bytes). The
+// document returned has no Octets, Lignes, Lieux nor Texte; the rest (character set, version,
+// counts, warnings) is as LitGedcom gives it.
+DocumentGedcom LitGedcomFlux(SourceGedcom& source, const std::string& nomFichier,
+                             const RecepteurGedcom& recepteur, const OptionsLecture& options = {});
 
 // A new position for the place of one event, named by the line number of its PLAC in the file
 // that was read; `Retirer` removes the PLAC's MAP instead.
@@ -152,5 +205,12 @@ struct RapportEcriture {
 std::string EcritGedcom(const DocumentGedcom& document,
                         const std::vector<CoordonneesEvenement>& changements,
                         RapportEcriture* rapport = nullptr);
+
+// The same, the file read from `source` by pieces and written to `sortie` by pieces, in
+// memory that does not grow with the file (LitGedcomFlux). An unchanged file is copied as is.
+RapportEcriture EcritGedcomFlux(SourceGedcom& source, const std::string& nomFichier,
+                                const std::vector<CoordonneesEvenement>& changements,
+                                const std::function<void(std::string_view)>& sortie,
+                                const OptionsLecture& options = {});
 
 } // namespace orlavine

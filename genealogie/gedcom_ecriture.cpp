@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -19,23 +20,61 @@ struct Retouche {
     std::string Texte;
 };
 
+// The splices are made on the lines of one piece of the file at a time (the whole document,
+// or the pieces of a reading in one pass); the bytes around them come from the source.
 class Ecrivain {
 public:
-    explicit Ecrivain(const DocumentGedcom& doc) : doc_(doc) {}
+    Ecrivain(SourceGedcom& source, std::function<void(std::string_view)> sortie)
+        : source_(source), sortie_(std::move(sortie)) {}
 
+    // The lines the next changes name (indexes into its Lignes).
+    void Piece(const DocumentGedcom& doc) { doc_ = &doc; }
     void Change(std::size_t plac, const CoordonneesEvenement& c);
     // HEAD.GEDC.VERS becomes `version`; false when the header has no such line.
     bool Declare(std::string_view version);
-    std::string Resultat();
+    // Writes the file up to the last splice of the piece.
+    void Vide();
+    // Writes the rest of the file.
+    void Termine() {
+        Copie(source_.Taille());
+        if (!tampon_.empty()) sortie_(tampon_);
+        tampon_.clear();
+    }
 
 private:
-    const LigneGedcom& L(std::size_t i) const { return doc_.Lignes[i]; }
+    const LigneGedcom& L(std::size_t i) const { return doc_->Lignes[i]; }
+    void Ecrit(std::string_view octets) {
+        tampon_ += octets;
+        if (tampon_.size() >= TailleTampon) {
+            sortie_(tampon_);
+            tampon_.clear();
+        }
+    }
+    // The source's bytes from where the output stands to `jusqua`.
+    void Copie(std::uint64_t jusqua) {
+        while (pos_ < jusqua) {
+            const std::size_t avant = tampon_.size();
+            const std::size_t voulu =
+                static_cast<std::size_t>(std::min<std::uint64_t>(jusqua - pos_, TailleTampon));
+            tampon_.resize(avant + voulu);
+            const std::size_t lu = source_.Lit(pos_, tampon_.data() + avant, voulu);
+            tampon_.resize(avant + lu);
+            if (lu == 0)
+                throw ErreurGenealogie(doc_ ? doc_->NomFichier : std::string(), 0,
+                                       "fichier tronqué pendant sa lecture");
+            pos_ += lu;
+            if (tampon_.size() >= TailleTampon) {
+                sortie_(tampon_);
+                tampon_.clear();
+            }
+        }
+    }
     std::uint64_t FinOctets(std::size_t i) const {
         return L(i).Debut + L(i).Longueur + L(i).LongueurFin;
     }
     std::size_t FinSousArbre(std::size_t i) const {
         std::size_t j = i + 1;
-        while (j < doc_.Lignes.size() && (L(j).Niveau < 0 || L(j).Niveau > L(i).Niveau))
+        while (j < doc_->Lignes.size() && (L(j).Niveau < 0 || L(j).Niveau > L(i).Niveau))
             ++j;
         return j;
     }
@@ -49,21 +88,24 @@ private:
     }
     // The line end of line `i`, or the file's usual one when it has none.
     std::string FinDe(std::size_t i) const {
-        if (L(i).LongueurFin)
-            return doc_.Octets.substr(L(i).Debut + L(i).Longueur, L(i).LongueurFin);
-        const char* fin = doc_.Fins == FinDeLigne::CRLF ? "\r\n"
-                          : doc_.Fins == FinDeLigne::CR ? "\r"
-                                                        : "\n";
-        return EncodeAscii(doc_.Jeu, fin);
+        if (L(i).LongueurFin) {
+            std::string fin(L(i).LongueurFin, '\0');
+            fin.resize(source_.Lit(L(i).Debut + L(i).Longueur, fin.data(), fin.size()));
+            return fin;
+        }
+        const char* fin = doc_->Fins == FinDeLigne::CRLF ? "\r\n"
+                          : doc_->Fins == FinDeLigne::CR ? "\r"
+                                                         : "\n";
+        return EncodeAscii(doc_->Jeu, fin);
     }
     std::vector<std::string> Lignes(std::int32_t niveau, const CoordonneesEvenement& c) const {
         if (niveau + 2 > 999)
-            throw ErreurGenealogie(doc_.NomFichier, 0,
+            throw ErreurGenealogie(doc_->NomFichier, 0,
                                    "niveau trop profond pour y écrire des coordonnées");
-        return {EncodeAscii(doc_.Jeu, std::to_string(niveau + 1) + " MAP"),
-                EncodeAscii(doc_.Jeu,
+        return {EncodeAscii(doc_->Jeu, std::to_string(niveau + 1) + " MAP"),
+                EncodeAscii(doc_->Jeu,
                             std::to_string(niveau + 2) + " LATI " + EcritLatitude(c.Latitude)),
-                EncodeAscii(doc_.Jeu,
+                EncodeAscii(doc_->Jeu,
                             std::to_string(niveau + 2) + " LONG " + EcritLongitude(c.Longitude))};
     }
     // The lines as a block standing where line `i` ends (after its line end, or before
@@ -80,8 +122,13 @@ private:
         return b;
     }
 
-    const DocumentGedcom& doc_;
+    static constexpr std::size_t TailleTampon = std::size_t{1} << 20;
+    SourceGedcom& source_;
+    std::function<void(std::string_view)> sortie_;
+    const DocumentGedcom* doc_ = nullptr;
     std::vector<Retouche> retouches_;
+    std::uint64_t pos_ = 0; // the source's bytes written or replaced so far
+    std::string tampon_;
 };
 
 void Ecrivain::Change(std::size_t plac, const CoordonneesEvenement& c) {
@@ -120,7 +167,7 @@ void Ecrivain::Change(std::size_t plac, const CoordonneesEvenement& c) {
 }
 
 bool Ecrivain::Declare(std::string_view version) {
-    for (std::size_t i = 0; i < doc_.Lignes.size(); ++i) {
+    for (std::size_t i = 0; i < doc_->Lignes.size(); ++i) {
         const LigneGedcom& l = L(i);
         if (l.Niveau == 0 && i > 0 && l.Etiquette != "HEAD") break; // past the header
         if (l.Niveau < 0 || l.Etiquette != "VERS" || l.Parent == LigneGedcom::SansParent) continue;
@@ -128,29 +175,22 @@ bool Ecrivain::Declare(std::string_view version) {
         if (gedc.Etiquette != "GEDC" || gedc.Niveau != 1) continue;
         retouches_.push_back(
             {l.Debut, l.Debut + l.Longueur,
-             EncodeAscii(doc_.Jeu, std::to_string(l.Niveau) + " VERS " + std::string(version))});
+             EncodeAscii(doc_->Jeu, std::to_string(l.Niveau) + " VERS " + std::string(version))});
         return true;
     }
     return false;
 }
 
-std::string Ecrivain::Resultat() {
+void Ecrivain::Vide() {
     std::stable_sort(retouches_.begin(), retouches_.end(),
                      [](const Retouche& a, const Retouche& b) { return a.Debut < b.Debut; });
-    std::string sortie;
-    std::size_t taille = doc_.Octets.size();
-    for (const Retouche& r : retouches_)
-        taille += r.Texte.size();
-    sortie.reserve(taille);
-    std::uint64_t pos = 0;
     for (const Retouche& r : retouches_) {
-        if (r.Debut < pos) continue; // inside a part already replaced
-        sortie.append(doc_.Octets, pos, r.Debut - pos);
-        sortie += r.Texte;
-        pos = r.Fin;
+        if (r.Debut < pos_) continue; // inside a part already replaced
+        Copie(r.Debut);
+        Ecrit(r.Texte);
+        pos_ = r.Fin;
     }
-    sortie.append(doc_.Octets, pos, std::string::npos);
-    return sortie;
+    retouches_.clear();
 }
 
 // The PLAC of an LDS ordinance: in GEDCOM 5.5 and 5.5.1 a plain text, with nothing under it.
@@ -161,6 +201,69 @@ bool SousOrdonnance(const DocumentGedcom& d, std::size_t plac) {
     return e == "BAPL" || e == "CONL" || e == "ENDL" || e == "SLGC" || e == "SLGS";
 }
 
+// A position inside the limits, or ErreurGenealogie.
+void VerifiePosition(const std::string& nom, const CoordonneesEvenement& c) {
+    if (c.LignePlac == 0)
+        throw ErreurGenealogie(nom, 0, "aucun lieu (PLAC) à cette ligne : coordonnées non écrites");
+    if (!c.Retirer && (!std::isfinite(c.Latitude) || !std::isfinite(c.Longitude) ||
+                       std::fabs(c.Latitude) > 90 || std::fabs(c.Longitude) > 180))
+        throw ErreurGenealogie(nom, c.LignePlac,
+                               "position hors limites : latitude " + std::to_string(c.Latitude) +
+                                   ", longitude " + std::to_string(c.Longitude));
+}
+
+// The line `i` of `d` is a PLAC under something, or ErreurGenealogie.
+void VerifiePlac(const DocumentGedcom& d, std::size_t i, const CoordonneesEvenement& c) {
+    if (i >= d.Lignes.size() || d.Lignes[i].Niveau < 1 || d.Lignes[i].Etiquette != "PLAC")
+        throw ErreurGenealogie(d.NomFichier, c.LignePlac,
+                               "aucun lieu (PLAC) à cette ligne : coordonnées non écrites");
+    if (d.Lignes[i].Niveau > 900)
+        throw ErreurGenealogie(d.NomFichier, c.LignePlac,
+                               "niveau trop profond pour y écrire des coordonnées");
+}
+
+// A UTF-16 file cut in the middle of a character: lines added after its last byte would be
+// read back shifted by one byte.
+void VerifieUtf16(const DocumentGedcom& d, std::uint64_t taille) {
+    if (LargeurUnite(d.Jeu) == 2 && (taille - (d.Bom ? 2 : 0)) % 2)
+        throw ErreurGenealogie(d.NomFichier, 0,
+                               "fichier UTF-16 tronqué (nombre impair d'octets) : coordonnées "
+                               "non écrites");
+}
+
+bool Version7(const DocumentGedcom& d) {
+    return !d.Version.empty() && d.Version.front() == '7';
+}
+
+// One change per PLAC, in line order, the last given for a line wins.
+std::vector<CoordonneesEvenement> ParLigne(std::vector<CoordonneesEvenement> changements) {
+    std::stable_sort(changements.begin(), changements.end(),
+                     [](const auto& a, const auto& b) { return a.LignePlac < b.LignePlac; });
+    std::vector<CoordonneesEvenement> r;
+    for (const CoordonneesEvenement& c : changements) {
+        if (!r.empty() && r.back().LignePlac == c.LignePlac)
+            r.back() = c;
+        else
+            r.push_back(c);
+    }
+    return r;
+}
+
+// The change of a PLAC as written: GEDCOM 7 allows a MAP under every PLAC; 5.5.1 (and a file
+// that does not say) not under an LDS ordinance's: the position is left out there, and a MAP
+// already there, out of date now, goes. The same place carries it under its other events.
+CoordonneesEvenement Ecrite(const DocumentGedcom& d, std::size_t plac, CoordonneesEvenement c,
+                            RapportEcriture& r, bool& carte) {
+    if (!Version7(d) && !c.Retirer && SousOrdonnance(d, plac)) {
+        ++r.OrdonnancesSansCoordonnees;
+        c.Retirer = true;
+    } else {
+        ++r.Ecrits;
+        carte = carte || !c.Retirer;
+    }
+    return c;
+}
+
 } // namespace
 
 std::string EcritGedcom(const DocumentGedcom& document,
@@ -169,51 +272,98 @@ std::string EcritGedcom(const DocumentGedcom& document,
     RapportEcriture r;
     if (rapport) *rapport = r;
     if (changements.empty()) return document.Octets;
-    // One change per PLAC, the last given wins.
-    std::map<std::size_t, CoordonneesEvenement> parPlac;
-    for (const CoordonneesEvenement& c : changements) {
-        const std::size_t i = c.LignePlac - std::size_t{1};
-        if (c.LignePlac == 0 || i >= document.Lignes.size() || document.Lignes[i].Niveau < 1 ||
-            document.Lignes[i].Etiquette != "PLAC")
-            throw ErreurGenealogie(document.NomFichier, c.LignePlac,
-                                   "aucun lieu (PLAC) à cette ligne : coordonnées non écrites");
-        if (!c.Retirer && (!std::isfinite(c.Latitude) || !std::isfinite(c.Longitude) ||
-                           std::fabs(c.Latitude) > 90 || std::fabs(c.Longitude) > 180))
-            throw ErreurGenealogie(document.NomFichier, c.LignePlac,
-                                   "position hors limites : latitude " +
-                                       std::to_string(c.Latitude) + ", longitude " +
-                                       std::to_string(c.Longitude));
-        if (document.Lignes[i].Niveau > 900)
-            throw ErreurGenealogie(document.NomFichier, c.LignePlac,
-                                   "niveau trop profond pour y écrire des coordonnées");
-        parPlac[i] = c;
+    const std::vector<CoordonneesEvenement> parLigne = ParLigne(changements);
+    for (const CoordonneesEvenement& c : parLigne) {
+        VerifiePosition(document.NomFichier, c);
+        VerifiePlac(document, c.LignePlac - std::size_t{1}, c);
     }
-    // A UTF-16 file cut in the middle of a character: lines added after its last byte would
-    // be read back shifted by one byte.
-    if (LargeurUnite(document.Jeu) == 2 && (document.Octets.size() - (document.Bom ? 2 : 0)) % 2)
-        throw ErreurGenealogie(document.NomFichier, 0,
-                               "fichier UTF-16 tronqué (nombre impair d'octets) : coordonnées "
-                               "non écrites");
-    // GEDCOM 7 allows a MAP under every PLAC; 5.5.1 (and a file that does not say) not under
-    // an LDS ordinance's: the position is left out there, and a MAP already there, out of date
-    // now, goes. The same place carries it under its other events.
-    const bool version7 = !document.Version.empty() && document.Version.front() == '7';
-    Ecrivain e(document);
+    VerifieUtf16(document, document.Octets.size());
+    std::string sortie;
+    sortie.reserve(document.Octets.size() + parLigne.size() * 48);
+    SourceTexte source(document.Octets);
+    Ecrivain e(source, [&](std::string_view o) { sortie += o; });
+    e.Piece(document);
     bool carte = false;
-    for (auto [plac, c] : parPlac) {
-        if (!version7 && !c.Retirer && SousOrdonnance(document, plac)) {
-            ++r.OrdonnancesSansCoordonnees;
-            c.Retirer = true;
-        } else {
-            ++r.Ecrits;
-            carte = carte || !c.Retirer;
-        }
-        e.Change(plac, c);
+    for (const CoordonneesEvenement& c : parLigne) {
+        const std::size_t plac = c.LignePlac - std::size_t{1};
+        e.Change(plac, Ecrite(document, plac, c, r, carte));
     }
     // GEDCOM 5.5 has no MAP: a file that gains one says 5.5.1, the version that has it.
     if (carte && document.Version == "5.5" && e.Declare("5.5.1")) r.VersionRelevee = "5.5.1";
+    e.Vide();
+    e.Termine();
     if (rapport) *rapport = r;
-    return e.Resultat();
+    return sortie;
+}
+
+RapportEcriture EcritGedcomFlux(SourceGedcom& source, const std::string& nomFichier,
+                                const std::vector<CoordonneesEvenement>& changements,
+                                const std::function<void(std::string_view)>& sortie,
+                                const OptionsLecture& options) {
+    RapportEcriture r;
+    Ecrivain e(source, sortie);
+    if (changements.empty()) {
+        e.Termine();
+        return r;
+    }
+    const std::vector<CoordonneesEvenement> parLigne = ParLigne(changements);
+    for (const CoordonneesEvenement& c : parLigne)
+        VerifiePosition(nomFichier, c);
+    // The changes that fall among the lines of a piece, by index in that piece.
+    auto dansPiece = [&](const DocumentGedcom& d, std::size_t& k, auto&& f) {
+        if (d.Lignes.empty()) return;
+        const std::uint32_t premiere = d.Lignes.front().Numero;
+        const std::uint32_t derniere = d.Lignes.back().Numero;
+        for (; k < parLigne.size() && parLigne[k].LignePlac <= derniere; ++k) {
+            const std::size_t i = parLigne[k].LignePlac - std::size_t{premiere};
+            VerifiePlac(d, i, parLigne[k]);
+            f(i, parLigne[k]);
+        }
+    };
+    // Whether a MAP gets written matters to a GEDCOM 5.5 file only, whose header then says
+    // 5.5.1: the header is read first, and for such a file the whole of it before writing.
+    bool carte = false;
+    const bool ajoute =
+        std::any_of(parLigne.begin(), parLigne.end(), [](const auto& c) { return !c.Retirer; });
+    if (ajoute) {
+        RecepteurGedcom entete;
+        entete.Fenetre = [](const DocumentGedcom&) { return false; };
+        if (LitGedcomFlux(source, nomFichier, entete, options).Version == "5.5") {
+            RecepteurGedcom avant;
+            std::size_t k = 0;
+            RapportEcriture essai;
+            avant.Fenetre = [&](const DocumentGedcom& d) {
+                dansPiece(d, k, [&](std::size_t i, const CoordonneesEvenement& c) {
+                    Ecrite(d, i, c, essai, carte);
+                });
+                return !carte;
+            };
+            LitGedcomFlux(source, nomFichier, avant, options);
+        }
+    }
+    RecepteurGedcom recepteur;
+    std::size_t k = 0;
+    bool premiere = true;
+    bool sansCarte = false;
+    recepteur.Fenetre = [&](const DocumentGedcom& d) {
+        e.Piece(d);
+        if (premiere) {
+            premiere = false;
+            VerifieUtf16(d, source.Taille());
+            if (carte && d.Version == "5.5" && e.Declare("5.5.1")) r.VersionRelevee = "5.5.1";
+        }
+        dansPiece(d, k, [&](std::size_t i, const CoordonneesEvenement& c) {
+            e.Change(i, Ecrite(d, i, c, r, sansCarte));
+        });
+        e.Vide();
+        return true;
+    };
+    LitGedcomFlux(source, nomFichier, recepteur, options);
+    if (k < parLigne.size())
+        throw ErreurGenealogie(nomFichier, parLigne[k].LignePlac,
+                               "aucun lieu (PLAC) à cette ligne : coordonnées non écrites");
+    e.Termine();
+    return r;
 }
 
 } // namespace orlavine

@@ -1,6 +1,7 @@
 #include "app/cli/base.h"
 
 #include "app/cli/commandes.h"
+#include "app/cli/progression.h"
 #include "app/communes_atlas.h"
 #include "app/donnees.h"
 #include "genealogie/base_gedcom.h"
@@ -248,7 +249,17 @@ int Importer(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     OptionsImportGedcom options;
     options.Remplacer = o.remplacer;
     options.EstCommune = communes.Test();
-    const ResultatImport r = ImporteGedcom(o.arguments[0], o.base, options);
+    ResultatImport r;
+    {
+        LigneAvancement ligne(err, ::isatty(STDERR_FILENO), "Import");
+        std::uint64_t lignes = 0;
+        options.LignesLues = [&](std::uint64_t n) { lignes = n; };
+        options.Progression = [&](int p) {
+            ligne.Montre(p, NombreEcran(lignes) + " lignes");
+            return true;
+        };
+        r = ImporteGedcom(o.arguments[0], o.base, options);
+    }
 
     constexpr std::size_t Montres = 20;
     for (std::size_t i = 0; i < r.Avertissements.size() && i < Montres; ++i) {
@@ -275,7 +286,7 @@ int Importer(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     return SortieOk;
 }
 
-int Exporter(const OptionsBase& o, std::ostream& out) {
+int Exporter(const OptionsBase& o, std::ostream& out, std::ostream& err) {
     TBaseGenealogie base(o.base);
     if (o.format == "kml" || o.format == "geojson") {
         const geoloc::TBilanExportLieux b = geoloc::ExporteLieux(
@@ -290,7 +301,14 @@ int Exporter(const OptionsBase& o, std::ostream& out) {
             << " (" << (o.format == "kml" ? "KML" : "GeoJSON") << ").\n";
         return SortieOk;
     }
-    const RapportEcriture r = ExporteGedcom(base, o.arguments[0]);
+    RapportEcriture r;
+    {
+        LigneAvancement ligne(err, ::isatty(STDERR_FILENO), "Export");
+        r = ExporteGedcom(base, o.arguments[0], [&](std::uint64_t ecrits, std::uint64_t total) {
+            ligne.Montre(total ? static_cast<int>(ecrits * 100 / total) : 100,
+                         NombreEcran(ecrits >> 20) + " Mo sur " + NombreEcran(total >> 20) + " Mo");
+        });
+    }
     if (o.tsv) {
         out << "lieux_modifies\t" << r.Ecrits << '\n'
             << "ordonnances_sans_coordonnees\t" << r.OrdonnancesSansCoordonnees << '\n'
@@ -647,7 +665,7 @@ int CommandeBase(const std::vector<std::string>& args, const std::string& dossie
     }
     try {
         if (options->action == "importer") return Importer(*options, out, err);
-        if (options->action == "exporter") return Exporter(*options, out);
+        if (options->action == "exporter") return Exporter(*options, out, err);
         if (options->action == "geolocaliser") return Geolocaliser(*options, enLigne, out, err);
         if (options->action == "annuler-geolocalisation")
             return AnnulerGeolocalisation(*options, out, err);

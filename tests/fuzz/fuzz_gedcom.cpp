@@ -3,7 +3,8 @@
 // the BOM and the UTF-16 widening where they belong). Any bytes either are refused with
 // ErreurGenealogie or read; what is read covers the bytes exactly, line after line, its texts
 // are UTF-8, its positions are in range; the export without changes is the input itself,
-// and a position written on a place is read back from the export.
+// and a position written on a place is read back from the export. Read and written again by
+// small pieces, a few lines at a time, the file gives the same places, warnings and bytes.
 #include "genealogie/gedcom.h"
 #include "tests/fuzz/verifie.h"
 
@@ -11,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -77,6 +79,58 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
                   std::fabs(l.Coordonnees->Longitude) <= 180);
     }
     EXIGE(EcritGedcom(d, {}) == entree);
+
+    // Read again by small pieces, a few lines at a time: the same places, warnings and bytes.
+    {
+        OptionsLecture options;
+        options.TailleMorceau = 1 + donnees[taille - 1] % 13;
+        options.LignesParPiece = 1 + donnees[taille / 2] % 5;
+        SourceTexte source(entree);
+        std::string octets;
+        std::vector<const LieuEvenement*> attendus;
+        std::size_t k = 0;
+        RecepteurGedcom recepteur;
+        recepteur.Octets = [&](std::string_view o) { octets += o; };
+        recepteur.Lieu = [&](LieuEvenement& l) {
+            EXIGE(k < d.Lieux.size());
+            const LieuEvenement& m = d.Lieux[k++];
+            EXIGE(l.LignePlac == m.LignePlac && l.Texte == m.Texte && l.TexteLieu == m.TexteLieu);
+            EXIGE(l.Parties == m.Parties && l.Evenement == m.Evenement);
+            EXIGE(l.Coordonnees.has_value() == m.Coordonnees.has_value());
+            if (l.Coordonnees)
+                EXIGE(l.Coordonnees->Latitude == m.Coordonnees->Latitude &&
+                      l.Coordonnees->Longitude == m.Coordonnees->Longitude &&
+                      l.Coordonnees->Source == m.Coordonnees->Source);
+        };
+        recepteur.Recommence = [&] { k = 0; };
+        const DocumentGedcom f = LitGedcomFlux(source, "fuzz.ged", recepteur, options);
+        EXIGE(octets == entree);
+        EXIGE(k == d.Lieux.size());
+        EXIGE(f.Jeu == d.Jeu && f.Version == d.Version && f.Individus == d.Individus);
+        EXIGE(f.Avertissements.size() == d.Avertissements.size());
+        for (std::size_t i = 0; i < f.Avertissements.size(); ++i)
+            EXIGE(f.Avertissements[i].Ligne == d.Avertissements[i].Ligne &&
+                  f.Avertissements[i].Texte == d.Avertissements[i].Texte);
+        // Written by pieces: what the writer in memory gives.
+        if (!d.Lieux.empty()) {
+            const std::vector<CoordonneesEvenement> c{
+                {d.Lieux[0].LignePlac, 1.5, 2.5, false},
+                {d.Lieux[d.Lieux.size() / 2].LignePlac, 0, 0, true}};
+            std::string memoire, flux;
+            try {
+                memoire = EcritGedcom(d, c);
+            } catch (const ErreurGenealogie&) {
+                memoire = "refus";
+            }
+            try {
+                EcritGedcomFlux(
+                    source, "fuzz.ged", c, [&](std::string_view o) { flux += o; }, options);
+            } catch (const ErreurGenealogie&) {
+                flux = "refus";
+            }
+            EXIGE(flux == memoire);
+        }
+    }
 
     if (d.Lieux.empty()) return 0;
     std::string ecrit;
