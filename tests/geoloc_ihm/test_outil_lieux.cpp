@@ -6,6 +6,7 @@
 #include "geoloc/ihm/recherche_carte.h"
 #include "mapview/geocodage.h"
 #include "mapview/web_osmaps.h"
+#include "tests/commun/outils.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -445,9 +446,9 @@ TEST_F(OutilLieux, ExportsTheSameFilesAsTheCommandLine) {
                    QString::fromStdString(cliSortie.string())});
         ASSERT_TRUE(cli.waitForFinished(60000));
         ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-        const std::string attendu = LitOctets(cliSortie);
+        const std::string attendu = test::LitFichier(cliSortie);
         EXPECT_NE(attendu.find("Mayence"), std::string::npos);
-        EXPECT_EQ(LitOctets(fenetreSortie), attendu);
+        EXPECT_EQ(test::LitFichier(fenetreSortie), attendu);
     }
     fenetre->DemandeFichierExport = [&](const QString& offert) {
         offerts << offert;
@@ -507,7 +508,7 @@ TEST_F(OutilLieux, AnExportThatCannotBeWrittenSaysWhyAndLeavesNoFile) {
         EXPECT_TRUE(messages[0].contains(QString::fromUtf8(c.Raison))) << messages[0].toStdString();
         EXPECT_EQ(contenu(dossier), avant);
     }
-    EXPECT_EQ(LitOctets(dossier / "sorties" / "lieux.kml"), "ancien");
+    EXPECT_EQ(test::LitFichier(dossier / "sorties" / "lieux.kml"), "ancien");
     fs::permissions(dossier / "sorties", fs::perms::owner_all, fs::perm_options::add);
 }
 
