@@ -144,9 +144,17 @@ constexpr Z ProvincesTable[] = {
     {"Royaume", Z::Royaume, ""},
 };
 
-constexpr std::array<std::span<const Z>, 4> Tables = {
+// The territory Germany annexed by the treaty of Frankfurt (10 May 1871) until November 1918
+// (the treaty of Versailles confirmed its return): the Bas-Rhin, the Haut-Rhin without
+// Belfort, the Moselle and part of the Meurthe, that is today's 57, 67 and 68.
+constexpr Z AnnexionsTable[] = {
+    {"Alsace-Lorraine", Z::Annexion, "57 67 68"},
+};
+
+constexpr std::array<std::span<const Z>, 5> Tables = {
     std::span<const Z>(DepartementsAnciensTable), std::span<const Z>(RegionsActuellesTable),
-    std::span<const Z>(RegionsAvant2016Table), std::span<const Z>(ProvincesTable)};
+    std::span<const Z>(RegionsAvant2016Table), std::span<const Z>(ProvincesTable),
+    std::span<const Z>(AnnexionsTable)};
 
 // The two-letter postal abbreviations of the United States (USPS Publication 28, appendix B)
 // and of Canada (Canada Post, "Addressing guidelines"), with the world file's province codes
@@ -286,6 +294,20 @@ std::vector<const TZoneFrancaise*> ZonesFrancaisesDeCle(std::string_view cle) {
     return r;
 }
 
+std::vector<TZoneAncienne> ZonesAnciennes() {
+    std::vector<TZoneAncienne> r;
+    std::unordered_map<std::string, std::size_t> parNom;
+    for (const TZoneFrancaise& z : ZonesFrancaises()) {
+        if (z.Nature == Z::RegionActuelle || z.Nature == Z::Royaume) continue;
+        const auto [it, nouveau] = parNom.emplace(z.Nom, r.size());
+        if (nouveau) r.push_back({z.Nom, {}});
+        auto& deps = r[it->second].Departements;
+        for (std::string& d : DepartementsDe(z))
+            if (std::find(deps.begin(), deps.end(), d) == deps.end()) deps.push_back(std::move(d));
+    }
+    return r;
+}
+
 std::vector<std::string> DepartementsDe(const TZoneFrancaise& zone) {
     std::vector<std::string> r;
     std::string_view s = zone.Departements;
@@ -310,6 +332,8 @@ const char* LibelleNature(TZoneFrancaise::Genre nature) {
         return "ancienne province";
     case Z::Royaume:
         return "nom de la France d'avant 1792";
+    case Z::Annexion:
+        return "région annexée par l'Allemagne de 1871 à 1918";
     }
     return "";
 }

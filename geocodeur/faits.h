@@ -1,9 +1,11 @@
 // Facts the reading of a place text needs beyond the atlas and the world file: the former
 // names of the departments with the departments that followed them, the regions of France
-// (today's, those before 2016) and the provinces of the old kingdom with the departments they
-// cover, the two-letter postal abbreviations of the United States and Canada, and the short
-// forms of country names genealogists write (UK, USA, RFA...). Small fixed tables, each with
-// its source in faits.cpp. Toolkit-free, no genealogy data.
+// (today's, those before 2016), the provinces of the old kingdom and the territory annexed in
+// 1871 with the departments they cover (geocodeur-build writes them into the world file's
+// regions too, so that both searches read them alike), the two-letter postal abbreviations of
+// the United States and Canada, and the short forms of country names genealogists write (UK,
+// USA, RFA...). Small fixed tables, each with its source in faits.cpp. Toolkit-free, no
+// genealogy data.
 #pragma once
 
 #include <optional>
@@ -22,6 +24,7 @@ struct TZoneFrancaise {
         RegionAvant2016,   // "Bourgogne", "Basse-Normandie"
         Province,          // "Anjou", "Saintonge"
         Royaume,           // "Royaume de France": France before 1792
+        Annexion,          // "Alsace-Lorraine": annexed by Germany from 1871 to 1918
     };
     const char* Nom;          // UTF-8, as written on the record
     Genre Nature;             //
@@ -33,6 +36,16 @@ std::span<const TZoneFrancaise> ZonesFrancaises();
 // The entries whose name has this search key (geocodeur::Cle); a name may be a region and a
 // province at once ("Bourgogne"): each comes.
 std::vector<const TZoneFrancaise*> ZonesFrancaisesDeCle(std::string_view cle);
+// The former areas of France by name, each once with the departments of all its entries
+// (a name may be a region before 2016 and a province: "Alsace" 67 68 and 67 68 90), in the
+// order of the tables: the former departments, the regions before 2016, the provinces and
+// the annexed territory. Today's regions (the official list has them) and the names of France
+// before 1792 (no department) are left out. What geocodeur-build writes into the world file.
+struct TZoneAncienne {
+    std::string Nom;
+    std::vector<std::string> Departements;
+};
+std::vector<TZoneAncienne> ZonesAnciennes();
 // The department codes of an entry ("78 91 95" -> {"78", "91", "95"}).
 std::vector<std::string> DepartementsDe(const TZoneFrancaise& zone);
 // « ancien département », « région d'avant 2016 », « ancienne province »... for the messages.

@@ -100,6 +100,36 @@ TEST_F(DonneesLivrees, FrenchHomonymsOfTheAtlas) {
     EXPECT_EQ(Premier("VERSAILLES ; YVELINES ; FRANCE"), "FR:Versailles");
 }
 
+TEST_F(DonneesLivrees, FormerAreasBindToEveryDepartmentTheyCovered) {
+    // The world file's former departments and provinces are those the reading of fields uses:
+    // Seine-et-Oise covered Saint-Cloud (92), the Orléanais Dourdan (91), Champagne Sens (89).
+    const struct {
+        const char* texte;
+        const char* insee;
+    } cas[] = {
+        {"Saint-Germain-en-Laye, Seine-et-Oise", "78551"},
+        {"Saint-Cloud, Seine-et-Oise", "92064"},
+        {"Dourdan, Orl\xC3\xA9"
+         "anais",
+         "91200"},
+        {"Sens ; Champagne ; France", "89387"},
+        {"Metz, Alsace-Lorraine", "57463"},
+        {"Colmar ; Alsace-Lorraine", "68066"},
+    };
+    for (const auto& c : cas) {
+        const auto candidats = geocodeur_->Recherche(c.texte);
+        if (candidats.empty()) {
+            ADD_FAILURE() << c.texte << " : introuvable";
+            continue;
+        }
+        EXPECT_EQ(candidats[0].CodeInsee, c.insee) << c.texte;
+        for (const TCandidat& k : candidats)
+            EXPECT_EQ(k.CodeInsee.substr(0, 2), std::string(c.insee).substr(0, 2)) << c.texte;
+    }
+    // A town outside the area is refused, not replaced by a namesake.
+    EXPECT_EQ(Premier("Dourdan, Alsace-Lorraine"), "");
+}
+
 TEST_F(DonneesLivrees, OverseasFrance) {
     EXPECT_EQ(Premier("Pointe-\xC3\xA0-Pitre ; Guadeloupe"), "GP:Pointe-\xC3\xA0-Pitre");
     EXPECT_EQ(Premier("Saint-Denis ; La R\xC3\xA9union"), "RE:Saint-Denis");

@@ -8,6 +8,7 @@
 #include "geoloc/resolution.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -111,6 +112,12 @@ TEST(Resolution, TextsOfEachFamily) {
         {"Rouen, Seine-Inférieure, France", Localise, "76540", "Rouen", true},
         {"Versailles, Seine-et-Oise, Royaume de France", Localise, "78646", "Versailles", true},
         {"Paimpol, Côtes-du-Nord", Localise, "22162", "Paimpol", true},
+        {"Saint-Cloud, Seine-et-Oise", Localise, "92064", "Saint-Cloud", true},
+        // Old provinces cover parts of departments beyond their heart; the annexed territory.
+        {"Dourdan, Orléanais, France", Localise, "91200", "Dourdan", true},
+        {"Sens, Champagne", Localise, "89387", "Sens", true},
+        {"Metz, Alsace-Lorraine", Localise, "57463", "Metz", true},
+        {"Colmar, Haut-Rhin, Alsace-Lorraine, Allemagne", Localise, "68066", "Colmar", true},
         // Abroad: states by name or code, a county that is also a French commune.
         {"Panama City, Bay, FL, USA", Localise, "US", "Panama City"},
         {"Morgan City, St. Mary, Louisiana, USA", Localise, "US", "Morgan City"},
@@ -247,4 +254,19 @@ TEST(Faits, TablesAreConsistent) {
     EXPECT_EQ(geocodeur::IsoDeForme("rfa"), "DE");
     EXPECT_FALSE(geocodeur::IsoDeForme("Bay"));
     ASSERT_EQ(geocodeur::ZonesFrancaisesDeCle("BOURGOGNE").size(), 2u); // region and province
+    // What the world file gets: each name once, with the departments of all its entries.
+    std::map<std::string, std::vector<std::string>> anciennes;
+    for (const auto& z : geocodeur::ZonesAnciennes())
+        EXPECT_TRUE(anciennes.emplace(z.Nom, z.Departements).second) << z.Nom;
+    const std::pair<const char*, std::vector<std::string>> attendues[] = {
+        {"Alsace", {"67", "68", "90"}},
+        {"Alsace-Lorraine", {"57", "67", "68"}},
+        {"Seine-et-Oise", {"78", "91", "95", "92", "93", "94"}},
+        {"Orléanais", {"28", "41", "45", "78", "91"}},
+        {"Corse", {"2A", "2B"}},
+    };
+    for (const auto& [nom, deps] : attendues)
+        EXPECT_EQ(anciennes[nom], deps) << nom;
+    EXPECT_FALSE(anciennes.count("Royaume de France"));
+    EXPECT_FALSE(anciennes.count("Grand Est"));
 }

@@ -1,6 +1,7 @@
 #include "tools/geocodeur-build/construction.h"
 
 #include "geocodeur/cle.h"
+#include "geocodeur/faits.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,7 +10,6 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 
 namespace orlavine::geocodeurbuild {
 
@@ -223,12 +223,12 @@ geocodeur::DonneesMonde ConstruitMonde(const fs::path& sources, RapportConstruct
         f.Cles = VersListe(cles);
         d.Regions.push_back(std::move(f));
     }
-    for (const RegionAncienne& a : RegionsAnciennes()) {
+    // The former departments, regions and provinces: the same facts as the reading of place
+    // fields.
+    for (geocodeur::TZoneAncienne& a : geocodeur::ZonesAnciennes()) {
         geocodeur::TRegionFr f;
-        f.Nom = a.nom;
-        std::istringstream s(a.departements);
-        for (std::string code; s >> code;)
-            f.Departements.push_back(code);
+        f.Nom = std::move(a.Nom);
+        f.Departements = std::move(a.Departements);
         std::set<std::string> cles;
         AjouteCles(cles, f.Nom);
         f.Cles = VersListe(cles);

@@ -31,12 +31,7 @@ struct AliasPays {
 // The French names of towns abroad, shared with the world map.
 using AliasLieu = geocodeur::TExonyme;
 using geocodeur::Exonymes;
-struct RegionAncienne {
-    const char* nom;
-    const char* departements; // "02 60 80"
-};
 const std::vector<AliasPays>& AliasDePays();
-const std::vector<RegionAncienne>& RegionsAnciennes();
 // Overseas departments and collectivities: department code -> ISO code of their places.
 const char* PaysOutreMer(const std::string& codeDepartement);
 
