@@ -444,9 +444,7 @@ void TFrmFrance::EnregistreGraphique(const QString& chemin) {
     if (format == FormatGraphique::Png || format == FormatGraphique::Bmp) {
         const QImage image = PlaceImageDansBitmap();
         if (image.isNull()) throw Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
-        if (!image.convertToFormat(QImage::Format_RGB32)
-                 .save(chemin, format == FormatGraphique::Png ? "PNG" : "BMP"))
-            throw Erreur(nom, 0, "impossible d'écrire le fichier.");
+        EnregistreImage(image.convertToFormat(QImage::Format_RGB32), chemin, format);
         return;
     }
     const QSize taille(std::max(0, LargeurUtile), std::max(0, HauteurUtile));

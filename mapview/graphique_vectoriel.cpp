@@ -8,10 +8,45 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 #include <memory>
 
 namespace orlavine {
+
+namespace {
+
+// The file is written beside its place and put there only once whole: a failed write leaves
+// the file that was there as it was.
+std::unique_ptr<QSaveFile> OuvreFichier(const QString& chemin) {
+    auto fichier = std::make_unique<QSaveFile>(chemin);
+    if (!fichier->open(QIODevice::WriteOnly))
+        throw Erreur(chemin.toStdString(), 0,
+                     "impossible d'écrire le fichier ; aucun fichier n'a été modifié.");
+    return fichier;
+}
+
+void Termine(QSaveFile& fichier) {
+    if (!fichier.commit())
+        throw Erreur(fichier.fileName().toStdString(), 0,
+                     "impossible de terminer l'écriture du fichier ; aucun fichier n'a été "
+                     "modifié.");
+}
+
+} // namespace
+
+void EnregistreImage(const QImage& image, const QString& chemin, FormatGraphique format) {
+    const std::string nom = chemin.toStdString();
+    if (format != FormatGraphique::Png && format != FormatGraphique::Bmp)
+        throw Erreur(nom, 0, "ce format n'est pas un format d'image (PNG ou BMP).");
+    if (image.isNull()) throw Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
+    const auto fichier = OuvreFichier(chemin);
+    if (!image.save(fichier.get(), format == FormatGraphique::Png ? "PNG" : "BMP")) {
+        fichier->cancelWriting();
+        throw Erreur(nom, 0, "impossible d'écrire le fichier ; aucun fichier n'a été modifié.");
+    }
+    Termine(*fichier);
+}
 
 bool FormatParExtension(const QString& chemin, FormatGraphique& format) {
     const QString e = QFileInfo(chemin).suffix().toLower();
@@ -33,10 +68,13 @@ void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSiz
     const std::string nom = chemin.toStdString();
     if (taille.isEmpty()) throw Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
     ppp = ppp > 0 ? ppp : 96;
+    if (format != FormatGraphique::Svg && format != FormatGraphique::Pdf)
+        throw Erreur(nom, 0, "ce format n'est pas un format vectoriel (SVG ou PDF).");
+    const auto fichier = OuvreFichier(chemin);
     std::unique_ptr<QPaintDevice> device;
     if (format == FormatGraphique::Svg) {
         auto svg = std::make_unique<QSvgGenerator>();
-        svg->setFileName(chemin);
+        svg->setOutputDevice(fichier.get());
         svg->setSize(taille);
         svg->setViewBox(QRect(QPoint(0, 0), taille));
         // Fonts given in points are sized for this resolution, as on the screen.
@@ -45,7 +83,7 @@ void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSiz
         svg->setDescription(QStringLiteral("Orlavine"));
         device = std::move(svg);
     } else if (format == FormatGraphique::Pdf) {
-        auto pdf = std::make_unique<QPdfWriter>(chemin);
+        auto pdf = std::make_unique<QPdfWriter>(fichier.get());
         pdf->setResolution(ppp);
         pdf->setTitle(titre);
         pdf->setCreator(QStringLiteral("Orlavine"));
@@ -54,14 +92,24 @@ void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSiz
             QPageLayout(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch),
                         QPageLayout::Portrait, QMarginsF()));
         device = std::move(pdf);
-    } else {
-        throw Erreur(nom, 0, "ce format n'est pas un format vectoriel (SVG ou PDF).");
     }
-    QPainter painter;
-    if (!painter.begin(device.get())) throw Erreur(nom, 0, "impossible d'écrire le fichier.");
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    peintre(painter);
-    if (!painter.end()) throw Erreur(nom, 0, "impossible de terminer l'écriture du fichier.");
+    {
+        QPainter painter;
+        if (!painter.begin(device.get())) {
+            fichier->cancelWriting();
+            throw Erreur(nom, 0, "impossible d'écrire le fichier ; aucun fichier n'a été modifié.");
+        }
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        peintre(painter);
+        if (!painter.end()) {
+            fichier->cancelWriting();
+            throw Erreur(nom, 0,
+                         "impossible de terminer l'écriture du fichier ; aucun fichier n'a été "
+                         "modifié.");
+        }
+    }
+    device.reset(); // the PDF writer ends its file when it goes
+    Termine(*fichier);
 }
 
 void EcritGraphique(const QString& chemin, QSize taille, const QString& titre,
@@ -87,8 +135,7 @@ void EcritGraphique(const QString& chemin, QSize taille, const QString& titre,
         painter.setRenderHint(QPainter::TextAntialiasing, true);
         peintre(painter);
     }
-    if (!image.save(chemin, format == FormatGraphique::Png ? "PNG" : "BMP"))
-        throw Erreur(nom, 0, "impossible d'écrire le fichier.");
+    EnregistreImage(image, chemin, format);
 }
 
 } // namespace orlavine

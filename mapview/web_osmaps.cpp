@@ -360,8 +360,7 @@ void TWebOSMaps::EnregistreCarte(const QString& chemin) {
             QPainter painter(&image);
             DessineSur(painter, taille.width(), taille.height());
         }
-        if (!image.save(chemin, "PNG"))
-            throw orlavine::Erreur(nom, 0, "impossible d'écrire le fichier.");
+        EnregistreImage(image, chemin, FormatGraphique::Png);
         return;
     }
     EcritGraphiqueVectoriel(chemin, format, taille, ppp, QStringLiteral("Carte du monde"),

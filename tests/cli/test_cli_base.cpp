@@ -412,7 +412,7 @@ TEST_F(CommandeBase, TheTreeMapHandsTheLocatedPlacesToTheDrawing) {
     echoue = true;
     EXPECT_EQ(carte({"base", "carte", "--base", base, "--sortie", "/nulle/part/c.pdf"}, &dessin),
               1);
-    EXPECT_NE(erreurs_.str().find("\"/nulle/part/c.pdf\" : impossible d'écrire le fichier."),
+    EXPECT_NE(erreurs_.str().find("\"/nulle/part/c.pdf\" : impossible d'écrire le fichier"),
               std::string::npos)
         << erreurs_.str();
     echoue = false;

@@ -1,6 +1,8 @@
 // The map command: its options and the picture it writes.
 #include "app/cli/carte.h"
 #include "host/chaines.h"
+#include "host/erreur.h"
+#include "mapview/graphique_vectoriel.h"
 #include "tests/commun/atlas_essai.h"
 #include "tests/commun/graphique_essai.h"
 #include "tests/commun/outils.h"
@@ -155,6 +157,31 @@ TEST(CommandeCarte, CarteVectorielleSvgEtPdf) {
     RecordProperty("ecart_pdf", std::to_string(ecartPdf));
     EXPECT_LT(ecartPdf, 4.0);
     unsetenv("XDG_DATA_HOME");
+}
+
+// A picture whose writing fails, in the painting or at the file, leaves the file that was
+// there as it was, and nothing beside it.
+TEST(CommandeCarte, UneEcritureEchoueeGardeLAncienFichier) {
+    const test::DossierTemporaire temporaire;
+    const auto& dossier = temporaire.Chemin();
+    const auto casse = [](QPainter&) { throw Erreur("peintre", 1, "dessin interrompu"); };
+    for (const char* nom : {"a.svg", "a.pdf", "a.png"}) {
+        const auto chemin = dossier / nom;
+        test::EcritFichier(chemin, "ancien");
+        EXPECT_THROW(EcritGraphique(QString::fromStdString(chemin.string()), QSize(40, 30),
+                                    QStringLiteral("essai"), casse),
+                     Erreur)
+            << nom;
+        EXPECT_EQ(test::LitFichier(chemin), "ancien") << nom;
+    }
+    // A folder in the way of the file: refused, the folder kept.
+    std::filesystem::create_directory(dossier / "b.png");
+    EXPECT_THROW(EnregistreImage(QImage(4, 4, QImage::Format_RGB32),
+                                 QString::fromStdString((dossier / "b.png").string()),
+                                 FormatGraphique::Png),
+                 Erreur);
+    EXPECT_TRUE(std::filesystem::is_directory(dossier / "b.png"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dossier), {}), 4);
 }
 
 } // namespace
