@@ -119,6 +119,16 @@ double ZoomCarteParDefaut(const TOptionsCarte& options) {
     return 0.4 * cote / (options.RayonKm * 0.4);
 }
 
+std::unique_ptr<QApplication> ApplicationHorsEcran() {
+    // No display is needed: the picture is drawn off screen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (QApplication::instance() != nullptr) return nullptr;
+    static int argc = 1;
+    static char nom[] = "orlavine-cli";
+    static char* argv[] = {nom, nullptr};
+    return std::make_unique<QApplication>(argc, argv);
+}
+
 int CommandeCarte(const std::vector<std::string>& args, TCarteFrance& carte) {
     TOptionsCarte options;
     std::string erreur;
@@ -132,15 +142,7 @@ int CommandeCarte(const std::vector<std::string>& args, TCarteFrance& carte) {
         return SortieEchec;
     }
 
-    // No display is needed: the picture is drawn off screen.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QApplication> application;
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char nom[] = "orlavine-cli";
-        static char* argv[] = {nom, nullptr};
-        application = std::make_unique<QApplication>(argc, argv);
-    }
+    const auto application = ApplicationHorsEcran();
 
     // The user's map preferences, as the map window would read them.
     const TPreferencesCarte preferences = LitPreferencesCarte(CheminPrefGraphDefaut());

@@ -4,10 +4,17 @@
 
 #include "atlas/carte_france.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
+class QApplication;
+
 namespace orlavine {
+
+// The application the drawing of a picture needs, made off screen when the program has none
+// yet (then kept by the caller while it draws); null when one exists already.
+std::unique_ptr<QApplication> ApplicationHorsEcran();
 
 // args: TEXTE --sortie FICHIER [--largeur W] [--hauteur H] [--zoom Z] [--rayon KM]
 // [--voisines] (UTF-8, as typed). Writes a PNG or BMP picture, or an SVG or PDF drawing

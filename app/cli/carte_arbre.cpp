@@ -1,5 +1,6 @@
 #include "app/cli/carte_arbre.h"
 
+#include "app/cli/carte.h"
 #include "app/donnees.h"
 #include "atlas/carte_france.h"
 #include "geoloc/ihm/carte_arbre_qt.h"
@@ -20,15 +21,7 @@ TCarteArbreCli CarteArbreQt() {
     TCarteArbreCli c;
     c.Ecrit = [](const geoloc::TCarteArbre& carte, const monde::TVueMonde& vue,
                  const std::string& sortie, const std::string& dossierAtlas) {
-        // No display is needed: the picture is drawn off screen.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        std::unique_ptr<QApplication> application;
-        if (QApplication::instance() == nullptr) {
-            static int argc = 1;
-            static char nom[] = "orlavine-cli";
-            static char* argv[] = {nom, nullptr};
-            application = std::make_unique<QApplication>(argc, argv);
-        }
+        const auto application = ApplicationHorsEcran();
         // The world beneath and the departments of France, as the window draws them.
         const std::string fichierMonde = CheminDonnees("monde/monde.bin", ORLAVINE_MONDE_DEFAUT);
         const auto donnees = DonneesMondePartagees(fichierMonde);
