@@ -3,6 +3,7 @@
 #include "app/cli/commandes.h"
 #include "atlas/affichage.h"
 #include "atlas/preferences.h"
+#include "genealogie/services.h"
 #include "host/erreur.h"
 #include "mapview/frm_france.h"
 
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -119,10 +122,22 @@ double ZoomCarteParDefaut(const TOptionsCarte& options) {
     return 0.4 * cote / (options.RayonKm * 0.4);
 }
 
+void MessagesQtAuJournal() {
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& texte) {
+        if (type == QtFatalMsg) {
+            std::fprintf(stderr, "orlavine-cli : erreur fatale de Qt : %s\n",
+                         texte.toLocal8Bit().constData());
+            std::abort();
+        }
+        AddLog("Qt :", texte.toStdString());
+    });
+}
+
 std::unique_ptr<QApplication> ApplicationHorsEcran() {
     // No display is needed: the picture is drawn off screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (QApplication::instance() != nullptr) return nullptr;
+    MessagesQtAuJournal();
     static int argc = 1;
     static char nom[] = "orlavine-cli";
     static char* argv[] = {nom, nullptr};

@@ -1,5 +1,6 @@
-// Two orlavine-cli processes on one base: an import that would replace a base another run has
-// open, a run whose base is replaced under it, two imports started together.
+// orlavine-cli run as a process: what reaches its terminal; two of them on one base (an import
+// that would replace a base another run has open, a run whose base is replaced under it, two
+// imports started together).
 #include "genealogie/base.h"
 #include "tests/commun/outils.h"
 
@@ -267,6 +268,25 @@ TEST_F(DeuxProgrammes, TwoImportsStartedTogetherNeverBothSucceed) {
         if (e.path().filename().string().find(".import-") != std::string::npos)
             restes.push_back(e.path().filename());
     EXPECT_TRUE(restes.empty());
+}
+
+// Qt's own messages (here: no XDG_RUNTIME_DIR in the environment) go to the log; the terminal
+// gets only the program's French lines.
+TEST(ProgrammeSeul, QtsOwnMessagesGoToTheLogNotTheTerminal) {
+    test::DossierTemporaire atlas, dossier;
+    atlas.EcritAtlas({test::Commune("NANTES", "44109", 47.2f, -1.55f)});
+    Programme carte(dossier.Chemin(), "carte",
+                    {"--atlas", atlas.Chemin().string(), "carte", "NANTES", "--sortie",
+                     (dossier.Chemin() / "nantes.png").string()});
+    const int statut = carte.Attend();
+    if (statut == 2 && Contient(carte.Erreurs(), "carte")) GTEST_SKIP() << carte.Erreurs();
+    ASSERT_EQ(statut, 0) << carte.Erreurs();
+    EXPECT_TRUE(fs::exists(dossier.Chemin() / "nantes.png"));
+    EXPECT_FALSE(Contient(carte.Erreurs(), "XDG_RUNTIME_DIR")) << carte.Erreurs();
+    std::string journal;
+    for (const auto& e : fs::recursive_directory_iterator(dossier.Chemin() / "maison"))
+        if (e.path().filename() == "orlavine.log") journal += test::LitFichier(e.path());
+    EXPECT_TRUE(Contient(journal, "Qt : QStandardPaths: XDG_RUNTIME_DIR")) << journal;
 }
 
 } // namespace
