@@ -24,6 +24,8 @@ if(TARGET orlavine_search)
     ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.h
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/capture.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/desktop/capture.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/carte_arbre_bureau.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/carte_arbre_bureau.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/geocodage_bureau.h

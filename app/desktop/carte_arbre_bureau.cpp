@@ -2,6 +2,7 @@
 
 #include "app/donnees.h"
 #include "atlas/carte_france.h"
+#include "capture.h"
 #include "genealogie/base.h"
 #include "geoloc/ihm/frm_carte_arbre.h"
 #include "host/erreur.h"
@@ -63,13 +64,7 @@ int LanceCarteArbre(const std::string& dossierAtlas, const std::string& chemin,
         const auto& disques = fenetre.Vue->Page().Disques;
         if (!disques.empty()) fenetre.Selectionne(disques.front().X, disques.front().Y);
         QCoreApplication::processEvents();
-        if (!fenetre.Chargee() || !fenetre.grab().save(QString::fromStdString(capture))) {
-            std::fprintf(stderr, "orlavine : impossible d'enregistrer l'image « %s ».\n",
-                         capture.c_str());
-            return 1;
-        }
-        std::printf("%s\n", capture.c_str());
-        return 0;
+        return EnregistreCaptureFenetre(fenetre, fenetre.Chargee(), capture);
     } catch (const Erreur& e) {
         std::fprintf(stderr, "orlavine : %s\n", e.what());
         return 1;

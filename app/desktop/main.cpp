@@ -11,6 +11,7 @@
 #include "app/communes_atlas.h"
 #include "app/donnees.h"
 #include "base_bureau.h"
+#include "capture.h"
 #include "carte_arbre_bureau.h"
 #include "genealogie/services.h"
 #include "geocodage_bureau.h"
@@ -174,15 +175,7 @@ bool AffichageDisponible() {
 }
 
 int EnregistreCapture(orlavine::TFormIhm2& fenetre, const Options& o) {
-    const QPixmap image = fenetre.grab();
-    const QString chemin = QString::fromStdString(o.capture);
-    if (image.isNull() || !image.save(chemin, "PNG")) {
-        std::fprintf(stderr, "orlavine : impossible d'enregistrer l'image « %s ».\n",
-                     o.capture.c_str());
-        return 1;
-    }
-    std::printf("%s\n", o.capture.c_str());
-    return 0;
+    return orlavine::EnregistreCaptureFenetre(fenetre, true, o.capture);
 }
 
 // The world map page: waits for the map, for the place's search and its answer, then for the

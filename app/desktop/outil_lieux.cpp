@@ -2,6 +2,7 @@
 
 #include "app/communes_atlas.h"
 #include "app/donnees.h"
+#include "capture.h"
 #include "genealogie/cache_geocodage.h"
 #include "geocodeur/geocodeur.h"
 #include "geocodeur/service_en_ligne.h"
@@ -133,13 +134,7 @@ int LanceOutilLieux(const std::string& dossierAtlas, const std::string& chemin,
             fenetre.ListDisplayPlacesClick();
         }
         QCoreApplication::processEvents();
-        if (!fenetre.ListeChargee() || !fenetre.grab().save(QString::fromStdString(capture))) {
-            std::fprintf(stderr, "orlavine : impossible d'enregistrer l'image « %s ».\n",
-                         capture.c_str());
-            return 1;
-        }
-        std::printf("%s\n", capture.c_str());
-        return 0;
+        return EnregistreCaptureFenetre(fenetre, fenetre.ListeChargee(), capture);
     } catch (const Erreur& e) {
         std::fprintf(stderr, "orlavine : %s\n", e.what());
         return 1;
