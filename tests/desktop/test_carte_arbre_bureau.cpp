@@ -8,6 +8,7 @@
 #include "geoloc/ihm/frm_outil_lieux.h"
 #include "search/parametres.h"
 #include "tests/commun/atlas_essai.h"
+#include "tests/commun/graphique_essai.h"
 
 #include <QAction>
 #include <QFile>
@@ -239,10 +240,14 @@ TEST_F(CarteArbreBureau, TheWindowAndTheCommandLineDrawTheSamePlaces) {
                       b.convertToFormat(QImage::Format_RGB32));
             EXPECT_EQ(b.convertToFormat(QImage::Format_RGB32),
                       ecran.convertToFormat(QImage::Format_RGB32));
-        } else {
-            QFile pdf(cli);
-            ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-            EXPECT_TRUE(pdf.read(5) == "%PDF-");
+        } else if (test::PdftoppmPresent()) {
+            // The page, rasterised at the screen's resolution, is the screen up to antialiasing.
+            const QImage page =
+                test::RasterisePdf(cli.toStdString(), dossier_.path().toStdString());
+            ASSERT_EQ(page.size(), ecran.size());
+            const double ecart = test::EcartMoyen(page, ecran);
+            RecordProperty("ecart_pdf", std::to_string(ecart));
+            EXPECT_LT(ecart, 4.0);
         }
     }
     // A file that cannot be written is said, and the window goes on.
