@@ -2,15 +2,18 @@
 // line-end style: what is read, what is reported, and that an export changes nothing but the
 // coordinates asked for.
 #include "genealogie/gedcom.h"
+#include "tests/genealogie/texte_essai.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <string>
 #include <vector>
 
 namespace orlavine {
 namespace {
+
+using test::Iconv;
+using test::Remplace;
 
 // One family over three generations of French place layouts.
 constexpr const char* Arbre = R"(0 HEAD
@@ -54,26 +57,6 @@ constexpr const char* Arbre = R"(0 HEAD
 2 PLAC Montbrison, 42147, Loire, Rhône-Alpes, France
 0 TRLR
 )";
-
-std::string Remplace(std::string s, std::string_view de, std::string_view par) {
-    for (std::size_t p = s.find(de); p != std::string::npos; p = s.find(de, p + par.size()))
-        s.replace(p, de.size(), par);
-    return s;
-}
-
-std::string Iconv(const std::string& texte, const char* vers) {
-    iconv_t cd = iconv_open(vers, "UTF-8");
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << vers;
-    std::string sortie(texte.size() * 4 + 16, '\0');
-    char* entree = const_cast<char*>(texte.data());
-    std::size_t reste = texte.size();
-    char* out = sortie.data();
-    std::size_t place = sortie.size();
-    EXPECT_NE(iconv(cd, &entree, &reste, &out, &place), static_cast<std::size_t>(-1)) << vers;
-    iconv_close(cd);
-    sortie.resize(sortie.size() - place);
-    return sortie;
-}
 
 // The letters of the tree, marks before their letter.
 std::string EnAnsel(std::string s) {

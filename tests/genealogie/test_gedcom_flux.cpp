@@ -4,11 +4,11 @@
 #include "essai_base.h"
 #include "genealogie/base_gedcom.h"
 #include "genealogie/gedcom.h"
+#include "tests/genealogie/texte_essai.h"
 
 #include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -16,27 +16,10 @@
 namespace orlavine {
 namespace {
 
+using test::Iconv;
+using test::Remplace;
+
 namespace fs = std::filesystem;
-
-std::string Remplace(std::string s, std::string_view de, std::string_view par) {
-    for (std::size_t p = s.find(de); p != std::string::npos; p = s.find(de, p + par.size()))
-        s.replace(p, de.size(), par);
-    return s;
-}
-
-std::string Iconv(const std::string& texte, const char* vers) {
-    iconv_t cd = iconv_open(vers, "UTF-8");
-    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << vers;
-    std::string sortie(texte.size() * 4 + 16, '\0');
-    char* entree = const_cast<char*>(texte.data());
-    std::size_t reste = texte.size();
-    char* out = sortie.data();
-    std::size_t place = sortie.size();
-    EXPECT_NE(iconv(cd, &entree, &reste, &out, &place), static_cast<std::size_t>(-1)) << vers;
-    iconv_close(cd);
-    sortie.resize(sortie.size() - place);
-    return sortie;
-}
 
 // Accented letters everywhere (two- and three-byte UTF-8), places with and without
 // coordinates, a place record after the places it locates, an LDS ordinance.

@@ -3,6 +3,7 @@
 // one), no MAP under the PLAC of a 5.5/5.5.1 LDS ordinance, anywhere in GEDCOM 7. And the
 // warnings for a HEAD.CHAR that names no known set or that the bytes contradict.
 #include "genealogie/gedcom.h"
+#include "tests/genealogie/texte_essai.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@
 
 namespace orlavine {
 namespace {
+
+using test::Remplace;
 
 // A person with an event and an LDS ordinance in each place; the CONL's PLAC already carries
 // a MAP (as some programs write it).
@@ -48,12 +51,6 @@ constexpr const char* Arbre = R"(0 HEAD
 )";
 
 const std::set<std::string_view> Ordonnances = {"BAPL", "CONL", "ENDL", "SLGC", "SLGS"};
-
-std::string Remplace(std::string s, std::string_view de, std::string_view par) {
-    for (std::size_t p = s.find(de); p != std::string::npos; p = s.find(de, p + par.size()))
-        s.replace(p, de.size(), par);
-    return s;
-}
 
 std::string VersUtf16(const std::string& texte) {
     iconv_t cd = iconv_open("UTF-16LE", "UTF-8");
