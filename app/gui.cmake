@@ -5,7 +5,8 @@
 if(TARGET orlavine_mapview)
   target_sources(orlavine-cli PRIVATE ${CMAKE_CURRENT_LIST_DIR}/cli/carte.cpp
                                       ${CMAKE_CURRENT_LIST_DIR}/cli/carte_arbre.cpp
-                                      ${CMAKE_CURRENT_LIST_DIR}/cli/en_ligne_qt.cpp)
+                                      ${CMAKE_CURRENT_LIST_DIR}/cli/en_ligne_qt.cpp
+                                      ${CMAKE_CURRENT_LIST_DIR}/messages_qt.cpp)
   target_link_libraries(orlavine-cli PRIVATE orlavine_mapview orlavine_search orlavine_geoloc_ihm)
   target_compile_definitions(orlavine-cli PRIVATE ORLAVINE_AVEC_CARTE
     ORLAVINE_MONDE_DEFAUT="${ORLAVINE_DATA_DIR}/monde/monde.bin")
@@ -20,6 +21,7 @@ endif()
 if(TARGET orlavine_search)
   add_executable(orlavine
     ${CMAKE_CURRENT_LIST_DIR}/desktop/main.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/messages_qt.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.cpp
     ${CMAKE_CURRENT_LIST_DIR}/desktop/a_propos.h
     ${CMAKE_CURRENT_LIST_DIR}/desktop/base_bureau.cpp

@@ -1,9 +1,9 @@
 #include "app/cli/carte.h"
 
 #include "app/cli/commandes.h"
+#include "app/messages_qt.h"
 #include "atlas/affichage.h"
 #include "atlas/preferences.h"
-#include "genealogie/services.h"
 #include "host/erreur.h"
 #include "mapview/frm_france.h"
 
@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 
@@ -122,22 +120,11 @@ double ZoomCarteParDefaut(const TOptionsCarte& options) {
     return 0.4 * cote / (options.RayonKm * 0.4);
 }
 
-void MessagesQtAuJournal() {
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& texte) {
-        if (type == QtFatalMsg) {
-            std::fprintf(stderr, "orlavine-cli : erreur fatale de Qt : %s\n",
-                         texte.toLocal8Bit().constData());
-            std::abort();
-        }
-        AddLog("Qt :", texte.toStdString());
-    });
-}
-
 std::unique_ptr<QApplication> ApplicationHorsEcran() {
     // No display is needed: the picture is drawn off screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     if (QApplication::instance() != nullptr) return nullptr;
-    MessagesQtAuJournal();
+    MessagesQtAuJournal("orlavine-cli");
     static int argc = 1;
     static char nom[] = "orlavine-cli";
     static char* argv[] = {nom, nullptr};

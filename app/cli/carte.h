@@ -12,10 +12,6 @@ class QApplication;
 
 namespace orlavine {
 
-// Qt's own messages (English, for developers) go to the log rather than to the terminal,
-// where the user reads only the program's French messages; a fatal one still stops it there.
-void MessagesQtAuJournal();
-
 // The application the drawing of a picture needs, made off screen when the program has none
 // yet (then kept by the caller while it draws), Qt's messages sent to the log; null when one
 // exists already.

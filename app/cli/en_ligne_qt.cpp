@@ -1,6 +1,6 @@
 #include "app/cli/en_ligne_qt.h"
 
-#include "app/cli/carte.h"
+#include "app/messages_qt.h"
 #include "mapview/attente.h"
 #include "mapview/geocodage_en_ligne.h"
 #include "mapview/http_synchrone.h"
@@ -19,7 +19,7 @@ namespace {
 // cache folder (and its lock file).
 void DemarreQt() {
     if (QCoreApplication::instance() != nullptr) return;
-    MessagesQtAuJournal();
+    MessagesQtAuJournal("orlavine-cli");
     static int argc = 1;
     static char nom[] = "orlavine-cli";
     static char* argv[] = {nom, nullptr};

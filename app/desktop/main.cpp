@@ -10,6 +10,7 @@
 #include "a_propos.h"
 #include "app/communes_atlas.h"
 #include "app/donnees.h"
+#include "app/messages_qt.h"
 #include "base_bureau.h"
 #include "capture.h"
 #include "carte_arbre_bureau.h"
@@ -273,6 +274,7 @@ int main(int argc, char** argv) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
 
+    orlavine::MessagesQtAuJournal("orlavine");
     TApplication app(argc, argv);
     app.SansDialogue = !o.capture.empty();
     try {
