@@ -9,8 +9,8 @@
 //   BM_ImagesCarteArbre: with ORLAVINE_BANC_IMAGES=DOSSIER, writes the pictures to look at.
 #include "atlas/carte_france.h"
 #include "bench/generateur_gedcom.h"
-#include "genealogie/base_gedcom.h"
-#include "genealogie/services_liste.h"
+#include "genealogie/base.h"
+#include "genealogie/services.h"
 #include "geoloc/carte_arbre.h"
 #include "geoloc/ihm/carte_arbre_qt.h"
 #include "mapview/surface_qt.h"
@@ -24,9 +24,7 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <unistd.h>
 
 namespace orlavine {
 namespace {
@@ -44,53 +42,21 @@ QApplication& Application() {
     return *a;
 }
 
-class BaseCarte {
-public:
-    static BaseCarte& Instance() {
-        static BaseCarte banc;
-        return banc;
-    }
-    const fs::path& Base() const { return base_; }
-    ~BaseCarte() {
-        std::error_code ec;
-        fs::remove_all(dossier_, ec);
-    }
-    BaseCarte(const BaseCarte&) = delete;
-    BaseCarte& operator=(const BaseCarte&) = delete;
-
-private:
-    BaseCarte() {
-        std::string modele = (fs::temp_directory_path() / "orlavine-banc-carte-XXXXXX").string();
-        dossier_ = ::mkdtemp(modele.data());
-        const fs::path arbre = dossier_ / "arbre.ged";
-        TailleArbreGenere taille;
-        taille.Lieux = 42000; // with their lieux-dits, 67,204 entries
-        std::ofstream(arbre, std::ios::binary) << GenereGedcom(taille);
-        base_ = dossier_ / "base.sqlite";
-        ImporteGedcom(arbre, base_);
-        // Every entry of the place tool's list located over France, in the map's four states.
-        TBaseGenealogie base(base_);
-        TGestFichier gestion(base);
-        const TListePlaces liste = InitListPlaces(gestion);
-        TransactionSqlite t(base.Connexion());
-        constexpr int Etats[] = {EtatValide, EtatPlaceALaMain, EtatLocaliseLu, EtatCommunePays};
-        int i = 0;
-        for (const auto& e : liste) {
-            SGeoChps g(e->IdPlace, e->LieuDit, 42.5f + static_cast<float>(i % 830) / 100.0f,
-                       -4.5f + static_cast<float>(i % 1150) / 100.0f, Etats[i % 4]);
-            gestion.ModuleBDD.UpdateCoordGeo(&g);
-            ++i;
-        }
-        t.Valide();
-        fs::remove(arbre);
-    }
-    fs::path dossier_;
-    fs::path base_;
-};
+// Every entry of the place tool's list located over France, in the map's four states.
+const TBaseGenereeLocalisee& BaseCarte() {
+    static const TBaseGenereeLocalisee banc(
+        "orlavine-banc-carte", [](int i, float& latitude, float& longitude, int& etat) {
+            constexpr int Etats[] = {EtatValide, EtatPlaceALaMain, EtatLocaliseLu, EtatCommunePays};
+            latitude = 42.5f + static_cast<float>(i % 830) / 100.0f;
+            longitude = -4.5f + static_cast<float>(i % 1150) / 100.0f;
+            etat = Etats[i % 4];
+        });
+    return banc;
+}
 
 const geoloc::TCarteArbre& Carte() {
     static const geoloc::TCarteArbre carte = [] {
-        TBaseGenealogie base(BaseCarte::Instance().Base(), true);
+        TBaseGenealogie base(BaseCarte().Base(), true);
         return geoloc::TCarteArbre::Lit(base);
     }();
     return carte;
@@ -168,7 +134,7 @@ void BM_MiseEnPageCarteArbre(benchmark::State& etat) {
 BENCHMARK(BM_MiseEnPageCarteArbre)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_LitCarteArbre(benchmark::State& etat) {
-    TBaseGenealogie base(BaseCarte::Instance().Base(), true);
+    TBaseGenealogie base(BaseCarte().Base(), true);
     std::size_t n = 0;
     for (auto _ : etat)
         n = geoloc::TCarteArbre::Lit(base).Lieux().size();

@@ -1,8 +1,14 @@
 #include "bench/generateur_gedcom.h"
 
+#include "genealogie/base_gedcom.h"
+#include "genealogie/base_sqlite.h"
+#include "genealogie/services_liste.h"
+
 #include <cstdint>
+#include <fstream>
 #include <random>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace orlavine {
@@ -180,6 +186,37 @@ std::string GenereGedcom(const TailleArbreGenere& taille, Encodage encodage) {
     }
     ligne("0 TRLR");
     return Encode(t, encodage);
+}
+
+TBaseGenereeLocalisee::TBaseGenereeLocalisee(const std::string& prefixe, const Position& position) {
+    namespace fs = std::filesystem;
+    std::string modele = (fs::temp_directory_path() / (prefixe + "-XXXXXX")).string();
+    dossier_ = ::mkdtemp(modele.data());
+    const fs::path arbre = dossier_ / "arbre.ged";
+    TailleArbreGenere taille;
+    taille.Lieux = 42000; // with their lieux-dits, 67,204 entries
+    std::ofstream(arbre, std::ios::binary) << GenereGedcom(taille);
+    base_ = dossier_ / "base.sqlite";
+    ImporteGedcom(arbre, base_);
+    TBaseGenealogie base(base_);
+    TGestFichier gestion(base);
+    const TListePlaces liste = InitListPlaces(gestion);
+    TransactionSqlite t(base.Connexion());
+    int i = 0;
+    for (const auto& e : liste) {
+        float latitude = 0, longitude = 0;
+        int etat = EtatNonLocalise;
+        position(i++, latitude, longitude, etat);
+        SGeoChps g(e->IdPlace, e->LieuDit, latitude, longitude, etat);
+        gestion.ModuleBDD.UpdateCoordGeo(&g);
+    }
+    t.Valide();
+    fs::remove(arbre);
+}
+
+TBaseGenereeLocalisee::~TBaseGenereeLocalisee() {
+    std::error_code ec;
+    std::filesystem::remove_all(dossier_, ec);
 }
 
 } // namespace orlavine
