@@ -86,6 +86,14 @@ struct Banc {
     }
 };
 
+// The rate of entries done, and the share of them located.
+void Compteurs(benchmark::State& state, long traitees, long localisees) {
+    state.counters["entrées/s"] =
+        benchmark::Counter(static_cast<double>(traitees), benchmark::Counter::kIsRate);
+    state.counters["localisées"] = benchmark::Counter(static_cast<double>(localisees) /
+                                                      static_cast<double>(traitees ? traitees : 1));
+}
+
 void Geolocalise(benchmark::State& state, bool fichierPays) {
     Banc& banc = Banc::Instance();
     if (!banc.Carte) return state.SkipWithError("données livrées absentes");
@@ -113,10 +121,7 @@ void Geolocalise(benchmark::State& state, bool fichierPays) {
         base.reset();
         state.ResumeTiming();
     }
-    state.counters["entrées/s"] =
-        benchmark::Counter(static_cast<double>(traitees), benchmark::Counter::kIsRate);
-    state.counters["localisées"] = benchmark::Counter(static_cast<double>(localisees) /
-                                                      static_cast<double>(traitees ? traitees : 1));
+    Compteurs(state, traitees, localisees);
 }
 
 void BM_GeolocalisationFichierPays(benchmark::State& state) {
@@ -194,10 +199,7 @@ void BM_GeolocalisationEnLigneReponsesGardees(benchmark::State& state) {
         traitees += b.Traitees;
         localisees += b.Localisees;
     }
-    state.counters["entrées/s"] =
-        benchmark::Counter(static_cast<double>(traitees), benchmark::Counter::kIsRate);
-    state.counters["localisées"] = benchmark::Counter(static_cast<double>(localisees) /
-                                                      static_cast<double>(traitees ? traitees : 1));
+    Compteurs(state, traitees, localisees);
 }
 BENCHMARK(BM_GeolocalisationEnLigneReponsesGardees)
     ->Unit(benchmark::kMillisecond)
@@ -288,10 +290,7 @@ void BM_GeolocalisationArbreGenere(benchmark::State& state) {
         base.reset();
         state.ResumeTiming();
     }
-    state.counters["entrées/s"] =
-        benchmark::Counter(static_cast<double>(traitees), benchmark::Counter::kIsRate);
-    state.counters["localisées"] = benchmark::Counter(static_cast<double>(localisees) /
-                                                      static_cast<double>(traitees ? traitees : 1));
+    Compteurs(state, traitees, localisees);
 }
 BENCHMARK(BM_GeolocalisationArbreGenere)
     ->Arg(0)
