@@ -547,6 +547,19 @@ TComptesBase CreeBase(const std::string& nomFichier, std::uint64_t taille,
 
 // ---- Opened base --------------------------------------------------------------------------
 
+namespace {
+
+// A file SQLite cannot read as a database, or finds damaged, is said so; any other error is
+// left to the caller.
+void LeveSiEndommagee(const fs::path& chemin, const ErreurSqlite& e) {
+    const int code = e.Code() & 0xff;
+    if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+        throw ErreurGenealogie(chemin.string(), 0,
+                               "ce fichier n'est pas une base Orlavine (ou il est endommagé)");
+}
+
+} // namespace
+
 ConnexionSqlite TBaseGenealogie::Connecte(const fs::path& chemin, const VerrouBase& verrou,
                                           bool& lectureSeule, std::string& raison) {
     // The header is read before SQLite opens the file: a file that is not ours is refused
@@ -557,12 +570,6 @@ ConnexionSqlite TBaseGenealogie::Connecte(const fs::path& chemin, const VerrouBa
     if (!EnteteOrlavine(entete, static_cast<std::size_t>(lus)))
         throw ErreurGenealogie(chemin.string(), 0, "ce fichier n'est pas une base Orlavine");
 
-    auto endommagee = [&](const ErreurSqlite& e) {
-        const int code = e.Code() & 0xff;
-        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
-            throw ErreurGenealogie(chemin.string(), 0,
-                                   "ce fichier n'est pas une base Orlavine (ou il est endommagé)");
-    };
     if (!lectureSeule) {
         raison = RaisonSansEcriture(chemin);
         lectureSeule = !raison.empty();
@@ -577,7 +584,7 @@ ConnexionSqlite TBaseGenealogie::Connecte(const fs::path& chemin, const VerrouBa
             RetireImportsAbandonnes(chemin);
             return c;
         } catch (const ErreurSqlite& e) {
-            endommagee(e);
+            LeveSiEndommagee(chemin, e);
             if (!EcritureImpossible(e)) throw;
             raison = e.Raison();
             lectureSeule = true;
@@ -601,7 +608,7 @@ ConnexionSqlite TBaseGenealogie::Connecte(const fs::path& chemin, const VerrouBa
         (void)c.Entier("PRAGMA user_version");
         return c;
     } catch (const ErreurSqlite& e) {
-        endommagee(e);
+        LeveSiEndommagee(chemin, e);
         throw;
     }
 }
@@ -613,10 +620,8 @@ TBaseGenealogie::TBaseGenealogie(const fs::path& chemin, bool lectureSeule)
     try {
         id = connexion_.Entier("PRAGMA application_id");
     } catch (const ErreurSqlite& e) {
-        const int code = e.Code() & 0xff;
-        if (code != SQLITE_NOTADB && code != SQLITE_CORRUPT) throw;
-        throw ErreurGenealogie(chemin.string(), 0,
-                               "ce fichier n'est pas une base Orlavine (ou il est endommagé)");
+        LeveSiEndommagee(chemin, e);
+        throw;
     }
     if (id.value_or(0) != IdApplication)
         throw ErreurGenealogie(chemin.string(), 0, "ce fichier n'est pas une base Orlavine");

@@ -152,23 +152,6 @@ private:
 
 } // namespace
 
-TContenuImport ContenuDe(DocumentGedcom&& document) {
-    // The lines are not needed any more (the places point into the text, not into them):
-    // freed first, they do not add to the peak of the conversion.
-    std::vector<LigneGedcom>().swap(document.Lignes);
-    TContenuImport c;
-    c.NomFichier = document.NomFichier;
-    c.Octets = std::move(document.Octets);
-    c.Individus = static_cast<long>(document.Individus);
-    c.Familles = static_cast<long>(document.Familles);
-    c.LignesIgnorees = static_cast<long>(document.LignesIgnorees);
-    c.Encodage = NomEncodage(document.Jeu);
-    c.Evenements.reserve(document.Lieux.size());
-    for (LieuEvenement& l : document.Lieux)
-        if (auto e = EvenementDe(std::move(l))) c.Evenements.push_back(std::move(*e));
-    return c;
-}
-
 ResultatImport ImporteGedcom(const fs::path& fichier, const fs::path& base,
                              const OptionsImportGedcom& options) {
     std::error_code ec;

@@ -27,9 +27,6 @@ struct ResultatImport {
     std::string Encodage; // the character set the file was read in
 };
 
-// What the base keeps of a read document (the document's bytes are moved out of it).
-TContenuImport ContenuDe(DocumentGedcom&& document);
-
 // Reads `fichier` and creates the base `base` from it (see CreeBase for what a failure leaves).
 ResultatImport ImporteGedcom(const std::filesystem::path& fichier,
                              const std::filesystem::path& base,

@@ -58,12 +58,16 @@ void Note(ConnexionSqlite& c, std::int64_t lot, int idLieu, std::string_view lie
 bool TJournalGeo::Enregistre(std::int64_t lot, const TGeolocalisation& n) {
     const std::optional<TGeolocalisation> avant = base_.Geolocalisation(n.IdLieu, n.LieuDit);
     if (avant && avant->Etat == 7) return false;
-    Remplace(lot, n);
+    Remplace(lot, n, avant);
     return true;
 }
 
 void TJournalGeo::Remplace(std::int64_t lot, const TGeolocalisation& n) {
-    const std::optional<TGeolocalisation> avant = base_.Geolocalisation(n.IdLieu, n.LieuDit);
+    Remplace(lot, n, base_.Geolocalisation(n.IdLieu, n.LieuDit));
+}
+
+void TJournalGeo::Remplace(std::int64_t lot, const TGeolocalisation& n,
+                           const std::optional<TGeolocalisation>& avant) {
     // The first change of a row in this lot is the one to note: it holds the row before.
     Note(base_.Connexion(), lot, n.IdLieu, n.LieuDit, avant, n.Latitude, n.Longitude, n.Etat);
     if (avant) {
@@ -174,6 +178,9 @@ TBilanAnnulation TJournalGeo::AnnuleDernierLot() {
     RequeteSqlite supprime(c, "DELETE FROM geolocalisation WHERE lieu = ? AND lieu_dit = ?");
     RequeteSqlite remet(c, "UPDATE geolocalisation SET latitude = ?, longitude = ?, etat = ?, "
                            "adresse = ?, provenance = ?, date = ? WHERE lieu = ? AND lieu_dit = ?");
+    RequeteSqlite remetSupprimee(
+        c, "INSERT INTO geolocalisation(lieu, lieu_dit, latitude, longitude, etat, "
+           "adresse, provenance, date) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     for (const Ligne& l : lignes) {
         const auto actuelle = base_.Geolocalisation(l.Lieu, l.LieuDit);
         // Only what the lot left is undone: a later change by the user stays.
@@ -183,9 +190,6 @@ TBilanAnnulation TJournalGeo::AnnuleDernierLot() {
                 continue;
             }
             const TGeolocalisation& g = l.Ancienne;
-            RequeteSqlite remetSupprimee(
-                c, "INSERT INTO geolocalisation(lieu, lieu_dit, latitude, longitude, etat, "
-                   "adresse, provenance, date) VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
             remetSupprimee.Lie(1, l.Lieu)
                 .Lie(2, l.LieuDit)
                 .Lie(3, g.Latitude)
@@ -195,6 +199,7 @@ TBilanAnnulation TJournalGeo::AnnuleDernierLot() {
                 .Lie(7, NomProvenance(g.Origine))
                 .Lie(8, g.Date)
                 .Execute();
+            remetSupprimee.Reinitialise();
             ++bilan.Restaurees;
             continue;
         }

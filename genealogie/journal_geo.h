@@ -103,6 +103,10 @@ public:
     TBilanAnnulation AnnuleDernierLot();
 
 private:
+    // Remplace, given what the row held before.
+    void Remplace(std::int64_t lot, const TGeolocalisation& nouvelle,
+                  const std::optional<TGeolocalisation>& avant);
+
     TBaseGenealogie& base_;
 };
 
