@@ -113,21 +113,21 @@ void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSiz
 }
 
 void EcritGraphique(const QString& chemin, QSize taille, const QString& titre,
-                    const std::function<void(QPainter&)>& peintre) {
+                    const std::function<void(QPainter&)>& peintre, int ppp) {
     const std::string nom = chemin.toStdString();
     FormatGraphique format = FormatGraphique::Png;
     if (!FormatParExtension(chemin, format))
         throw Erreur(nom, 0, "le nom doit finir par .png, .bmp, .svg ou .pdf.");
     if (format == FormatGraphique::Svg || format == FormatGraphique::Pdf) {
-        EcritGraphiqueVectoriel(chemin, format, taille, 96, titre, peintre);
+        EcritGraphiqueVectoriel(chemin, format, taille, ppp, titre, peintre);
         return;
     }
     if (taille.isEmpty()) throw Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
     QImage image(taille, QImage::Format_RGB32);
     if (image.isNull()) throw Erreur(nom, 0, "l'image est trop grande pour la mémoire.");
-    // 96 dots per inch, whatever the screen: the sizes of the drawing are given at 96.
-    image.setDotsPerMeterX(3780);
-    image.setDotsPerMeterY(3780);
+    ppp = ppp > 0 ? ppp : 96;
+    image.setDotsPerMeterX(qRound(ppp / 0.0254));
+    image.setDotsPerMeterY(qRound(ppp / 0.0254));
     image.fill(Qt::white);
     {
         QPainter painter(&image);

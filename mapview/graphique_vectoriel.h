@@ -29,15 +29,10 @@ void EnregistreImage(const QImage& image, const QString& chemin, FormatGraphique
 void EcritGraphiqueVectoriel(const QString& chemin, FormatGraphique format, QSize taille, int ppp,
                              const QString& titre, const std::function<void(QPainter&)>& peintre);
 
-// Writes a PNG or BMP picture. Like the writers below, it writes beside the file and puts the
-// file in place only once whole, so that a failed write leaves the former file as it was;
-// raises Erreur naming the file when it cannot be written.
-void EnregistreImage(const QImage& image, const QString& chemin, FormatGraphique format);
-
 // Writes `peintre`'s painting of a `taille` pixel picture by the file's extension: PNG or BMP
-// pixels at 96 dots per inch (antialiased, on white), or an SVG or PDF drawing as above.
+// pixels at `ppp` dots per inch (antialiased, on white), or an SVG or PDF drawing as above.
 // Raises Erreur naming the file for another extension or when it cannot be written.
 void EcritGraphique(const QString& chemin, QSize taille, const QString& titre,
-                    const std::function<void(QPainter&)>& peintre);
+                    const std::function<void(QPainter&)>& peintre, int ppp = 96);
 
 } // namespace orlavine

@@ -349,25 +349,13 @@ void TWebOSMaps::EnregistreCarte(const QString& chemin) {
         ~SansPointeur() { b_ = false; }
         bool& b_;
     } sansPointeur(sansPointeur_);
-    if (format == FormatGraphique::Png) {
-        QImage image(taille, QImage::Format_RGB32);
-        if (image.isNull())
-            throw orlavine::Erreur(nom, 0, "la carte est vide, il n'y a rien à enregistrer.");
-        image.setDotsPerMeterX(qRound(ppp / 0.0254));
-        image.setDotsPerMeterY(qRound(ppp / 0.0254));
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
+    EcritGraphique(
+        chemin, taille, QStringLiteral("Carte du monde"),
+        [this, taille](QPainter& painter) {
+            painter.setClipRect(QRect(QPoint(0, 0), taille));
             DessineSur(painter, taille.width(), taille.height());
-        }
-        EnregistreImage(image, chemin, FormatGraphique::Png);
-        return;
-    }
-    EcritGraphiqueVectoriel(chemin, format, taille, ppp, QStringLiteral("Carte du monde"),
-                            [this, taille](QPainter& painter) {
-                                painter.setClipRect(QRect(QPoint(0, 0), taille));
-                                DessineSur(painter, taille.width(), taille.height());
-                            });
+        },
+        ppp);
 }
 
 void TWebOSMaps::EnregistrerCarte() {
