@@ -33,10 +33,7 @@ std::string Km(double km) {
 }
 
 std::string DepartementDe(const TCommune& c) {
-    std::string d = c.CodeInsee.substr(0, 2);
-    for (char& ch : d)
-        if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 32);
-    return d;
+    return MajusculesAscii(std::string_view(c.CodeInsee).substr(0, 2));
 }
 
 } // namespace
@@ -129,10 +126,11 @@ std::string TVerificateurPositions::DepartementSous(double latitude, double long
     return d_->Sous(latitude, longitude);
 }
 
-std::optional<TPositionDouteuse> TVerificateurPositions::Verifie(const PartiesLieu& parties,
-                                                                 double latitude,
-                                                                 double longitude) const {
-    const TResolution r = d_->resolveur.Resout(parties);
+std::optional<TPositionDouteuse>
+TVerificateurPositions::Verifie(const PartiesLieu& parties, double latitude, double longitude,
+                                TMemoireResolution* memoire) const {
+    const TResolution r =
+        memoire ? d_->resolveur.Resout(parties, *memoire) : d_->resolveur.Resout(parties);
     if (!r.Localise()) return std::nullopt;
     TPositionDouteuse p;
     p.Latitude = latitude;
@@ -170,6 +168,7 @@ std::vector<TPositionDouteuse> VerifiePositions(const TGestFichier& gestion,
                                                 const TVerificateurPositions& verificateur,
                                                 const ProgressionVerification& progression) {
     std::vector<TPositionDouteuse> resultat;
+    TMemoireResolution memoire;
     const long total = static_cast<long>(liste.size());
     for (long i = 0; i < total; ++i) {
         const SGeoChps* e = liste[static_cast<std::size_t>(i)].get();
@@ -177,7 +176,7 @@ std::vector<TPositionDouteuse> VerifiePositions(const TGestFichier& gestion,
         if (!e || !(EtatDansFiltre(e->Etat, FilterLocate) || e->Etat == EtatValide)) continue;
         if (e->Latitude == 0 && e->Longitude == 0) continue;
         auto p = verificateur.Verifie(PartiesDuLieu(gestion, e->IdPlace, e->LieuDit), e->Latitude,
-                                      e->Longitude);
+                                      e->Longitude, &memoire);
         if (!p) continue;
         p->IdPlace = e->IdPlace;
         p->LieuDit = e->LieuDit;

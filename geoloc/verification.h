@@ -20,6 +20,7 @@
 
 namespace orlavine::geoloc {
 
+class TMemoireResolution;
 class TResolveurLieux;
 
 // The size of a commune is estimated from its nearest stored neighbour, within these bounds
@@ -62,9 +63,11 @@ public:
 
     // The place `parties` at (latitude, longitude): nothing when the position lies in what
     // the text names, or when the text names nothing the resolution locates (nothing to
-    // compare with). Fills every field but IdPlace, LieuDit, Texte and Etat.
+    // compare with). Fills every field but IdPlace, LieuDit, Texte and Etat. With `memoire`
+    // (made for this checker), a pass over many places reads each field and place once.
     std::optional<TPositionDouteuse> Verifie(const PartiesLieu& parties, double latitude,
-                                             double longitude) const;
+                                             double longitude,
+                                             TMemoireResolution* memoire = nullptr) const;
 
     // The department code whose outline holds the position ("" outside every outline).
     std::string DepartementSous(double latitude, double longitude) const;
