@@ -3,8 +3,6 @@
 #include "mapview/ansi_qt.h"
 #include "mapview/ecran.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 #include <QSettings>
 #include <QWidget>
 
@@ -61,10 +59,7 @@ void LecturePositFenetre(const AnsiString& cle, QWidget* fenetre, bool taille, b
         const QPoint p = reglages->value(QStringLiteral("Position")).toPoint();
         // A position saved on a screen that is gone would open the window out of sight.
         const QRect cadre(p, fenetre->size());
-        bool visible = false;
-        for (const QScreen* ecran : QGuiApplication::screens())
-            if (ecran->availableGeometry().intersects(cadre)) visible = true;
-        if (visible) {
+        if (ZoneEcran(cadre).intersects(cadre)) {
             fenetre->move(p);
             lue = true;
         }

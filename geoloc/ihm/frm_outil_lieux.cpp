@@ -2,6 +2,7 @@
 
 #include "atlas/carte_france.h"
 #include "genealogie/journal_geo.h"
+#include "geoloc/carte_arbre.h"
 #include "geoloc/export_lieux.h"
 #include "geoloc/page_monde.h"
 #include "mapview/ansi_qt.h"
@@ -46,22 +47,6 @@ const QString FinIndex = QStringLiteral(",/><br>&nbsp;");
 
 QString U(const std::string& s) {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QString NomProvenanceFr(Provenance p) {
-    switch (p) {
-    case Provenance::Gedcom:
-        return QStringLiteral("fichier GEDCOM");
-    case Provenance::Atlas:
-        return QStringLiteral("atlas des communes");
-    case Provenance::Geocodeur:
-        return QStringLiteral("géocodeur hors ligne");
-    case Provenance::GeocodeurEnLigne:
-        return QStringLiteral("géocodeur en ligne");
-    case Provenance::Main:
-        return QStringLiteral("placé à la main");
-    }
-    return {};
 }
 
 } // namespace
@@ -433,7 +418,9 @@ QString TFormToolLocation::BulleLigne(int ligne) const {
         origine = p->second;
     else if (const auto g = gestion_.Base.Geolocalisation(e->IdPlace, e->LieuDit))
         origine = g->Origine;
-    if (origine) bulle += QStringLiteral("\nSource : ") + NomProvenanceFr(*origine);
+    if (origine)
+        bulle +=
+            QStringLiteral("\nSource : ") + U(std::string(geoloc::NomProvenanceFrancais(*origine)));
     if (RBAVerifier->isChecked() && ligne < static_cast<int>(aVerifier_.size())) {
         const geoloc::TPositionDouteuse& p = aVerifier_[static_cast<std::size_t>(ligne)];
         const QLocale francais(QLocale::French);
@@ -807,11 +794,7 @@ void TFormToolLocation::AfficheAVerifier() {
     ListDisplayPlaces->clear();
     const QLocale francais(QLocale::French);
     for (const geoloc::TPositionDouteuse& p : aVerifier_) {
-        int index = -1;
-        for (std::size_t i = 0; i < ListPlaces_.size() && index < 0; ++i)
-            if (ListPlaces_[i] && ListPlaces_[i]->IdPlace == p.IdPlace &&
-                ListPlaces_[i]->LieuDit == p.LieuDit)
-                index = static_cast<int>(i);
+        const int index = FindPlaceInList(ListPlaces_, p.IdPlace, p.LieuDit);
         // What a row of 60 pixels can show; the reason is in its tooltip.
         QString texte =
             p.Validee() ? QStringLiteral("<b>Validé, laissé tel quel :</b> ") : QString();
