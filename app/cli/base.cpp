@@ -62,11 +62,7 @@ bool OptionAValeur(const std::string& a) {
 
 // A picture side: 16 to 10000 pixels.
 bool LitCote(const std::string& texte, int& valeur) {
-    int v = 0;
-    const auto [fin, e] = std::from_chars(texte.data(), texte.data() + texte.size(), v);
-    if (e != std::errc() || fin != texte.data() + texte.size() || v < 16 || v > 10000) return false;
-    valeur = v;
-    return true;
+    return LitEntier(texte, 16, 10000, valeur);
 }
 
 // The extension of a file name, in lower case; empty when it has none.

@@ -22,14 +22,7 @@ constexpr int SortieOk = 0;
 constexpr int SortieEchec = 1;
 constexpr int SortieUsage = 2;
 
-bool LitEntier(const std::string& texte, int minimum, int maximum, int& valeur) {
-    int v = 0;
-    const auto [fin, err] = std::from_chars(texte.data(), texte.data() + texte.size(), v);
-    if (err != std::errc() || fin != texte.data() + texte.size() || v < minimum || v > maximum)
-        return false;
-    valeur = v;
-    return true;
-}
+using cli::LitEntier;
 
 bool LitReel(const std::string& texte, double minimum, double maximum, double& valeur) {
     double v = 0.0;

@@ -89,6 +89,15 @@ void Aide(std::ostream& out, bool avecCarte) {
            "                    associée ou ancienne dit ce qu'elle est au dernier champ\n";
 }
 
+bool LitEntier(const std::string& texte, int minimum, int maximum, int& valeur) {
+    int v = 0;
+    const auto [fin, err] = std::from_chars(texte.data(), texte.data() + texte.size(), v);
+    if (err != std::errc() || fin != texte.data() + texte.size() || v < minimum || v > maximum)
+        return false;
+    valeur = v;
+    return true;
+}
+
 std::optional<Options> LitOptions(const std::vector<std::string>& args,
                                   const std::string& dossierParDefaut, std::ostream& err) {
     Options options;

@@ -24,6 +24,10 @@ struct Options {
     std::vector<std::string> arguments; // UTF-8, as typed
 };
 
+// A whole decimal number between `minimum` and `maximum` in `texte`, put in `valeur`; false
+// (and `valeur` untouched) for anything else.
+bool LitEntier(const std::string& texte, int minimum, int maximum, int& valeur);
+
 // Reads the command line (without the program name). On a usage error, writes a French
 // message to `err` and returns nothing.
 std::optional<Options> LitOptions(const std::vector<std::string>& args,
