@@ -74,8 +74,12 @@ void BaseBureau::FermeBase() {
     carte_.reset();
     outil_.reset();
     base_.reset();
-    if (outilLieux_) outilLieux_->setEnabled(false);
-    if (carteArbre_) carteArbre_->setEnabled(false);
+    ActualiseActions();
+}
+
+void BaseBureau::ActualiseActions() {
+    for (QAction* a : {exporter_, outilLieux_, carteArbre_})
+        if (a) a->setEnabled(base_ != nullptr);
 }
 
 QMenu* BaseBureau::Menu() {
@@ -83,27 +87,20 @@ QMenu* BaseBureau::Menu() {
     menu_ = new QMenu(fenetre_);
     menu_->addAction(QStringLiteral("Ouvrir une base..."), [this] { Ouvrir(); });
     menu_->addAction(QStringLiteral("Importer un fichier GEDCOM..."), [this] { Importer(); });
-    QAction* exporter =
-        menu_->addAction(QStringLiteral("Exporter en GEDCOM..."), [this] { Exporter(); });
+    exporter_ = menu_->addAction(QStringLiteral("Exporter en GEDCOM..."), [this] { Exporter(); });
     menu_->addSeparator();
     outilLieux_ = menu_->addAction(QStringLiteral("Outil de géolocalisation des lieux…"),
                                    [this] { OuvreOutilLieux(); });
-    outilLieux_->setEnabled(base_ != nullptr);
     carteArbre_ =
         menu_->addAction(QStringLiteral("Carte de l'arbre"), [this] { OuvreCarteArbre(); });
-    carteArbre_->setEnabled(base_ != nullptr);
-    QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this, exporter] {
-        exporter->setEnabled(base_ != nullptr);
-        outilLieux_->setEnabled(base_ != nullptr);
-        carteArbre_->setEnabled(base_ != nullptr);
-    });
+    ActualiseActions();
+    QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this] { ActualiseActions(); });
     return menu_;
 }
 
 void BaseBureau::Retient(const QString& chemin) {
     OuvreParametres()->setValue(CleDerniere, QFileInfo(chemin).absoluteFilePath());
-    if (outilLieux_) outilLieux_->setEnabled(base_ != nullptr);
-    if (carteArbre_) carteArbre_->setEnabled(base_ != nullptr);
+    ActualiseActions();
     if (BaseOuverte) BaseOuverte(chemin);
 }
 

@@ -72,6 +72,8 @@ private:
     // Closes the tree map, the place tool and the base, in that order (the windows work on
     // the base).
     void FermeBase();
+    // The actions that need a base, enabled while one is open.
+    void ActualiseActions();
 
     QWidget* fenetre_;
     std::string dossierAtlas_;
@@ -80,6 +82,7 @@ private:
     std::unique_ptr<TOutilLieux> outil_;
     std::unique_ptr<TCarteArbreBureau> carte_;
     QMenu* menu_ = nullptr;
+    QAction* exporter_ = nullptr;
     QAction* outilLieux_ = nullptr;
     QAction* carteArbre_ = nullptr;
 };
