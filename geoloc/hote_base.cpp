@@ -56,12 +56,14 @@ void THotePageMondeBase::EnregistreLieu(const SGeoChps& lieu) {
         throw Erreur("Position hors limites pour le lieu " + std::to_string(lieu.IdPlace) +
                      " : latitude " + std::to_string(lieu.Latitude) + ", longitude " +
                      std::to_string(lieu.Longitude) + ".");
-    if (const std::string raison = RaisonEntreeAbsente(gestion_, lieu.IdPlace, lieu.LieuDit);
-        !raison.empty())
-        throw Erreur("Position non enregistrée : " + raison + ".");
+    const auto avant = gestion_.Base.Geolocalisation(lieu.IdPlace, lieu.LieuDit);
+    if (!avant) {
+        if (const std::string raison = RaisonEntreeAbsente(gestion_, lieu.IdPlace, lieu.LieuDit);
+            !raison.empty())
+            throw Erreur("Position non enregistrée : " + raison + ".");
+    }
     // A hand placement, or a position that replaces another, is journaled: « Annuler la
     // dernière géolocalisation » (place tool, command line) gives the previous one back.
-    const auto avant = gestion_.Base.Geolocalisation(lieu.IdPlace, lieu.LieuDit);
     const bool remplace =
         avant && (avant->Latitude != lieu.Latitude || avant->Longitude != lieu.Longitude);
     if (lieu.Etat == EtatPlaceALaMain || remplace) {
